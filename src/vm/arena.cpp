@@ -1,0 +1,108 @@
+#include "vm/arena.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/virtual_memory.h"
+
+#if defined(ZUNKA_ASAN)
+#include <sanitizer/asan_interface.h>
+#define POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define POISON(p, n) ((void)(p), (void)(n))
+#define UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace zunka::vm {
+
+std::byte* Arena::base_ = nullptr;
+uint8_t* Arena::objectBits_ = nullptr;
+uint64_t Arena::bump_ = 0;
+int64_t Arena::liveBlocks_ = 0;
+
+namespace {
+
+constexpr uint32_t kSmallLimit = 4096;
+constexpr uint32_t kSmallClasses = kSmallLimit / 8 + 1;
+constexpr uint32_t kClassCount = kSmallClasses + 32;
+constexpr uint64_t kUsableBytes = 1ull << 32;
+// The first granules stay unused so that offset 0 never names a block.
+constexpr uint64_t kFirstBlock = 64;
+
+Ref freeHeads[kClassCount];
+
+uint32_t sizeClass(uint32_t bytes) {
+  if (bytes <= kSmallLimit) return (bytes + 7) / 8;
+  uint32_t shift = 32 - __builtin_clz(bytes - 1);  // next power of two
+  return kSmallClasses + shift;
+}
+
+uint64_t classBytes(uint32_t cls) {
+  if (cls < kSmallClasses) return uint64_t(cls) * 8;
+  return 1ull << (cls - kSmallClasses);
+}
+
+}  // namespace
+
+void Arena::initialize() {
+  if (base_) return;
+  base_ = static_cast<std::byte*>(platform::reserveLazyRegion(kReservedBytes));
+  objectBits_ = static_cast<uint8_t*>(platform::reserveLazyRegion(kUsableBytes / 64));
+  if (!base_ || !objectBits_) {
+    std::fprintf(stderr, "zunka: cannot reserve the 4 GiB value arena\n");
+    std::abort();
+  }
+  bump_ = kFirstBlock;
+}
+
+Ref Arena::allocate(uint32_t bytes) {
+  if (!base_) initialize();
+  if (bytes == 0) bytes = 8;
+  uint32_t cls = sizeClass(bytes);
+  uint64_t size = classBytes(cls);
+  Ref head = freeHeads[cls];
+  if (head) {
+    std::byte* p = base_ + head;
+    UNPOISON(p, size);
+    Ref next;
+    std::memcpy(&next, p, sizeof next);
+    // A free list is trusted only as far as it stays inside the carved area.
+    freeHeads[cls] = (next < bump_ && (next & 7) == 0) ? next : 0;
+    std::memset(p, 0, size);
+    ++liveBlocks_;
+    return head;
+  }
+  uint64_t at = (bump_ + 7) & ~7ull;
+  if (size >= 4096) at = (at + 4095) & ~4095ull;  // big blocks start on a page
+  if (at + size > kUsableBytes) throw std::bad_alloc();
+  bump_ = at + size;
+  ++liveBlocks_;
+  return static_cast<Ref>(at);
+}
+
+void Arena::release(Ref block, uint32_t bytes) {
+  if (!block) return;
+  if (bytes == 0) bytes = 8;
+  uint32_t cls = sizeClass(bytes);
+  uint64_t size = classBytes(cls);
+  std::byte* p = base_ + block;
+  if (size >= 65536) platform::discardPages(p, size);
+  std::memcpy(p, &freeHeads[cls], sizeof(Ref));
+  freeHeads[cls] = block;
+  POISON(p + sizeof(Ref), size - sizeof(Ref));
+  --liveBlocks_;
+}
+
+void Arena::flagObject(Ref record, bool on) {
+  uint32_t granule = record >> 3;
+  uint8_t bit = uint8_t(1u << (granule & 7));
+  if (on)
+    objectBits_[granule >> 3] |= bit;
+  else
+    objectBits_[granule >> 3] &= uint8_t(~bit);
+}
+
+}  // namespace zunka::vm

@@ -1,0 +1,48 @@
+#include "vm/compiled_info.h"
+
+#include <cstring>
+
+#include "resources/rtti.h"
+#include "vm/opcodes.h"
+
+namespace zunka::vm {
+
+void TSymInfoList::record(int32_t opcode, const std::string& name, int32_t position) {
+  for (TCInfoElem& e : entries) {
+    if (e.opcode == opcode && e.name == name) {
+      e.positions.push_back(position);
+      return;
+    }
+  }
+  entries.push_back(TCInfoElem{opcode, name, {position}});
+}
+
+void TSymInfoList::addPoint(int32_t sourceOffset, int32_t position) {
+  points.emplace_back(std::to_string(sourceOffset), position);
+}
+
+TCompiledInfo::TCompiledInfo(TRTTI* owner, const std::vector<uint32_t>& words, TSymInfoList symbols)
+    : owner_(owner), symbols_(std::move(symbols)) {
+  lengthBytes_ = static_cast<uint32_t>(words.size() * 4);
+  code_ = Arena::allocate(lengthBytes_ + 4);
+  std::memcpy(Arena::at<uint32_t>(code_), words.data(), lengthBytes_);
+  // One Halt past the end: a block that lost its own Halt still stops there.
+  Arena::at<uint32_t>(code_)[words.size()] = Op_Halt;
+}
+
+TCompiledInfo::~TCompiledInfo() {
+  // A frame that still returns into this block after it is gone finds Halt words.
+  uint32_t* w = words();
+  for (uint32_t i = 0; i <= lengthBytes_ / 4; ++i) w[i] = Op_Halt;
+  Arena::release(code_, lengthBytes_ + 4);
+}
+
+std::string TCompiledInfo::Locate(Ref address) const {
+  if (!owner_) return "none";
+  for (auto it = symbols_.points.rbegin(); it != symbols_.points.rend(); ++it) {
+    if (code_ + static_cast<uint32_t>(it->second) < address) return owner_->FullPath() + "," + it->first;
+  }
+  return "none";
+}
+
+}  // namespace zunka::vm

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "vm/arena.h"
+
+namespace zunka {
+class TRTTI;
+}
+
+namespace zunka::vm {
+
+class TNormalFunction;
+
+// One symbol entry: which instructions of a block (byte positions) carry an operand
+// bound to `name`, so that a block read back from a class file can be linked again.
+struct TCInfoElem {
+  int32_t opcode = 0;
+  std::string name;
+  std::vector<int32_t> positions;
+};
+
+// The symbol entries of a block and its point records: (decimal source offset of a
+// statement, code position where the statement's code starts).
+struct TSymInfoList {
+  std::vector<TCInfoElem> entries;
+  std::vector<std::pair<std::string, int32_t>> points;
+
+  void record(int32_t opcode, const std::string& name, int32_t position);
+  void addPoint(int32_t sourceOffset, int32_t position);
+};
+
+// A compiled code block: code words in the value arena (so that return addresses
+// and code positions are 32-bit references), its symbol information, and the
+// class it is bound to.
+class TCompiledInfo {
+ public:
+  TCompiledInfo(TRTTI* owner, const std::vector<uint32_t>& words, TSymInfoList symbols = {});
+  ~TCompiledInfo();
+  TCompiledInfo(const TCompiledInfo&) = delete;
+  TCompiledInfo& operator=(const TCompiledInfo&) = delete;
+
+  Ref code() const { return code_; }
+  uint32_t* words() const { return Arena::at<uint32_t>(code_); }
+  uint32_t lengthBytes() const { return lengthBytes_; }
+  bool contains(Ref address) const { return address >= code_ && address < code_ + lengthBytes_; }
+
+  TRTTI* owner() const { return owner_; }
+  void bindTo(TRTTI* owner) { owner_ = owner; }
+  TSymInfoList& symbols() { return symbols_; }
+  const TSymInfoList& symbols() const { return symbols_; }
+
+  // The statement containing a code address: the owner's full path, ",", and the
+  // statement's source offset; "none" when unknown.
+  std::string Locate(Ref address) const;
+
+ private:
+  Ref code_ = 0;
+  uint32_t lengthBytes_ = 0;
+  TRTTI* owner_ = nullptr;
+  TSymInfoList symbols_;
+};
+
+}  // namespace zunka::vm

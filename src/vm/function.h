@@ -1,0 +1,91 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vm/compiled_info.h"
+#include "vm/host_object.h"
+#include "vm/symbols.h"
+#include "vm/value.h"
+
+namespace zunka {
+class TRTTI;
+}
+
+namespace zunka::vm {
+
+class TNativeFunction;
+
+// A host function bound to a native method. It reads `this` from the target slot
+// and argument i (from 1) at target − i, and leaves its result in the target.
+// Plain functions, so that separately built modules can supply them.
+using NativeHandler = void (*)(TNativeFunction* self, TValue* target, int32_t argc, uint32_t reserved);
+
+// An entry of a class's method table. Several tables may hold one function (a
+// subclass inherits its parent's); `holders` counts them and the last one to let
+// go destroys it.
+class TFunction : public HostObject {
+ public:
+  enum class Kind : uint8_t { Normal, Constructor, Destructor, Native };
+
+  TFunction(HostKind family, Kind kind, TRTTI* owner, Symbol name);
+  ~TFunction() override;
+
+  Kind kind() const { return kind_; }
+  bool isNative() const { return kind_ == Kind::Native; }
+  TRTTI* owner() const { return owner_; }
+  Symbol name() const { return name_; }
+  virtual std::string GetName() const { return symbols::text(name_); }
+
+  void hold() { ++holders_; }
+  // Lets go of one holder; destroys the function when none is left.
+  void letGo();
+  int32_t holders() const { return holders_; }
+
+ private:
+  TRTTI* owner_;
+  int32_t holders_ = 0;
+  Symbol name_;
+  Kind kind_;
+};
+
+// A method compiled from script source (also the base of constructors and
+// destructors): parameter and local names, and its code block.
+class TNormalFunction : public TFunction {
+ public:
+  static constexpr HostKind kHostKind = HostKind::Function;
+  TNormalFunction(TRTTI* owner, Symbol name, Kind kind = Kind::Normal);
+  const char* hostClassName() const override;
+
+  std::vector<std::string> params;
+  std::vector<std::string> locals;
+  std::unique_ptr<TCompiledInfo> code;
+
+  int32_t localCount() const { return static_cast<int32_t>(locals.size()); }
+};
+
+class TConstructor : public TNormalFunction {
+ public:
+  TConstructor(TRTTI* owner, Symbol name) : TNormalFunction(owner, name, Kind::Constructor) {}
+};
+
+class TDestructor : public TNormalFunction {
+ public:
+  TDestructor(TRTTI* owner, Symbol name) : TNormalFunction(owner, name, Kind::Destructor) {}
+};
+
+// A method whose body the host supplies. Until bound it raises an error when called.
+class TNativeFunction : public TFunction {
+ public:
+  static constexpr HostKind kHostKind = HostKind::Native;
+  TNativeFunction(TRTTI* owner, Symbol name);
+  const char* hostClassName() const override { return "TNativeFunction"; }
+
+  NativeHandler handler;
+};
+
+// The handler every native starts with.
+void unboundNative(TNativeFunction*, TValue*, int32_t, uint32_t);
+
+}  // namespace zunka::vm

@@ -1,0 +1,862 @@
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "resources/rtti.h"
+#include "vm/errors.h"
+#include "vm/function.h"
+#include "vm/host_handles.h"
+#include "vm/interpreter_ops.h"
+#include "vm/opcodes.h"
+#include "vm/process.h"
+#include "vm/runtime.h"
+#include "vm/tfstring.h"
+#include "vm/value_list.h"
+
+// Dispatch is threaded through a table of label addresses where the compiler has
+// them (GCC and Clang); elsewhere the same bodies sit in a switch.
+#if defined(__GNUC__) && !defined(ZUNKA_PORTABLE_DISPATCH)
+#define ZUNKA_COMPUTED_GOTO 1
+#else
+#define ZUNKA_COMPUTED_GOTO 0
+#endif
+
+#define LIKELY(x) __builtin_expect(!!(x), 1)
+#define UNLIKELY(x) __builtin_expect(!!(x), 0)
+
+namespace zunka::vm {
+namespace {
+
+using ops::raise;
+
+inline TValue* cellAt(Ref r) { return valueAt(r); }
+inline Ref refOf(const void* p) { return Arena::refOf(p); }
+
+// The interpreter registers live in locals of `execute` while it runs and are
+// written back to the process before anything that may look at them (natives,
+// warnings, errors) and when the slice ends.
+struct Registers {
+  uint32_t* pc;
+  TValue* sp;
+  TValue* fp;
+  TValue* self;
+  int32_t avail;
+};
+
+inline void save(TProcess* p, const Registers& r) {
+  p->pc = refOf(r.pc);
+  p->sp = refOf(r.sp);
+  p->fp = r.fp ? refOf(r.fp) : 0;
+  p->thisSlot = refOf(r.self);
+  p->avail = r.avail;
+}
+
+// Every release the dispatch loop makes goes through here: the common case inline,
+// the last reference and errors out of line.
+#define RELEASE(v)                                                          \
+  do {                                                                      \
+    TValue& rv_ = (v);                                                      \
+    if (rv_.kind == vtObject) {                                             \
+      if (LIKELY(Arena::isObject(rv_.ref) && objectAt(rv_.ref)->refCount > 1)) \
+        --objectAt(rv_.ref)->refCount;                                      \
+      else {                                                                \
+        SAVE();                                                             \
+        releaseSlow(rv_);                                                   \
+      }                                                                     \
+    }                                                                       \
+  } while (0)
+
+void execute(TProcess* p) {
+  std::byte* const base = Arena::base();
+  TValue* const stackLow = Arena::at<TValue>(p->stack);
+  TValue* const stackEnd = stackLow + TProcess::kStackBytes / 8;
+  Registers r{Arena::at<uint32_t>(p->pc), cellAt(p->sp), p->fp ? cellAt(p->fp) : nullptr,
+              cellAt(p->thisSlot), p->avail};
+  (void)base;
+
+#define SAVE() save(p, r)
+#define PC r.pc
+#define SP r.sp
+#define FP r.fp
+#define SELF r.self
+  // Room for n more values, else the process ends with a stack overflow.
+#define NEED(n)                                                   \
+  do {                                                            \
+    if (UNLIKELY(SP - (n) < stackLow)) {                          \
+      SAVE();                                                     \
+      ops::stackOverflow();                                       \
+    }                                                             \
+  } while (0)
+#define PUSH(v) (*--SP = (v))
+  // Ends the slice after the current instruction: the unused budget is given back.
+#define END_SLICE()           \
+  do {                        \
+    p->slice -= r.avail;      \
+    r.avail = 0;              \
+  } while (0)
+
+#if ZUNKA_COMPUTED_GOTO
+  static void* const kDispatch[kOpcodeCount] = {
+#define ZUNKA_OPCODE_LABEL_ADDR(code, name, label, words) &&L_##name,
+      ZUNKA_OPCODES(ZUNKA_OPCODE_LABEL_ADDR)
+#undef ZUNKA_OPCODE_LABEL_ADDR
+  };
+#define CASE(name) L_##name:
+#define NEXT()                                        \
+  do {                                                \
+    if (UNLIKELY(r.avail <= 0)) goto slice_done;      \
+    --r.avail;                                        \
+    uint32_t op_ = *PC;                               \
+    if (UNLIKELY(op_ >= kOpcodeCount)) goto bad_op;   \
+    goto* kDispatch[op_];                             \
+  } while (0)
+  NEXT();
+#else
+#define CASE(name) case Op_##name:
+#define NEXT() goto dispatch
+dispatch:
+  if (UNLIKELY(r.avail <= 0)) goto slice_done;
+  --r.avail;
+  switch (*PC) {
+#endif
+
+  CASE(Pop) {
+    TValue v = *SP++;
+    RELEASE(v);
+    PC += 1;
+    NEXT();
+  }
+  CASE(Push) {
+    NEED(1);
+    TValue v;
+    v.kind = static_cast<TVType>(PC[1] & 0xFF);
+    v.ref = PC[2];
+    PUSH(v);
+    PC += 3;
+    NEXT();
+  }
+  CASE(PushString) {
+    NEED(1);
+    SAVE();
+    int32_t budget = runtime.debugStepBudget;
+    const char* text = reinterpret_cast<const char*>(PC + 2);
+    TValue s = newString(std::string_view(text, strnlen(text, PC[1])));
+    runtime.debugStepBudget = budget;
+    retain(s);
+    PUSH(s);
+    PC += 2 + PC[1] / 4;
+    NEXT();
+  }
+  CASE(PushThis) {
+    NEED(1);
+    TValue v = *SELF;
+    retain(v);
+    PUSH(v);
+    PC += 1;
+    NEXT();
+  }
+  CASE(SMemberValPtr) {
+    TfObject* o = objectOf(*SP);
+    TRTTI* cls = classOf(o);
+    uint32_t slot = PC[1];
+    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+      SAVE();
+      raise("メンバ変数の番号が正しくありません");
+    }
+    TValue old = *SP;
+    *SP = TValue::ofRef(vtPointer, refOf(&o->members()[slot]));
+    RELEASE(old);
+    PC += 2;
+    NEXT();
+  }
+  CASE(DMemberValPtr) {
+    SAVE();
+    TValue old = *SP;
+    TValue* cell = ops::memberByName(p, old, PC[1], PC[2]);
+    *SP = TValue::ofRef(vtPointer, refOf(cell));
+    RELEASE(old);
+    PC += 3;
+    NEXT();
+  }
+  CASE(LocalValPtr) {
+    NEED(1);
+    TValue* cell = FP - PC[1];
+    if (UNLIKELY(PC[1] >= TProcess::kStackBytes / 8 || cell < stackLow)) {
+      SAVE();
+      raise("ローカル変数の番号が正しくありません");
+    }
+    PUSH(TValue::ofRef(vtPointer, refOf(cell)));
+    PC += 2;
+    NEXT();
+  }
+  CASE(ArgValPtr) {
+    NEED(1);
+    const FrameRecord* fr = reinterpret_cast<const FrameRecord*>(FP + 1);
+    TValue* cell = PC[1] < uint32_t(fr->argc) ? SELF - 1 - PC[1] : ops::dummy(false);
+    PUSH(TValue::ofRef(vtPointer, refOf(cell)));
+    PC += 2;
+    NEXT();
+  }
+  CASE(PushThis_SMemberValPtr) {
+    NEED(1);
+    TfObject* o = objectOf(*SELF);
+    TRTTI* cls = classOf(o);
+    uint32_t slot = PC[2];
+    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+      SAVE();
+      raise("メンバ変数の番号が正しくありません");
+    }
+    PUSH(TValue::ofRef(vtPointer, refOf(&o->members()[slot])));
+    PC += 3;
+    NEXT();
+  }
+  CASE(PushThis_SMemberValPtr_Deref) {
+    NEED(1);
+    TfObject* o = objectOf(*SELF);
+    TRTTI* cls = classOf(o);
+    uint32_t slot = PC[2];
+    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+      SAVE();
+      raise("メンバ変数の番号が正しくありません");
+    }
+    TValue v = o->members()[slot];
+    retain(v);
+    PUSH(v);
+    PC += 4;
+    NEXT();
+  }
+  CASE(DMemberValPtr_Deref) {
+    SAVE();
+    TValue old = *SP;
+    TValue* cell = ops::memberByName(p, old, PC[1], PC[2]);
+    TValue v = *cell;
+    retain(v);
+    *SP = v;
+    RELEASE(old);
+    PC += 4;
+    NEXT();
+  }
+  CASE(LocalValPtr_Deref) {
+    NEED(1);
+    TValue* cell = FP - PC[1];
+    if (UNLIKELY(PC[1] >= TProcess::kStackBytes / 8 || cell < stackLow)) {
+      SAVE();
+      raise("ローカル変数の番号が正しくありません");
+    }
+    TValue v = *cell;
+    retain(v);
+    PUSH(v);
+    PC += 3;
+    NEXT();
+  }
+  CASE(ArgValPtr_Deref) {
+    NEED(1);
+    const FrameRecord* fr = reinterpret_cast<const FrameRecord*>(FP + 1);
+    TValue v = PC[1] < uint32_t(fr->argc) ? SELF[-1 - int32_t(PC[1])] : TValue{};
+    retain(v);
+    PUSH(v);
+    PC += 3;
+    NEXT();
+  }
+  CASE(Push_Deref) {
+    NEED(1);
+    TValue v = *cellAt(PC[2]);
+    retain(v);
+    PUSH(v);
+    PC += 4;
+    NEXT();
+  }
+
+  {
+    // The five calls share the frame building below. Each picks the function and
+    // the target slot, then jumps to enter_frame.
+    TNormalFunction* callee;
+    TValue* target;
+    uint32_t argc;
+    uint32_t words;
+
+  CASE(DCall) {
+    argc = PC[1];
+    words = 4;
+    target = SP + argc;
+    if (UNLIKELY(target >= stackEnd)) {
+      SAVE();
+      ops::stackOverflow();
+    }
+    Symbol name = PC[2];
+    TfObject* o = objectOf(*target);
+    if (LIKELY(o != nullptr)) {
+      TRTTI* cls = classOf(o);
+      int32_t hint = int32_t(PC[3]);
+      TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
+      if (LIKELY(f != nullptr)) {
+        PC[3] = uint32_t(hint);
+        if (UNLIKELY(f->isNative())) {
+          SAVE();
+          ops::raiseText("Native関数" + symbols::text(name) + "は呼び出せません");
+        }
+        callee = static_cast<TNormalFunction*>(f);
+        goto enter_frame;
+      }
+      SAVE();
+      Warn(p, "メソッド" + symbols::text(name) + "は定義されていません");
+      TFunction* hook = cls ? cls->FindMethodBySymbol(symbols::kErrorHook) : nullptr;
+      if (!hook || hook->isNative())
+        ops::raiseText("メソッド" + symbols::text(name) + "は定義されていません");
+      callee = static_cast<TNormalFunction*>(hook);
+      goto enter_frame;
+    }
+    SAVE();
+    std::string reason = ops::notObjectReason(*target);
+    if (target->kind != vtError) Warn(p, reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
+    TFunction* hook =
+        runtime.objectClass ? runtime.objectClass->FindMethodBySymbol(symbols::kErrorHook) : nullptr;
+    if (!hook || hook->isNative())
+      ops::raiseText(reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
+    callee = static_cast<TNormalFunction*>(hook);
+    goto enter_frame;
+  }
+  CASE(SCall) {
+    argc = PC[1];
+    words = 3;
+    target = SP + argc;
+    if (UNLIKELY(target >= stackEnd)) {
+      SAVE();
+      ops::stackOverflow();
+    }
+    TRTTI* cls = classOf(objectOf(*target));
+    TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
+    if (UNLIKELY(!f || f->isNative())) {
+      SAVE();
+      ops::raiseText(ops::notObjectReason(*target) + "、メソッドを呼び出せません");
+    }
+    callee = static_cast<TNormalFunction*>(f);
+    goto enter_frame;
+  }
+  CASE(SuperCall) {
+    argc = PC[1];
+    words = 3;
+    target = SP + argc;
+    callee = hostAs<TNormalFunction>(PC[2]);
+    if (UNLIKELY(!callee || target >= stackEnd)) {
+      SAVE();
+      raise("呼び出すメソッドがありません");
+    }
+    goto enter_frame;
+  }
+  CASE(Constructor) {
+    argc = PC[1];
+    words = 3;
+    target = SP + argc;
+    TRTTI* cls = hostAs<TRTTI>(PC[2]);
+    if (UNLIKELY(!cls || target >= stackEnd)) {
+      SAVE();
+      raise("生成するクラスがありません");
+    }
+    SAVE();
+    int32_t budget = runtime.debugStepBudget;
+    Ref record = cls->NewInstance();
+    runtime.debugStepBudget = budget;
+    TValue old = *target;
+    *target = TValue::ofRef(vtObject, record);
+    retain(*target);
+    RELEASE(old);
+    callee = cls->Constructor();
+    if (UNLIKELY(!callee)) {
+      // Without a constructor the new object itself is the value of the call.
+      while (SP < target) {
+        TValue v = *SP++;
+        RELEASE(v);
+      }
+      PC += words;
+      NEXT();
+    }
+    goto enter_frame;
+  }
+
+  enter_frame: {
+    TNormalFunction* f = callee;
+    if (UNLIKELY(!f->code)) {
+      SAVE();
+      ops::raiseText("メソッド" + f->GetName() + "は定義されていません");
+    }
+    int32_t locals = f->localCount();
+    TValue* newFp = SP - 5;  // the frame record takes the four slots below the last argument
+    TValue* newSp = newFp - (locals - 1);
+    if (UNLIKELY(locals < 0 || reinterpret_cast<std::byte*>(newSp) <
+                                   reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)) {
+      SAVE();
+      ops::stackOverflow();
+    }
+    FrameRecord* fr = reinterpret_cast<FrameRecord*>(newFp + 1);
+    fr->function = f->handle();
+    fr->returnAddress = refOf(PC + words);
+    fr->argc = int32_t(argc);
+    fr->thisSlot = refOf(target);
+    fr->callerFrame = FP ? refOf(FP) : 0;
+    fr->position[0] = p->position[0];
+    fr->position[1] = p->position[1];
+    fr->position[2] = p->position[2];
+    for (int32_t i = 0; i < locals; ++i) newFp[-i] = TValue{};
+    FP = newFp;
+    SP = newSp;
+    SELF = target;
+    PC = f->code->words();
+    NEXT();
+  }
+  }
+
+  CASE(NativeCall) {
+    uint32_t argc = PC[1];
+    TValue* target = SP + argc;
+    TNativeFunction* native = hostAs<TNativeFunction>(PC[2]);
+    if (UNLIKELY(!native || target >= stackEnd)) {
+      SAVE();
+      raise("native関数が実装されていません");
+    }
+    // The arguments stay on the stack during the call, so that a failing native
+    // still has them released with the rest of the process.
+    SAVE();
+    native->handler(native, target, int32_t(argc), 0);
+    if (UNLIKELY(p->released)) {
+      // The native killed this very process: its stack is no longer ours to touch.
+      r.avail = 0;
+      goto slice_done;
+    }
+    // Lowest first, so that the arguments not yet released stay inside the
+    // stack walk should a release fail.
+    for (TValue* a = target - int32_t(argc); a < target; ++a) {
+      TValue v = *a;
+      *a = TValue{};
+      SP = a + 1;
+      RELEASE(v);
+    }
+    SP = target;
+    PC += 3;
+    if (UNLIKELY(p->yieldFlag | p->halted)) {
+      r.avail = 0;
+      goto slice_done;
+    }
+    NEXT();
+  }
+
+  CASE(Add) {
+    TValue& a = SP[1];
+    TValue b = SP[0];
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
+      a.i = int32_t(uint32_t(a.i) + uint32_t(b.i));
+      ++SP;
+    } else {
+      SAVE();
+      ops::arithmetic(Op_Add, a, b);
+      ++SP;
+      RELEASE(b);
+    }
+    PC += 1;
+    NEXT();
+  }
+  CASE(Sub) {
+    TValue& a = SP[1];
+    TValue b = SP[0];
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
+      a.i = int32_t(uint32_t(a.i) - uint32_t(b.i));
+      ++SP;
+    } else {
+      SAVE();
+      ops::arithmetic(Op_Sub, a, b);
+      ++SP;
+      RELEASE(b);
+    }
+    PC += 1;
+    NEXT();
+  }
+  CASE(Mul) {
+    TValue& a = SP[1];
+    TValue b = SP[0];
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
+      a.i = int32_t(uint32_t(a.i) * uint32_t(b.i));
+      ++SP;
+    } else {
+      SAVE();
+      ops::arithmetic(Op_Mul, a, b);
+      ++SP;
+      RELEASE(b);
+    }
+    PC += 1;
+    NEXT();
+  }
+  CASE(Div) {
+    TValue& a = SP[1];
+    TValue b = SP[0];
+    SAVE();
+    ops::arithmetic(Op_Div, a, b);
+    ++SP;
+    RELEASE(b);
+    PC += 1;
+    NEXT();
+  }
+  CASE(Mod) {
+    TValue& a = SP[1];
+    TValue b = SP[0];
+    SAVE();
+    ops::arithmetic(Op_Mod, a, b);
+    ++SP;
+    RELEASE(b);
+    PC += 1;
+    NEXT();
+  }
+
+#define COMPARISON(name, rel)                                     \
+  CASE(name) {                                                    \
+    TValue& a = SP[1];                                            \
+    TValue& b = SP[0];                                            \
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {             \
+      a = TValue::ofFloat(a.i rel b.i ? 1.0f : 0.0f);             \
+    } else {                                                      \
+      SAVE();                                                     \
+      ops::comparison(Op_##name, a, b);                           \
+    }                                                             \
+    ++SP;                                                         \
+    PC += 1;                                                      \
+    NEXT();                                                       \
+  }
+  COMPARISON(GT, >)
+  COMPARISON(GTE, >=)
+  COMPARISON(LT, <)
+  COMPARISON(LTE, <=)
+  COMPARISON(EQ, ==)
+  COMPARISON(NEQ, !=)
+#undef COMPARISON
+
+  CASE(And)
+  CASE(Or) {
+    PC += 1;
+    NEXT();
+  }
+  CASE(Is) {
+    TValue old = *SP;
+    TRTTI* cls = classOf(objectOf(old));
+    TRTTI* wanted = hostAs<TRTTI>(PC[1]);
+    *SP = TValue::ofInt(cls && wanted && cls->InheritsFrom(wanted) ? 1 : 0);
+    RELEASE(old);
+    PC += 2;
+    NEXT();
+  }
+  CASE(Not) {
+    TValue old = *SP;
+    *SP = TValue::ofInt(isTrue(old) ? 0 : 1);
+    RELEASE(old);
+    PC += 1;
+    NEXT();
+  }
+  CASE(Neg) {
+    if (SP->kind == vtInt)
+      SP->i = int32_t(0u - uint32_t(SP->i));
+    else if (SP->kind == vtFloat)
+      SP->f = -SP->f;
+    PC += 1;
+    NEXT();
+  }
+  CASE(Subst) {
+    TValue v = SP[0];
+    TValue& ptr = SP[1];
+    if (UNLIKELY(ptr.kind != vtPointer)) {
+      SAVE();
+      raise("代入先が変数ではありません");
+    }
+    TValue* cell = cellAt(ptr.ref);
+    TValue old = *cell;
+    *cell = v;     // the top's reference moves into the variable
+    retain(v);     // and the expression keeps its value on the stack
+    ptr = v;
+    ++SP;
+    RELEASE(old);
+    PC += 1;
+    NEXT();
+  }
+  CASE(AddSubst)
+  CASE(SubSubst) {
+    TValue v = SP[0];
+    TValue& ptr = SP[1];
+    if (UNLIKELY(ptr.kind != vtPointer)) {
+      SAVE();
+      raise("代入先が変数ではありません");
+    }
+    TValue* cell = cellAt(ptr.ref);
+    bool subtract = *PC == Op_SubSubst;
+    if (LIKELY(cell->kind == vtInt && v.kind == vtInt)) {
+      cell->i = subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i)) : int32_t(uint32_t(cell->i) + uint32_t(v.i));
+      ++SP;
+    } else {
+      SAVE();
+      ops::addSubst(subtract, *cell, v);
+      ++SP;
+      RELEASE(v);
+    }
+    PC += 1;
+    NEXT();
+  }
+  CASE(Deref) {
+    if (UNLIKELY(SP->kind != vtPointer)) {
+      SAVE();
+      raise("参照先のない値です");
+    }
+    TValue v = *cellAt(SP->ref);
+    retain(v);
+    *SP = v;
+    PC += 1;
+    NEXT();
+  }
+  CASE(Jump) {
+    PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+    NEXT();
+  }
+  CASE(JumpZero) {
+    TValue v = *SP++;
+    bool truth = isTrue(v);
+    RELEASE(v);
+    if (!truth)
+      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+    else
+      PC += 2;
+    NEXT();
+  }
+  CASE(Jump_And) {
+    if (!isTrue(*SP)) {
+      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+    } else {
+      TValue v = *SP++;
+      RELEASE(v);
+      PC += 2;
+    }
+    NEXT();
+  }
+  CASE(Jump_Or) {
+    if (isTrue(*SP)) {
+      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+    } else {
+      TValue v = *SP++;
+      RELEASE(v);
+      PC += 2;
+    }
+    NEXT();
+  }
+  CASE(Ret) {
+    FrameRecord* fr = reinterpret_cast<FrameRecord*>(FP + 1);
+    TValue result = *SP;
+    *SP++ = TValue{};
+    // Temporaries and locals, then the arguments and the this slot.
+    while (SP <= FP) {
+      TValue v = *SP;
+      *SP++ = TValue{};
+      RELEASE(v);
+    }
+    for (int32_t i = fr->argc; i >= 0; --i) {
+      TValue v = SELF[-i];
+      SELF[-i] = TValue{};
+      RELEASE(v);
+    }
+    *SELF = result;
+    SP = SELF;
+    Ref caller = fr->callerFrame;
+    if (caller == 0) {
+      p->resultSlot = refOf(SELF);
+      p->halted = 1;
+      FP = nullptr;
+      END_SLICE();
+      goto slice_done;
+    }
+    PC = Arena::at<uint32_t>(fr->returnAddress);
+    FP = cellAt(caller);
+    SELF = cellAt(reinterpret_cast<FrameRecord*>(FP + 1)->thisSlot);
+    NEXT();
+  }
+  CASE(InitForIn) {
+    NEED(2);
+    TValue& collection = SP[0];
+    TfObject* o = objectOf(collection);
+    TRTTI* cls = classOf(o);
+    if (UNLIKELY(!cls || !runtime.arrayClass || !cls->InheritsFrom(runtime.arrayClass))) {
+      SAVE();
+      raise("inの後ろの値が配列でありません");
+    }
+    if (runtime.arrayBodySlot < 0) runtime.arrayBodySlot = runtime.arrayClass->members.find(symbols::intern("_x"));
+    int32_t slot = runtime.arrayBodySlot;
+    TValue body = slot >= 0 && slot < (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8
+                      ? o->members()[slot]
+                      : TValue{};
+    if (body.kind == vtObject) body = TValue{};  // the body is a host list, never counted
+    PUSH(body);
+    PUSH(TValue::ofInt(0));
+    PC += 1;
+    NEXT();
+  }
+  CASE(DoForIn) {
+    int32_t i = SP[0].i;
+    TValueList* list = SP[1].kind == vtHost ? hostAs<TValueList>(SP[1].ref) : nullptr;
+    TValue* element = list ? list->cellOrNull(i) : nullptr;
+    if (!element) {
+      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+      NEXT();
+    }
+    if (UNLIKELY(SP[3].kind != vtPointer)) {
+      SAVE();
+      raise("代入先が変数ではありません");
+    }
+    TValue* var = cellAt(SP[3].ref);
+    TValue v = *element;
+    retain(v);
+    TValue old = *var;
+    *var = v;
+    SP[0].i = i + 1;
+    RELEASE(old);
+    PC += 2;
+    NEXT();
+  }
+  CASE(ClearForIn) {
+    TValue collection = SP[2];
+    TValue pointer = SP[3];
+    SP += 4;
+    RELEASE(collection);
+    RELEASE(pointer);
+    PC += 1;
+    NEXT();
+  }
+  CASE(Point) {
+    p->position[0] = PC[1];
+    p->position[1] = PC[2];
+    p->position[2] = PC[3];
+    PC += 4;
+    NEXT();
+  }
+  CASE(Halt) {
+    p->halted = 1;
+    END_SLICE();
+    goto slice_done;
+  }
+
+#if !ZUNKA_COMPUTED_GOTO
+    default:
+      goto bad_op;
+  }
+#endif
+
+bad_op:
+  SAVE();
+  ops::badOpcode(*PC);
+
+slice_done:
+  if (r.avail < 0) r.avail = 0;
+  SAVE();
+
+#undef SAVE
+#undef PC
+#undef SP
+#undef FP
+#undef SELF
+#undef NEED
+#undef PUSH
+#undef END_SLICE
+#undef CASE
+#undef NEXT
+}
+
+void recordPreemption(TProcess* p) {
+  runtime.preempted = true;
+  if (p->thisSlot) {
+    if (TRTTI* c = classOf(objectOf(*p->thisValue()))) runtime.preemptedClass = c->name();
+  }
+}
+
+void reportFailure(TProcess* p, const EError& e) {
+  TTraceList trace = Trace(p);
+  LogError(e.message(), trace, true);
+  p->state = 2;
+  p->Kill();
+}
+
+}  // namespace
+
+// Makes a process current for the length of a run, and puts the outer one back
+// however the run ends.
+class CurrentProcessScope {
+ public:
+  explicit CurrentProcessScope(TProcess* p) : p_(p), outer_(runtime.current) {
+    runtime.current = p;
+    p->running = true;
+  }
+  ~CurrentProcessScope() {
+    p_->running = false;
+    runtime.current = outer_;
+  }
+
+ private:
+  TProcess* p_;
+  TProcess* outer_;
+};
+
+void Run(TProcess* p, int32_t steps) {
+  if (steps <= 0) steps = kUnlimitedSteps;
+  // A process already running further out (a native running its own caller) is
+  // left alone: running it again would re-enter the instruction that called.
+  if (!p || !p->hasFrame() || p->halted || p->running) return;
+  CurrentProcessScope scope(p);
+  p->yieldFlag = 0;
+  try {
+    while (steps > 0 && !p->yieldFlag && !p->halted) {
+      int32_t avail = std::min(steps, runtime.debugStepBudget);
+      if (avail > 0) {
+        p->avail = avail;
+        p->slice = avail;
+        execute(p);
+        if (runtime.debugStepBudget < kUnlimitedSteps) runtime.debugStepBudget -= p->slice;
+        steps -= p->slice;
+      }
+      if (runtime.debugStepBudget <= 0) {
+        if (runtime.pauseRoutine)
+          runtime.pauseRoutine();
+        else
+          runtime.debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
+        if (runtime.debugStepBudget < kUnlimitedSteps) steps = runtime.debugStepBudget;
+        if (runtime.debugStepBudget <= 0) break;  // still paused: the program is ending
+      }
+    }
+    if (steps <= 0 && runtime.preemptWatch) recordPreemption(p);
+  } catch (const EError& e) {
+    reportFailure(p, e);
+  }
+}
+
+void Warn(TProcess* p, const std::string& text) {
+  if (text == runtime.lastWarning) return;
+  runtime.lastWarning = text;
+  LogError(text, p ? Trace(p) : TTraceList{}, true);
+}
+
+TTraceList Trace(const TProcess* p) {
+  TTraceList trace;
+  if (!p || p->released) return trace;
+  Ref address = p->pc;
+  for (Ref f = p->fp, below = 0; f != 0 && f > below && f >= p->stack &&
+                                 f + 40 <= p->stack + TProcess::kStackBytes;) {
+    below = f;
+    const FrameRecord* fr = p->frame(f);
+    const TCompiledInfo* code = nullptr;
+    if (auto* fn = hostAs<TNormalFunction>(fr->function)) {
+      code = fn->code.get();
+    } else if (TRTTI* c = classOf(objectOf(*valueAt(fr->thisSlot)))) {
+      code = c->classCode.get();
+    }
+    if (code && code->owner()) {
+      std::string where = code->Locate(address);
+      size_t comma = where.rfind(',');
+      if (where != "none" && comma != std::string::npos)
+        trace.push_back(TTraceEntry{code->owner()->src, std::atoi(where.c_str() + comma + 1)});
+    }
+    address = fr->returnAddress;
+    f = fr->callerFrame;
+  }
+  return trace;
+}
+
+}  // namespace zunka::vm

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "vm/arena.h"
+#include "vm/value.h"
+
+namespace zunka {
+class TRTTI;
+}
+
+namespace zunka::vm {
+
+class TProcess;
+
+inline constexpr int32_t kUnlimitedSteps = 123456;
+
+// Interpreter state shared by every process. Everything runs on one thread.
+struct Runtime {
+  TProcess* current = nullptr;  // innermost running process
+  int32_t debugStepBudget = kUnlimitedSteps;
+  bool preemptWatch = true;
+  bool preempted = false;
+  std::string preemptedClass;
+  std::string lastWarning;      // repeated warnings are shown once
+  Ref dummy = 0;                // the cell failed lookups point at
+
+  TRTTI* objectClass = nullptr;
+  TRTTI* stringClass = nullptr;
+  TRTTI* arrayClass = nullptr;
+  int32_t bodySlotHint = 0;     // slot of `_body` in strings
+  int32_t arrayBodySlot = -1;   // slot of `_x` in arrays, -1 until known
+
+  // Called when the debug step budget runs out; returns when it is positive again.
+  void (*pauseRoutine)() = nullptr;
+};
+
+inline Runtime runtime;
+
+// Ensures the arena and the shared cells exist.
+void initializeRuntime();
+// The dummy cell, after releasing what a script may have stored through it.
+TValue* resetDummy(bool toError);
+
+}  // namespace zunka::vm

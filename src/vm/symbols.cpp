@@ -1,0 +1,66 @@
+#include "vm/symbols.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace zunka::vm::symbols {
+namespace {
+
+bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+std::string foldKey(std::string_view name) {
+  std::string key(name);
+  for (size_t i = 0; i < key.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(key[i]);
+    if (isLeadByte(c)) {
+      ++i;  // the trail byte is part of the character, not a letter
+    } else if (c >= 'A' && c <= 'Z') {
+      key[i] = static_cast<char>(c + ('a' - 'A'));
+    }
+  }
+  return key;
+}
+
+struct Table {
+  std::unordered_map<std::string, Symbol> byKey;
+  std::vector<std::string> texts;
+
+  Table() {
+    for (const char* name : {"_body", "gc_mark", "_generator", "_errorHook"}) add(name);
+  }
+  Symbol add(std::string_view name) {
+    auto [it, fresh] = byKey.try_emplace(foldKey(name), static_cast<Symbol>(texts.size()));
+    if (fresh) texts.emplace_back(name);
+    return it->second;
+  }
+};
+
+Table& table() {
+  static Table t;
+  return t;
+}
+
+}  // namespace
+
+Symbol intern(std::string_view name) { return table().add(name); }
+
+int64_t lookup(std::string_view name) {
+  auto& t = table();
+  auto it = t.byKey.find(foldKey(name));
+  return it == t.byKey.end() ? -1 : int64_t(it->second);
+}
+
+const std::string& text(Symbol symbol) {
+  static const std::string empty;
+  auto& t = table();
+  return symbol < t.texts.size() ? t.texts[symbol] : empty;
+}
+
+uint32_t count() { return static_cast<uint32_t>(table().texts.size()); }
+
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && foldKey(a) == foldKey(b);
+}
+
+}  // namespace zunka::vm::symbols

@@ -1,0 +1,55 @@
+#include "vm/tfstring.h"
+
+#include "resources/rtti.h"
+#include "vm/errors.h"
+#include "vm/host_handles.h"
+#include "vm/live_counters.h"
+#include "vm/runtime.h"
+
+namespace zunka::vm {
+
+TfString::TfString(std::string text) : HostObject(HostKind::String), bytes(std::move(text)) {
+  ++liveCounters.tfStrings;
+}
+
+TfString::~TfString() { --liveCounters.tfStrings; }
+
+namespace {
+TValue* bodySlot(TfObject* o) {
+  TRTTI* c = runtime.stringClass;
+  int32_t slot = c->MemberIndex(symbols::kBody, runtime.bodySlotHint);
+  return slot >= 0 ? &o->members()[slot] : nullptr;
+}
+}  // namespace
+
+TValue newString(std::string_view text) {
+  TRTTI* c = runtime.stringClass;
+  if (!c) throw ERuntimeError("文字列クラスがありません");
+  Ref record = c->NewInstance();
+  TfObject* o = objectAt(record);
+  if (TValue* body = bodySlot(o)) {
+    auto* s = new TfString(std::string(text));
+    *body = TValue::ofRef(vtHost, s->handle());
+  }
+  return TValue::ofRef(vtObject, record);
+}
+
+void setString(TValue& dst, std::string_view text) {
+  TValue s = newString(text);
+  retain(s);
+  release(dst);
+  dst = s;
+}
+
+TfString* stringBodyOf(TfObject* o) {
+  if (!o || classOf(o) != runtime.stringClass) return nullptr;
+  TValue* body = bodySlot(o);
+  return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
+}
+
+bool isString(const TValue& v) {
+  TfObject* o = objectOf(v);
+  return o && classOf(o) == runtime.stringClass;
+}
+
+}  // namespace zunka::vm

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "vm/host_object.h"
+#include "vm/value.h"
+
+namespace zunka::vm {
+
+// The byte buffer of a script string (Shift_JIS bytes, any length). A string
+// object keeps it as a host value in its `_body` member; only the string class's
+// `_free_body` native frees it.
+class TfString : public HostObject {
+ public:
+  static constexpr HostKind kHostKind = HostKind::String;
+  explicit TfString(std::string text);
+  ~TfString() override;
+  const char* hostClassName() const override { return "TfString"; }
+
+  std::string bytes;
+};
+
+// A new string object holding `text`, as an object value with count 0: the
+// receiver's store takes the first reference.
+TValue newString(std::string_view text);
+// Replaces `dst` with a new string (retained by `dst`).
+void setString(TValue& dst, std::string_view text);
+
+// The body of a string object, or nullptr when it has none (or it was freed).
+TfString* stringBodyOf(TfObject* o);
+// True when the value refers to an object of exactly the string class.
+bool isString(const TValue& v);
+
+}  // namespace zunka::vm

@@ -1,0 +1,117 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "vm/arena.h"
+#include "vm/symbols.h"
+
+namespace zunka {
+class TRTTI;
+}
+
+namespace zunka::vm {
+
+// The kind tag of a value. The numbers appear in compiled code and module
+// interfaces and never change.
+enum TVType : uint8_t {
+  vtNull = 0,
+  vtInt = 1,
+  vtFloat = 2,
+  vtObject = 3,   // counted reference: arena offset of an object record
+  vtPointer = 4,  // arena offset of another value
+  vtHost = 5,     // uncounted host handle
+  vtError = 6,
+  vtUnset = 7,    // never assigned; carries the variable's name symbol
+};
+
+// Every datum a script touches. Values are 8 bytes so that stacks, members and
+// array cells are plain arrays copied with one move; every reference a value can
+// hold is a 32-bit arena offset or host handle.
+struct TValue {
+  TVType kind = vtNull;
+  uint8_t pad[3] = {0, 0, 0};
+  union {
+    int32_t i = 0;
+    float f;
+    uint32_t ref;
+  };
+
+  static TValue ofInt(int32_t v) { TValue x; x.kind = vtInt; x.i = v; return x; }
+  static TValue ofFloat(float v) { TValue x; x.kind = vtFloat; x.f = v; return x; }
+  static TValue ofRef(TVType k, uint32_t r) { TValue x; x.kind = k; x.ref = r; return x; }
+  bool sameBits(const TValue& o) const { return kind == o.kind && ref == o.ref; }
+};
+static_assert(sizeof(TValue) == 8, "a value is exactly 8 bytes");
+static_assert(sizeof(TVType) == 1);
+
+// Object record: the counts and class, then one value per member in the class's
+// member order. It is declared with one member, as the size the boot console shows.
+struct TfObject {
+  int32_t refCount;     // -1 free, 0 garbage awaiting reuse, >0 referenced
+  int32_t mark;         // collector's mark count, 0 outside a collection
+  uint32_t classHandle; // host handle of the TRTTI
+  TValue firstMember;
+
+  TValue* members() { return &firstMember; }
+  static constexpr uint32_t kHeaderBytes = 12;
+};
+static_assert(sizeof(TfObject) == 20);
+static_assert(offsetof(TfObject, firstMember) == TfObject::kHeaderBytes);
+
+inline TfObject* objectAt(Ref ref) { return Arena::at<TfObject>(ref); }
+inline TValue* valueAt(Ref ref) { return Arena::at<TValue>(ref); }
+
+// The live object a value refers to, or nullptr when it refers to none.
+TfObject* objectOf(const TValue& v);
+// The class of a live object record (nullptr when the record is not a live one).
+TRTTI* classOf(const TfObject* o);
+
+void releaseSlow(TValue& v);
+
+inline void retain(const TValue& v) {
+  if (v.kind == vtObject && Arena::isObject(v.ref)) ++objectAt(v.ref)->refCount;
+}
+// Drops one counted reference. The last one makes the record garbage that its
+// class may reuse; a count driven below zero or a value naming no object is an error.
+inline void release(TValue& v) {
+  if (v.kind == vtObject) {
+    if (Arena::isObject(v.ref) && objectAt(v.ref)->refCount > 1)
+      --objectAt(v.ref)->refCount;
+    else
+      releaseSlow(v);
+  }
+}
+
+inline void assign(TValue& dst, const TValue* src) {
+  TValue copy = src ? *src : TValue{};
+  retain(copy);
+  release(dst);
+  dst = copy;
+}
+inline void clear(TValue& dst) { dst = TValue{}; }
+inline void setInt(TValue& dst, int32_t i) { release(dst); dst = TValue::ofInt(i); }
+inline void setFloat(TValue& dst, float f) { release(dst); dst = TValue::ofFloat(f); }
+inline void setHost(TValue& dst, uint32_t handle) { release(dst); dst = TValue::ofRef(vtHost, handle); }
+inline void setError(TValue& dst, int32_t code) { release(dst); dst = TValue{}; dst.kind = vtError; dst.i = code; }
+inline void setNull(TValue& dst) { release(dst); dst = TValue{}; }
+void setObject(TValue& dst, Ref object);
+
+std::string toText(const TValue& v);
+std::string toLiteral(const TValue& v);
+int32_t toInt(const TValue& v);
+float toFloat(const TValue& v);
+bool isTrue(const TValue& v);
+// Comparison: the sign of the result orders a against b; 0 means equal.
+double compare(const TValue& a, const TValue& b);
+
+// The text of a single-precision float as the system prints it: 15 significant
+// digits, shortest form, scientific only for very large or small magnitudes.
+std::string floatText(float f);
+// Float to integer, truncating toward zero; values a 32-bit integer cannot hold wrap
+// as through a 64-bit integer, and infinities and NaN give 0.
+int32_t truncToInt(double d);
+int64_t truncToInt64(double d);
+
+}  // namespace zunka::vm

@@ -1,0 +1,82 @@
+#include "vm_world.h"
+
+namespace zunka::testing {
+
+VmWorld& VmWorld::get() {
+  static VmWorld world;
+  return world;
+}
+
+VmWorld::VmWorld() {
+  initializeRuntime();
+  setConsole(&console);
+  objectClass = makeClass("Object", nullptr);
+  stringClass = makeClass("String", objectClass, {"_body"});
+  arrayClass = makeClass("Array", objectClass, {"_x"});
+  runtime.objectClass = objectClass;
+  runtime.stringClass = stringClass;
+  runtime.arrayClass = arrayClass;
+}
+
+TRTTI* VmWorld::makeClass(const std::string& name, TRTTI* parent, std::initializer_list<const char*> members) {
+  auto cls = std::make_unique<TRTTI>(name);
+  cls->parent = parent;
+  if (parent) {
+    cls->InheritMethods();
+    cls->InheritMembers();
+  }
+  for (const char* m : members) cls->EnsureMember(m);
+  cls->compiled = true;
+  classes_.push_back(std::move(cls));
+  return classes_.back().get();
+}
+
+TNormalFunction* VmWorld::addMethod(TRTTI* cls, const std::string& name, CodeBuilder& code, int params,
+                                    int locals, std::vector<CodeBuilder::Label*> labels,
+                                    TFunction::Kind kind) {
+  TNormalFunction* f;
+  Symbol s = symbols::intern(name);
+  if (kind == TFunction::Kind::Constructor)
+    f = new TConstructor(cls, s);
+  else if (kind == TFunction::Kind::Destructor)
+    f = new TDestructor(cls, s);
+  else
+    f = new TNormalFunction(cls, s);
+  for (int i = 0; i < params; ++i) f->params.push_back("p" + std::to_string(i));
+  for (int i = 0; i < locals; ++i) f->locals.push_back("l" + std::to_string(i));
+  f->code = code.finish(cls, labels);
+  cls->AddOrOverride(f);
+  return f;
+}
+
+TNativeFunction* VmWorld::addNative(TRTTI* cls, const std::string& name, NativeHandler handler) {
+  auto* f = new TNativeFunction(cls, symbols::intern(name));
+  f->handler = handler;
+  cls->AddMethod(f);
+  return f;
+}
+
+void VmWorld::setMain(TRTTI* cls, CodeBuilder& code, std::vector<CodeBuilder::Label*> labels) {
+  cls->classCode = code.finish(cls, labels);
+}
+
+VmWorld::Outcome VmWorld::run(TRTTI* cls, const std::string& method, std::vector<TValue> args) {
+  TValue self = newObject(cls);
+  TProcess* p = TProcess::Create(self, args, method);
+  setNull(self);
+  for (int guard = 0; guard < 1000 && !p->halted; ++guard) Run(p, 0);
+  Outcome out;
+  out.state = p->state;
+  out.halted = p->halted;
+  if (!p->released) out.result = toText(*valueAt(p->stack + TProcess::kStackBytes - 8));
+  delete p;
+  return out;
+}
+
+TValue newObject(TRTTI* cls) {
+  TValue v = TValue::ofRef(vtObject, cls->NewInstance());
+  retain(v);
+  return v;
+}
+
+}  // namespace zunka::testing
