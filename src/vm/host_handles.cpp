@@ -5,8 +5,20 @@
 
 namespace zunka::vm {
 
-std::vector<HostHandles::Entry> HostHandles::entries_(1, Entry{nullptr, 0});
+HostHandles::Entry* HostHandles::entries_ = nullptr;
+uint32_t HostHandles::size_ = 0;
+uint32_t HostHandles::capacity_ = 0;
 std::size_t HostHandles::live_ = 0;
+
+void HostHandles::grow() {
+  uint32_t capacity = capacity_ ? capacity_ * 2 : 1024;
+  auto* bigger = new Entry[capacity];
+  for (uint32_t i = 0; i < size_; ++i) bigger[i] = entries_[i];
+  delete[] entries_;
+  entries_ = bigger;
+  capacity_ = capacity;
+  if (size_ == 0) entries_[size_++] = Entry{nullptr, 0};  // index 0 is never a handle
+}
 
 namespace {
 constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
@@ -14,21 +26,23 @@ constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
 // handles from matching a new object for as long as possible.
 constexpr std::size_t kRecycleAfter = 1024;
 std::deque<uint32_t>& freeSlots() {
-  static std::deque<uint32_t> slots;
-  return slots;
+  static auto* slots = new std::deque<uint32_t>();  // outlives every host object
+  return *slots;
 }
 }  // namespace
 
 uint32_t HostHandles::add(HostObject* object, HostKind) {
   uint32_t index;
   auto& slots = freeSlots();
-  if (slots.size() > kRecycleAfter || entries_.size() > kIndexMask) {
+  if (size_ == 0) grow();
+  if (slots.size() > kRecycleAfter || size_ > kIndexMask) {
     if (slots.empty()) throw std::bad_alloc();
     index = slots.front();
     slots.pop_front();
   } else {
-    index = static_cast<uint32_t>(entries_.size());
-    entries_.push_back(Entry{nullptr, 1});
+    if (size_ == capacity_) grow();
+    index = size_++;
+    entries_[index] = Entry{nullptr, 1};
   }
   Entry& e = entries_[index];
   e.object = object;
@@ -38,7 +52,7 @@ uint32_t HostHandles::add(HostObject* object, HostKind) {
 
 void HostHandles::remove(uint32_t handle) {
   uint32_t index = handle & kIndexMask;
-  if (index == 0 || index >= entries_.size()) return;
+  if (index == 0 || index >= size_) return;
   Entry& e = entries_[index];
   if (e.generation != (handle >> kIndexBits) || !e.object) return;
   e.object = nullptr;

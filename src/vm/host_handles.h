@@ -22,7 +22,7 @@ class HostHandles {
   // The live object of a handle, or nullptr for 0, stale and forged numbers.
   static HostObject* find(uint32_t handle) {
     uint32_t index = handle & kIndexMask;
-    if (index == 0 || index >= entries_.size()) return nullptr;
+    if (index == 0 || index >= size_) return nullptr;
     const Entry& e = entries_[index];
     return e.generation == (handle >> kIndexBits) ? e.object : nullptr;
   }
@@ -37,7 +37,13 @@ class HostHandles {
     HostObject* object;
     uint32_t generation;
   };
-  static std::vector<Entry> entries_;
+  static void grow();
+
+  // A plain array that lives until the process ends: host objects still alive at
+  // exit stay reachable through it, and lookups cost one load and one compare.
+  static Entry* entries_;
+  static uint32_t size_;
+  static uint32_t capacity_;
   static std::size_t live_;
 };
 

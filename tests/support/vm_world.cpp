@@ -12,6 +12,13 @@ VmWorld::VmWorld() {
   setConsole(&console);
   objectClass = makeClass("Object", nullptr);
   stringClass = makeClass("String", objectClass, {"_body"});
+  // As the kernel's string class does: the destructor frees the body.
+  TNativeFunction* freeBody = addNative(stringClass, "_free_body", [](TNativeFunction*, TValue* t, int32_t argc, uint32_t) {
+    if (argc >= 1) delete hostAs<TfString>(t[-1].ref);
+  });
+  CodeBuilder destructor;
+  destructor.pushThis().thisMemberValue(0).nativeCall(1, freeBody).op(Op_Pop).pushThis().op(Op_Ret);
+  addMethod(stringClass, "destructor", destructor, 0, 0, {}, TFunction::Kind::Destructor);
   arrayClass = makeClass("Array", objectClass, {"_x"});
   runtime.objectClass = objectClass;
   runtime.stringClass = stringClass;
@@ -68,7 +75,11 @@ VmWorld::Outcome VmWorld::run(TRTTI* cls, const std::string& method, std::vector
   Outcome out;
   out.state = p->state;
   out.halted = p->halted;
-  if (!p->released) out.result = toText(*valueAt(p->stack + TProcess::kStackBytes - 8));
+  if (!p->released) {
+    const TValue& last = *valueAt(p->stack + TProcess::kStackBytes - 8);
+    out.result = toText(last);
+    out.kind = last.kind;
+  }
   delete p;
   return out;
 }

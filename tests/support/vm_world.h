@@ -57,6 +57,7 @@ struct VmWorld {
   // and gives the process's final `this` slot text and state.
   struct Outcome {
     std::string result;
+    TVType kind = vtNull;
     int state = 0;
     bool halted = false;
   };
