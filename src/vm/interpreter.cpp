@@ -180,12 +180,11 @@ dispatch:
   }
   CASE(LocalValPtr) {
     NEED(1);
-    TValue* cell = FP - PC[1];
-    if (UNLIKELY(PC[1] >= TProcess::kStackBytes / 8 || cell < stackLow)) {
+    if (UNLIKELY(PC[1] > uint32_t(FP - stackLow))) {
       SAVE();
       raise("ローカル変数の番号が正しくありません");
     }
-    PUSH(TValue::ofRef(vtPointer, refOf(cell)));
+    PUSH(TValue::ofRef(vtPointer, refOf(FP - PC[1])));
     PC += 2;
     NEXT();
   }
@@ -238,12 +237,11 @@ dispatch:
   }
   CASE(LocalValPtr_Deref) {
     NEED(1);
-    TValue* cell = FP - PC[1];
-    if (UNLIKELY(PC[1] >= TProcess::kStackBytes / 8 || cell < stackLow)) {
+    if (UNLIKELY(PC[1] > uint32_t(FP - stackLow))) {
       SAVE();
       raise("ローカル変数の番号が正しくありません");
     }
-    TValue v = *cell;
+    TValue v = FP[-int32_t(PC[1])];
     retain(v);
     PUSH(v);
     PC += 3;

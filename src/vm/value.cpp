@@ -139,20 +139,6 @@ float toFloat(const TValue& v) {
   return 0;
 }
 
-bool isTrue(const TValue& v) {
-  switch (v.kind) {
-    case vtInt:
-      return v.i != 0;
-    case vtFloat:
-      return v.f != 0.0f;
-    case vtObject:
-    case vtHost:
-      return true;
-    default:
-      return false;
-  }
-}
-
 double compare(const TValue& a, const TValue& b) {
   switch (a.kind) {
     case vtNull:

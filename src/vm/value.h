@@ -102,7 +102,15 @@ std::string toText(const TValue& v);
 std::string toLiteral(const TValue& v);
 int32_t toInt(const TValue& v);
 float toFloat(const TValue& v);
-bool isTrue(const TValue& v);
+inline bool isTrue(const TValue& v) {
+  switch (v.kind) {
+    case vtInt: return v.i != 0;
+    case vtFloat: return v.f != 0.0f;
+    case vtObject:
+    case vtHost: return true;
+    default: return false;
+  }
+}
 // Comparison: the sign of the result orders a against b; 0 means equal.
 double compare(const TValue& a, const TValue& b);
 

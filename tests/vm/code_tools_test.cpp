@@ -109,7 +109,8 @@ TEST(Listing, GlobalReadAndUnknownOpcode) {
   Ref cell = Arena::allocate(8);
   *valueAt(cell) = TValue::ofInt(42);
   CodeBuilder b;
-  b.pushGlobal(cell).local(3).op(Op_Deref).arg(1).jump(Op_Jump, *new CodeBuilder::Label);
+  CodeBuilder::Label unused;
+  b.pushGlobal(cell).local(3).op(Op_Deref).arg(1).jump(Op_Jump, unused);
   auto words = fused([&] {
     auto w = b.words();
     w.back() = 8;  // jump offset
