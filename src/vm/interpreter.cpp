@@ -786,6 +786,7 @@ class CurrentProcessScope {
   ~CurrentProcessScope() {
     p_->running = false;
     runtime.current = outer_;
+    if (p_->destroyPending) delete p_;
   }
 
  private:
@@ -793,6 +794,8 @@ class CurrentProcessScope {
   TProcess* outer_;
 };
 
+// Note: a process destroyed by its own script during a run is gone when Run
+// returns; callers that keep a process across a run hold its handle.
 void Run(TProcess* p, int32_t steps) {
   if (steps <= 0) steps = kUnlimitedSteps;
   // A process already running further out (a native running its own caller) is

@@ -110,6 +110,15 @@ void TProcess::Kill() {
   }
 }
 
+void TProcess::Destroy() {
+  if (running) {
+    Kill();
+    destroyPending = true;
+    return;
+  }
+  delete this;
+}
+
 void TProcess::DumpStack(std::vector<std::string>& lines) const {
   if (released) return;
   Ref from = sp;
@@ -134,11 +143,13 @@ TNormalFunction* TProcess::currentFunction() const {
 
 void RunToCompletion(const TValue& self, std::string_view method) {
   TProcess* p = TProcess::Create(self, {}, method);
+  uint32_t handle = p->handle();
   int32_t savedBudget = runtime.debugStepBudget;
   runtime.debugStepBudget = kUnlimitedSteps;
   Run(p, kUnlimitedSteps);
   runtime.debugStepBudget = savedBudget;
-  delete p;
+  // The script may have destroyed the process itself meanwhile.
+  if (TProcess* q = hostAs<TProcess>(handle)) q->Destroy();
 }
 
 }  // namespace zunka::vm

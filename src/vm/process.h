@@ -44,6 +44,11 @@ class TProcess : public HostObject {
   void Yield();
   void Stop();
   void Kill();  // stops and releases every value on the stack, once
+  // Destroys the process, or, while a run of it is still on the host's call
+  // stack, kills it now and destroys it when that run returns.
+  void Destroy();
+  // Marks every value of the stack walk for the collector.
+  void MarkStack();
   void DumpStack(std::vector<std::string>& lines) const;
   // Visits every value of the stack walk (innermost frame first).
   template <class F>
@@ -69,6 +74,7 @@ class TProcess : public HostObject {
   Ref resultSlot = 0;
   uint32_t position[3] = {0, 0, 0};
   bool running = false;  // a run of this process is in progress
+  bool destroyPending = false;
 
  private:
   TProcess();

@@ -1,0 +1,107 @@
+#include "vm/natives/array_natives.h"
+
+#include "vm/value_list.h"
+
+namespace zunka::vm {
+namespace {
+
+TValueList* bodyArg(TValue* target, int32_t argc) {
+  return argc >= 1 ? hostArg<TValueList>(nativeArg(target, 1)) : nullptr;
+}
+
+ZUNKA_NATIVE(nativeInit) {
+  (void)argc;
+  auto* list = new TValueList();
+  setHost(*target, list->handle());
+}
+
+ZUNKA_NATIVE(nativeAdd) {
+  if (argc < 2) return;
+  if (TValueList* list = bodyArg(target, argc)) list->add(nativeArg(target, 2));
+}
+
+ZUNKA_NATIVE(nativeInsert) {
+  if (argc < 3) return;
+  if (TValueList* list = bodyArg(target, argc)) list->insert(toInt(nativeArg(target, 2)), nativeArg(target, 3));
+}
+
+ZUNKA_NATIVE(nativeGet) {
+  if (argc < 2) return;
+  if (TValueList* list = bodyArg(target, argc)) assign(*target, &list->at(toInt(nativeArg(target, 2))));
+}
+
+ZUNKA_NATIVE(nativeSet) {
+  if (argc < 3) return;
+  if (TValueList* list = bodyArg(target, argc)) assign(list->at(toInt(nativeArg(target, 2))), &nativeArg(target, 3));
+}
+
+ZUNKA_NATIVE(nativeSize) {
+  if (TValueList* list = bodyArg(target, argc)) setFloat(*target, float(list->count()));
+}
+
+ZUNKA_NATIVE(nativeFree) {
+  // The handle dies with the list: arrays or loops still naming it find nothing.
+  delete bodyArg(target, argc);
+}
+
+ZUNKA_NATIVE(nativeDelete) {
+  if (argc < 2) return;
+  if (TValueList* list = bodyArg(target, argc)) {
+    TValue taken = list->take(toInt(nativeArg(target, 2)));
+    TValue old = *target;
+    *target = taken;  // the reference moves from the cell to the result
+    release(old);
+  }
+}
+
+ZUNKA_NATIVE(nativeIndexOf) {
+  if (argc < 2) return;
+  if (TValueList* list = bodyArg(target, argc)) {
+    const TValue& wanted = nativeArg(target, 2);
+    int32_t found = -1;
+    for (int32_t i = 0; i < list->count(); ++i) {
+      if (compare(list->at(i), wanted) == 0) {
+        found = i;
+        break;
+      }
+    }
+    setInt(*target, found);
+  }
+}
+
+ZUNKA_NATIVE(nativeLightIndexOf) {
+  if (argc < 2) return;
+  if (TValueList* list = bodyArg(target, argc)) {
+    const TValue& wanted = nativeArg(target, 2);
+    int32_t found = -1;
+    for (int32_t i = 0; i < list->count(); ++i) {
+      if (list->at(i).sameBits(wanted)) {
+        found = i;
+        break;
+      }
+    }
+    setInt(*target, found);
+  }
+}
+
+ZUNKA_NATIVE(nativePack) {
+  if (TValueList* list = bodyArg(target, argc)) {
+    for (int32_t i = list->count() - 1; i >= 0; --i)
+      if (toInt(list->at(i)) == 0) list->removeAndRelease(i);
+  }
+}
+
+constexpr NativeEntry kArrayNatives[] = {
+    {"native_init", nativeInit},       {"native_add", nativeAdd},
+    {"_n_insert", nativeInsert},       {"native_get", nativeGet},
+    {"native_set", nativeSet},         {"native_size", nativeSize},
+    {"native_free", nativeFree},       {"native_delete", nativeDelete},
+    {"native_indexof", nativeIndexOf}, {"native_lightindexof", nativeLightIndexOf},
+    {"_n_pack", nativePack},
+};
+
+}  // namespace
+
+std::span<const NativeEntry> arrayNatives() { return kArrayNatives; }
+
+}  // namespace zunka::vm
