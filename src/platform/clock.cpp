@@ -1,7 +1,7 @@
 #include "platform/clock.h"
 
-#include <cerrno>
 #include <time.h>
+#include <cerrno>
 
 // POSIX clocks rather than <chrono>: libstdc++'s <chrono> holds a "µs" literal that
 // the Shift_JIS execution character set cannot encode, so it does not compile here.

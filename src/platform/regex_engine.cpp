@@ -73,8 +73,7 @@ SubstitutionResult regexSubstitute(std::string_view expression, std::string_view
   return result;
 }
 
-std::vector<std::string> regexSplit(std::string_view expression, std::string_view text,
-                                    int limit) {
+std::vector<std::string> regexSplit(std::string_view expression, std::string_view text, int limit) {
   Program* program = &programOfKind(expression, ExpressionKind::kMatch);
   // As in Perl, split /^/ means split /^/m: a line split, the only useful reading.
   if (program->expression().pattern == "^" && !program->expression().flags.multiline)

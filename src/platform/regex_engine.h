@@ -37,8 +37,8 @@ bool regexMatch(std::string_view expression, std::string_view text,
                 std::vector<std::string>& groups);
 
 struct SubstitutionResult {
-  std::string text;       // the text after substitution (a copy of the input when none)
-  int replacements = 0;   // how many matches were replaced
+  std::string text;      // the text after substitution (a copy of the input when none)
+  int replacements = 0;  // how many matches were replaced
 };
 
 // Applies "s/PAT/REPL/flags". The replacement is read as Perl reads it: $&, $1...,
@@ -52,8 +52,7 @@ SubstitutionResult regexSubstitute(std::string_view expression, std::string_view
 // last holding the rest; 0 gives all fields with empty trailing ones removed; a
 // negative limit gives all fields. Captures in the pattern add fields; an empty
 // text gives no fields.
-std::vector<std::string> regexSplit(std::string_view expression, std::string_view text,
-                                    int limit);
+std::vector<std::string> regexSplit(std::string_view expression, std::string_view text, int limit);
 
 // The global-variable name check, the same names as
 // "/^\$([\_A-Za-z0-9]|([\x80-\x9f\xa0-\xff].))*$/" accepts matched byte-wise: "$",

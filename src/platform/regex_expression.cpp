@@ -38,13 +38,25 @@ ExpressionFlags parseFlags(std::string_view flags, std::string_view expression) 
   ExpressionFlags result;
   for (char c : flags) {
     switch (c) {
-      case 'g': result.global = true; break;
-      case 'i': result.caseless = true; break;
-      case 'm': result.multiline = true; break;
-      case 's': result.dotAll = true; break;
-      case 'x': result.extended = true; break;
-      case 'o': break;  // "compile once": every pattern is cached anyway
-      default: fail("unknown flag", expression);
+      case 'g':
+        result.global = true;
+        break;
+      case 'i':
+        result.caseless = true;
+        break;
+      case 'm':
+        result.multiline = true;
+        break;
+      case 's':
+        result.dotAll = true;
+        break;
+      case 'x':
+        result.extended = true;
+        break;
+      case 'o':
+        break;  // "compile once": every pattern is cached anyway
+      default:
+        fail("unknown flag", expression);
     }
   }
   return result;
@@ -80,7 +92,8 @@ std::string bytePattern(std::string_view text, std::string_view sjis, const uint
   for (size_t i = 0; i < text.size();) {
     size_t length = utf8Length(text[i]);
     size_t next = i + length;
-    if (text[i] == '\\' && next < text.size() && original(next, utf8Length(text[next])).size() != 2) {
+    if (text[i] == '\\' && next < text.size() &&
+        original(next, utf8Length(text[next])).size() != 2) {
       size_t escaped = utf8Length(text[next]);
       out += original(i, length + escaped);  // an escape pair is copied whole
       i = next + escaped;
@@ -154,14 +167,16 @@ ParsedExpression parseExpression(std::string_view expression) {
   if (parsed.kind == ExpressionKind::kSubstitution) {
     size_t replacementEnd = findDelimiter(text, rest, delimiter);
     if (replacementEnd == std::string_view::npos) fail("missing closing delimiter", expression);
-    parsed.replacement = parseReplacement(std::string_view(text).substr(rest, replacementEnd - rest),
-                                          expression, offsets.data() + rest);
+    parsed.replacement =
+        parseReplacement(std::string_view(text).substr(rest, replacementEnd - rest), expression,
+                         offsets.data() + rest);
     rest = replacementEnd + 1;
   }
   parsed.flags = parseFlags(std::string_view(text).substr(rest), expression);
   std::string_view original = expression.substr(offsets[i], offsets[patternEnd] - offsets[i]);
   parsed.utf = isValidSjis(original) && !hasHighByteEscape(pattern);
-  parsed.pattern = parsed.utf ? std::string(pattern) : bytePattern(pattern, expression, &offsets[i]);
+  parsed.pattern =
+      parsed.utf ? std::string(pattern) : bytePattern(pattern, expression, &offsets[i]);
   return parsed;
 }
 

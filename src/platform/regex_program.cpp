@@ -54,8 +54,9 @@ Program::Program(ParsedExpression parsed, std::string_view expressionText)
   pcre2_set_newline(context, PCRE2_NEWLINE_LF);  // Perl's $ and ^ work on \n
   int error = 0;
   PCRE2_SIZE errorOffset = 0;
-  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(parsed_.pattern.data()), parsed_.pattern.size(),
-                        compileOptions(parsed_), &error, &errorOffset, context);
+  code_ =
+      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(parsed_.pattern.data()), parsed_.pattern.size(),
+                    compileOptions(parsed_), &error, &errorOffset, context);
   pcre2_compile_context_free(context);
   if (!code_) throw RegexError(engineMessage(error) + " in " + text_);
   pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE);  // when JIT is unavailable the interpreter runs

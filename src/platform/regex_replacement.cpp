@@ -14,8 +14,12 @@ size_t utf8Length(char lead) {
   return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isOctal(char c) { return c >= '0' && c <= '7'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool isOctal(char c) {
+  return c >= '0' && c <= '7';
+}
 
 int hexValue(char c) {
   if (isDigit(c)) return c - '0';
@@ -24,8 +28,25 @@ int hexValue(char c) {
   return -1;
 }
 
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+constexpr std::string_view kControlLetters = "ntrfae";
+constexpr char kControlBytes[] = {'\n', '\t', '\r', '\f', '\a', '\x1B'};
+constexpr std::string_view kCaseLetters = "ULQEul";
+constexpr Kind kCaseKinds[] = {Kind::kUpper, Kind::kLower,      Kind::kQuote,
+                               Kind::kEnd,   Kind::kUpperFirst, Kind::kLowerFirst};
+constexpr std::string_view kMatchVariables = "&`'+";
+constexpr Kind kMatchVariableKinds[] = {Kind::kGroup, Kind::kPrematch, Kind::kPostmatch,
+                                        Kind::kLastGroup};
+
+bool isCaseOperation(Kind kind) {
+  return kind >= Kind::kUpper;
+}
 
 // Reads a replacement the way Perl reads the right side of s///: a double-quoted
 // string in which $& and $N refer to the match.
@@ -77,11 +98,11 @@ class ReplacementReader {
 
   void part(Kind kind, uint32_t group = 0) {
     result_.parts.push_back({kind, group, {}});
-    if (kind >= Kind::kUpper && kind != Kind::kEnd) result_.changesCase = true;
+    if (isCaseOperation(kind)) result_.changesCase = true;
   }
 
-  // Reads digits in `base` starting at i, up to maxDigits (0: any number) and up to
-  // `close` when it is given; returns the position after them.
+  // Reads digits in `base` starting at i, at most maxDigits of them (0: any number);
+  // returns the position after them.
   size_t readNumber(size_t i, int base, size_t maxDigits, uint32_t& value) {
     value = 0;
     size_t count = 0;
@@ -106,38 +127,19 @@ class ReplacementReader {
   size_t readBackslash(size_t i) {
     char c = text_[i];
     uint32_t value = 0;
-    switch (c) {
-      case 'n': return simpleEscape(i, '\n');
-      case 't': return simpleEscape(i, '\t');
-      case 'r': return simpleEscape(i, '\r');
-      case 'f': return simpleEscape(i, '\f');
-      case 'a': return simpleEscape(i, '\a');
-      case 'e': return simpleEscape(i, '\x1B');
-      case 'U': part(Kind::kUpper); return i + 1;
-      case 'L': part(Kind::kLower); return i + 1;
-      case 'Q': part(Kind::kQuote); return i + 1;
-      case 'E': part(Kind::kEnd); return i + 1;
-      case 'u': part(Kind::kUpperFirst); return i + 1;
-      case 'l': part(Kind::kLowerFirst); return i + 1;
-      case 'c':
-        if (i + 1 >= text_.size()) break;
-        return simpleEscape(i + 1, static_cast<char>(asciiUpper(text_[i + 1]) ^ 64));
-      case 'x':
-        if (i + 1 < text_.size() && text_[i + 1] == '{') {
-          size_t next = readBraced(i + 1, 16, value);
-          if (next != std::string_view::npos) return numericEscape(value, next);
-        }
-        i = readNumber(i + 1, 16, 2, value);
-        return numericEscape(value, i);
-      case 'o':
-        if (i + 1 < text_.size() && text_[i + 1] == '{') {
-          size_t next = readBraced(i + 1, 8, value);
-          if (next != std::string_view::npos) return numericEscape(value, next);
-        }
-        break;
-      default:
-        break;
+    if (size_t k = kControlLetters.find(c); k != std::string_view::npos)
+      return simpleEscape(i, kControlBytes[k]);
+    if (size_t k = kCaseLetters.find(c); k != std::string_view::npos) {
+      part(kCaseKinds[k]);
+      return i + 1;
     }
+    if (c == 'c' && i + 1 < text_.size())  // \cX: the control character of X
+      return simpleEscape(i + 1, static_cast<char>(asciiUpper(text_[i + 1]) ^ 64));
+    if ((c == 'x' || c == 'o') && i + 1 < text_.size() && text_[i + 1] == '{') {
+      size_t next = readBraced(i + 1, c == 'x' ? 16 : 8, value);
+      if (next != std::string_view::npos) return numericEscape(value, next);
+    }
+    if (c == 'x') return numericEscape(value, readNumber(i + 1, 16, 2, value));
     // \1..\9 alone mean $1..$9, as Perl reads them in a replacement.
     if (c >= '1' && c <= '9' && (i + 1 >= text_.size() || !isDigit(text_[i + 1]))) {
       part(Kind::kGroup, static_cast<uint32_t>(c - '0'));
@@ -162,28 +164,23 @@ class ReplacementReader {
 
   size_t readDollar(size_t i) {
     uint32_t value = 0;
-    switch (text_[i]) {
-      case '&': part(Kind::kGroup, 0); return i + 1;
-      case '`': part(Kind::kPrematch); return i + 1;
-      case '\'': part(Kind::kPostmatch); return i + 1;
-      case '+': part(Kind::kLastGroup); return i + 1;
-      case '{': {
-        size_t next = readNumber(i + 1, 10, 0, value);
-        if (next > i + 1 && next < text_.size() && text_[next] == '}') {
-          part(Kind::kGroup, value);
-          return next + 1;
-        }
-        break;
-      }
-      default:
-        if (isDigit(text_[i])) {
-          size_t next = readNumber(i, 10, 0, value);
-          part(Kind::kGroup, value);
-          return next;
-        }
-        break;
+    if (size_t k = kMatchVariables.find(text_[i]); k != std::string_view::npos) {
+      part(kMatchVariableKinds[k]);  // $& $` $' $+
+      return i + 1;
     }
-    literal("$");
+    if (isDigit(text_[i])) {
+      size_t next = readNumber(i, 10, 0, value);
+      part(Kind::kGroup, value);
+      return next;
+    }
+    if (text_[i] == '{') {
+      size_t next = readNumber(i + 1, 10, 0, value);
+      if (next > i + 1 && next < text_.size() && text_[next] == '}') {
+        part(Kind::kGroup, value);
+        return next + 1;
+      }
+    }
+    literal("$");  // not a match variable: plain text
     return i;
   }
 
@@ -207,11 +204,15 @@ class CaseWriter {
         while (caseMode() != Kind::kLiteral) stack_.pop_back();  // \U replaces \L, as in Perl
         stack_.push_back(op);
         break;
-      case Kind::kQuote: stack_.push_back(op); break;
+      case Kind::kQuote:
+        stack_.push_back(op);
+        break;
       case Kind::kEnd:
         if (!stack_.empty()) stack_.pop_back();
         break;
-      default: first_ = op; break;
+      default:
+        first_ = op;
+        break;
     }
   }
 
@@ -269,15 +270,20 @@ std::string_view slice(const MatchSlices& match, size_t group) {
 
 std::string_view partText(const ReplacementPart& part, const MatchSlices& match) {
   switch (part.kind) {
-    case Kind::kLiteral: return part.literal;
-    case Kind::kGroup: return slice(match, part.group);
-    case Kind::kPrematch: return match.subject.substr(0, match.groups[0].first);
-    case Kind::kPostmatch: return match.subject.substr(match.groups[0].second);
+    case Kind::kLiteral:
+      return part.literal;
+    case Kind::kGroup:
+      return slice(match, part.group);
+    case Kind::kPrematch:
+      return match.subject.substr(0, match.groups[0].first);
+    case Kind::kPostmatch:
+      return match.subject.substr(match.groups[0].second);
     case Kind::kLastGroup:
       for (size_t g = match.groups.size(); g-- > 1;)
         if (match.groups[g].first != MatchSlices::kUnset) return slice(match, g);
       return {};
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -288,8 +294,7 @@ Replacement parseReplacement(std::string_view utf8, std::string_view sjis,
   return ReplacementReader(utf8, sjis, sjisOffsets).read();
 }
 
-void expandReplacement(const Replacement& replacement, const MatchSlices& match,
-                       std::string& out) {
+void expandReplacement(const Replacement& replacement, const MatchSlices& match, std::string& out) {
   assert(!match.groups.empty());
   if (!replacement.changesCase) {
     for (const ReplacementPart& part : replacement.parts) out += partText(part, match);
@@ -297,7 +302,7 @@ void expandReplacement(const Replacement& replacement, const MatchSlices& match,
   }
   CaseWriter writer(out);
   for (const ReplacementPart& part : replacement.parts) {
-    if (part.kind >= Kind::kUpper) {
+    if (isCaseOperation(part.kind)) {
       writer.apply(part.kind);
     } else {
       writer.write(partText(part, match));

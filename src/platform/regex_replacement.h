@@ -11,17 +11,17 @@ namespace zunka::platform::regex {
 
 struct ReplacementPart {
   enum class Kind : uint8_t {
-    kLiteral,      // `literal` bytes (Shift_JIS)
-    kGroup,        // $&, $N, ${N}, \N
-    kPrematch,     // $`
-    kPostmatch,    // $'
-    kLastGroup,    // $+
-    kUpper,        // \U until \E
-    kLower,        // \L until \E
-    kQuote,        // \Q until \E
-    kEnd,          // \E
-    kUpperFirst,   // \u
-    kLowerFirst,   // \l
+    kLiteral,     // `literal` bytes (Shift_JIS)
+    kGroup,       // $&, $N, ${N}, \N
+    kPrematch,    // $`
+    kPostmatch,   // $'
+    kLastGroup,   // $+
+    kUpper,       // \U until \E
+    kLower,       // \L until \E
+    kQuote,       // \Q until \E
+    kEnd,         // \E
+    kUpperFirst,  // \u
+    kLowerFirst,  // \l
   };
   Kind kind = Kind::kLiteral;
   uint32_t group = 0;

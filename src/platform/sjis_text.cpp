@@ -1,9 +1,10 @@
 #include "platform/sjis_text.h"
 
+#include <iconv.h>
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
-#include <iconv.h>
 #include <stdexcept>
 
 namespace zunka::platform {
@@ -72,10 +73,10 @@ void appendUtf8(std::string& out, uint32_t cp) {
 
 namespace {
 
-// Records, for the UTF-8 bytes [u, uEnd) converted from the valid Shift_JIS bytes
+// Records, for the UTF-8 bytes utf8[u, uEnd) converted from the valid Shift_JIS bytes
 // [s, sEnd), which Shift_JIS character each byte belongs to. Every character of code
 // page 932 is exactly one code point, so the two texts walk in step.
-void recordOffsets(std::string_view sjis, size_t s, size_t sEnd, std::string_view utf8, size_t u,
+void recordOffsets(std::string_view sjis, size_t s, size_t sEnd, const char* utf8, size_t u,
                    size_t uEnd, std::vector<uint32_t>& offsets) {
   while (s < sEnd) {
     size_t bytes = utf8SequenceLength(static_cast<unsigned char>(utf8[u]));
@@ -87,11 +88,52 @@ void recordOffsets(std::string_view sjis, size_t s, size_t sEnd, std::string_vie
   (void)uEnd;
 }
 
+// What stands in the output for input that iconv rejects.
+struct StandIn {
+  size_t inputBytes;  // how much input it covers
+  std::string bytes;
+};
+
+// Converts all of `input`, appending to `output`. The output is sized once for the
+// worst case (worstRatio output bytes per input byte), so a rejected byte costs one
+// more iconv call and never a copy of the rest. onChunk(inBegin, inEnd, outBegin,
+// outEnd) sees every stretch iconv converted; onBad(position) gives the stand-in
+// for the input iconv stopped at.
+template <typename OnChunk, typename OnBad>
+void convertAll(IconvHandle& handle, std::string_view input, size_t worstRatio, std::string& output,
+                OnChunk onChunk, OnBad onBad) {
+  size_t base = output.size();
+  output.resize(base + input.size() * worstRatio);
+  char* out = output.data() + base;
+  size_t outLeft = input.size() * worstRatio;
+  const char* in = input.data();
+  size_t inLeft = input.size();
+  while (inLeft > 0) {
+    const char* chunkIn = in;
+    char* chunkOut = out;
+    size_t result = handle.convert(in, inLeft, out, outLeft);
+    int error = errno;
+    onChunk(static_cast<size_t>(chunkIn - input.data()), static_cast<size_t>(in - input.data()),
+            chunkOut, out);
+    if (result != kIconvFailed) continue;
+    assert(error != E2BIG && "the output was sized for the worst case");
+    (void)error;
+    StandIn standIn = onBad(static_cast<size_t>(in - input.data()));
+    assert(standIn.bytes.size() <= outLeft && standIn.inputBytes <= inLeft);
+    out = std::copy(standIn.bytes.begin(), standIn.bytes.end(), out);
+    outLeft -= standIn.bytes.size();
+    in += standIn.inputBytes;
+    inLeft -= standIn.inputBytes;
+  }
+  output.resize(static_cast<size_t>(out - output.data()));
+}
+
 // Length of a well-formed UTF-8 sequence at text[i], or 0 when it is malformed.
 size_t wellFormedUtf8Length(std::string_view text, size_t i) {
   size_t bytes = utf8SequenceLength(static_cast<unsigned char>(text[i]));
   if (static_cast<unsigned char>(text[i]) >= 0x80 && bytes == 1) return 0;
-  if (i + bytes > text.size() || (bytes > 1 && static_cast<unsigned char>(text[i]) < 0xC2)) return 0;
+  if (i + bytes > text.size() || (bytes > 1 && static_cast<unsigned char>(text[i]) < 0xC2))
+    return 0;
   for (size_t k = 1; k < bytes; ++k)
     if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
   return bytes;
@@ -101,30 +143,21 @@ size_t wellFormedUtf8Length(std::string_view text, size_t i) {
 
 void decodeSjis(std::string_view sjis, InvalidSjisByte form, std::string& utf8,
                 std::vector<uint32_t>* offsets) {
-  IconvHandle& decoder = sjisDecoder();
-  const char* in = sjis.data();
-  size_t inLeft = sjis.size();
-  while (inLeft > 0) {
-    size_t used = utf8.size();
-    utf8.resize(used + inLeft * 3 + 4);  // a Shift_JIS byte never needs more than 3
-    char* out = utf8.data() + used;
-    size_t outLeft = utf8.size() - used;
-    size_t chunkStart = static_cast<size_t>(in - sjis.data());
-    size_t result = decoder.convert(in, inLeft, out, outLeft);
-    int error = errno;
-    size_t produced = static_cast<size_t>(out - utf8.data());
-    utf8.resize(produced);
-    size_t chunkEnd = static_cast<size_t>(in - sjis.data());
-    if (offsets) recordOffsets(sjis, chunkStart, chunkEnd, utf8, used, produced, *offsets);
-    if (result != kIconvFailed || error == E2BIG) continue;
-    // EILSEQ or EINVAL: the byte at `in` starts no valid character.
-    auto bad = static_cast<unsigned char>(*in);
-    if (offsets) offsets->resize(offsets->size() + (form == InvalidSjisByte::kPrivateUse ? 4 : 3),
-                                 static_cast<uint32_t>(chunkEnd));
-    appendUtf8(utf8, form == InvalidSjisByte::kPrivateUse ? 0x10FF00u + bad : 0xFFFDu);
-    ++in;
-    --inLeft;
-  }
+  const bool privateUse = form == InvalidSjisByte::kPrivateUse;
+  // A valid byte needs at most 3 UTF-8 bytes; a private-use stand-in needs 4.
+  convertAll(
+      sjisDecoder(), sjis, 4, utf8,
+      [&](size_t inBegin, size_t inEnd, const char* outBegin, const char* outEnd) {
+        if (offsets) recordOffsets(sjis, inBegin, inEnd, outBegin, 0, outEnd - outBegin, *offsets);
+      },
+      [&](size_t at) {
+        StandIn standIn{1, {}};
+        appendUtf8(standIn.bytes,
+                   privateUse ? 0x10FF00u + static_cast<unsigned char>(sjis[at]) : 0xFFFDu);
+        if (offsets)
+          offsets->insert(offsets->end(), standIn.bytes.size(), static_cast<uint32_t>(at));
+        return standIn;
+      });
   if (offsets) offsets->push_back(static_cast<uint32_t>(sjis.size()));
 }
 
@@ -135,26 +168,14 @@ std::string sjisToUtf8(std::string_view sjis) {
 }
 
 std::string utf8ToSjis(std::string_view utf8) {
-  IconvHandle& encoder = sjisEncoder();
   std::string sjis;
-  const char* in = utf8.data();
-  size_t inLeft = utf8.size();
-  while (inLeft > 0) {
-    size_t used = sjis.size();
-    sjis.resize(used + inLeft * 2 + 2);  // a UTF-8 byte never needs more than 2
-    char* out = sjis.data() + used;
-    size_t outLeft = sjis.size() - used;
-    size_t result = encoder.convert(in, inLeft, out, outLeft);
-    int error = errno;
-    sjis.resize(static_cast<size_t>(out - sjis.data()));
-    if (result != kIconvFailed || error == E2BIG) continue;
-    size_t at = static_cast<size_t>(in - utf8.data());
-    size_t skip = wellFormedUtf8Length(utf8, at);
-    if (skip == 0) skip = 1;  // malformed: one '?' per byte
-    sjis += '?';
-    in += skip;
-    inLeft -= skip;
-  }
+  // No character takes more Shift_JIS bytes than UTF-8 bytes, save ASCII at one each.
+  convertAll(
+      sjisEncoder(), utf8, 2, sjis, [](size_t, size_t, const char*, const char*) {},
+      [&](size_t at) {
+        size_t length = wellFormedUtf8Length(utf8, at);
+        return StandIn{length ? length : 1, "?"};  // malformed: one '?' per byte
+      });
   return sjis;
 }
 

@@ -56,7 +56,8 @@ int TBRegExp::count() const {
 
 const std::string& TBRegExp::at(int index) const {
   if (result_ != Result::kStrings) throw EError("no strings now");
-  if (index < 0 || static_cast<size_t>(index) >= strings_.size()) throw EError("index out of range");
+  if (index < 0 || static_cast<size_t>(index) >= strings_.size())
+    throw EError("index out of range");
   return strings_[static_cast<size_t>(index)];
 }
 

@@ -1,10 +1,10 @@
 #include "host_tool.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 std::string runHostTool(const std::string& command, std::string_view input) {
   char path[] = "/tmp/zunka_tool_XXXXXX";

@@ -34,8 +34,7 @@ std::string runPerl(const char* mode, std::string_view expression, std::string_v
   input += std::to_string(limit);
   std::string command = std::string("ZX_MODE=") + mode + " ZX_CHARS=" + (characters ? "1" : "") +
                         " perl -e '" + kScript + "'";
-  if (characters)
-    command = "iconv -f CP932 -t UTF-8 | " + command + " | iconv -f UTF-8 -t CP932";
+  if (characters) command = "iconv -f CP932 -t UTF-8 | " + command + " | iconv -f UTF-8 -t CP932";
   return runHostTool(command, input);
 }
 
@@ -60,9 +59,10 @@ PerlSubstitution perlSubstitute(std::string_view expression, std::string_view su
   return {output.substr(0, separator) == "1", output.substr(separator + 1)};
 }
 
-std::vector<std::string> perlSplit(std::string_view expression, std::string_view subject,
-                                   int limit, bool characters) {
-  std::vector<std::string> parts = splitOutput(runPerl("split", expression, subject, limit, characters));
+std::vector<std::string> perlSplit(std::string_view expression, std::string_view subject, int limit,
+                                   bool characters) {
+  std::vector<std::string> parts =
+      splitOutput(runPerl("split", expression, subject, limit, characters));
   parts.erase(parts.begin());  // the count, which the number of parts already tells
   return parts;
 }

@@ -14,6 +14,6 @@ struct PerlSubstitution {
 
 PerlSubstitution perlSubstitute(std::string_view expression, std::string_view subject,
                                 bool characters);
-std::vector<std::string> perlSplit(std::string_view expression, std::string_view subject,
-                                   int limit, bool characters);
+std::vector<std::string> perlSplit(std::string_view expression, std::string_view subject, int limit,
+                                   bool characters);
 bool perlMatches(std::string_view expression, std::string_view subject, bool characters);

@@ -37,7 +37,8 @@ std::string errorOf(std::string_view expression) {
 // accepts one final line feed, as in Perl.
 TEST(RegexMatch, NumberPatterns) {
   const char* floatPattern = "/^-?[0-9]*\\.[0-9]+$/";
-  for (const char* yes : {".5", "-1.25", "3.0", "1.5\n"}) EXPECT_TRUE(matches(floatPattern, yes)) << yes;
+  for (const char* yes : {".5", "-1.25", "3.0", "1.5\n"})
+    EXPECT_TRUE(matches(floatPattern, yes)) << yes;
   for (const char* no : {"", "1.", "-12", "1e3", "1.5\n\n", "１.５"})
     EXPECT_FALSE(matches(floatPattern, no)) << no;
   EXPECT_TRUE(matches("/^-?[0-9]+$/", "-12"));
@@ -49,7 +50,8 @@ TEST(RegexMatch, GroupsOfTheTagAndNameReaders) {
             (std::vector<std::string>{"<class", "class"}));
   EXPECT_EQ(groupsOf("/([\\w\\d]*)=\"([^\"]*)\"/", " name=\"表\\示\" x"),
             (std::vector<std::string>{"name=\"表\\示\"", "name", "表\\示"}));
-  EXPECT_EQ(groupsOf("/^const_(.*)/", "const_speed"), (std::vector<std::string>{"const_speed", "speed"}));
+  EXPECT_EQ(groupsOf("/^const_(.*)/", "const_speed"),
+            (std::vector<std::string>{"const_speed", "speed"}));
   EXPECT_EQ(groupsOf("/\\_([0-9][0-9]*)$/", "Enemy_12"), (std::vector<std::string>{"_12", "12"}));
   EXPECT_EQ(groupsOf("/(a)|(b)/", "b"), (std::vector<std::string>{"b", "", "b"}));
   EXPECT_EQ(groupsOf("/\\/>$/", "<a/>"), (std::vector<std::string>{"/>"}));
@@ -72,9 +74,25 @@ TEST(RegexMatch, FlagsAndDelimiters) {
 // The pattern is matched byte-wise, exactly as written; the helper must agree with
 // it and with perl, which sees the same bytes.
 TEST(RegexMatch, GlobalNameCheckAgreesWithItsPatternAndPerl) {
-  const char* names[] = {"$abc", "$_1",   "$表示", "$",     "abc",   "$a-b",   "$表x",
-                         "$\x95", "$a\n", "$a\n\n", "$\x95\n", "$ｱ",   "$ｱｲ",  "$\x81$",
-                         "$ab c", "",     "$\xFF\xFF", "$\x80" "A"};
+  const char* names[] = {"$abc",
+                         "$_1",
+                         "$表示",
+                         "$",
+                         "abc",
+                         "$a-b",
+                         "$表x",
+                         "$\x95",
+                         "$a\n",
+                         "$a\n\n",
+                         "$\x95\n",
+                         "$ｱ",
+                         "$ｱｲ",
+                         "$\x81$",
+                         "$ab c",
+                         "",
+                         "$\xFF\xFF",
+                         "$\x80"
+                         "A"};
   for (const char* name : names) {
     bool expected = perlMatches(kGlobalNamePattern, name, false);
     EXPECT_EQ(matches(kGlobalNamePattern, name), expected) << name;
@@ -83,7 +101,8 @@ TEST(RegexMatch, GlobalNameCheckAgreesWithItsPatternAndPerl) {
 }
 
 TEST(RegexMatch, GlobalNameHelperAgreesWithPatternOnRandomNames) {
-  const char alphabet[] = {'$', 'a', 'Z', '_', '0', '-', '\n', ' ', '\x81', '\x95', '\x5C', '\xA1', '\xFF'};
+  const char alphabet[] = {'$', 'a',    'Z',    '_',    '0',    '-',   '\n',
+                           ' ', '\x81', '\x95', '\x5C', '\xA1', '\xFF'};
   std::mt19937 random(1210);
   for (int n = 0; n < 3000; ++n) {
     std::string name = random() % 4 ? "$" : "";

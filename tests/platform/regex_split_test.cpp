@@ -25,8 +25,8 @@ void expectSameAsPerl(const Case& c, int limit, bool characters) {
 // the last field; a leading empty field stays after a real separator.
 TEST(RegexSplit, AgreesWithPerlAcrossLimits) {
   const Case cases[] = {
-      {"/,/", "a,b,,c,,"}, {"/,/", ",a,b"}, {"/,/", "a,"},     {"/,/", ",,,"},
-      {"/,/", "abc"},      {"/,/", ""},     {"//", "abc"},     {"/x*/", "axxbx"},
+      {"/,/", "a,b,,c,,"}, {"/,/", ",a,b"},      {"/,/", "a,"},       {"/,/", ",,,"},
+      {"/,/", "abc"},      {"/,/", ""},          {"//", "abc"},       {"/x*/", "axxbx"},
       {"/b/", "abc"},      {"/\\s+/", " a  b "}, {"/(?=b)/", "abab"}, {"/\\\\/", "dir\\sub\\"},
   };
   for (const Case& c : cases)
@@ -35,7 +35,10 @@ TEST(RegexSplit, AgreesWithPerlAcrossLimits) {
 
 TEST(RegexSplit, CapturesAddFieldsLikePerl) {
   const Case cases[] = {
-      {"/(,)/", "a,b,"}, {"/(-)|(,)/", "a-b,c"}, {"/(a)(x)?/", "bab"}, {"/(,)/", ",a"},
+      {"/(,)/", "a,b,"},
+      {"/(-)|(,)/", "a-b,c"},
+      {"/(a)(x)?/", "bab"},
+      {"/(,)/", ",a"},
   };
   for (const Case& c : cases)
     for (int limit : {0, 2, -1}) expectSameAsPerl(c, limit, false);
@@ -49,9 +52,8 @@ TEST(RegexSplit, LineStartPatternSplitsLinesLikePerl) {
 // A split on "A" must not cut 、 (81 41); a split on nothing yields whole characters.
 TEST(RegexSplit, KeepsShiftJisCharactersWholeLikePerl) {
   const Case cases[] = {
-      {"/A/", "、A、"},         {"/,/", "表,ソ,,能,"}, {"//", "あいｱ"},
-      {"/、/", "あ、い、う"},   {"/\\\\/", "表\\示"},  {"/\\W/", "aアb"},
-      {"/(ー)/", "カーソル"},
+      {"/A/", "、A、"},     {"/,/", "表,ソ,,能,"}, {"//", "あいｱ"},        {"/、/", "あ、い、う"},
+      {"/\\\\/", "表\\示"}, {"/\\W/", "aアb"},     {"/(ー)/", "カーソル"},
   };
   for (const Case& c : cases)
     for (int limit : {0, 2}) expectSameAsPerl(c, limit, true);

@@ -48,6 +48,7 @@ TEST(RegexSubstitute, AgreesWithPerlOnAsciiText) {
       {"s/b/[$`|$']/", "abc"},
       {"s/(a)(b)?/[$+]/g", "aab"},
       {"s/a/\\n\\t\\x41\\101\\$\\@\\/\\q/", "a"},
+      {"s/a/\\e\\cA\\o{102}\\x{43}\\0|/", "a"},
       {"s/(\\w+)/\\U$1\\E!/", "abc def"},
       {"s/(\\w+)/\\u\\L$1/g", "hELLO wORLD"},
       {"s/(\\w)(\\w*)/\\l$1\\U$2/g", "Ab Cd"},
@@ -70,7 +71,7 @@ TEST(RegexSubstitute, AgreesWithPerlOnAsciiText) {
 // empty at the same place, so every position is visited once.
 TEST(RegexSubstitute, EmptyMatchesAdvanceLikePerl) {
   const Case cases[] = {
-      {"s/x*/-/g", "abc"}, {"s/x*/-/g", "xab"}, {"s/x*/-/g", "abx"},    {"s/x*/-/g", ""},
+      {"s/x*/-/g", "abc"},     {"s/x*/-/g", "xab"},    {"s/x*/-/g", "abx"},     {"s/x*/-/g", ""},
       {"s/b*/[$&]/g", "abbc"}, {"s/\\b/|/g", "ab cd"}, {"s/(?=b)/^/g", "abab"}, {"s/x*/-/", "abc"},
   };
   for (const Case& c : cases) expectSameAsPerl(c, false);
@@ -111,12 +112,22 @@ TEST(RegexSubstitute, BytePatternsAgreeWithPerlOnBytes) {
 // Text that is not valid Shift_JIS still works, and what is not replaced comes back
 // byte for byte, even characters whose code does not survive a round trip.
 TEST(RegexSubstitute, KeepsInvalidAndOddBytesExactly) {
-  EXPECT_EQ(regexSubstitute("s/a/b/g", "a\x80" "a").text, "b\x80" "b");
+  EXPECT_EQ(regexSubstitute("s/a/b/g",
+                            "a\x80"
+                            "a")
+                .text,
+            "b\x80"
+            "b");
   EXPECT_EQ(regexSubstitute("s/./[$&]/g", "\xFF表").text, "[\xFF][表]");
   EXPECT_EQ(regexSubstitute("s/$/!/", "あ\x82").text, "あ\x82!");
   EXPECT_EQ(regexSubstitute("s/,/;/g", "x\x81,y").text, "x\x81;y");
   // ED 40 and FA 5C are the same character; converting back would give FA 5C.
-  EXPECT_EQ(regexSubstitute("s/a/b/", "\xED\x40" "a").text, "\xED\x40" "b");
+  EXPECT_EQ(regexSubstitute("s/a/b/",
+                            "\xED\x40"
+                            "a")
+                .text,
+            "\xED\x40"
+            "b");
   EXPECT_EQ(regexSubstitute("s/\\xff|表/X/g", "表\xFF").text, "XX");
 }
 
@@ -124,7 +135,7 @@ TEST(RegexSubstitute, ReplacementEscapesMakeBytesAndCharacters) {
   EXPECT_EQ(regexSubstitute("s/a/\\x{8868}\\x95\\x5C/", "a").text, "表表");
   EXPECT_EQ(regexSubstitute("s/a/\\x{1F600}/", "a").text, "?");
   EXPECT_EQ(regexSubstitute("s/(.)/\\U$1/g", "aア表b").text, "Aア表B");  // trail bytes untouched
-  EXPECT_EQ(regexSubstitute("s/a/$x$/", "a").text, "$x$");              // no variables here
+  EXPECT_EQ(regexSubstitute("s/a/$x$/", "a").text, "$x$");               // no variables here
 }
 
 TEST(RegexSubstitute, ReportsNoChangeAndCountsReplacements) {

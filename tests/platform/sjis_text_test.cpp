@@ -7,7 +7,9 @@ using namespace zunka::platform;
 
 namespace {
 
-std::string bytes(std::u8string_view text) { return std::string(text.begin(), text.end()); }
+std::string bytes(std::u8string_view text) {
+  return std::string(text.begin(), text.end());
+}
 
 // Narrow literals are compiled to code page 932, so they are Shift_JIS already.
 const char* const kSjisSamples[] = {
@@ -73,15 +75,22 @@ TEST(SjisText, InvalidBytesStayVisible) {
   EXPECT_EQ(sjisToUtf8("\xA0\xFD\xFE\xFF"), fffd + fffd + fffd + fffd);
   EXPECT_EQ(sjisToUtf8("\x81\n"), fffd + "\n");
   EXPECT_EQ(sjisToUtf8("表\x82"), bytes(u8"表") + fffd);
-  EXPECT_EQ(sjisToUtf8("\x85" "A"), fffd + "A");
-  for (const char* bad : {"a\x80z", "\xFF", "\x81\n", "表\x82", "\x85" "A"})
+  EXPECT_EQ(sjisToUtf8("\x85"
+                       "A"),
+            fffd + "A");
+  for (const char* bad : {"a\x80z", "\xFF", "\x81\n", "表\x82",
+                          "\x85"
+                          "A"})
     EXPECT_FALSE(isValidSjis(bad)) << bad;
 }
 
 TEST(SjisText, PrivateUseFormKeepsEachBadByteDistinctAndMapped) {
   std::string utf8;
   std::vector<uint32_t> offsets;
-  decodeSjis("\x80" "表\xFF", InvalidSjisByte::kPrivateUse, utf8, &offsets);
+  decodeSjis(
+      "\x80"
+      "表\xFF",
+      InvalidSjisByte::kPrivateUse, utf8, &offsets);
   EXPECT_EQ(utf8, bytes(u8"\U0010FF80表\U0010FFFF"));
   std::vector<uint32_t> expected{0, 0, 0, 0, 1, 1, 1, 3, 3, 3, 3, 4};
   EXPECT_EQ(offsets, expected);
@@ -89,8 +98,8 @@ TEST(SjisText, PrivateUseFormKeepsEachBadByteDistinctAndMapped) {
 
 TEST(SjisText, UnmappableAndMalformedUtf8BecomeQuestionMarks) {
   std::string euro = bytes(u8"a€b"), emoji = bytes(u8"表😀");
-  EXPECT_EQ(utf8ToSjis(euro), "a?b");   // no euro sign in code page 932
-  EXPECT_EQ(utf8ToSjis(emoji), "表?");  // nor emoji
+  EXPECT_EQ(utf8ToSjis(euro), "a?b");                // no euro sign in code page 932
+  EXPECT_EQ(utf8ToSjis(emoji), "表?");               // nor emoji
   EXPECT_EQ(utf8ToSjis("x\xC3(\xE8\xA1"), "x?(??");  // malformed: one ? per byte
   EXPECT_EQ(utf8ToSjis(""), "");
 }
