@@ -1,5 +1,7 @@
 #include "platform/regex_engine.h"
 
+#include <algorithm>
+
 #include "platform/regex_program.h"
 
 namespace zunka::platform {

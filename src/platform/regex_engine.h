@@ -41,11 +41,12 @@ struct SubstitutionResult {
   int replacements = 0;  // how many matches were replaced
 };
 
-// Applies "s/PAT/REPL/flags". The replacement is read as Perl reads it: $&, $1...,
-// ${1}, $`, $', $+, \1..\9, \n \t \r \f \a \e, \xHH (a byte), \x{HHHH} (a
-// character), octal and \cX escapes, \U \L \u \l \Q \E (ASCII letters only); any
-// other backslashed character stands for itself. A $ not starting one of those
-// forms, and @, are plain text (there are no variables to interpolate).
+// Applies "s/PAT/REPL/flags". The replacement is read as Perl reads it: $&, $1...
+// (and $0, the whole match), ${1}, $`, $', $+, \1..\9, \n \t \r \f \a \e, octal,
+// \cX, \xHH and \x{...} escapes (below 0x100 a byte, above a character written in
+// Shift_JIS), \U \L \u \l \Q \E (ASCII letters only); any other backslashed
+// character stands for itself. A $ not starting one of those forms, and @, are
+// plain text: there are no variables to interpolate.
 SubstitutionResult regexSubstitute(std::string_view expression, std::string_view text);
 
 // Perl's split /PAT/, text, limit: limit > 0 gives at most that many fields, the
