@@ -1,9 +1,10 @@
 #include "platform/clock.h"
 
-#include <chrono>
-#include <thread>
 #include <time.h>
+#include <cerrno>
 
+// POSIX clocks rather than <chrono>: libstdc++'s <chrono> holds a "µs" literal that
+// the Shift_JIS execution character set cannot encode, so it does not compile here.
 namespace zunka::platform {
 
 uint32_t tickCount() {
@@ -13,10 +14,15 @@ uint32_t tickCount() {
 }
 
 double preciseMilliseconds() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-void sleepMilliseconds(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMilliseconds(uint32_t ms) {
+  timespec request{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&request, &request) == -1 && errno == EINTR) {
+  }  // a signal cut the sleep short: sleep the rest
+}
 
 }  // namespace zunka::platform

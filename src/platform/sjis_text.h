@@ -1,0 +1,55 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text inside the system is Shift_JIS (code page 932); the host speaks UTF-8.
+// These conversions run at the edges (terminal, window, fonts) and inside the
+// regular-expression service, which matches characters rather than bytes.
+namespace zunka::platform {
+
+// A byte that starts a two-byte character.
+inline bool isSjisLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Bytes taken by the character starting at text[i]: a lead byte (0x81-0x9F,
+// 0xE0-0xFC) takes the byte after it whatever that is, so a walk never lands on a
+// trail byte; at the very end a lone lead byte counts as one.
+inline size_t sjisCharLength(std::string_view text, size_t i) {
+  return isSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+// How a byte that does not belong to a valid character is written in UTF-8.
+enum class InvalidSjisByte {
+  kReplacementCharacter,  // U+FFFD, one per byte: visible, never silently dropped
+  kPrivateUse,            // U+10FF00 + byte (U+10FF80..U+10FFFF): distinct per byte, so
+                          // the original byte can be told apart and recovered
+};
+
+// Converts Shift_JIS to UTF-8 and appends it to `utf8`. Each bad byte becomes one
+// character in the chosen form. When `offsets` is given it receives, for every
+// UTF-8 byte position (and the end), the Shift_JIS position of the character
+// containing it, so that ranges found in the UTF-8 text map back to the original.
+void decodeSjis(std::string_view sjis, InvalidSjisByte form, std::string& utf8,
+                std::vector<uint32_t>* offsets = nullptr);
+
+// Shift_JIS to UTF-8; bytes that are not valid code page 932 become U+FFFD each.
+std::string sjisToUtf8(std::string_view sjis);
+
+// UTF-8 to Shift_JIS; a character code page 932 lacks, and each byte of malformed
+// UTF-8, becomes '?'.
+std::string utf8ToSjis(std::string_view utf8);
+
+// True when every byte belongs to a character of code page 932.
+bool isValidSjis(std::string_view text);
+
+// Appends code point `cp` (at most 0x10FFFF) in UTF-8.
+void appendUtf8(std::string& out, uint32_t cp);
+
+// True when every byte is below 0x80 (then the text reads the same in both encodings).
+bool isAscii(std::string_view text);
+
+}  // namespace zunka::platform
