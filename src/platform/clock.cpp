@@ -3,8 +3,7 @@
 #include <time.h>
 #include <cerrno>
 
-// POSIX clocks rather than <chrono>: libstdc++'s <chrono> holds a "µs" literal that
-// the Shift_JIS execution character set cannot encode, so it does not compile here.
+// POSIX clocks: the monotonic clock is what frame pacing and profiling need.
 namespace zunka::platform {
 
 uint32_t tickCount() {

@@ -47,8 +47,6 @@ class TProcess : public HostObject {
   // Destroys the process, or, while a run of it is still on the host's call
   // stack, kills it now and destroys it when that run returns.
   void Destroy();
-  // Marks every value of the stack walk for the collector.
-  void MarkStack();
   void DumpStack(std::vector<std::string>& lines) const;
   // Visits every value of the stack walk (innermost frame first).
   template <class F>

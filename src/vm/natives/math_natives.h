@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+#include "vm/natives/native_support.h"
+
+namespace zunka::vm {
+
+// Numeric natives every class inherits from the root class: trigonometry by whole
+// degree, the random generator, truncation, time and text-to-number.
+std::span<const NativeEntry> mathNatives();
+
+// The process-wide random generator (30-bit state), shared with the page hash.
+namespace random {
+void seed(int32_t seed);
+uint32_t next();
+uint32_t state();
+void setState(uint32_t state);
+}  // namespace random
+
+// The direction of (x, y) in degrees by the octant approximation scripts expect.
+double octantAngle(double x, double y);
+
+}  // namespace zunka::vm
