@@ -59,6 +59,7 @@ class BacktrackingParser {
   ResultItem parseSequence(const DefinitionElement& sequence) {
     int start = tokens_.cursor;
     std::unique_ptr<TResultList> node = sequence.prototype->newInstance();
+    if (sequence.maximum == 1) node->reserve(static_cast<int>(sequence.children.size()));
     int repetitions = 0;
     while (repetitions < sequence.maximum) {
       int repetitionStart = tokens_.cursor;

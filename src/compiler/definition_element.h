@@ -35,7 +35,14 @@ struct DefinitionElement {
   std::vector<DefinitionElement> children;  // in line order
   TFirst first;                             // lexical tree only
   std::unique_ptr<TResultList> prototype;   // grammar tree only
-  int memoSlot = -1;                        // grammar top-level rules: parse memo row
+  // Position among the top-level rules of its tree, -1 below them: a token's
+  // kind on the lexical side, the row of the parse memo on the grammar side.
+  int index = -1;
+  // Grammar tree only: the token kinds a match can begin with, and whether it
+  // can match without consuming a token. Both may say more than is possible,
+  // never less, so the parser can skip elements that cannot match here.
+  TFirst startTokens;
+  bool nullable = true;
 
   bool isTerminal() const { return kind == ElementKind::kLiteral; }
   // What matching this element as a child runs: the linked rule for a reference,

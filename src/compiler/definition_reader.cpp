@@ -169,10 +169,7 @@ std::unique_ptr<DefinitionElement> readDefinition(const std::vector<std::string>
                                                   const DefinitionSources& sources) {
   std::unique_ptr<DefinitionElement> root = DefinitionReader(lines, sources).read();
   resolveReferences(*root, *root);
-  if (sources.side == DefinitionSide::kGrammar) {
-    for (size_t i = 0; i < root->children.size(); ++i)
-      root->children[i].memoSlot = static_cast<int>(i);
-  }
+  for (size_t i = 0; i < root->children.size(); ++i) root->children[i].index = static_cast<int>(i);
   return root;
 }
 

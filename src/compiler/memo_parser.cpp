@@ -16,18 +16,24 @@ namespace {
 // backtrack would throw away.
 class MemoParser {
  public:
-  // Top-level rules carry their row of the memo table in memoSlot.
+  // Top-level rules carry their row of the memo table in their index.
   MemoParser(const DefinitionElement& grammarRoot, const TLexList& tokens)
       : tokens_(tokens), stride_(tokens.count() + 1) {
     memo_.resize(grammarRoot.children.size() * stride_);
+    kinds_.reserve(tokens.count());
+    for (int i = 0; i < tokens.count(); ++i) {
+      int kind = tokens[i].rule()->index;
+      if (kind < 0 || kind > 255) skipping_ = false;
+      kinds_.push_back(static_cast<uint8_t>(kind));
+    }
   }
 
   // Pass 1: the end position of a match of `element` at `pos`, or kFailed.
   int match(const DefinitionElement& element, int pos) {
     if (depth_ >= kMaxParseDepth) tooDeep_ = true;
-    if (tooDeep_) return kFailed;
-    if (element.memoSlot < 0) return matchUncached(element, pos);
-    MemoEntry* entry = &memo_[static_cast<size_t>(element.memoSlot) * stride_ + pos];
+    if (tooDeep_ || cannotStartAt(element, pos)) return kFailed;
+    if (element.index < 0) return matchUncached(element, pos);
+    MemoEntry* entry = &memo_[static_cast<size_t>(element.index) * stride_ + pos];
     if (entry->end != kUnknown) {
       if (entry->lastAccepted >= 0) accept(entry->lastAccepted);
       return entry->end;
@@ -71,6 +77,13 @@ class MemoParser {
     int32_t end = kUnknown;
     int32_t lastAccepted = -1;  // token index; -1 when no terminal accepted inside
   };
+
+  // An element that must take a token fails at once where no token, or one it
+  // cannot begin with, stands; nothing inside it could have accepted a token.
+  bool cannotStartAt(const DefinitionElement& element, int pos) const {
+    if (!skipping_ || element.nullable) return false;
+    return pos >= tokens_.count() || !element.startTokens.has(kinds_[pos]);
+  }
 
   void accept(int tokenIndex) {
     lastAccepted_ = tokenIndex;
@@ -127,26 +140,43 @@ class MemoParser {
     return pos;
   }
 
+  // Each repetition is first matched child by child, the ends kept on a
+  // scratch stack (indices, since nested builds grow it), then built.
   ResultItem buildSequence(const DefinitionElement& sequence, int pos) {
     std::unique_ptr<TResultList> node = sequence.prototype->newInstance();
+    const size_t base = ends_.size();
+    if (sequence.maximum == 1) node->reserve(static_cast<int>(sequence.children.size()));
     int repetitions = 0;
     while (repetitions < sequence.maximum) {
+      if (!matchRepetitionEnds(sequence, pos)) break;
       int repetitionStart = pos;
-      if (matchRepetition(sequence, pos) == kFailed) break;
-      for (const DefinitionElement& child : sequence.children) {
-        int childEnd = match(child.target(), pos);
-        node->add(build(child.target(), pos));
-        pos = childEnd;
+      for (size_t i = 0; i < sequence.children.size(); ++i) {
+        node->add(build(sequence.children[i].target(), pos));
+        pos = ends_[base + i];
       }
+      ends_.resize(base);
       ++repetitions;
       if (pos == repetitionStart) break;
     }
+    ends_.resize(base);
     return {nullptr, std::move(node)};
+  }
+
+  bool matchRepetitionEnds(const DefinitionElement& sequence, int pos) {
+    for (const DefinitionElement& child : sequence.children) {
+      pos = match(child.target(), pos);
+      if (pos == kFailed) return false;
+      ends_.push_back(pos);
+    }
+    return true;
   }
 
   const TLexList& tokens_;
   size_t stride_;
   std::vector<MemoEntry> memo_;
+  std::vector<uint8_t> kinds_;  // lexical rule index of each token
+  std::vector<int> ends_;       // buildSequence's scratch stack
+  bool skipping_ = true;
   int lastAccepted_ = -1;
   uint32_t accepts_ = 0;
   int depth_ = 0;

@@ -36,6 +36,7 @@ class TResultList {
   TResultList* node(int i) const { return items_[i].node.get(); }
 
   void add(ResultItem item) { items_.push_back(std::move(item)); }
+  void reserve(int count) { items_.reserve(count); }
   // Drops the items from index `count` on (frees the nodes among them).
   void truncate(int count) { items_.resize(count); }
 

@@ -4,6 +4,7 @@
 
 #include "compiler/definition_reader.h"
 #include "compiler/first_sets.h"
+#include "compiler/start_tokens.h"
 #include "compiler/tokenizer.h"
 #include "platform/sjis_text.h"
 
@@ -26,6 +27,7 @@ void TYup::build() {
   sources.onCreateList = &onCreateList_;
   sources.lexicalRoot = lexical.get();
   grammar_ = readDefinition(gramNode_, sources);  // throws without a node mapping
+  computeStartTokens(*grammar_, *lexical);
   lexical_ = std::move(lexical);
   tokenizer_ = std::make_unique<Tokenizer>(*lexical_);
 }
