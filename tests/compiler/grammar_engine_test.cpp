@@ -126,6 +126,20 @@ TEST(GrammarEngine, StopsRepeatingWhatMatchesNothing) {
   }
 }
 
+TEST(GrammarEngine, ElementsStartingWithOptionalPartsAreTriedAtLaterTokens) {
+  // Item may begin with a, b (through the optional rule Opt) or c; skipping an
+  // element by its first token must see past every part that can be empty.
+  ToyEngine toy(kLetters,
+                "G\n S\n  {}\n   Item\n Item\n  []\n   'a\n  Opt\n  'c\n []Opt\n  'b\n@\n");
+  EXPECT_EQ(toy.parse("c"), "S(_(Item(_() Opt() c)))");
+  EXPECT_EQ(toy.parse("b c a b c"), "S(_(Item(_() Opt(b) c) Item(_(a) Opt(b) c)))");
+  for (const char* source : {"", "a", "c b", "a c c", "b b c", "a b c c"}) {
+    EXPECT_EQ(toy.parse(source, ParseMode::kMemoized),
+              toy.parse(source, ParseMode::kPlainBacktracking))
+        << source;
+  }
+}
+
 TEST(GrammarEngine, LeftRecursionFailsInsteadOfOverflowingTheStack) {
   for (ParseMode mode : {ParseMode::kMemoized, ParseMode::kPlainBacktracking}) {
     ToyEngine toy(kLetters, "G\n E\n  E\n  'a\n@\n");
