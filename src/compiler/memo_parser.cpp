@@ -1,10 +1,38 @@
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "compiler/parser.h"
 
 namespace zunka {
 namespace {
+
+constexpr int kUnknown = -2;
+
+struct MemoEntry {
+  int32_t end = kUnknown;
+  int32_t lastAccepted = -1;  // token index; -1 when no terminal accepted inside
+};
+
+// One entry per top-level rule and token position: a plain array for any
+// source of sensible size (a 5,000-line class needs about 16 MB), a hash map of
+// the entries actually used beyond that, so a huge file cannot demand memory
+// the parse would never touch.
+class MemoTable {
+ public:
+  explicit MemoTable(size_t size) : sparse_(size > kDenseLimit) {
+    if (!sparse_) dense_.resize(size);
+  }
+  // References stay valid while the table grows (the map's nodes do not move).
+  MemoEntry& operator[](size_t key) { return sparse_ ? sparse_entries_[key] : dense_[key]; }
+
+ private:
+  static constexpr size_t kDenseLimit = size_t{1} << 23;  // 64 MB of entries
+
+  bool sparse_;
+  std::vector<MemoEntry> dense_;
+  std::unordered_map<size_t, MemoEntry> sparse_entries_;
+};
 
 // The result of matching an element at a token position depends only on the
 // two, so the parser works in two passes. The first only recognises, and
@@ -18,8 +46,7 @@ class MemoParser {
  public:
   // Top-level rules carry their row of the memo table in their index.
   MemoParser(const DefinitionElement& grammarRoot, const TLexList& tokens)
-      : tokens_(tokens), stride_(tokens.count() + 1) {
-    memo_.resize(grammarRoot.children.size() * stride_);
+      : tokens_(tokens), stride_(tokens.count() + 1), memo_(grammarRoot.children.size() * stride_) {
     kinds_.reserve(tokens.count());
     for (int i = 0; i < tokens.count(); ++i) {
       int kind = tokens[i].rule()->index;
@@ -33,15 +60,15 @@ class MemoParser {
     if (depth_ >= kMaxParseDepth) tooDeep_ = true;
     if (tooDeep_ || cannotStartAt(element, pos)) return kFailed;
     if (element.index < 0) return matchUncached(element, pos);
-    MemoEntry* entry = &memo_[static_cast<size_t>(element.index) * stride_ + pos];
-    if (entry->end != kUnknown) {
-      if (entry->lastAccepted >= 0) accept(entry->lastAccepted);
-      return entry->end;
+    MemoEntry& entry = memo_[static_cast<size_t>(element.index) * stride_ + pos];
+    if (entry.end != kUnknown) {
+      if (entry.lastAccepted >= 0) accept(entry.lastAccepted);
+      return entry.end;
     }
     uint32_t acceptsBefore = accepts_;
     int end = matchUncached(element, pos);
-    entry->end = end;
-    entry->lastAccepted = accepts_ != acceptsBefore ? lastAccepted_ : -1;
+    entry.end = end;
+    entry.lastAccepted = accepts_ != acceptsBefore ? lastAccepted_ : -1;
     return end;
   }
 
@@ -71,13 +98,6 @@ class MemoParser {
   static constexpr int kFailed = -1;
 
  private:
-  static constexpr int kUnknown = -2;
-
-  struct MemoEntry {
-    int32_t end = kUnknown;
-    int32_t lastAccepted = -1;  // token index; -1 when no terminal accepted inside
-  };
-
   // An element that must take a token fails at once where no token, or one it
   // cannot begin with, stands; nothing inside it could have accepted a token.
   bool cannotStartAt(const DefinitionElement& element, int pos) const {
@@ -173,7 +193,7 @@ class MemoParser {
 
   const TLexList& tokens_;
   size_t stride_;
-  std::vector<MemoEntry> memo_;
+  MemoTable memo_;
   std::vector<uint8_t> kinds_;  // lexical rule index of each token
   std::vector<int> ends_;       // buildSequence's scratch stack
   bool skipping_ = true;
