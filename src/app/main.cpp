@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/check_command.h"
 #include "vm/version.h"
 
 int main(int argc, char** argv) {
@@ -8,6 +9,8 @@ int main(int argc, char** argv) {
     std::printf("zunka %s\n", zunka::kVersionText);
     return 0;
   }
+  if (argc > 1 && std::strcmp(argv[1], "--check") == 0)
+    return zunka::app::runCheckCommand(argc - 2, argv + 2);
   std::printf("zunka %s\n", zunka::kVersionText);
   return 0;
 }

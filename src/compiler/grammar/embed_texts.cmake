@@ -1,0 +1,21 @@
+# Writes OUTPUT, a C++ source defining the script language's definition texts
+# as byte arrays (run with cmake -P, so the build needs no other tool).
+function(embed_text file symbol result)
+  file(READ "${file}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(REGEX REPLACE "(('[^']*',){16})" "\\1\n    " bytes "${bytes}")
+  set(definition "const char ${symbol}[] = {\n    ${bytes}'\\0'};\n")
+  string(APPEND definition "const size_t ${symbol}Size = ${size};\n\n")
+  set(${result} "${${result}}${definition}" PARENT_SCOPE)
+endfunction()
+
+set(text "// Generated from lexical.def and grammar.def; do not edit.\n")
+string(APPEND text "#include \"compiler/grammar/definition_texts.h\"\n\nnamespace zunka {\n\n")
+embed_text("${LEXICAL}" kScriptLexicalDefinition text)
+embed_text("${GRAMMAR}" kScriptGrammarDefinition text)
+string(APPEND text "}  // namespace zunka\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

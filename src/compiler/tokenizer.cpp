@@ -1,0 +1,115 @@
+#include "compiler/tokenizer.h"
+
+#include <cstring>
+#include <string>
+
+namespace zunka {
+namespace {
+
+// Recursive lexical definitions could nest without end; past this depth an
+// element simply fails to match.
+constexpr int kMaxLexicalDepth = 1000;
+
+constexpr size_t kNoMatch = static_cast<size_t>(-1);
+
+// Matches one element at `pos`; the end of the match or kNoMatch. Repetitions
+// are greedy and a chosen alternative is never revised.
+class LexicalMatcher {
+ public:
+  explicit LexicalMatcher(std::string_view text) : text_(text) {}
+
+  size_t match(const DefinitionElement& element, size_t pos) {
+    if (depth_ >= kMaxLexicalDepth) return kNoMatch;
+    ++depth_;
+    size_t end = matchKind(element, pos);
+    --depth_;
+    return end;
+  }
+
+ private:
+  size_t matchKind(const DefinitionElement& element, size_t pos) {
+    switch (element.kind) {
+      case ElementKind::kLiteral:
+        return matchLiteral(element, pos);
+      case ElementKind::kRange:
+        if (pos < text_.size() && static_cast<uint8_t>(text_[pos]) >= element.low &&
+            static_cast<uint8_t>(text_[pos]) <= element.high)
+          return pos + 1;
+        return kNoMatch;
+      case ElementKind::kAlternatives:
+        for (const DefinitionElement& child : element.children) {
+          size_t end = match(child.target(), pos);
+          if (end != kNoMatch) return end;
+        }
+        return kNoMatch;
+      case ElementKind::kSequence:
+        return matchSequence(element, pos);
+      case ElementKind::kReference:
+        return match(*element.link, pos);
+    }
+    return kNoMatch;
+  }
+
+  size_t matchLiteral(const DefinitionElement& literal, size_t pos) const {
+    const std::string& bytes = literal.name;
+    if (!literal.link || text_.size() - pos < bytes.size()) return kNoMatch;
+    return std::memcmp(text_.data() + pos, bytes.data(), bytes.size()) == 0 ? pos + bytes.size()
+                                                                            : kNoMatch;
+  }
+
+  size_t matchSequence(const DefinitionElement& sequence, size_t start) {
+    size_t pos = start;
+    int repetitions = 0;
+    while (repetitions < sequence.maximum) {
+      size_t end = matchChildren(sequence, pos);
+      if (end == kNoMatch) break;
+      ++repetitions;
+      if (end == pos) break;  // an empty repetition would repeat forever
+      pos = end;
+    }
+    return repetitions >= sequence.minimum ? pos : kNoMatch;
+  }
+
+  size_t matchChildren(const DefinitionElement& sequence, size_t pos) {
+    for (const DefinitionElement& child : sequence.children) {
+      pos = match(child.target(), pos);
+      if (pos == kNoMatch) break;
+    }
+    return pos;
+  }
+
+  std::string_view text_;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+Tokenizer::Tokenizer(const DefinitionElement& lexicalRoot) {
+  for (const DefinitionElement& rule : lexicalRoot.children) {
+    if (rule.name == "*Stop") break;
+    for (int byte = 0; byte < 256; ++byte)
+      if (rule.first.has(static_cast<uint8_t>(byte))) candidates_[byte].push_back(&rule);
+  }
+}
+
+std::unique_ptr<TLexList> Tokenizer::tokenize(std::string_view source) const {
+  auto list = std::make_unique<TLexList>(source);
+  LexicalMatcher matcher(list->source());
+  size_t pos = 0;
+  while (pos < source.size()) {
+    const DefinitionElement* best = nullptr;
+    size_t bestEnd = pos;
+    for (const DefinitionElement* rule : candidates_[static_cast<uint8_t>(source[pos])]) {
+      size_t end = matcher.match(*rule, pos);
+      if (end != kNoMatch && end > bestEnd) {
+        best = rule;
+        bestEnd = end;
+      }
+    }
+    if (best) list->add(best, static_cast<uint32_t>(pos), static_cast<uint32_t>(bestEnd));
+    pos = best ? bestEnd : pos + 1;
+  }
+  return list;
+}
+
+}  // namespace zunka
