@@ -431,7 +431,8 @@ dispatch:
     }
     SP = target;
     PC += 3;
-    if (UNLIKELY(p->yieldFlag | p->halted)) {
+    if (UNLIKELY(p->yieldFlag | p->halted | p->sliceEnded)) {
+      p->sliceEnded = 0;
       r.avail = 0;
       goto slice_done;
     }

@@ -82,6 +82,12 @@ void TProcess::Yield() {
   avail = 0;
 }
 
+void TProcess::EndSlice() {
+  sliceEnded = 1;
+  slice -= avail;
+  avail = 0;
+}
+
 void TProcess::Stop() {
   halted = 1;
   slice -= avail;

@@ -43,6 +43,8 @@ class TProcess : public HostObject {
 
   void Yield();
   void Stop();
+  // Ends the current slice without yielding, so the debugger's pause can run.
+  void EndSlice();
   void Kill();  // stops and releases every value on the stack, once
   // Destroys the process, or, while a run of it is still on the host's call
   // stack, kills it now and destroys it when that run returns.
@@ -71,6 +73,7 @@ class TProcess : public HostObject {
   Ref stack = 0;
   Ref resultSlot = 0;
   uint32_t position[3] = {0, 0, 0};
+  uint8_t sliceEnded = 0;
   bool running = false;  // a run of this process is in progress
   bool destroyPending = false;
 

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "perl_oracle.h"
+#include "support/perl_oracle.h"
 #include "platform/regex_engine.h"
 
 using namespace zunka::platform;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "perl_oracle.h"
+#include "support/perl_oracle.h"
 #include "platform/regex_engine.h"
 
 using zunka::platform::regexSubstitute;

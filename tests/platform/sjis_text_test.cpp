@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host_tool.h"
+#include "support/host_tool.h"
 #include "platform/sjis_text.h"
 
 using namespace zunka::platform;

@@ -1,5 +1,7 @@
 #include "vm_world.h"
 
+#include "vm/natives/array_natives.h"
+
 namespace zunka::testing {
 
 VmWorld& VmWorld::get() {
@@ -20,6 +22,15 @@ VmWorld::VmWorld() {
   destructor.pushThis().thisMemberValue(0).nativeCall(1, freeBody).op(Op_Pop).pushThis().op(Op_Ret);
   addMethod(stringClass, "destructor", destructor, 0, 0, {}, TFunction::Kind::Destructor);
   arrayClass = makeClass("Array", objectClass, {"_x"});
+  // The array class as the kernel writes it: the body list in _x.
+  bindNatives(arrayClass, arrayNatives());
+  for (const NativeEntry& e : arrayNatives()) addNative(arrayClass, e.name, e.handler);
+  CodeBuilder ctor, setBody;
+  ctor.thisMember(0).pushThis().nativeCall(0, arrayClass->FindMethodByName("native_init"));
+  ctor.op(Op_Subst).op(Op_Pop).pushThis().op(Op_Ret);
+  addMethod(arrayClass, "constructor", ctor, 0, 0, {}, TFunction::Kind::Constructor);
+  setBody.thisMember(0).argValue(0).op(Op_Subst).op(Op_Pop).pushThis().op(Op_Ret);
+  addMethod(arrayClass, "_setBody", setBody, 1);
   runtime.objectClass = objectClass;
   runtime.stringClass = stringClass;
   runtime.arrayClass = arrayClass;

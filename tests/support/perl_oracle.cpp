@@ -1,6 +1,6 @@
-#include "perl_oracle.h"
+#include "support/perl_oracle.h"
 
-#include "host_tool.h"
+#include "support/host_tool.h"
 
 namespace {
 

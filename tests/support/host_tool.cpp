@@ -1,4 +1,4 @@
-#include "host_tool.h"
+#include "support/host_tool.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,0 +1,66 @@
+#include "vm/natives/hashtable_natives.h"
+
+#include "vm/hash_table.h"
+
+namespace zunka::vm {
+namespace {
+
+TAbstractHashtable* tableArg(TValue* target, int32_t argc) {
+  return argc >= 1 ? hostArg<TAbstractHashtable>(nativeArg(target, 1)) : nullptr;
+}
+
+ZUNKA_NATIVE(newPlainTable) { setHost(*target, (new TAbstractHashtable(false))->handle()); }
+ZUNKA_NATIVE(newLightTable) { setHost(*target, (new TAbstractHashtable(true))->handle()); }
+
+ZUNKA_NATIVE(nativeGet) {
+  if (argc < 2) return;
+  if (TAbstractHashtable* t = tableArg(target, argc)) {
+    TValue v = t->get(nativeArg(target, 2));
+    assign(*target, &v);
+  }
+}
+ZUNKA_NATIVE(nativePut) {
+  if (argc < 3) return;
+  if (TAbstractHashtable* t = tableArg(target, argc)) t->put(nativeArg(target, 2), nativeArg(target, 3));
+}
+ZUNKA_NATIVE(nativeRemove) {
+  if (argc < 2) return;
+  if (TAbstractHashtable* t = tableArg(target, argc)) {
+    TValue taken = t->remove(nativeArg(target, 2));
+    TValue old = *target;
+    *target = taken;  // the table's reference moves to the result
+    release(old);
+  }
+}
+ZUNKA_NATIVE(nativeSize) {
+  if (TAbstractHashtable* t = tableArg(target, argc)) setInt(*target, t->size());
+}
+ZUNKA_NATIVE(nativeStartFind) {
+  if (TAbstractHashtable* t = tableArg(target, argc)) t->startFind();
+}
+ZUNKA_NATIVE(nativeHasNext) {
+  if (TAbstractHashtable* t = tableArg(target, argc)) setInt(*target, t->hasNext() ? 1 : 0);
+}
+ZUNKA_NATIVE(nativeNextKey) {
+  if (TAbstractHashtable* t = tableArg(target, argc)) {
+    TValue key = t->nextKey();
+    assign(*target, &key);
+  }
+}
+ZUNKA_NATIVE(nativeDestroy) { delete tableArg(target, argc); }
+
+constexpr NativeEntry kShared[] = {
+    {"_n_get", nativeGet},         {"_n_put", nativePut},         {"_n_startFind", nativeStartFind},
+    {"_n_hasNext", nativeHasNext}, {"_n_nextKey", nativeNextKey}, {"_n_remove", nativeRemove},
+    {"_n_size", nativeSize},       {"_n_destroy", nativeDestroy},
+};
+constexpr NativeEntry kPlain[] = {{"_n_init", newPlainTable}};
+constexpr NativeEntry kLight[] = {{"_n_init", newLightTable}};
+
+}  // namespace
+
+std::span<const NativeEntry> hashTableNatives() { return kShared; }
+std::span<const NativeEntry> plainHashTableNatives() { return kPlain; }
+std::span<const NativeEntry> lightHashTableNatives() { return kLight; }
+
+}  // namespace zunka::vm
