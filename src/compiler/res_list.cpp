@@ -2,7 +2,7 @@
 
 namespace zunka {
 
-int TResList::Generate(TCompileContext&) {
+int TResList::Generate(TContext&) {
   return 0;
 }
 

@@ -5,7 +5,7 @@
 
 namespace zunka {
 
-class TCompileContext;
+class TContext;
 
 // Base of all syntax-tree nodes. Code generation walks a node's items by
 // position, so the item layout is fixed by the grammar text.
@@ -19,7 +19,7 @@ class TResList : public TResultList {
 
   // Writes the node's code and returns an integer (the argument count for an
   // argument list, 0 otherwise). The base writes nothing.
-  virtual int Generate(TCompileContext& context);
+  virtual int Generate(TContext& context);
 };
 
 // Gives a node class its name and its prototype factory.

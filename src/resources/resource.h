@@ -1,6 +1,9 @@
 #pragma once
 #include <string>
 
+#include <string_view>
+
+#include "vm/arena.h"
 #include "vm/host_object.h"
 
 namespace zunka {
@@ -19,6 +22,12 @@ class TResource : public vm::HostObject {
 
   // Dotted path from the root, such as classes.lang.Object.
   std::string FullPath() const;
+
+  // Lookups of the tree (the container and root behaviour live in the list
+  // classes); a plain resource finds nothing and holds no value cell.
+  virtual TResource* Find(std::string_view path) { return path.empty() ? this : nullptr; }
+  virtual TResource* FindChild(std::string_view) { return nullptr; }
+  virtual vm::Ref ValueCell() const { return 0; }
 
   const char* hostClassName() const override { return "TResource"; }
 

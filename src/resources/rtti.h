@@ -70,7 +70,7 @@ class TRTTI : public TResource {
   void RegisterNative(std::string_view name, vm::NativeHandler handler);
 
   // A cell holding a host reference to this class, for code that pushes classes.
-  vm::Ref ValueCell() const { return classRefCell_; }
+  vm::Ref ValueCell() const override { return classRefCell_; }
 
   std::string category;
   TRTTI* parent = nullptr;
