@@ -1,0 +1,75 @@
+#include "compiler/snippets.h"
+
+#include <memory>
+
+#include "compiler/class_compiler.h"
+#include "resources/rtti.h"
+#include "vm/host_handles.h"
+#include "vm/process.h"
+#include "vm/runtime.h"
+
+namespace zunka {
+
+using namespace vm;
+
+TEvalCache& evalCache() {
+  static auto* cache = new TEvalCache();  // lives as long as the program
+  return *cache;
+}
+
+TRTTI* TEvalCache::MakeSnippetClass(std::string_view text, bool report) {
+  auto cls = std::make_unique<TRTTI>("eval" + std::to_string(counter_++));
+  lastResult_ = CompileClass(*cls, text, report);
+  if (lastResult_ != 0 || !cls->compiled) return nullptr;
+  return cls.release();
+}
+
+namespace {
+
+int runToEnd(TRTTI* cls) {
+  TValue self = TValue::ofRef(vtObject, cls->NewInstance());
+  retain(self);
+  TProcess* p = TProcess::Create(self, {}, "");
+  uint32_t handle = p->handle();
+  int32_t savedBudget = runtime.debugStepBudget;
+  bool savedPreempted = runtime.preempted;
+  while (TProcess* q = hostAs<TProcess>(handle)) {
+    if (q->halted) break;
+    Run(q, kUnlimitedSteps);
+  }
+  runtime.debugStepBudget = savedBudget;
+  runtime.preempted = savedPreempted;
+  int state = 2;
+  if (TProcess* q = hostAs<TProcess>(handle)) {
+    state = q->state;
+    q->Destroy();
+  }
+  release(self);
+  return state;
+}
+
+}  // namespace
+
+int Evaluate(std::string_view text, bool report) {
+  std::unique_ptr<TRTTI> cls(evalCache().MakeSnippetClass(text, report));
+  if (!cls) return 1;
+  int state = runToEnd(cls.get());
+  // Objects of the snippet class that outlive the run (stored somewhere by the
+  // snippet) keep the class alive rather than pointing at a freed one.
+  if (!cls->NoLiveInstances()) cls.release();
+  return state;
+}
+
+TMultiEvaluator::TMultiEvaluator() { entries_.push_back("extends Object; $_exec_checkPoint=-1;"); }
+
+void TMultiEvaluator::Add(std::string_view statement) {
+  entries_.push_back(std::string(statement) + "\r\n$_exec_checkPoint=" + std::to_string(entries_.size()) + ";");
+}
+
+std::string TMultiEvaluator::Text() const {
+  std::string text;
+  for (const std::string& e : entries_) text += e + "\r\n";
+  return text;
+}
+
+}  // namespace zunka

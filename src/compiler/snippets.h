@@ -1,0 +1,52 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "resources/resource.h"
+
+namespace zunka {
+
+class TRTTI;
+
+// Makes the throw-away classes that run host snippets: each is named "eval" and a
+// counter, compiled from the snippet text as its main code, and owned by the
+// caller, who frees it after the run.
+class TEvalCache : public TResource {
+ public:
+  TEvalCache() : TResource("evalcache") {}
+  const char* hostClassName() const override { return "TEvalCache"; }
+
+  // The compiled class, or nullptr when it failed or could not be compiled yet.
+  TRTTI* MakeSnippetClass(std::string_view text, bool report);
+  int lastResult() const { return lastResult_; }
+  int classesMade() const { return counter_; }
+
+ private:
+  int counter_ = 0;
+  int lastResult_ = 0;
+};
+
+TEvalCache& evalCache();
+
+// Compiles `text` as a snippet and runs it to its end on a fresh instance. Gives
+// the process's final state (0 ran, 2 failed with a run-time error), or 1 when it
+// did not compile.
+int Evaluate(std::string_view text, bool report);
+inline int EvaluateWithReport(std::string_view text) { return Evaluate(text, true); }
+
+// Builds one program from many statements, each followed by a check point that
+// sets $_exec_checkPoint to its number, so a run that stops early shows how far it
+// got.
+class TMultiEvaluator {
+ public:
+  TMultiEvaluator();
+  void Add(std::string_view statement);
+  std::string Text() const;
+  const std::vector<std::string>& entries() const { return entries_; }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+}  // namespace zunka

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "compile_support.h"
+#include "compiler/snippets.h"
+
+using namespace zunka;
+using namespace zunka::vm;
+using namespace zunka::testing;
+
+TEST(Snippets, EachEvaluationCompilesAClassOfItsOwn) {
+  testRoot();
+  int before = evalCache().classesMade();
+  EXPECT_EQ(Evaluate("extends Object; $_snip = 1;", true), 0);
+  EXPECT_EQ(Evaluate("extends Object; $_snip += 1;", true), 0);
+  EXPECT_EQ(evalCache().classesMade(), before + 2);
+  EXPECT_EQ(toText(*valueAt(testRoot().global("$_snip")->ValueCell())), "2");
+}
+
+TEST(Snippets, FailuresAreReportedOnlyWhenAsked) {
+  VmWorld& w = VmWorld::get();
+  testRoot();
+  w.console.clear();
+  EXPECT_EQ(Evaluate("extends Object; x = = 1;", false), 1);
+  EXPECT_TRUE(w.console.errors.empty());
+  EXPECT_EQ(Evaluate("extends Object; x = = 1;", true), 1);
+  EXPECT_EQ(w.console.errors.size(), 1u);
+  w.console.clear();
+  EXPECT_EQ(Evaluate("extends Object; x = 1 / 0;", false), 2);  // run-time failure: state 2
+}
+
+TEST(Snippets, LongRunningSnippetRunsToItsEnd) {
+  testRoot();
+  EXPECT_EQ(Evaluate("extends Object; $_loops = 0; while ($_loops < 100000) $_loops += 1;", true), 0);
+  EXPECT_EQ(toText(*valueAt(testRoot().global("$_loops")->ValueCell())), "100000");
+}
+
+TEST(Snippets, MultiEvaluatorNumbersItsCheckPoints) {
+  TMultiEvaluator m;
+  m.Add("a = 1;");
+  m.Add("b = 2;");
+  EXPECT_EQ(m.Text(),
+            "extends Object; $_exec_checkPoint=-1;\r\n"
+            "a = 1;\r\n$_exec_checkPoint=1;\r\n"
+            "b = 2;\r\n$_exec_checkPoint=2;\r\n");
+  testRoot();
+  EXPECT_EQ(Evaluate(m.Text(), true), 0);
+  EXPECT_EQ(toText(*valueAt(testRoot().global("$_exec_checkPoint")->ValueCell())), "2");
+}
