@@ -26,6 +26,7 @@ struct Held {
 };
 
 TValue str(std::string_view s) {
+  VmWorld::get();  // strings need the string class
   TValue v = newString(s);
   retain(v);
   return v;
