@@ -1,6 +1,7 @@
 #include "vm/process.h"
 
 #include "resources/rtti.h"
+#include "vm/collector.h"
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
@@ -108,6 +109,11 @@ void TProcess::Kill() {
       // One broken count must not keep the rest of the stack alive.
     }
   }
+}
+
+void TProcess::MarkStack() const {
+  forEachStackValue([](const TValue& v) { MarkValue(v); });
+  if (resultSlot) MarkValue(*valueAt(resultSlot));
 }
 
 void TProcess::DumpStack(std::vector<std::string>& lines) const {
