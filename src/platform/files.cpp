@@ -210,18 +210,34 @@ bool directoryExists(std::string_view path) {
   return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// FNV-1a, 32 bits.
+void digest(uint32_t& hash, const void* data, size_t n) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < n; ++i) {
+    hash ^= bytes[i];
+    hash *= 16777619u;
+  }
+}
+
+}  // namespace
+
 int32_t fileAge(std::string_view path) {
+  std::string host = hostPath(path);
   struct stat st;
-  if (::stat(hostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-  // FNV-1a over the time in nanoseconds and the size: any rewrite changes the
-  // time (or, within one clock tick, usually the size), unlike a seconds count.
-  uint64_t fields[2] = {uint64_t(modificationNs(st)), uint64_t(st.st_size)};
+  if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  // The modification time in nanoseconds, the size and the file's identity change
+  // with nearly every rewrite. The host's clock for file times may tick only every
+  // few milliseconds, though, so the bytes of small files (sources, pages) are
+  // digested too: an edit never goes unnoticed.
   uint32_t hash = 2166136261u;
-  for (uint64_t field : fields) {
-    for (int i = 0; i < 8; ++i) {
-      hash ^= uint8_t(field >> (8 * i));
-      hash *= 16777619u;
-    }
+  int64_t fields[3] = {modificationNs(st), int64_t(st.st_size), int64_t(st.st_ino)};
+  digest(hash, fields, sizeof fields);
+  constexpr off_t kDigestedBytes = 1 << 20;
+  if (st.st_size <= kDigestedBytes) {
+    std::string bytes;
+    if (readFile(path, bytes)) digest(hash, bytes.data(), bytes.size());
   }
   int32_t stamp = static_cast<int32_t>(hash);
   return stamp == -1 ? 0 : stamp;

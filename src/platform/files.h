@@ -24,8 +24,9 @@ bool readFile(std::string_view path, std::string& bytes);
 bool writeFile(std::string_view path, std::string_view bytes);
 bool fileExists(std::string_view path);
 bool directoryExists(std::string_view path);
-// An opaque stamp that changes whenever the file is rewritten (modification time
-// in nanoseconds and size, digested to 32 bits); -1 when there is no such file.
+// An opaque stamp that changes whenever the file changes: a 32-bit digest of the
+// modification time in nanoseconds, the size, the file's identity and, for files
+// up to 1 MiB, the bytes. -1 when there is no such file.
 int32_t fileAge(std::string_view path);
 
 enum class EntryKind { Files, Directories, Both };
