@@ -189,6 +189,7 @@ bool TRTTI::SaveClassFile() const {
 }
 
 bool TRTTI::LoadClassFile() {
+  Reset();
   std::string path = ClassFileName();
   std::string bytes;
   if (!platform::fileExists(path) || !platform::readFile(path, bytes)) return false;

@@ -46,6 +46,11 @@ struct ResourceDeleter {
 };
 using ResourcePtr = std::unique_ptr<TResource, ResourceDeleter>;
 
+template <class T, class... Args>
+ResourcePtr MakeResource(Args&&... args) {
+  return ResourcePtr(new T(std::forward<Args>(args)...));
+}
+
 // A named node of the resource tree: classes, global variables, parameters,
 // generators, patterns, modules and the lists that group them. The tree owns
 // every resource; a resource belongs to exactly one list. Scripts refer to a

@@ -54,13 +54,13 @@ bool isCustomResourceTag(const std::string& tagName) {
 ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
   DepthGuard depth;
   const std::string& t = tag.TagName();
-  if (t == "resourcelist" || t == "classlist") return ResourcePtr(new TResourceList(tag, dir));
-  if (t == "class") return ResourcePtr(new TRTTI(tag, dir));
-  if (t == "globalvalue") return ResourcePtr(new TGlobalValue(tag, dir));
+  if (t == "resourcelist" || t == "classlist") return MakeResource<TResourceList>(tag, dir);
+  if (t == "class") return MakeResource<TRTTI>(tag, dir);
+  if (t == "globalvalue") return MakeResource<TGlobalValue>(tag, dir);
   if (t == "link") return LoadResourceFile(ResolvePath(tag.GetAttr("src"), dir));
-  if (t == "param") return ResourcePtr(new TfParam(tag, dir));
+  if (t == "param") return MakeResource<TfParam>(tag, dir);
   if (t == "generator" || t == "cpattern" || t == "module" || isCustomResourceTag(t))
-    return ResourcePtr(new TTagResource(tag, dir));
+    return MakeResource<TTagResource>(tag, dir);
   LogError(t + "は不正なタグ名です", {}, true);
   return nullptr;
 }

@@ -83,7 +83,7 @@ TEST_F(ResourceTreeTest, MissingDollarNamesAtTheRootBecomeGlobals) {
 TEST_F(ResourceTreeTest, UniqueChildNameCountsEveryNameHoldingTheStem) {
   TResourceList items("items");
   for (const char* n : {"item", "item_2", "myitem_7", "other_30"})
-    items.Add(ResourcePtr(new TResourceList(n)));
+    items.Add(MakeResource<TResourceList>(n));
   EXPECT_EQ(UniqueChildName(items, "item"), "item_8");
   EXPECT_EQ(UniqueChildName(items, "ITEM_2"), "ITEM_8");
   EXPECT_EQ(UniqueChildName(items, "fresh"), "fresh");
@@ -288,7 +288,7 @@ TEST_F(ResourceTreeTest, EditingOperationsCreateAttachRemoveAndSave) {
             "<resourcelist name=\"stage\">\r\n</resourcelist>\r\n");
   EXPECT_EQ(CreateResourceAt("", "nowhere.x", NewResourceKind::List), nullptr);
 
-  AttachAt("pages.extra", ResourcePtr(new TResourceList("ignored")));
+  AttachAt("pages.extra", MakeResource<TResourceList>("ignored"));
   EXPECT_TRUE(world->root->Find("pages.extra"));
   RemoveAt("pages.extra");
   EXPECT_FALSE(world->root->Find("pages.extra"));

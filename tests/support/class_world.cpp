@@ -83,7 +83,7 @@ ClassWorld::ClassWorld() {
   initializeRuntime();
   resourceTree.baseDir = dir.system();
   resourceTree.workDir = dir.system();
-  rootHolder = ResourcePtr(new TResourceList("root"));
+  rootHolder = MakeResource<TResourceList>("root");
   root = static_cast<TResourceList*>(rootHolder.get());
   resourceTree.root = root;
   globals =
