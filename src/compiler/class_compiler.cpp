@@ -4,16 +4,20 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/script_grammar.h"
+#include "compiler/snippets.h"
 #include "compiler/syntax_nodes.h"
+#include "resources/class_compiler.h"
+#include "resources/paths.h"
+#include "resources/resource_list.h"
+#include "resources/resource_tree.h"
 #include "resources/rtti.h"
+#include "resources/snippets.h"
 #include "shell/console.h"
 #include "vm/errors.h"
 
 namespace zunka {
 
 namespace {
-
-TResource* gRoot = nullptr;
 
 // The grammar engine is built once, on the first compilation.
 TYup& scriptEngine() {
@@ -25,13 +29,32 @@ void report(const std::string& message, const std::string& path, int32_t offset)
   LogError(message, TTraceList{TTraceEntry{path, offset}}, true);
 }
 
+class ScriptClassCompiler : public ClassCompiler {
+ public:
+  int Compile(TRTTI& cls, std::string_view source, bool report) override {
+    return CompileClass(cls, source, report);
+  }
+};
+
+class ScriptSnippetEvaluator : public SnippetEvaluator {
+ public:
+  void Evaluate(std::string_view source) override { EvaluateWithReport(source); }
+};
+
 }  // namespace
 
-void setCompilerRoot(TResource* root) { gRoot = root; }
-TResource* compilerRoot() { return gRoot; }
+void installScriptCompiler() {
+  static ScriptClassCompiler compiler;
+  static ScriptSnippetEvaluator evaluator;
+  setClassCompiler(&compiler);
+  setSnippetEvaluator(&evaluator);
+}
 
 int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
-  if (!cls.src.empty()) Log("Compiling " + cls.src);
+  if (!cls.src.empty()) {
+    Log("Compiling " + RelativePath(cls.src, resourceTree.workDir));
+    if (cls.LoadClassFile()) return 0;
+  }
   TYup& yup = scriptEngine();
   std::unique_ptr<TLexList> tokens = yup.tokenize(source);
   tokens->removeTokensOf("COMM");
@@ -42,7 +65,7 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
     if (reportErrors) report("文法エラー:" + cls.src, cls.src, std::max(tokens->lastAcceptedPos, 0));
     return 1;
   }
-  TContext context(gRoot, &cls, tokens->source());
+  TContext context(resourceTree.root, &cls, tokens->source());
   cls.failed = false;
   try {
     program->Generate(context);
@@ -52,6 +75,7 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
     if (reportErrors) report(e.message(), cls.src, context.statementOffset);
     return 1;
   }
+  if (!cls.src.empty() && cls.compiled) cls.SaveClassFile();
   return 0;
 }
 

@@ -1,23 +1,107 @@
 #include "resources/global_value.h"
 
+#include "resources/sgml.h"
+#include "resources/sjis_text.h"
+#include "resources/snippets.h"
+#include "shell/console.h"
+#include "vm/collector.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
-#include "vm/value.h"
+#include "vm/symbols.h"
+#include "vm/tfstring.h"
 
 namespace zunka {
 
-TGlobalValue::TGlobalValue(std::string name) : TResource(std::move(name)) {
-  vm::initializeRuntime();
-  cell_ = vm::Arena::allocate(sizeof(vm::TValue));
-  *vm::valueAt(cell_) = vm::TValue::ofRef(vm::vtUnset, vm::symbols::intern(this->name()));
+using namespace vm;
+
+namespace {
+
+Ref newCell(const std::string& name) {
+  initializeRuntime();
+  Ref cell = Arena::allocate(sizeof(TValue));
+  *valueAt(cell) = TValue::ofRef(vtUnset, symbols::intern(name));
+  return cell;
 }
 
-TGlobalValue::~TGlobalValue() {
-  try {
-    vm::release(*vm::valueAt(cell_));
-  } catch (const EError&) {
+// The string as a script literal. Quotes and backslashes are escaped so that the
+// value reads back unchanged when the initial value runs; the second byte of a
+// double-byte character is copied as it is, even when it looks like a backslash.
+std::string stringLiteral(std::string_view text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); i += charLength(text, i)) {
+    size_t n = charLength(text, i);
+    char c = text[i];
+    if (n == 2) {
+      out.append(text.substr(i, 2));
+    } else if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
   }
-  vm::Arena::release(cell_, sizeof(vm::TValue));
+  return out + "\"";
+}
+
+}  // namespace
+
+TGlobalValue::TGlobalValue(std::string name)
+    : TResource(std::move(name)), cell_(newCell(this->name())) {}
+
+TGlobalValue::TGlobalValue(const TSGML& tag, std::string_view dir)
+    : TResource(tag, dir), initText(tag.GetAttr("value")), cell_(newCell(name())) {}
+
+TGlobalValue::~TGlobalValue() {
+  releaseValue();
+  Arena::release(cell_, sizeof(TValue));
+}
+
+void TGlobalValue::releaseValue() {
+  TValue old = value();
+  value() = TValue{};
+  try {
+    release(old);
+  } catch (const EError& e) {
+    LogError(e.message(), {}, false);
+  }
+}
+
+void TGlobalValue::InitPass(TInitContext& context) {
+  ++context.done;
+  if (!initText.empty()) RunSnippet(name() + "=" + initText + ";");
+}
+
+std::string InitialValueText(const TValue& v) {
+  if (v.kind == vtInt) return std::to_string(v.i);
+  if (isString(v)) return stringLiteral(toText(v));
+  return "";
+}
+
+void TGlobalValue::WriteTag(std::vector<std::string>& lines, const std::string& indent, int) {
+  initText = !name().empty() && name()[0] == '$' ? InitialValueText(value()) : "";
+  lines.push_back(indent + "<globalvalue name=\"" + EscapeAttr(name()) + "\" value=\"" +
+                  EscapeAttr(initText) + "\"/>");
+}
+
+void TGlobalValue::ForgetObjects() {
+  TResource::ForgetObjects();
+  if (value().kind == vtObject || value().kind == vtHost) value() = TValue{};
+}
+
+void TGlobalValue::Mark() {
+  TResource::Mark();
+  MarkValue(value());
+}
+
+void TGlobalValue::Dispose() {
+  releaseValue();
+  TResource::Dispose();
 }
 
 }  // namespace zunka

@@ -1,12 +1,173 @@
 #include "resources/resource.h"
 
+#include "resources/global_value.h"
+#include "resources/paths.h"
+#include "resources/resource_list.h"
+#include "resources/resource_tree.h"
+#include "resources/rtti.h"
+#include "resources/sgml.h"
+#include "resources/snippets.h"
+#include "resources/tag_dispatch.h"
+#include "shell/console.h"
+#include "vm/collector.h"
+#include "vm/errors.h"
+#include "vm/host_handles.h"
+
 namespace zunka {
+
+using namespace vm;
+
+void ResourceDeleter::operator()(TResource* resource) const {
+  resource->Dispose();
+  delete resource;
+}
+
+TResource::TResource(std::string name, HostKind kind) : HostObject(kind), name_(std::move(name)) {}
+
+TResource::TResource(const TSGML& tag, std::string_view dir, HostKind kind)
+    : HostObject(kind), name_(tag.GetAttr("name")) {
+  src = tag.GetAttr("src");
+  if (!src.empty()) src = ResolvePath(src, dir);
+}
+
+TResource::~TResource() {
+  // Normally Dispose has emptied the cell already; a resource destroyed outside
+  // the tree still gives its reference back.
+  TValue held = scriptObject_;
+  scriptObject_ = TValue{};
+  try {
+    release(held);
+  } catch (const EError&) {
+  }
+}
+
+TResource* TResource::FromHandle(uint32_t handle) {
+  HostObject* o = HostHandles::find(handle);
+  if (!o || (o->hostKind() != HostKind::Resource && o->hostKind() != HostKind::Class))
+    return nullptr;
+  return static_cast<TResource*>(o);
+}
 
 std::string TResource::FullPath() const {
   std::string path = name_;
-  for (TResource* p = parentResource_; p && p->parentResource_; p = p->parentResource_)
-    path = p->name_ + "." + path;
+  for (const TResource* p = parent_; p && p->parent_; p = p->parent_) path = p->name_ + "." + path;
   return path;
+}
+
+std::unique_ptr<TIterator> TResource::CreateIterator() {
+  return nullptr;
+}
+void TResource::Add(ResourcePtr) {}
+TResource* TResource::FindChild(std::string_view) const {
+  return nullptr;
+}
+Ref TResource::ValueCell() const {
+  return 0;
+}
+void TResource::Remove(TResource*) {}
+void TResource::InitPass(TInitContext&) {}
+void TResource::RelocateSources(std::string_view, std::string_view) {}
+void TResource::WriteTag(std::vector<std::string>&, const std::string&, int) {}
+void TResource::ParentChanged(TResourceList*) {}
+void TResource::Sweep() {}
+
+TValue& TResource::ScriptObject() {
+  if (scriptObject_.kind == vtObject) return scriptObject_;
+  TValue* one = GlobalCell("$_1");
+  TValue* two = GlobalCell("$_2");
+  if (!one || !two) return scriptObject_;
+  setHost(*one, handle());
+  if (RunSnippet("$_2=new BuiltInResource($_1);")) assign(scriptObject_, two);
+  return scriptObject_;
+}
+
+TResource* TResource::Find(std::string_view path) {
+  if (path.empty()) return this;
+  size_t dot = path.find('.');
+  TResource* child = FindChild(path.substr(0, dot));
+  if (dot != std::string_view::npos) return child ? child->Find(path.substr(dot + 1)) : nullptr;
+  if (child || this != resourceTree.root) return child;
+  // Only the root knows bare class names and creates missing globals.
+  if (TRTTI* alias = resourceTree.aliases.Get(path)) return alias;
+  if (path[0] != '$') return nullptr;
+  TResourceList* globals = GlobalsList();
+  if (!globals) return nullptr;
+  if (TResource* existing = globals->FindChild(path)) return existing;
+  ResourcePtr made = ParseResourceText("<globalvalue name=\"" + EscapeAttr(path) + "\">");
+  TResource* global = made.get();
+  if (global) globals->Add(std::move(made));
+  return global;
+}
+
+void TResource::Initialize() {
+  static const char* const kFailed = "初期化に失敗しました";
+  int32_t previous = -1;
+  for (;;) {
+    TInitContext context;
+    InitPass(context);
+    if (context.failed > 0) {
+      Log(kFailed);
+      throw EError(kFailed);
+    }
+    // Done is counted over the whole tree on every pass: a pass that compiled
+    // nothing new while classes are still pending can never finish.
+    if (context.done == previous) throw EError("循環参照があります");
+    if (context.pending == 0) return;
+    previous = context.done;
+  }
+}
+
+void TResource::NarrowCommonDir(std::string& dir) const {
+  if (!src.empty()) dir = CommonDir(dir, ParentDir(src));
+}
+
+void TResource::ForgetObjects() {
+  if (scriptObject_.kind == vtObject || scriptObject_.kind == vtHost) scriptObject_ = TValue{};
+}
+
+void TResource::Mark() {
+  MarkValue(scriptObject_);
+}
+
+void TResource::ListPaths(std::vector<std::string>& lines, const std::string& path) const {
+  lines.push_back(path);
+}
+
+void TResource::Visit(TResourceIterator& visitor) {
+  visitor.VisitResource(*this);
+}
+
+ResourcePtr TResource::Clone() {
+  std::vector<std::string> lines;
+  WriteTag(lines, "", 0);
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
+  return ParseResourceText(text);
+}
+
+void TResource::Dispose() {
+  if (scriptObject_.kind != vtObject) return;
+  if (TValue* one = GlobalCell("$_1")) {
+    assign(*one, &scriptObject_);
+    try {
+      RunSnippet("$_1.onDestroy();");
+    } catch (const EError& e) {
+      // Tear-down goes on: the resource is leaving whatever its script says.
+      LogError(e.message(), {}, true);
+    }
+  }
+  TValue held = scriptObject_;
+  scriptObject_ = TValue{};
+  try {
+    release(held);
+  } catch (const EError& e) {
+    LogError(e.message(), {}, false);
+  }
+}
+
+TResourceList* GlobalsList() {
+  if (!resourceTree.root) return nullptr;
+  return dynamic_cast<TResourceList*>(resourceTree.root->FindChild("usrglobal"));
 }
 
 }  // namespace zunka

@@ -14,19 +14,10 @@ namespace {
 // Every record carries a hidden word before it: its index in the pool, so that a
 // record that becomes free can tell its class where the next search may start.
 constexpr uint32_t kHiddenBytes = 8;
-uint32_t& poolIndexOf(Ref record) { return *Arena::at<uint32_t>(record - kHiddenBytes); }
+uint32_t& poolIndexOf(Ref record) {
+  return *Arena::at<uint32_t>(record - kHiddenBytes);
+}
 }  // namespace
-
-TRTTI::TRTTI(std::string name) : TResource(std::move(name), HostKind::Class) {
-  initializeRuntime();
-  classRefCell_ = Arena::allocate(sizeof(TValue));
-  *valueAt(classRefCell_) = TValue::ofRef(vtHost, handle());
-}
-
-TRTTI::~TRTTI() {
-  Reset();
-  Arena::release(classRefCell_, sizeof(TValue));
-}
 
 int32_t TRTTI::EnsureMember(std::string_view name) {
   Symbol s = symbols::intern(name);
@@ -106,7 +97,8 @@ void TRTTI::AddOrOverride(TFunction* f) {
       TFunction* old = slot;
       slot = f;
       f->hold();
-      if (constructorCache_ == old || destructorCache_ == old) constructorCache_ = destructorCache_ = nullptr;
+      if (constructorCache_ == old || destructorCache_ == old)
+        constructorCache_ = destructorCache_ = nullptr;
       old->letGo();
       return;
     }
@@ -121,7 +113,8 @@ void TRTTI::InheritMethods() {
 
 void TRTTI::InheritMembers() {
   if (!parent) return;
-  for (int32_t i = 0; i < parent->members.count(); ++i) members.addSymbol(parent->members.symbolAt(i));
+  for (int32_t i = 0; i < parent->members.count(); ++i)
+    members.addSymbol(parent->members.symbolAt(i));
 }
 
 bool TRTTI::InheritsFrom(const TRTTI* other) const {
@@ -132,7 +125,8 @@ bool TRTTI::InheritsFrom(const TRTTI* other) const {
 
 Ref TRTTI::NewInstance() {
   if (!compiled)
-    throw ERuntimeError("クラス" + DisplayName() + "はコンパイルが完了していないため、インスタンスを生成できません");
+    throw ERuntimeError("クラス" + DisplayName() +
+                        "はコンパイルが完了していないため、インスタンスを生成できません");
   if (instanceSize_ < 0) instanceSize_ = members.count() * 8 + TfObject::kHeaderBytes;
   ++instancesMade_;
 
@@ -163,7 +157,8 @@ Ref TRTTI::NewInstance() {
   o->classHandle = handle();
   int32_t slots = (instanceSize_ - static_cast<int32_t>(TfObject::kHeaderBytes)) / 8;
   TValue* m = o->members();
-  for (int32_t i = 0; i < slots; ++i) m[i] = TValue::ofRef(vtUnset, i < members.count() ? members.symbolAt(i) : 0);
+  for (int32_t i = 0; i < slots; ++i)
+    m[i] = TValue::ofRef(vtUnset, i < members.count() ? members.symbolAt(i) : 0);
   ++liveCounters.objects;
   noteFree(record);  // it stays free until the caller stores it
   return record;
@@ -188,7 +183,9 @@ int32_t TRTTI::LiveCount() const {
   return n;
 }
 
-std::string TRTTI::DisplayName() const { return name() + "@" + std::to_string(handle()); }
+std::string TRTTI::DisplayName() const {
+  return name() + "@" + std::to_string(handle());
+}
 
 void TRTTI::freePool() {
   // Records nobody refers to any more still hold their members' references:
@@ -218,7 +215,8 @@ void TRTTI::Reset() {
 void TRTTI::RegisterNative(std::string_view name, NativeHandler handler) {
   TFunction* f = FindMethodByName(name);
   if (!f) {
-    LogError("クラス" + this->name() + "のnative関数" + std::string(name) + "は未定義です", {}, true);
+    LogError("クラス" + this->name() + "のnative関数" + std::string(name) + "は未定義です", {},
+             true);
     return;
   }
   if (f->isNative()) static_cast<TNativeFunction*>(f)->handler = handler;

@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "resources/sgml.h"
 #include "vm/compiled_info.h"
 #include "vm/function.h"
 #include "vm/rapid_string_list.h"
 #include "vm/value.h"
 
 namespace zunka {
+
+class ClassFileReader;
+class ClassFileWriter;
 
 // A script class: parent, member layout, method table, main code, and the pool of
 // instance records. Objects are made only through NewInstance, which reuses records
@@ -21,6 +25,8 @@ class TRTTI : public TResource {
   static constexpr vm::HostKind kHostKind = vm::HostKind::Class;
 
   explicit TRTTI(std::string name);
+  // From a `class` tag: name, source file (resolved against `dir`) and category.
+  TRTTI(const TSGML& tag, std::string_view dir);
   ~TRTTI() override;
   const char* hostClassName() const override { return "TRTTI"; }
 
@@ -72,6 +78,37 @@ class TRTTI : public TResource {
   // A cell holding a host reference to this class, for code that pushes classes.
   vm::Ref ValueCell() const override { return classRefCell_; }
 
+  // Resource operations.
+  // Compiles the class when it is not compiled, then counts it as failed, done
+  // or pending.
+  void InitPass(TInitContext& context) override;
+  void WriteTag(std::vector<std::string>& lines, const std::string& indent, int flags) override;
+  // Finalises every record of the pool (count 0 or above).
+  void ForgetObjects() override;
+  // In the collector's checking pass, also marks every live instance.
+  void Mark() override;
+  void Sweep() override;
+  // Raises DisplayName() + ":オブジェクトがまだ残っています" while instances live.
+  void CheckRemovable() const override;
+  void Dispose() override;
+
+  // Class files: the compiled class saved under Temp, so that an unchanged source
+  // need not be compiled again.
+  // Temp\c121_ + the source path relative to baseDir, reduced to name characters
+  // (".." becomes "@"); creates Temp when missing.
+  std::string ClassFileName() const;
+  void WriteClassFile(ClassFileWriter& file) const;
+  // True when the class was restored; false for another version, a source edited
+  // since, or a parent not compiled yet. A broken file raises.
+  bool ReadClassFile(ClassFileReader& file);
+  // Writes ClassFileName(); false when the file cannot be written.
+  bool SaveClassFile() const;
+  // The compile driver's first step: restores the class from ClassFileName() when
+  // that file exists and is current. A broken file writes "not a valid Class File"
+  // to the console. On any failure the class is reset and false is given, so it
+  // compiles from source.
+  bool LoadClassFile();
+
   std::string category;
   TRTTI* parent = nullptr;
   vm::TRapidStringList members;
@@ -82,6 +119,8 @@ class TRTTI : public TResource {
 
  private:
   void freePool();
+  void registerAlias();
+  std::unique_ptr<vm::TFunction> readFunction(ClassFileReader& file);
 
   int32_t instanceSize_ = -1;
   std::vector<vm::TFunction*> methods_;

@@ -1,22 +1,132 @@
 #include "vm/collector.h"
 
+#include "resources/resource_list.h"
+#include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "shell/console.h"
 #include "vm/errors.h"
 #include "vm/live_counters.h"
 #include "vm/process.h"
+#include "vm/runtime.h"
 
 namespace zunka::vm {
+namespace {
+
+struct CollectorState {
+  bool checking = false;
+  // Marking visits members from a work list rather than by recursion, so a long
+  // chain of objects cannot exhaust the host stack.
+  std::vector<Ref> pending;
+  bool draining = false;
+  std::vector<std::string> report;
+};
+
+CollectorState state;
+
+// Runs a hook (gc_mark, destructor) of an object to completion in a process of its
+// own. Errors inside end that process with its own report; one that stops the
+// process from being made at all is reported here, and the caller goes on.
+void runHook(Ref record, std::string_view method) {
+  try {
+    RunToCompletion(TValue::ofRef(vtObject, record), method);
+  } catch (const EError& e) {
+    LogError(e.message(), {}, true);
+  }
+}
+
+int32_t slotCount(const TRTTI* cls) {
+  return cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;
+}
+
+void visitObject(Ref record) {
+  TRTTI* cls = classOf(objectAt(record));
+  TFunction* hook = cls ? cls->FindMethodBySymbol(symbols::kGcMark) : nullptr;
+  if (hook && !hook->isNative()) runHook(record, symbols::text(symbols::kGcMark));
+  // Slot by slot from the record: the hook may have changed the members.
+  for (int32_t i = 0; i < slotCount(cls); ++i) MarkValue(objectAt(record)->members()[i]);
+}
+
+void markTreeAndStack() {
+  if (resourceTree.root) resourceTree.root->Mark();
+  if (runtime.rootProcess) runtime.rootProcess->MarkStack();
+}
+
+void sweepTree() {
+  if (resourceTree.root) resourceTree.root->Sweep();
+}
+
+}  // namespace
+
+bool CollectorChecking() {
+  return state.checking;
+}
+
+const std::vector<std::string>& CollectorReport() {
+  return state.report;
+}
+
+void Collect() {
+  if (!runtime.rootProcess) return;
+  state.report.clear();
+  state.checking = true;
+  markTreeAndStack();
+  sweepTree();
+  state.checking = false;
+  markTreeAndStack();
+  sweepTree();
+}
+
+void MarkValue(const TValue& v) {
+  TfObject* o = objectOf(v);
+  if (o && o->refCount >= 0) MarkObject(v.ref);  // a free record is nobody's object
+}
+
+void MarkObject(Ref record) {
+  TfObject* o = objectAt(record);
+  if (o->mark > 0) {
+    ++o->mark;
+    return;
+  }
+  o->mark = 1;
+  state.pending.push_back(record);
+  if (state.draining) return;
+  state.draining = true;
+  while (!state.pending.empty()) {
+    Ref next = state.pending.back();
+    state.pending.pop_back();
+    visitObject(next);
+  }
+  state.draining = false;
+}
+
+void SweepObject(Ref record) {
+  TfObject* o = objectAt(record);
+  if (state.checking) {
+    if (o->refCount < o->mark - 1) {
+      TRTTI* cls = classOf(o);
+      state.report.push_back((cls ? cls->DisplayName() : std::string("?")) +
+                             ":r=" + std::to_string(o->mark - 1) +
+                             ",f=" + std::to_string(o->refCount) + "," + std::to_string(record));
+    }
+  } else if (o->mark == 0) {
+    DestroyObject(record);
+    o = objectAt(record);
+  }
+  o->mark = 0;
+}
 
 void DestroyObject(Ref record) {
   TfObject* o = objectAt(record);
   TRTTI* cls = classOf(o);
-  if (cls && cls->Destructor()) RunToCompletion(TValue::ofRef(vtObject, record), "destructor");
+  if (cls && cls->Destructor()) runHook(record, "destructor");
   o = objectAt(record);
-  int32_t slots = cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;
+  int32_t slots = slotCount(cls);
   for (int32_t i = 0; i < slots; ++i) {
     TValue v = o->members()[i];
     o->members()[i] = TValue{};
+    // A reference to a record that is already free (its object was finalised
+    // earlier in the same tear-down) has nothing left to release.
+    if (v.kind == vtObject && Arena::isObject(v.ref) && objectAt(v.ref)->refCount < 0) continue;
     try {
       release(v);
     } catch (const EError&) {
@@ -28,6 +138,15 @@ void DestroyObject(Ref record) {
   o->refCount = -1;
   --liveCounters.objects;
   if (cls) cls->noteFree(record);
+}
+
+std::string Statistics() {
+  const LiveCounters& c = liveCounters;
+  return "// GC=" + std::to_string(Arena::liveBlocks()) + " gar=" + std::to_string(c.lexElems) +
+         " resgar=" + std::to_string(c.resultLists) + " stk=" + std::to_string(c.stacks) +
+         " prc=" + std::to_string(c.processes) + "list=" + std::to_string(c.arrayCells) + "/" +
+         std::to_string(c.valueCells) + "// tfstr=" + std::to_string(c.tfStrings) +
+         " func=" + std::to_string(c.functions);
 }
 
 }  // namespace zunka::vm

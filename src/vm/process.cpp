@@ -1,6 +1,7 @@
 #include "vm/process.h"
 
 #include "resources/rtti.h"
+#include "vm/collector.h"
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
@@ -123,6 +124,11 @@ void TProcess::Destroy() {
     return;
   }
   delete this;
+}
+
+void TProcess::MarkStack() const {
+  forEachStackValue([](const TValue& v) { MarkValue(v); });
+  if (resultSlot) MarkValue(*valueAt(resultSlot));
 }
 
 void TProcess::DumpStack(std::vector<std::string>& lines) const {

@@ -53,6 +53,8 @@ class TProcess : public HostObject {
   // Visits every value of the stack walk (innermost frame first).
   template <class F>
   void forEachStackValue(F&& visit) const;
+  // Marks, for the collector, every value the stack walk reaches.
+  void MarkStack() const;
 
   FrameRecord* frame(Ref fp) const { return Arena::at<FrameRecord>(fp + 8); }
   bool hasFrame() const { return fp != 0; }

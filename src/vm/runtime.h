@@ -18,6 +18,9 @@ inline constexpr int32_t kUnlimitedSteps = 123456;
 // Interpreter state shared by every process. Everything runs on one thread.
 struct Runtime {
   TProcess* current = nullptr;  // innermost running process
+  // The process the frame loop runs each frame; the collector marks its stack.
+  // Not owned here.
+  TProcess* rootProcess = nullptr;
   int32_t debugStepBudget = kUnlimitedSteps;
   bool preemptWatch = true;
   bool preempted = false;

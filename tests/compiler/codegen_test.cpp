@@ -24,7 +24,7 @@ std::vector<std::string> run(const std::string& source) { return runMain(compile
 
 TEST(CodeGen, StatementSequencesThroughTheListing) {
   TRTTI* c = compiled(fresh("Seq"), "extends Object; x++; $score = 1; a.b = 1;");
-  std::string cell = std::to_string(testRoot().global("$score")->ValueCell());
+  std::string cell = std::to_string(global("$score")->ValueCell());
   (void)cell;
   EXPECT_EQ(ops(mainListing(c)),
             (std::vector<std::string>{

@@ -2,49 +2,43 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource_tree.h"
 #include "vm/code_tools.h"
 #include "vm/natives/object_natives.h"
 #include "vm/process.h"
 
 namespace zunka::testing {
 
-TResource* TestRoot::Find(std::string_view path) {
-  if (path.empty()) return this;
-  if (auto it = classes_.find(std::string(path)); it != classes_.end()) return it->second;
-  if (path[0] == '$') return global(std::string(path));
-  return nullptr;
+CompileWorld& CompileWorld::get() {
+  static CompileWorld* world = new CompileWorld();  // lives as long as the test program
+  return *world;
 }
 
-TGlobalValue* TestRoot::global(const std::string& name) {
-  auto& g = globals_[name];
-  if (!g) g = std::make_unique<TGlobalValue>(name);
-  return g.get();
+CompileWorld::CompileWorld() {
+  VmWorld& w = VmWorld::get();
+  // The root class offers the core natives, as the kernel's does.
+  for (const vm::NativeEntry& e : vm::objectCoreNatives()) w.addNative(w.objectClass, e.name, e.handler);
+  auto* r = new TResourceList("root");
+  r->Add(MakeResource<TResourceList>("usrglobal"));
+  root = r;
+  resourceTree.root = r;
+  resourceTree.baseDir = dir.system();
+  resourceTree.workDir = dir.system();
+  installScriptCompiler();
 }
 
-TestRoot& testRoot() {
-  static TestRoot* root = [] {
-    auto* r = new TestRoot();
-    VmWorld& w = VmWorld::get();
-    // The root class offers the core natives, as the kernel's does.
-    for (const vm::NativeEntry& e : vm::objectCoreNatives()) w.addNative(w.objectClass, e.name, e.handler);
-    r->addClass(w.objectClass);
-    r->addClass(w.stringClass);
-    r->addClass(w.arrayClass);
-    setCompilerRoot(r);
-    return r;
-  }();
-  return *root;
+TGlobalValue* CompileWorld::global(const std::string& name) {
+  return dynamic_cast<TGlobalValue*>(root->Find(name));
 }
 
 std::string compile(TRTTI*& cls, const std::string& name, const std::string& source) {
-  TestRoot& root = testRoot();
+  CompileWorld::get();
   VmWorld& w = VmWorld::get();
   cls = w.makeClass(name, nullptr);
   cls->compiled = false;
   cls->src = name + ".zunka";
   w.console.clear();
-  int result = CompileClass(*cls, source, true);
-  if (result == 0 && cls->compiled) root.addClass(cls);
+  CompileClass(*cls, source, true);
   return w.console.errors.empty() ? std::string() : w.console.errors.front();
 }
 

@@ -1,34 +1,32 @@
 #pragma once
-// Compiling real class sources in tests: a small resource root (classes by name,
-// globals created on demand), compilation, listings and runs.
-#include <map>
-#include <memory>
+// Compiling real class sources in tests: a resource tree whose root resolves the
+// test world's classes by their bare names and creates `$` globals under
+// usrglobal, with a temporary directory as baseDir for class files.
 #include <string>
 #include <vector>
 
 #include "compiler/class_compiler.h"
 #include "resources/global_value.h"
+#include "resources/resource_list.h"
+#include "support/temp_dir.h"
 #include "support/vm_world.h"
 
 namespace zunka::testing {
 
-class TestRoot : public TResource {
- public:
-  TestRoot() : TResource("") {}
-  TResource* Find(std::string_view path) override;
-  TResource* FindChild(std::string_view name) override { return Find(name); }
-  void addClass(TRTTI* cls) { classes_[cls->name()] = cls; }
+struct CompileWorld {
+  static CompileWorld& get();
+  TempDir dir;
+  TResourceList* root;
   TGlobalValue* global(const std::string& name);
 
  private:
-  std::map<std::string, TRTTI*> classes_;
-  std::map<std::string, std::unique_ptr<TGlobalValue>> globals_;
+  CompileWorld();
 };
 
-TestRoot& testRoot();
+inline TGlobalValue* global(const std::string& name) { return CompileWorld::get().global(name); }
 
 // Compiles `source` as a new class named `name`; empty string on success,
-// otherwise the reported error text.
+// otherwise the first reported error text.
 std::string compile(TRTTI*& cls, const std::string& name, const std::string& source);
 TRTTI* compiled(const std::string& name, const std::string& source);
 
@@ -36,7 +34,8 @@ std::vector<std::string> listing(const vm::TCompiledInfo& code);
 std::vector<std::string> mainListing(const TRTTI* cls);
 std::vector<std::string> methodListing(const TRTTI* cls, const std::string& method);
 
-// Runs the class's main code on a fresh instance; gives the printed lines.
+// Runs the class's main code on a fresh instance; gives the printed lines, then
+// any reported errors prefixed with "!".
 std::vector<std::string> runMain(TRTTI* cls);
 
 }  // namespace zunka::testing

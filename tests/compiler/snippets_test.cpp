@@ -8,17 +8,17 @@ using namespace zunka::vm;
 using namespace zunka::testing;
 
 TEST(Snippets, EachEvaluationCompilesAClassOfItsOwn) {
-  testRoot();
+  CompileWorld::get();
   int before = evalCache().classesMade();
   EXPECT_EQ(Evaluate("extends Object; $_snip = 1;", true), 0);
   EXPECT_EQ(Evaluate("extends Object; $_snip += 1;", true), 0);
   EXPECT_EQ(evalCache().classesMade(), before + 2);
-  EXPECT_EQ(toText(*valueAt(testRoot().global("$_snip")->ValueCell())), "2");
+  EXPECT_EQ(toText(*valueAt(global("$_snip")->ValueCell())), "2");
 }
 
 TEST(Snippets, FailuresAreReportedOnlyWhenAsked) {
   VmWorld& w = VmWorld::get();
-  testRoot();
+  CompileWorld::get();
   w.console.clear();
   EXPECT_EQ(Evaluate("extends Object; x = = 1;", false), 1);
   EXPECT_TRUE(w.console.errors.empty());
@@ -29,9 +29,9 @@ TEST(Snippets, FailuresAreReportedOnlyWhenAsked) {
 }
 
 TEST(Snippets, LongRunningSnippetRunsToItsEnd) {
-  testRoot();
+  CompileWorld::get();
   EXPECT_EQ(Evaluate("extends Object; $_loops = 0; while ($_loops < 100000) $_loops += 1;", true), 0);
-  EXPECT_EQ(toText(*valueAt(testRoot().global("$_loops")->ValueCell())), "100000");
+  EXPECT_EQ(toText(*valueAt(global("$_loops")->ValueCell())), "100000");
 }
 
 TEST(Snippets, MultiEvaluatorNumbersItsCheckPoints) {
@@ -42,7 +42,7 @@ TEST(Snippets, MultiEvaluatorNumbersItsCheckPoints) {
             "extends Object; $_exec_checkPoint=-1;\r\n"
             "a = 1;\r\n$_exec_checkPoint=1;\r\n"
             "b = 2;\r\n$_exec_checkPoint=2;\r\n");
-  testRoot();
+  CompileWorld::get();
   EXPECT_EQ(Evaluate(m.Text(), true), 0);
-  EXPECT_EQ(toText(*valueAt(testRoot().global("$_exec_checkPoint")->ValueCell())), "2");
+  EXPECT_EQ(toText(*valueAt(global("$_exec_checkPoint")->ValueCell())), "2");
 }

@@ -1,0 +1,306 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+
+namespace zunka::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool isAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Converts between the system's Shift_JIS names and the host's UTF-8 names. A name
+// that does not convert is used byte for byte.
+std::string convert(std::string_view text, const char* to, const char* from) {
+  if (isAscii(text)) return std::string(text);
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::string out(text.size() * 4 + 4, '\0');
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return std::string(text);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+std::string toHostName(std::string_view name) {
+  return convert(name, "UTF-8", "CP932");
+}
+std::string toSystemName(std::string_view name) {
+  return convert(name, "CP932", "UTF-8");
+}
+
+std::string foldAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+int64_t modificationNs(const struct stat& st) {
+  return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// A directory's entries by ASCII-folded name, valid while its modification time
+// stays the same.
+struct Listing {
+  int64_t stamp = -1;
+  std::unordered_map<std::string, std::string> byFoldedName;
+};
+
+std::unordered_map<std::string, Listing>& listingCache() {
+  static std::unordered_map<std::string, Listing> cache;
+  return cache;
+}
+
+const Listing* listingOf(const std::string& dir) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  Listing& listing = listingCache()[dir];
+  if (listing.stamp == modificationNs(st)) return &listing;
+  listing.byFoldedName.clear();
+  listing.stamp = modificationNs(st);
+  if (DIR* d = ::opendir(dir.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") listing.byFoldedName.try_emplace(foldAscii(name), name);
+    }
+    ::closedir(d);
+  }
+  return &listing;
+}
+
+bool exists(const std::string& host) {
+  struct stat st;
+  return ::stat(host.c_str(), &st) == 0;
+}
+
+std::string join(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+// Splits a system path into host-named components; a drive prefix is dropped.
+std::vector<std::string> hostComponents(std::string_view path, bool& absolute) {
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+    path.remove_prefix(2);
+  absolute = !path.empty() && path[0] == '\\';
+  std::vector<std::string> parts;
+  std::string piece;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (isLeadByte(c) && i + 1 < path.size()) {
+      piece += path.substr(i, 2);
+      ++i;
+    } else if (c == '\\' || c == '/') {
+      if (!piece.empty() && piece != ".") parts.push_back(toHostName(piece));
+      piece.clear();
+    } else {
+      piece += static_cast<char>(c);
+    }
+  }
+  if (!piece.empty() && piece != ".") parts.push_back(toHostName(piece));
+  return parts;
+}
+
+void forgetListings() {
+  listingCache().clear();
+}
+
+}  // namespace
+
+std::string hostPath(std::string_view path) {
+  bool absolute = false;
+  std::vector<std::string> parts = hostComponents(path, absolute);
+  std::string exact = absolute ? "/" : "";
+  for (const std::string& part : parts) exact = join(exact, part);
+  if (exact.empty()) return ".";
+  if (exists(exact)) return exact;
+
+  // Some component is spelled differently on the host (or the file is new): walk
+  // down, taking the entry that matches without regard to case where one does.
+  std::string dir = absolute ? "/" : "";
+  bool missing = false;
+  for (const std::string& part : parts) {
+    std::string next = join(dir, part);
+    if (!missing && !exists(next)) {
+      const std::string* actual = nullptr;
+      if (const Listing* listing = listingOf(dir.empty() ? "." : dir)) {
+        auto it = listing->byFoldedName.find(foldAscii(part));
+        if (it != listing->byFoldedName.end()) actual = &it->second;
+      }
+      if (actual) {
+        next = join(dir, *actual);
+      } else {
+        missing = true;  // the rest cannot exist either: keep the names as given
+      }
+    }
+    dir = next;
+  }
+  return dir;
+}
+
+std::string systemPath(std::string_view host) {
+  std::string out;
+  size_t start = 0;
+  while (start <= host.size()) {
+    size_t slash = host.find('/', start);
+    std::string_view piece = host.substr(
+        start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    if (slash == 0) {
+      out += "\\";
+    } else if (!piece.empty()) {
+      if (!out.empty() && out.back() != '\\') out += "\\";
+      out += toSystemName(piece);
+    }
+    if (slash == std::string_view::npos) break;
+    start = slash + 1;
+  }
+  return out;
+}
+
+bool readFile(std::string_view path, std::string& bytes) {
+  std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
+  if (!f) return false;
+  bytes.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool writeFile(std::string_view path, std::string_view bytes) {
+  std::string host = hostPath(path);
+  std::FILE* f = std::fopen(host.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fclose(f) == 0) && ok;
+  return ok;
+}
+
+bool fileExists(std::string_view path) {
+  struct stat st;
+  return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool directoryExists(std::string_view path) {
+  struct stat st;
+  return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// FNV-1a, 32 bits.
+void digest(uint32_t& hash, const void* data, size_t n) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < n; ++i) {
+    hash ^= bytes[i];
+    hash *= 16777619u;
+  }
+}
+
+}  // namespace
+
+int32_t fileAge(std::string_view path) {
+  std::string host = hostPath(path);
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  // The modification time in nanoseconds, the size and the file's identity change
+  // with nearly every rewrite. The host's clock for file times may tick only every
+  // few milliseconds, though, so the bytes of small files (sources, pages) are
+  // digested too: an edit never goes unnoticed.
+  uint32_t hash = 2166136261u;
+  int64_t fields[3] = {modificationNs(st), int64_t(st.st_size), int64_t(st.st_ino)};
+  digest(hash, fields, sizeof fields);
+  constexpr off_t kDigestedBytes = 1 << 20;
+  if (st.st_size <= kDigestedBytes) {
+    std::string bytes;
+    if (readFile(path, bytes)) digest(hash, bytes.data(), bytes.size());
+  }
+  int32_t stamp = static_cast<int32_t>(hash);
+  return stamp == -1 ? 0 : stamp;
+}
+
+std::vector<std::string> listDirectory(std::string_view path, EntryKind kind) {
+  std::vector<std::string> names;
+  std::string dir = hostPath(path);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    if (::stat(join(dir, name).c_str(), &st) != 0) continue;
+    bool isDir = S_ISDIR(st.st_mode);
+    if ((kind == EntryKind::Files && isDir) || (kind == EntryKind::Directories && !isDir)) continue;
+    names.push_back(toSystemName(name));
+  }
+  ::closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool makeDirectory(std::string_view path) {
+  std::error_code ec;
+  fs::create_directories(hostPath(path), ec);
+  forgetListings();
+  return directoryExists(path);
+}
+
+bool copyFile(std::string_view from, std::string_view to) {
+  std::error_code ec;
+  bool ok = fs::copy_file(hostPath(from), hostPath(to), fs::copy_options::overwrite_existing, ec);
+  forgetListings();
+  return ok && !ec;
+}
+
+bool moveFile(std::string_view from, std::string_view to) {
+  std::string source = hostPath(from);
+  std::string target = hostPath(to);
+  bool ok = std::rename(source.c_str(), target.c_str()) == 0;
+  if (!ok && errno == EXDEV) ok = copyFile(from, to) && std::remove(source.c_str()) == 0;
+  forgetListings();
+  return ok;
+}
+
+bool deleteFile(std::string_view path) {
+  bool ok = std::remove(hostPath(path).c_str()) == 0;
+  forgetListings();
+  return ok;
+}
+
+std::string currentDirectory() {
+  std::error_code ec;
+  fs::path cwd = fs::current_path(ec);
+  return ec ? std::string() : systemPath(cwd.string());
+}
+
+std::string executableDirectory() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? currentDirectory() : systemPath(exe.parent_path().string());
+}
+
+}  // namespace zunka::platform

@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The host file system, reached through system paths: `\` separators, absolute
+// paths starting with `\` (a drive prefix such as "C:" is ignored), names in
+// Shift_JIS. Games written on case-insensitive hosts spell the same file
+// `Kernel\images` and `kernel\Images` alike, so a component that does not exist
+// with its exact spelling is matched against its directory's entries without
+// regard to ASCII case. Directory listings are cached and checked against the
+// directory's modification time, so resolving a path costs a few stat calls.
+namespace zunka::platform {
+
+// The host path a system path names (existing components in their host spelling).
+std::string hostPath(std::string_view systemPath);
+// The system form of a host path: "/home/a" gives "\home\a".
+std::string systemPath(std::string_view hostPath);
+
+// The whole file as bytes; false when it cannot be read.
+bool readFile(std::string_view path, std::string& bytes);
+// Creates or replaces the file; false on failure.
+bool writeFile(std::string_view path, std::string_view bytes);
+bool fileExists(std::string_view path);
+bool directoryExists(std::string_view path);
+// An opaque stamp that changes whenever the file changes: a 32-bit digest of the
+// modification time in nanoseconds, the size, the file's identity and, for files
+// up to 1 MiB, the bytes. -1 when there is no such file.
+int32_t fileAge(std::string_view path);
+
+enum class EntryKind { Files, Directories, Both };
+// Names (not paths) of the entries of a directory, sorted; "." and ".." left out.
+std::vector<std::string> listDirectory(std::string_view path, EntryKind kind = EntryKind::Both);
+// Creates the directory and any missing parents; true when it exists afterwards.
+bool makeDirectory(std::string_view path);
+bool copyFile(std::string_view from, std::string_view to);
+bool moveFile(std::string_view from, std::string_view to);
+bool deleteFile(std::string_view path);
+
+// The process's current directory and the directory of the running executable,
+// in system form.
+std::string currentDirectory();
+std::string executableDirectory();
+
+}  // namespace zunka::platform

@@ -1,0 +1,23 @@
+#pragma once
+#include <string_view>
+
+namespace zunka {
+
+class TRTTI;
+
+// Turns a class's source text into its members, method table and code. The
+// script compiler implements it; class resources compile through whichever
+// instance is installed.
+class ClassCompiler {
+ public:
+  virtual ~ClassCompiler() = default;
+  // 0 on success, nonzero when the class failed (its `failed` flag is set). A
+  // class whose parent is not compiled yet stays uncompiled and gives 0: it is
+  // pending and a later initialisation pass compiles it.
+  virtual int Compile(TRTTI& cls, std::string_view source, bool report) = 0;
+};
+
+void setClassCompiler(ClassCompiler* compiler);
+ClassCompiler* classCompiler();
+
+}  // namespace zunka

@@ -1,0 +1,270 @@
+#include "resources/class_file.h"
+
+#include "platform/files.h"
+#include "resources/paths.h"
+#include "resources/resource_list.h"
+#include "resources/resource_tree.h"
+#include "resources/rtti.h"
+#include "shell/console.h"
+#include "vm/code_verifier.h"
+#include "vm/errors.h"
+#include "vm/opcodes.h"
+#include "vm/process.h"
+
+namespace zunka {
+
+using namespace vm;
+
+namespace {
+
+constexpr int32_t kClassFileVersion = 12100;
+// Records smaller than these cannot be complete, so counts are checked against them.
+constexpr size_t kMinEntryBytes = 4 + ClassFileReader::kMinStringBytes + 4;
+constexpr size_t kMinPointBytes = ClassFileReader::kMinStringBytes + 4;
+constexpr size_t kMinFunctionBytes = 2 * ClassFileReader::kMinStringBytes;
+// More locals than the stack holds values could never be called.
+constexpr size_t kMaxLocals = TProcess::kStackBytes / sizeof(TValue);
+
+const char* kindName(const TFunction& f) {
+  switch (f.kind()) {
+    case TFunction::Kind::Constructor:
+      return "TConstructor";
+    case TFunction::Kind::Destructor:
+      return "TDestructor";
+    case TFunction::Kind::Native:
+      return "TNativeFunction";
+    default:
+      return "TNormalFunction";
+  }
+}
+
+// "c121_" + the source path relative to baseDir with s/\.\./@/g and then
+// s/[^@a-zA-Z0-9_]//g applied.
+std::string classFileBaseName(std::string_view relative) {
+  std::string out = "c121_";
+  for (size_t i = 0; i < relative.size(); ++i) {
+    char c = relative[i];
+    if (c == '.' && i + 1 < relative.size() && relative[i + 1] == '.') {
+      out += '@';
+      ++i;
+    } else if (c == '@' || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               (c >= '0' && c <= '9')) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void WriteCompiledInfo(ClassFileWriter& file, const TCompiledInfo* info) {
+  static const TSymInfoList none;
+  const TSymInfoList& symbols = info ? info->symbols() : none;
+  file.Int(static_cast<int32_t>(symbols.entries.size()));
+  for (const TCInfoElem& e : symbols.entries) {
+    file.Int(e.opcode);
+    file.Str(e.name);
+    file.Int(static_cast<int32_t>(e.positions.size()));
+    for (int32_t position : e.positions) file.Int(position);
+  }
+  file.Int(static_cast<int32_t>(symbols.points.size()));
+  for (const auto& [text, position] : symbols.points) {
+    file.Str(text);
+    file.Int(position);
+  }
+  uint32_t length = info ? info->lengthBytes() : 0;
+  file.Int(static_cast<int32_t>(length));
+  if (length) file.Raw(info->words(), length);
+}
+
+std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* owner) {
+  TSymInfoList symbols;
+  size_t entries = file.Count(kMinEntryBytes);
+  symbols.entries.reserve(entries);
+  for (size_t i = 0; i < entries; ++i) {
+    TCInfoElem e;
+    e.opcode = file.Int();
+    e.name = file.Str();
+    size_t positions = file.Count(4);
+    e.positions.reserve(positions);
+    for (size_t j = 0; j < positions; ++j) e.positions.push_back(file.Int());
+    symbols.entries.push_back(std::move(e));
+  }
+  size_t points = file.Count(kMinPointBytes);
+  symbols.points.reserve(points);
+  for (size_t i = 0; i < points; ++i) {
+    std::string text = file.Str();
+    symbols.points.emplace_back(std::move(text), file.Int());
+  }
+  int32_t length = file.Int();
+  if (length < 0 || length % 4 != 0) file.fail();
+  std::string_view code = file.Raw(size_t(length));
+  std::vector<uint32_t> words(size_t(length) / 4);
+  if (length) std::memcpy(words.data(), code.data(), size_t(length));
+  if (!VerifyCode(words, symbols).empty()) file.fail();
+  return std::make_unique<TCompiledInfo>(owner, words, std::move(symbols));
+}
+
+std::string TRTTI::ClassFileName() const {
+  std::string dir = ResolvePath("Temp", resourceTree.baseDir);
+  if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
+  return dir + "\\" + classFileBaseName(RelativePath(src, resourceTree.baseDir));
+}
+
+void TRTTI::WriteClassFile(ClassFileWriter& file) const {
+  file.Int(kClassFileVersion);
+  file.Int(platform::fileAge(src));
+  file.Str(parent ? parent->FullPath() : "");
+  std::vector<std::string> own;
+  for (int32_t i = 0; i < members.count(); ++i)
+    if (!parent || parent->members.find(members.symbolAt(i)) < 0) own.push_back(members.textAt(i));
+  file.Strings(own);
+  int32_t ownFunctions = 0;
+  for (const TFunction* f : methods_) ownFunctions += f->owner() == this;
+  file.Int(ownFunctions);
+  for (const TFunction* f : methods_) {
+    if (f->owner() != this) continue;
+    file.Str(kindName(*f));
+    file.Str(f->GetName());
+    if (f->isNative()) continue;
+    auto* normal = static_cast<const TNormalFunction*>(f);
+    file.Strings(normal->params);
+    file.Strings(normal->locals);
+    WriteCompiledInfo(file, normal->code.get());
+  }
+  WriteCompiledInfo(file, classCode.get());
+}
+
+std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
+  std::string kind = file.Str();
+  Symbol name = symbols::intern(file.Str());
+  if (kind == "TNativeFunction") return std::make_unique<TNativeFunction>(this, name);
+  std::unique_ptr<TNormalFunction> f;
+  if (kind == "TNormalFunction")
+    f = std::make_unique<TNormalFunction>(this, name);
+  else if (kind == "TConstructor")
+    f = std::make_unique<TConstructor>(this, name);
+  else if (kind == "TDestructor")
+    f = std::make_unique<TDestructor>(this, name);
+  else
+    file.fail();
+  f->params = file.Strings();
+  f->locals = file.Strings();
+  if (f->locals.size() > kMaxLocals) file.fail();
+  f->code = ReadCompiledInfo(file, this);
+  return f;
+}
+
+bool TRTTI::ReadClassFile(ClassFileReader& file) {
+  if (file.Int() != kClassFileVersion) return false;
+  if (file.Int() != platform::fileAge(src)) return false;
+  std::string parentPath = file.Str();
+  parent = nullptr;
+  if (!parentPath.empty()) {
+    TResource* found = resourceTree.root ? resourceTree.root->Find(parentPath) : nullptr;
+    auto* parentClass = dynamic_cast<TRTTI*>(found);
+    if (!parentClass) throw EError("親クラス" + parentPath + "はありません。");
+    if (!parentClass->compiled) return false;
+    parent = parentClass;
+    InheritMethods();
+    InheritMembers();
+  }
+  for (const std::string& member : file.Strings()) EnsureMember(member);
+  size_t functions = file.Count(kMinFunctionBytes);
+  for (size_t i = 0; i < functions; ++i) AddOrOverride(readFunction(file).release());
+  classCode = ReadCompiledInfo(file, this);
+  for (TFunction* f : methods_)
+    if (f->owner() == this && !f->isNative()) {
+      if (auto* normal = static_cast<TNormalFunction*>(f); normal->code) Bind(*normal->code, *this);
+    }
+  Bind(*classCode, *this);
+  compiled = true;
+  return true;
+}
+
+bool TRTTI::SaveClassFile() const {
+  ClassFileWriter file;
+  WriteClassFile(file);
+  return platform::writeFile(ClassFileName(), file.bytes());
+}
+
+bool TRTTI::LoadClassFile() {
+  Reset();
+  std::string path = ClassFileName();
+  std::string bytes;
+  if (!platform::fileExists(path) || !platform::readFile(path, bytes)) return false;
+  bool restored = false;
+  try {
+    ClassFileReader file(bytes, "クラスファイル" + name() + "は壊れています。");
+    restored = ReadClassFile(file);
+  } catch (const EError&) {
+    Log("not a valid Class File");
+  }
+  if (!restored) Reset();
+  return restored;
+}
+
+void Bind(TCompiledInfo& info, TRTTI& cls) {
+  info.bindTo(&cls);
+  uint32_t* w = info.words();
+  TResource* root = resourceTree.root;
+  for (const TCInfoElem& e : info.symbols().entries) {
+    const std::string& name = e.name;
+    for (int32_t position : e.positions) {
+      uint32_t* at = w + position / 4;
+      switch (e.opcode) {
+        case Op_Push: {
+          if (name.empty()) break;  // a constant
+          TResource* r = root ? root->Find(name) : nullptr;
+          Ref cell = r ? r->ValueCell() : 0;
+          if (!cell) throw EError("値" + name + "が見つかりません");
+          at[1] = vtPointer;
+          at[2] = cell;
+          break;
+        }
+        case Op_SMemberValPtr:
+          at[1] = static_cast<uint32_t>(cls.EnsureMember(name));
+          break;
+        case Op_DMemberValPtr:
+          at[1] = symbols::intern(name);
+          break;
+        case Op_DCall:
+          at[2] = symbols::intern(name);
+          break;
+        case Op_SCall: {
+          int32_t index = cls.MethodIndexByName(name);
+          if (index < 0) throw EError("メソッド" + name + "が見つかりません");
+          at[2] = static_cast<uint32_t>(index);
+          break;
+        }
+        case Op_SuperCall: {
+          TRTTI* p = cls.parent;
+          TFunction* f = !p                      ? nullptr
+                         : name == "constructor" ? p->Constructor()
+                         : name == "destructor"  ? p->Destructor()
+                                                 : p->FindMethodByName(name);
+          if (!f) throw EError("メソッドsuper." + name + "が見つかりません");
+          at[2] = f->handle();
+          break;
+        }
+        case Op_NativeCall: {
+          TFunction* f = cls.FindMethodByName(name);
+          if (!f) throw EError("nativeメソッド" + name + "が見つかりません");
+          at[2] = f->handle();
+          break;
+        }
+        case Op_Constructor:
+        case Op_Is: {
+          auto* target = dynamic_cast<TRTTI*>(root ? root->Find(name) : nullptr);
+          if (!target) throw EError("クラス" + name + "が見つかりません");
+          at[e.opcode == Op_Is ? 1 : 2] = target->handle();
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+}
+
+}  // namespace zunka

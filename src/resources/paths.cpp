@@ -1,0 +1,129 @@
+#include "resources/paths.h"
+
+#include "resources/sjis_text.h"
+
+namespace zunka {
+namespace {
+
+bool isAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool endsWithBackslash(std::string_view p) {
+  return !p.empty() && findLastChar(p, '\\') == p.size() - 1;
+}
+
+}  // namespace
+
+bool IsAbsolutePath(std::string_view p) {
+  if (p.empty()) return false;
+  if (p[0] == '\\') return true;
+  return p.size() >= 3 && isAsciiLetter(p[0]) && p[1] == ':' && p[2] == '\\';
+}
+
+std::string StripTrailingBackslash(std::string_view p) {
+  if (endsWithBackslash(p)) p.remove_suffix(1);
+  return std::string(p);
+}
+
+std::string ParentDir(std::string_view p) {
+  if (p.empty()) return "";
+  std::string s = StripTrailingBackslash(p);
+  size_t cut = findLastChar(s, '\\');
+  s.resize(cut == std::string::npos ? 0 : cut + 1);
+  return StripTrailingBackslash(s);
+}
+
+std::vector<std::string> SplitPath(std::string_view p) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  for (;;) {
+    size_t at = findChar(p, '\\', start);
+    if (at == std::string_view::npos) {
+      pieces.emplace_back(p.substr(start));
+      break;
+    }
+    pieces.emplace_back(p.substr(start, at - start));
+    start = at + 1;
+  }
+  while (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
+  return pieces;
+}
+
+std::string ResolvePath(std::string_view rel, std::string_view base) {
+  if (rel.empty()) return "";
+  if (IsAbsolutePath(rel)) return std::string(rel);
+  if (base.empty()) return "";
+  std::string result = StripTrailingBackslash(base);
+  for (const std::string& piece : SplitPath(rel)) {
+    if (piece == "..") {
+      result = ParentDir(result);
+    } else if (piece != ".") {
+      result += "\\" + piece;
+    }
+  }
+  return result;
+}
+
+bool IsSameOrInside(std::string_view path, std::string_view dir) {
+  std::string p = foldAsciiCase(StripTrailingBackslash(path));
+  std::string d = foldAsciiCase(StripTrailingBackslash(dir));
+  if (p == d) return true;
+  return p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\';
+}
+
+std::string CommonDir(std::string_view a, std::string_view b) {
+  // Each step shortens `a` by one component, so the walk ends at the top.
+  std::string dir(a);
+  while (!dir.empty() && !b.empty()) {
+    if (IsSameOrInside(dir, b)) return std::string(b);
+    if (IsSameOrInside(b, dir)) return dir;
+    dir = ParentDir(dir);
+  }
+  return "";
+}
+
+std::string RelativePath(std::string_view path, std::string_view base) {
+  if (path.empty()) return "";
+  if (!IsAbsolutePath(path)) return std::string(path);
+  std::string p = StripTrailingBackslash(path);
+  std::string b = StripTrailingBackslash(base);
+  std::string result;
+  for (;;) {
+    if (IsSameOrInside(p, b)) {
+      if (p.size() > b.size()) result += p.substr(b.size() + 1);
+      return result;
+    }
+    b = ParentDir(b);
+    if (b.empty()) return std::string(path);
+    result += "..\\";
+  }
+}
+
+bool SamePath(std::string_view a, std::string_view b) {
+  return foldAsciiCase(StripTrailingBackslash(a)) == foldAsciiCase(StripTrailingBackslash(b));
+}
+
+std::string FileNamePart(std::string_view p) {
+  size_t cut = findLastChar(p, '\\');
+  return std::string(cut == std::string_view::npos ? p : p.substr(cut + 1));
+}
+
+std::string BaseNameWithoutExt(std::string_view p) {
+  std::string name = FileNamePart(p);
+  size_t dot = findLastChar(name, '.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
+std::string ParentPath(std::string_view path) {
+  size_t dot = findLastChar(path, '.');
+  return dot == std::string_view::npos ? "" : std::string(path.substr(0, dot));
+}
+
+std::string LastName(std::string_view path) {
+  size_t dot = findLastChar(path, '.');
+  return std::string(dot == std::string_view::npos ? path : path.substr(dot + 1));
+}
+
+}  // namespace zunka

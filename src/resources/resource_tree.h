@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+#include "resources/alias_table.h"
+
+namespace zunka {
+
+class TResourceList;
+
+// Process-wide state of the resource tree. The root is owned by whoever boots the
+// tree (boot, or a test); everything else here refers into it.
+struct ResourceTree {
+  TResourceList* root = nullptr;
+  // Relative `src` attributes and links resolve against workDir: boot sets it to
+  // baseDir, page loading to the page's directory.
+  std::string workDir;
+  std::string baseDir;  // directory of the executable
+  TAlias aliases;
+  // Classes created while this is off (the page file being linked) stay out of
+  // the alias table.
+  bool aliasRegistration = true;
+};
+
+inline ResourceTree resourceTree;
+
+// The list `usrglobal` below the root, where missing `$` globals are created
+// (nullptr before the kernel has loaded).
+TResourceList* GlobalsList();
+
+}  // namespace zunka

@@ -1,0 +1,27 @@
+#pragma once
+#include <string_view>
+
+#include "vm/value.h"
+
+namespace zunka {
+
+// Host code and script objects meet through short script snippets ("$_1.onDestroy();")
+// run by the snippet evaluator, which the compiler supplies. Until one is
+// installed, snippets are skipped.
+class SnippetEvaluator {
+ public:
+  virtual ~SnippetEvaluator() = default;
+  // Compiles and runs `source` to completion; errors are the evaluator's to report.
+  virtual void Evaluate(std::string_view source) = 0;
+};
+
+void setSnippetEvaluator(SnippetEvaluator* evaluator);
+SnippetEvaluator* snippetEvaluator();
+// Runs a snippet; false when no evaluator is installed.
+bool RunSnippet(std::string_view source);
+
+// The value cell of a global variable ("$_1"), created under usrglobal when
+// missing; nullptr when the tree has no root or globals list yet.
+vm::TValue* GlobalCell(std::string_view name);
+
+}  // namespace zunka

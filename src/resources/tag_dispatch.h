@@ -1,0 +1,22 @@
+#pragma once
+#include <string_view>
+
+#include "resources/resource.h"
+
+namespace zunka {
+
+// Makes the resource an element stands for, by its tag name (relative `src`
+// attributes resolve against `dir`); nullptr when the element gives none (an
+// unknown tag name shows N + "は不正なタグ名です").
+ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir);
+
+// The resource of the first element of a tag text (nullptr when it holds none).
+ResourcePtr ParseResourceText(std::string_view text, std::string_view dir);
+// The same, resolving against workDir.
+ResourcePtr ParseResourceText(std::string_view text);
+
+// Reads a tag file (resolved against workDir) into a resource whose `src` is the
+// file; a file that links itself, directly or through others, raises an error.
+ResourcePtr LoadResourceFile(std::string_view path);
+
+}  // namespace zunka

@@ -1,0 +1,37 @@
+#include "resources/text_file.h"
+
+#include "platform/files.h"
+#include "shell/console.h"
+#include "vm/errors.h"
+
+namespace zunka {
+
+std::string ReadTextFile(std::string_view path) {
+  std::string bytes;
+  if (!platform::readFile(path, bytes)) {
+    if (!platform::fileExists(path)) LogError(std::string(path) + "が見つかりません", {}, true);
+    throw EError("Cannot open file \"" + std::string(path) + "\"");
+  }
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 16);
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    text.append(bytes, start, end - start);
+    text += "\r\n";
+    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+        bytes[end + 1] == '\n')
+      ++end;
+    start = end + 1;
+  }
+  return text;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+}  // namespace zunka

@@ -1,0 +1,87 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+using namespace zunka;
+using namespace zunka::platform;
+
+namespace {
+
+void setModificationTime(const std::string& host, time_t seconds, long nanoseconds) {
+  timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+  ASSERT_EQ(utimensat(AT_FDCWD, host.c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(Files, SystemPathsMapToHostPathsAndBack) {
+  EXPECT_EQ(systemPath("/home/user/game"), "\\home\\user\\game");
+  EXPECT_EQ(systemPath("/"), "\\");
+  EXPECT_EQ(hostPath("\\nonexistent_zunka\\a\\b.cmml"), "/nonexistent_zunka/a/b.cmml");
+  EXPECT_EQ(hostPath("C:\\nonexistent_zunka\\.\\x"), "/nonexistent_zunka/x");
+}
+
+TEST(Files, ComponentsMatchWithoutRegardToCase) {
+  zunka::testing::TempDir dir;
+  std::string kernel = dir.system() + "\\Kernel";
+  ASSERT_TRUE(makeDirectory(kernel + "\\images"));
+  ASSERT_TRUE(writeFile(kernel + "\\images\\404.bmp", "BM"));
+  std::string bytes;
+  ASSERT_TRUE(readFile(dir.system() + "\\kernel\\IMAGES\\404.BMP", bytes));
+  EXPECT_EQ(bytes, "BM");
+  EXPECT_EQ(hostPath(dir.system() + "\\KERNEL\\images\\404.bmp"),
+            dir.host() + "/Kernel/images/404.bmp");
+  EXPECT_TRUE(fileExists(dir.system() + "\\kernel\\images\\404.bmp"));
+  EXPECT_TRUE(directoryExists(dir.system() + "\\KERNEL"));
+  EXPECT_FALSE(fileExists(dir.system() + "\\KERNEL"));
+  // A new file in a directory spelled another way lands in the existing directory.
+  ASSERT_TRUE(writeFile(dir.system() + "\\kernel\\new.txt", "x"));
+  EXPECT_EQ(listDirectory(kernel), (std::vector<std::string>{"images", "new.txt"}));
+  EXPECT_EQ(listDirectory(kernel, EntryKind::Files), std::vector<std::string>{"new.txt"});
+  EXPECT_EQ(listDirectory(kernel, EntryKind::Directories), std::vector<std::string>{"images"});
+}
+
+TEST(Files, ShiftJisNamesAreHostUtf8Names) {
+  zunka::testing::TempDir dir;
+  std::string name = "\x95\x5c\x83\x5c.cmml";  // 表ソ.cmml in Shift_JIS
+  ASSERT_TRUE(writeFile(dir.system() + "\\" + name, "page"));
+  EXPECT_EQ(hostPath(dir.system() + "\\" + name), dir.host() + "/\xe8\xa1\xa8\xe3\x82\xbd.cmml");
+  EXPECT_EQ(listDirectory(dir.system()), std::vector<std::string>{name});
+}
+
+TEST(Files, AgeStampsFollowEveryChange) {
+  zunka::testing::TempDir dir;
+  std::string file = dir.write("a.zunka", "one");
+  std::string host = hostPath(file);
+  setModificationTime(host, 1700000000, 100);
+  int32_t first = fileAge(file);
+  EXPECT_EQ(fileAge(file), first);
+  setModificationTime(host, 1700000000, 200);  // the same second
+  EXPECT_NE(fileAge(file), first);
+  int32_t second = fileAge(file);
+  ASSERT_TRUE(writeFile(file, "two"));  // same size, time put back
+  setModificationTime(host, 1700000000, 200);
+  EXPECT_NE(fileAge(file), second);
+  EXPECT_EQ(fileAge(dir.system() + "\\missing"), -1);
+}
+
+TEST(Files, CopyMoveDelete) {
+  zunka::testing::TempDir dir;
+  std::string a = dir.write("a.txt", "A");
+  EXPECT_TRUE(copyFile(a, dir.system() + "\\B.txt"));
+  EXPECT_TRUE(moveFile(dir.system() + "\\b.TXT", dir.system() + "\\c.txt"));
+  std::string bytes;
+  EXPECT_TRUE(readFile(dir.system() + "\\c.txt", bytes));
+  EXPECT_EQ(bytes, "A");
+  EXPECT_TRUE(deleteFile(a));
+  EXPECT_FALSE(fileExists(a));
+  EXPECT_FALSE(readFile(a, bytes));
+  EXPECT_EQ(listDirectory(dir.system()), std::vector<std::string>{"c.txt"});
+  EXPECT_FALSE(currentDirectory().empty());
+  EXPECT_EQ(executableDirectory().rfind("\\", 0), 0u);
+}

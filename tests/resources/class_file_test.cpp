@@ -1,0 +1,256 @@
+#include "tree_fixture.h"
+
+#include <cstring>
+
+#include "resources/class_file.h"
+#include "resources/class_file_stream.h"
+#include "vm/code_verifier.h"
+#include "vm/errors.h"
+#include "vm/opcodes.h"
+
+using namespace zunka;
+using namespace zunka::vm;
+using namespace zunka::testing;
+
+namespace {
+
+class ClassFileTest : public TreeTest {
+ protected:
+  void SetUp() override {
+    TreeTest::SetUp();
+    sub = world->addClass("Sub", "extends classes.lang.Object;\r\n");
+    BuildSampleClass(*world, *sub);
+  }
+
+  std::string bytesOf(const TRTTI& cls) {
+    ClassFileWriter file;
+    cls.WriteClassFile(file);
+    return file.bytes();
+  }
+
+  // Reads `bytes` into a reset class: "" when restored, "false" when refused, or
+  // the error raised.
+  std::string read(std::string_view bytes) {
+    sub->Reset();
+    try {
+      ClassFileReader file(bytes, "broken");
+      return sub->ReadClassFile(file) ? "" : "false";
+    } catch (const EError& e) {
+      return e.message();
+    }
+  }
+
+  TNormalFunction* draw() { return static_cast<TNormalFunction*>(sub->FindMethodByName("draw")); }
+  // The position recorded for an instruction of draw's code.
+  int32_t positionOf(Opcode op) {
+    for (const TCInfoElem& e : draw()->code->symbols().entries)
+      if (e.opcode == int32_t(op)) return e.positions[0];
+    return -1;
+  }
+
+  TRTTI* sub;
+};
+
+std::vector<uint32_t> wordsOf(const TCompiledInfo& info) {
+  return std::vector<uint32_t>(info.words(), info.words() + info.lengthBytes() / 4);
+}
+
+}  // namespace
+
+TEST_F(ClassFileTest, ListsOnlyOwnMembersAndFunctions) {
+  std::string bytes = bytesOf(*sub);
+  ClassFileReader file(bytes, "broken");
+  EXPECT_EQ(file.Int(), 12100);
+  EXPECT_EQ(file.Int(), platform::fileAge(sub->src));
+  EXPECT_EQ(file.Str(), "classes.lang.Object");
+  EXPECT_EQ(file.Strings(), std::vector<std::string>{"z"});
+  EXPECT_EQ(file.Int(), 3);  // draw, constructor, own_native
+  EXPECT_EQ(file.Str(), "TNormalFunction");
+  EXPECT_EQ(file.Str(), "draw");
+}
+
+TEST_F(ClassFileTest, ReadingBackRestoresTablesAndLinksTheCode) {
+  std::vector<Symbol> members;
+  for (int32_t i = 0; i < sub->members.count(); ++i) members.push_back(sub->members.symbolAt(i));
+  std::vector<std::string> methods;
+  for (TFunction* f : sub->methods())
+    methods.push_back(std::string(f->hostClassName()) + " " + f->GetName());
+  std::vector<uint32_t> drawWords = wordsOf(*draw()->code);
+  std::string bytes = bytesOf(*sub);
+
+  ASSERT_EQ(read(bytes), "");
+  EXPECT_TRUE(sub->compiled);
+  EXPECT_EQ(sub->parent, world->object);
+  ASSERT_EQ(sub->members.count(), int32_t(members.size()));
+  for (size_t i = 0; i < members.size(); ++i)
+    EXPECT_EQ(sub->members.symbolAt(int32_t(i)), members[i]);
+  std::vector<std::string> restored;
+  for (TFunction* f : sub->methods())
+    restored.push_back(std::string(f->hostClassName()) + " " + f->GetName());
+  EXPECT_EQ(restored, methods);
+  // Linked again in the same process, every operand comes out as it was written.
+  EXPECT_EQ(wordsOf(*draw()->code), drawWords);
+  EXPECT_EQ(draw()->code->owner(), sub);
+  auto* constructor = sub->Constructor();
+  ASSERT_TRUE(constructor);
+  EXPECT_EQ(constructor->params, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(constructor->locals, std::vector<std::string>{"tmp"});
+  EXPECT_EQ(sub->classCode->symbols().points.size(), 1u);
+
+  // And it runs: draw stores $score into z after calling through every linked kind.
+  setInt(*GlobalCell("$score"), 42);
+  TValue self = newObject(sub);
+  TProcess* p = TProcess::Create(self, {}, "draw");
+  vm::Run(p, 0);
+  EXPECT_TRUE(p->halted);
+  EXPECT_EQ(p->state, 0);
+  EXPECT_EQ(toText(objectAt(self.ref)->members()[2]), "42");
+  delete p;
+  setNull(self);
+}
+
+TEST_F(ClassFileTest, SavedFilesAreUsedUntilTheSourceChanges) {
+  ASSERT_TRUE(sub->SaveClassFile());
+  sub->Reset();
+  EXPECT_TRUE(sub->LoadClassFile());
+  EXPECT_TRUE(sub->compiled);
+  // Rewritten (here with the same length, within the same second): stale.
+  world->dir.write("Sub.zunka", "extends classes.lang.Object;\r\n");
+  world->dir.write("Sub.zunka", "extends classes.lang.Objekt;\r\n");
+  EXPECT_FALSE(sub->LoadClassFile());
+  EXPECT_FALSE(sub->compiled);
+  EXPECT_TRUE(sub->members.count() == 0 && sub->methods().empty());
+  EXPECT_TRUE(console().logLines.empty());  // stale is not broken
+}
+
+TEST_F(ClassFileTest, OtherVersionsAndUncompiledParentsAreRefused) {
+  std::string bytes = bytesOf(*sub);
+  std::string other = bytes;
+  other[0] = 0x05;
+  EXPECT_EQ(read(other), "false");
+  world->object->compiled = false;
+  EXPECT_EQ(read(bytes), "false");
+  world->object->compiled = true;
+  EXPECT_EQ(read(bytes), "");
+}
+
+TEST_F(ClassFileTest, MissingParentsAndUnknownKindsAreErrors) {
+  std::string bytes = bytesOf(*sub);
+  std::string renamed = bytes;
+  size_t at = renamed.find("classes.lang.Object");
+  renamed.replace(at, 19, "classes.lang.Objekt");
+  EXPECT_EQ(read(renamed), "親クラスclasses.lang.Objektはありません。");
+  std::string kind = bytes;
+  at = kind.find("TNormalFunction");
+  kind.replace(at, 15, "TMysteryFunctio");
+  EXPECT_EQ(read(kind), "broken");
+  // Through the compile driver's door the class file name is in the message, and
+  // the failure is logged and undone.
+  platform::writeFile(sub->ClassFileName(), kind);
+  EXPECT_FALSE(sub->LoadClassFile());
+  EXPECT_EQ(console().logLines, std::vector<std::string>{"not a valid Class File"});
+  EXPECT_TRUE(sub->methods().empty());
+}
+
+TEST_F(ClassFileTest, LinkingReportsNamesThatAreGone) {
+  std::string bytes = bytesOf(*sub);
+  std::string renamed = bytes;
+  // The second "ping" names the method-index call (the first is a by-name call,
+  // which any name satisfies).
+  renamed.replace(renamed.find("ping", renamed.find("ping") + 1), 4, "pong");
+  EXPECT_EQ(read(renamed), "メソッドpongが見つかりません");
+  renamed = bytes;
+  renamed.replace(renamed.find("nat"), 3, "nit");
+  EXPECT_EQ(read(renamed), "nativeメソッドnitが見つかりません");
+}
+
+TEST_F(ClassFileTest, EveryTruncationIsRefusedWithoutHarm) {
+  std::string bytes = bytesOf(*sub);
+  for (size_t n = 0; n < bytes.size(); ++n) EXPECT_NE(read(bytes.substr(0, n)), "") << n;
+  EXPECT_EQ(read(bytes), "");
+}
+
+TEST_F(ClassFileTest, CorruptedBytesNeverCrash) {
+  // Every byte changed in turn, two ways; the reader may accept a change that
+  // still makes a sound class (a renamed local, say) but must never misbehave.
+  std::string bytes = bytesOf(*sub);
+  int refused = 0;
+  for (size_t i = 8; i < bytes.size(); ++i) {
+    for (unsigned char delta : {0x01, 0x80}) {
+      std::string bad = bytes;
+      bad[i] = static_cast<char>(static_cast<unsigned char>(bad[i]) ^ delta);
+      refused += read(bad) != "";
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
+
+TEST_F(ClassFileTest, HugeCountsAreRefusedBeforeAllocating) {
+  ClassFileWriter file;
+  file.Int(12100);
+  file.Int(platform::fileAge(sub->src));
+  file.Str("");
+  file.Int(0x7FFFFFFF);  // member names
+  EXPECT_EQ(read(file.bytes()), "broken");
+  ClassFileWriter strings;
+  strings.Int(12100);
+  strings.Int(platform::fileAge(sub->src));
+  strings.Int(0x7FFFFFF0);  // a string longer than the file
+  EXPECT_EQ(read(strings.bytes()), "broken");
+}
+
+TEST_F(ClassFileTest, CodeThatCouldMisbehaveIsRefused) {
+  auto corrupt = [&](auto change) {
+    BuildSampleClass(*world, *sub);
+    change(draw()->code->words());
+    return read(bytesOf(*sub));
+  };
+  EXPECT_EQ(corrupt([&](uint32_t*) {}), "");
+  // An unknown opcode where a linked instruction was recorded.
+  EXPECT_EQ(corrupt([&](uint32_t* w) { w[positionOf(Op_DCall) / 4] = 99; }), "broken");
+  // A recorded instruction replaced by another one of the same length.
+  EXPECT_EQ(corrupt([&](uint32_t* w) { w[positionOf(Op_SCall) / 4] = Op_SuperCall; }), "broken");
+  // Raw references pushed as constants.
+  EXPECT_EQ(corrupt([&](uint32_t* w) { w[positionOf(Op_Push) / 4 + 1] = vtObject; }), "broken");
+  for (TVType kind : {vtHost, vtUnset}) {
+    EXPECT_EQ(corrupt([&](uint32_t* w) {
+                for (const TCInfoElem& e : draw()->code->symbols().entries)
+                  if (e.opcode == Op_Push && e.name.empty()) w[e.positions[0] / 4 + 1] = kind;
+              }),
+              "broken");
+  }
+  // Jumps out of the block or into the middle of an instruction.
+  auto jump = [&](int32_t offset) {
+    return corrupt([&](uint32_t* w) {
+      for (uint32_t i = 0;; i += instructionWords(w + i))
+        if (w[i] == Op_JumpZero) {
+          w[i + 1] = uint32_t(offset);
+          return;
+        }
+    });
+  };
+  EXPECT_EQ(jump(-4000), "broken");
+  EXPECT_EQ(jump(4000), "broken");
+  EXPECT_EQ(jump(6), "broken");
+  EXPECT_EQ(jump(4), "broken");  // lands on the offset word
+}
+
+TEST(CodeVerifier, TracksTheStackAcrossJumps) {
+  TSymInfoList none;
+  auto verify = [&](std::vector<uint32_t> w) { return VerifyCode(w, none); };
+  EXPECT_EQ(verify({Op_Push, vtInt, 1, Op_Halt}), "");
+  EXPECT_EQ(verify({}), "");
+  EXPECT_NE(verify({Op_Pop}), "");
+  EXPECT_NE(verify({Op_Ret}), "");
+  EXPECT_NE(verify({Op_Push, vtInt, 1, Op_Add}), "");
+  // Both ways into the join must agree: here one path pushed one value more.
+  EXPECT_NE(verify({Op_Push, vtInt, 1, Op_JumpZero, 20, Op_Push, vtInt, 2, Op_Halt}), "");
+  EXPECT_EQ(verify({Op_Push, vtInt, 1, Op_JumpZero, 16, Op_PushThis, Op_Pop, Op_Halt}), "");
+  // Jump_And keeps its value when it jumps and drops it when it falls through.
+  EXPECT_EQ(verify({Op_Push, vtInt, 1, Op_Jump_And, 20, Op_Push, vtInt, 2, Op_Pop, Op_Halt}), "");
+  // A loop whose body leaves a value behind grows without end.
+  EXPECT_NE(verify({Op_PushThis, Op_Jump, uint32_t(-4)}), "");
+  EXPECT_NE(verify({Op_PushString, 8, 0}), "");
+  EXPECT_NE(verify({Op_PushString, 6, 0, 0}), "");
+  EXPECT_NE(verify({Op_DCall, 0, 0, 0}), "");  // a name operand nobody will link
+}

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "resources/paths.h"
+
+using namespace zunka;
+
+TEST(Paths, AbsoluteFormsAreABackslashOrADrive) {
+  EXPECT_TRUE(IsAbsolutePath("\\game\\a.cmml"));
+  EXPECT_TRUE(IsAbsolutePath("c:\\game"));
+  EXPECT_FALSE(IsAbsolutePath("c:game"));
+  EXPECT_FALSE(IsAbsolutePath("game\\a"));
+  EXPECT_FALSE(IsAbsolutePath(""));
+  EXPECT_FALSE(IsAbsolutePath("1:\\x"));
+}
+
+TEST(Paths, ParentDirStripsOneComponentAndTheSeparators) {
+  EXPECT_EQ(ParentDir("\\a\\b\\c"), "\\a\\b");
+  EXPECT_EQ(ParentDir("\\a\\b\\"), "\\a");
+  EXPECT_EQ(ParentDir("\\a"), "");
+  EXPECT_EQ(ParentDir("C:\\a"), "C:");
+  EXPECT_EQ(ParentDir("name"), "");
+  EXPECT_EQ(ParentDir(""), "");
+  EXPECT_EQ(StripTrailingBackslash("\\a\\\\"), "\\a\\");
+}
+
+TEST(Paths, ResolveAppliesComponentsOneByOne) {
+  EXPECT_EQ(ResolvePath("x\\y.cmml", "\\game\\"), "\\game\\x\\y.cmml");
+  EXPECT_EQ(ResolvePath("..\\kernel\\.\\a", "\\game\\usr"), "\\game\\kernel\\a");
+  EXPECT_EQ(ResolvePath("..\\..\\..\\a", "\\g\\u"), "\\a");
+  EXPECT_EQ(ResolvePath("\\abs\\a", "\\game"), "\\abs\\a");
+  EXPECT_EQ(ResolvePath("D:\\abs", "\\game"), "D:\\abs");
+  EXPECT_EQ(ResolvePath("rel", ""), "");
+  EXPECT_EQ(ResolvePath("", "\\game"), "");
+  EXPECT_EQ(ResolvePath("dir\\", "\\g"), "\\g\\dir");  // a trailing empty piece is dropped
+}
+
+TEST(Paths, DoubleByteCharactersEndingInBackslashStayWhole) {
+  // ソ and 表 end with the byte 5C; they are never separators.
+  std::string so = "ソ";
+  ASSERT_EQ(so.size(), 2u);
+  ASSERT_EQ(so[1], '\\');
+  EXPECT_EQ(ParentDir("\\a\\" + so), "\\a");
+  EXPECT_EQ(StripTrailingBackslash("\\a\\" + so), "\\a\\" + so);
+  EXPECT_EQ(FileNamePart("\\d\\表.cmml"), "表.cmml");
+  EXPECT_EQ(ResolvePath("表\\ソ", "\\g"), "\\g\\表\\ソ");
+  EXPECT_EQ(SplitPath(so + "\\b"), (std::vector<std::string>{so, "b"}));
+  // Letters folded for comparison are never the second byte of a character.
+  EXPECT_FALSE(SamePath("\\ア", "\\ダ"));
+}
+
+TEST(Paths, InsideAndCommonDirectoriesIgnoreCase) {
+  EXPECT_TRUE(IsSameOrInside("\\Game\\Usr\\a.cmml", "\\game\\usr\\"));
+  EXPECT_TRUE(IsSameOrInside("\\game\\usr", "\\GAME\\USR"));
+  EXPECT_FALSE(IsSameOrInside("\\game\\usr2", "\\game\\usr"));
+  EXPECT_TRUE(SamePath("\\a\\B\\", "\\A\\b"));
+  EXPECT_EQ(CommonDir("\\g\\usr\\x", "\\g\\kernel"), "\\g");
+  EXPECT_EQ(CommonDir("\\g\\usr\\x", "\\G\\usr"), "\\G\\usr");
+  EXPECT_EQ(CommonDir("\\g\\usr", "\\g\\usr\\deep"), "\\g\\usr");
+  EXPECT_EQ(CommonDir("\\a", "\\b"), "");
+  EXPECT_EQ(CommonDir("", "\\b"), "");
+}
+
+TEST(Paths, RelativePathClimbsWithDotDot) {
+  EXPECT_EQ(RelativePath("\\g\\usr\\a.zunka", "\\g"), "usr\\a.zunka");
+  EXPECT_EQ(RelativePath("\\g\\kernel\\a.zunka", "\\g\\usr\\pages"), "..\\..\\kernel\\a.zunka");
+  EXPECT_EQ(RelativePath("\\g", "\\g\\"), "");
+  EXPECT_EQ(RelativePath("\\g", "\\g\\usr"), "..\\");
+  EXPECT_EQ(RelativePath("C:\\other", "D:\\g"), "C:\\other");
+  EXPECT_EQ(RelativePath("already\\rel", "\\g"), "already\\rel");
+  EXPECT_EQ(RelativePath("", "\\g"), "");
+}
+
+TEST(Paths, NamePartsAndDottedResourcePaths) {
+  EXPECT_EQ(BaseNameWithoutExt("\\d\\page.v2.cmml"), "page.v2");
+  EXPECT_EQ(BaseNameWithoutExt("noext"), "noext");
+  EXPECT_EQ(ParentPath("usr.classes.Player"), "usr.classes");
+  EXPECT_EQ(LastName("usr.classes.Player"), "Player");
+  EXPECT_EQ(ParentPath("usr"), "");
+  EXPECT_EQ(LastName("usr"), "usr");
+}
