@@ -1,5 +1,6 @@
 #include "vm/natives/hashtable_natives.h"
 
+#include "vm/collector.h"
 #include "vm/hash_table.h"
 
 namespace zunka::vm {
@@ -48,11 +49,16 @@ ZUNKA_NATIVE(nativeNextKey) {
   }
 }
 ZUNKA_NATIVE(nativeDestroy) { delete tableArg(target, argc); }
+// The table's keys and values live outside any member: its class's gc_mark calls
+// this so the collector sees them.
+ZUNKA_NATIVE(nativeGcMark) {
+  if (TAbstractHashtable* t = tableArg(target, argc)) t->forEachValue([](TValue& v) { MarkValue(v); });
+}
 
 constexpr NativeEntry kShared[] = {
     {"_n_get", nativeGet},         {"_n_put", nativePut},         {"_n_startFind", nativeStartFind},
     {"_n_hasNext", nativeHasNext}, {"_n_nextKey", nativeNextKey}, {"_n_remove", nativeRemove},
-    {"_n_size", nativeSize},       {"_n_destroy", nativeDestroy},
+    {"_n_size", nativeSize},       {"_n_destroy", nativeDestroy}, {"_n_gcMark", nativeGcMark},
 };
 constexpr NativeEntry kPlain[] = {{"_n_init", newPlainTable}};
 constexpr NativeEntry kLight[] = {{"_n_init", newLightTable}};

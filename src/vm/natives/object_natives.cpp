@@ -2,6 +2,7 @@
 
 #include "resources/rtti.h"
 #include "shell/console.h"
+#include "vm/collector.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
@@ -49,6 +50,9 @@ ZUNKA_NATIVE(nativeIs) {
   TRTTI* wanted = hostArg<TRTTI>(nativeArg(target, 1));
   TRTTI* c = classOf(objectOf(*target));
   setInt(*target, c && wanted && c->InheritsFrom(wanted) ? 1 : 0);
+}
+ZUNKA_NATIVE(nativeGcMark) {
+  if (argc >= 1) MarkValue(nativeArg(target, 1));
 }
 ZUNKA_NATIVE(nativeRefCount) {
   if (argc < 1) return;
@@ -113,6 +117,7 @@ constexpr NativeEntry kObjectNatives[] = {
     {"_n_clearAllValues", nativeClearAllValues},
     {"TObject", nativeTObject},
     {"native_is", nativeIs},
+    {"native_gc_mark", nativeGcMark},
     {"_n_refcount", nativeRefCount},
     {"_n_objhandle", nativeObjHandle},
     {"breakExec", nativeBreakExec},

@@ -37,9 +37,14 @@ ZUNKA_NATIVE(nativeKill) {
   if (TProcess* p = processArg(target, argc)) p->Kill();
 }
 
+ZUNKA_NATIVE(nativeProcMark) {
+  if (TProcess* p = processArg(target, argc)) p->MarkStack();
+}
+
 constexpr NativeEntry kProcessNatives[] = {
     {"native_init", nativeInit}, {"native_exec", nativeExec}, {"native_suspend", nativeSuspend},
     {"native_halted", nativeHalted}, {"native_free", nativeFree}, {"native_kill", nativeKill},
+    {"native_proc_mark", nativeProcMark},
 };
 
 }  // namespace
