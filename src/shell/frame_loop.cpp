@@ -22,6 +22,12 @@ constexpr int kSectionRun = 47;
 // most of the processor away.
 constexpr uint32_t kInactiveSleepMilliseconds = 100;
 
+// Between frame boundaries the loop polls the clock. A bare yield would keep a
+// processor core busy for a game that needs a fraction of it; a 1 ms nap when no
+// frame was due costs at most a millisecond of lateness, and frames stay on the
+// grid because the boundary moves by whole intervals.
+constexpr uint32_t kWaitForBoundaryMilliseconds = 1;
+
 // The ring shows one character per call; counts too large for a printable
 // character (a long stall) show as the last one.
 constexpr char kHighestDigit = '~';
@@ -95,13 +101,15 @@ void FrameLoop::Main(bool& done) {
 void FrameLoop::runBatch() {
   resume();
   vm::runtime.preempted = false;
+  int32_t frames = 0;
   {
     TimeSection batch(kSectionBatch);
-    runFrames(takeDueFrames());
+    frames = takeDueFrames();
+    runFrames(frames);
     if (!state_.runtimeErrorSeen) callHook(hooks_.renderSound);
   }
   if (!activation_.isActive()) clock_.sleep(kInactiveSleepMilliseconds);
-  clock_.sleep(0);
+  clock_.sleep(frames == 0 ? kWaitForBoundaryMilliseconds : 0);
   {
     TimeSection draw(kSectionDraw);
     if (state_.drawFrame && !state_.drawingSuspended) {

@@ -116,7 +116,8 @@ TEST_F(FrameLoopTest, LessThanOneIntervalRunsNoFrameAndDrawsNothing) {
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(state.drawCount, 0);
   EXPECT_EQ(state.clockBase, kStart);
-  EXPECT_EQ(soundRenders, 1);  // sound keeps playing between frames
+  EXPECT_EQ(soundRenders, 1);                // sound keeps playing between frames
+  EXPECT_EQ(clock.sleptMilliseconds(), 1u);  // waits for the boundary without spinning
 }
 
 TEST_F(FrameLoopTest, TenOverdueIntervalsRunSevenFramesAndDrawOnlyTheLast) {
@@ -180,6 +181,7 @@ TEST_F(FrameLoopTest, InactiveApplicationSleepsOrPausesAsTheProjectSays) {
   idleAfter(17);
   EXPECT_EQ(framesRun, 1);
   EXPECT_EQ(clock.sleptMilliseconds(), 100u);
+  EXPECT_EQ(clock.sleepCalls(), 2);
   state.pauseWhenInactive = true;
   EXPECT_TRUE(idleAfter(17));
   EXPECT_EQ(framesRun, 1);
