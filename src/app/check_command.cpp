@@ -6,7 +6,7 @@
 
 #include "compiler/script_grammar.h"
 #include "compiler/source_position.h"
-#include "platform/host_file.h"
+#include "platform/files.h"
 #include "platform/sjis_text.h"
 
 namespace zunka::app {
@@ -17,7 +17,9 @@ int runCheckCommand(int argc, char** argv) {
     return 2;
   }
   std::string path = argv[0];
-  std::optional<std::string> source = platform::readHostFile(path);
+  std::string bytes;
+  std::optional<std::string> source;
+  if (platform::readFile(platform::systemPath(path), bytes)) source = std::move(bytes);
   if (!source) {
     std::fprintf(stderr, "zunka: cannot read %s\n", path.c_str());
     return 2;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -28,13 +29,15 @@ CheckRun check(const std::string& name, const std::string& source) {
   std::string dir = testing::TempDir();
   std::string path = dir + name;
   std::ofstream(path, std::ios::binary) << source;
-  std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --check " + path + " >" + dir +
-                        "check.out 2>" + dir + "check.err";
+  // Output files per test and process: ctest runs tests side by side.
+  std::string output = path + "." + std::to_string(getpid());
+  std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --check " + path + " >" + output +
+                        ".out 2>" + output + ".err";
   CheckRun run;
   int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readFile(dir + "check.out");
-  run.err = readFile(dir + "check.err");
+  run.out = readFile(output + ".out");
+  run.err = readFile(output + ".err");
   return run;
 }
 

@@ -1,0 +1,54 @@
+#include "app/player.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "app/player_session.h"
+#include "platform/files.h"
+#include "platform/host_path.h"
+#include "platform/host_platform.h"
+#include "platform/stream_output.h"
+#include "shell/host_state.h"
+
+namespace zunka::app {
+namespace {
+
+// The log destination of --log, or nothing; `ok` false when the file cannot be made.
+std::unique_ptr<platform::StreamOutput> openLog(const PlayerOptions& options, bool& ok) {
+  ok = true;
+  if (!options.log || *options.log == "-") return nullptr;
+  auto file = platform::StreamOutput::createFile(*options.log);
+  if (!file) {
+    std::fprintf(stderr, "zunka: cannot write the log file %s\n", options.log->c_str());
+    ok = false;
+  }
+  return file;
+}
+
+}  // namespace
+
+int runPlayer(const PlayerOptions& options, BootSequence& boot) {
+  std::string baseDir = options.baseDir.empty() ? platform::hostPath(platform::executableDirectory()) : options.baseDir;
+  if (!platform::hostDirectoryExists(baseDir)) {
+    std::fprintf(stderr, "zunka: no such directory: %s\n", baseDir.c_str());
+    return 2;
+  }
+  bool logOk = false;
+  std::unique_ptr<platform::StreamOutput> logFile = openLog(options, logOk);
+  if (!logOk) return 2;
+  platform::TextOutput* log = logFile.get();
+  if (options.log && *options.log == "-") log = &platform::StreamOutput::standardError();
+
+  HostState& state = hostState;
+  state.fullScreen = options.fullScreen;
+  platform::PlatformOptions platformOptions;
+  platformOptions.headless = options.headless;
+  platformOptions.fullScreen = options.fullScreen;
+  platformOptions.frameInterval = [&state] { return state.frameInterval; };
+  std::unique_ptr<platform::HostPlatform> host = platform::openHostPlatform(platformOptions);
+
+  PlayerSession session(options, *host, boot, log);
+  return session.run(baseDir);
+}
+
+}  // namespace zunka::app

@@ -1,0 +1,129 @@
+#include "app/player_options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace zunka::app {
+namespace {
+
+using Command = PlayerOptions::Command;
+
+// An option that takes a value: it stores it, or says what is wrong with it.
+using ValueHandler = std::function<std::string(PlayerOptions&, const std::string&)>;
+
+std::string setFrames(PlayerOptions& o, const std::string& value) {
+  int64_t n = 0;
+  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() || n < 1)
+    return "--frames needs a whole number of frames above 0, not \"" + value + "\"";
+  o.frames = n;
+  return {};
+}
+
+std::string setCommand(PlayerOptions& o, Command c, const std::string& file) {
+  if (o.command != Command::Play) return "only one of --check, --run and --disasm may be given";
+  o.command = c;
+  o.commandFile = file;
+  return {};
+}
+
+const std::map<std::string, ValueHandler>& valueOptions() {
+  static const std::map<std::string, ValueHandler> options = {
+      {"--base",
+       [](PlayerOptions& o, const std::string& v) { return o.baseDir = v, std::string(); }},
+      {"--frames", setFrames},
+      {"--log", [](PlayerOptions& o, const std::string& v) { return o.log = v, std::string(); }},
+      {"--check",
+       [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Check, v); }},
+      {"--run",
+       [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Run, v); }},
+      {"--disasm",
+       [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Disasm, v); }},
+  };
+  return options;
+}
+
+// Flags; --version and --help win over everything else on the line.
+bool applyFlag(PlayerOptions& o, const std::string& arg, bool& version, bool& help) {
+  if (arg == "--headless") return o.headless = true;
+  if (arg == "--profile") return o.profile = true;
+  if (arg == "--version") return version = true;
+  if (arg == "--help" || arg == "-h") return help = true;
+  return false;
+}
+
+std::string addPositional(PlayerOptions& o, const std::string& arg, bool& seen) {
+  if (seen) return "only one FILE (or FULLSCREEN) may be given; \"" + arg + "\" is one too many";
+  seen = true;
+  if (arg == "FULLSCREEN")
+    o.fullScreen = true;
+  else
+    o.file = arg;
+  return {};
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed;
+  PlayerOptions& o = parsed.options;
+  bool version = false, help = false, positional = false, optionsEnded = false;
+  for (size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+    std::string arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.error = addPositional(o, arg, positional);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (applyFlag(o, arg, version, help)) continue;
+    std::string value;
+    bool inlineValue = false;
+    if (size_t eq = arg.find('='); eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+      inlineValue = true;
+    }
+    auto handler = valueOptions().find(arg);
+    if (handler == valueOptions().end()) {
+      parsed.error = "unknown option " + arg;
+    } else if (!inlineValue && i + 1 >= args.size()) {
+      parsed.error = arg + " needs a value";
+    } else {
+      parsed.error = handler->second(o, inlineValue ? value : args[++i]);
+    }
+  }
+  if (parsed.error.empty() && o.command != Command::Play && positional)
+    parsed.error =
+        "FILE and FULLSCREEN only go with the player, not with --check, --run or --disasm";
+  if (version) o.command = Command::Version;
+  if (help) o.command = Command::Help;
+  if (version || help) parsed.error.clear();
+  return parsed;
+}
+
+std::string usageText() {
+  return "usage: zunka [options] [FILE | FULLSCREEN]\n"
+         "       zunka --check FILE.zunka\n"
+         "\n"
+         "Plays the project in the base directory; FILE is a page or project to open\n"
+         "once the system has booted, FULLSCREEN plays on the whole display.\n"
+         "\n"
+         "options:\n"
+         "  --base DIR     the system's directory (default: the executable's)\n"
+         "  --headless     no window and no sound; a virtual clock runs one frame per\n"
+         "                 step, so runs are repeatable\n"
+         "  --frames N     stop after N frames\n"
+         "  --log FILE     write every console line to FILE ('-': standard error)\n"
+         "  --profile      print the section time table at exit\n"
+         "  --check FILE   check a class source for grammar errors\n"
+         "  --run FILE     (not available yet)\n"
+         "  --disasm FILE  (not available yet)\n"
+         "  --version      print the version\n"
+         "  --help         print this text\n";
+}
+
+}  // namespace zunka::app

@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zunka::app {
+
+// What the command line asks for:
+//   zunka [options] [FILE | FULLSCREEN]
+//   zunka --check FILE | --run FILE | --disasm FILE
+struct PlayerOptions {
+  enum class Command { Play, Version, Help, Check, Run, Disasm };
+  Command command = Command::Play;
+  std::string commandFile;         // FILE of --check, --run, --disasm
+  std::string baseDir;             // --base DIR (host path), empty: the executable's
+  bool headless = false;           // --headless
+  std::optional<int64_t> frames;   // --frames N: stop after N frames
+  std::optional<std::string> log;  // --log FILE, "-" for standard error
+  bool profile = false;            // --profile
+  bool fullScreen = false;         // FULLSCREEN
+  std::string file;                // page or project to open after boot
+};
+
+struct ParsedCommandLine {
+  PlayerOptions options;
+  std::string error;  // non-empty: the command line is wrong; say so with the usage
+};
+
+// `args` excludes the program name. Options may come in any order, before or
+// after FILE; "--name=value" is the same as "--name value"; "--" ends options.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// The --help text.
+std::string usageText();
+
+}  // namespace zunka::app

@@ -1,0 +1,107 @@
+#include "app/player_session.h"
+
+#include <exception>
+
+#include "debug/time_table.h"
+#include "platform/sjis_text.h"
+#include "platform/stream_output.h"
+#include "shell/shell_errors.h"
+#include "shell/start_up.h"
+
+namespace zunka::app {
+
+PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatform& host,
+                             BootSequence& boot, platform::TextOutput* log)
+    : options_(options),
+      host_(host),
+      boot_(boot),
+      state_(hostState),
+      console_(state_, shellHooks, platform::StreamOutput::standardOutput(),
+               platform::StreamOutput::standardError()),
+      loop_(state_, host.clock(), host.window(), shellHooks),
+      loading_(state_, host.window(), host.headless()) {
+  console_.setMessageBoxes(&host_.messageBoxes());
+  console_.setLogOutput(log);
+  previousConsole_ = &console();
+  setConsole(&console_);
+  setPlayerFrameLoop(&loop_);
+  shellHooks.pumpMessages = [this] { host_.messagePump().pumpMessages(); };
+  shellHooks.tickLoadingWindow = [this] { loading_.tickIfDue(host_.clock().tickCount()); };
+  shellHooks.showLoadingWindow = [this](std::string_view caption) {
+    if (!caption.empty()) loading_.setCaption(std::string(caption));
+    loading_.show(host_.clock().tickCount());
+  };
+}
+
+PlayerSession::~PlayerSession() {
+  shellHooks.pumpMessages = nullptr;
+  shellHooks.tickLoadingWindow = nullptr;
+  shellHooks.showLoadingWindow = nullptr;
+  setPlayerFrameLoop(nullptr);
+  setConsole(previousConsole_);
+}
+
+int PlayerSession::run(const std::string& baseDir) {
+  if (options_.profile) timeAnalyzer().Reset();
+  createWindows();
+  StartUp(state_, boot_).firstPaint(baseDir, options_.file);
+  host_.window().setTitle(state_.applicationTitle);
+  loopStart_ = host_.clock().milliseconds();
+  if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
+  if (options_.profile) printProfile();
+  return exitStatus();
+}
+
+// In the order the player's windows are made: the screen (its frames may draw),
+// the loading window (its bar starts), the debug window (the frame loop's clock
+// starts).
+void PlayerSession::createWindows() {
+  state_.drawFrame = true;
+  host_.window().paintBlank();
+  loading_.show(host_.clock().tickCount());
+  loop_.setUp();
+}
+
+void PlayerSession::idle(bool& done) {
+  try {
+    loading_.tickIfDue(host_.clock().tickCount());
+    loop_.Main(done);
+  } catch (const std::exception& e) {
+    reportApplicationException(e);
+  }
+  if (shouldStop()) host_.idleLoop().quit();
+}
+
+bool PlayerSession::shouldStop() const {
+  if (state_.closing) return true;
+  if (options_.frames) {
+    if (state_.frameCount >= *options_.frames) return true;
+    // With nothing to run, frames never count up: stop on elapsed frame time.
+    double elapsed = host_.clock().milliseconds() - loopStart_;
+    return nothingToRun() &&
+           elapsed >= static_cast<double>(*options_.frames) * state_.frameInterval;
+  }
+  // Headless, nothing outside the game can start a page: when nothing runs, the
+  // run is over.
+  return host_.headless() && nothingToRun();
+}
+
+bool PlayerSession::nothingToRun() const {
+  const vm::TProcess* root = state_.root();
+  return !root || root->halted;
+}
+
+void PlayerSession::printProfile() {
+  timeAnalyzer().Stop();
+  std::string table = formatTimeTable(timeAnalyzer(), TTimeAnalyzer::Order::ByNumber);
+  std::string text = platform::sjisToUtf8(table);
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  platform::StreamOutput::standardOutput().writeLine(text);
+}
+
+int PlayerSession::exitStatus() const {
+  if (!host_.headless()) return 0;
+  return console_.shownCount() > 0 || state_.runtimeErrorSeen ? 1 : 0;
+}
+
+}  // namespace zunka::app

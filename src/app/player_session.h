@@ -1,0 +1,49 @@
+#pragma once
+#include <string>
+
+#include "app/player_options.h"
+#include "platform/host_platform.h"
+#include "platform/text_output.h"
+#include "shell/boot_sequence.h"
+#include "shell/frame_loop.h"
+#include "shell/host_state.h"
+#include "shell/loading_window.h"
+#include "shell/player_console.h"
+
+namespace zunka::app {
+
+// One run of the player on an opened platform: the windows' set-up in their
+// order (screen, loading window, frame loop), the first paint that boots, and
+// the idle loop. The console sink and the shell hooks it installs are removed
+// again when the session ends.
+class PlayerSession {
+ public:
+  PlayerSession(const PlayerOptions& options, platform::HostPlatform& host, BootSequence& boot,
+                platform::TextOutput* log);
+  ~PlayerSession();
+  PlayerSession(const PlayerSession&) = delete;
+  PlayerSession& operator=(const PlayerSession&) = delete;
+
+  // Runs until the player ends; gives the exit status.
+  int run(const std::string& baseDir);
+
+ private:
+  void createWindows();
+  void idle(bool& done);
+  bool shouldStop() const;
+  bool nothingToRun() const;
+  void printProfile();
+  int exitStatus() const;
+
+  const PlayerOptions& options_;
+  platform::HostPlatform& host_;
+  BootSequence& boot_;
+  HostState& state_;
+  PlayerConsole console_;
+  FrameLoop loop_;
+  LoadingWindow loading_;
+  ConsoleSink* previousConsole_;
+  double loopStart_ = 0;
+};
+
+}  // namespace zunka::app

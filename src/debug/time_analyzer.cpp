@@ -1,0 +1,82 @@
+#include "debug/time_analyzer.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+
+namespace zunka {
+
+TTimeAnalyzer::TTimeAnalyzer(TickSource ticks) : ticks_(ticks) {}
+
+// Section numbers outside 0..255 are ignored rather than trusted: a wrong number
+// must not write outside the table.
+void TTimeAnalyzer::Begin(int section) {
+  if (!valid(section)) return;
+  Section& s = sections_[section];
+  if (s.depth == 0) s.start = ticks_();
+  ++s.depth;
+}
+
+void TTimeAnalyzer::End(int section) {
+  if (!valid(section)) return;
+  Section& s = sections_[section];
+  --s.depth;
+  if (s.depth == 0) {
+    // Unsigned difference: right across the tick counter's wrap.
+    s.total += static_cast<int32_t>(ticks_() - s.start);
+    ++s.passes;
+  }
+}
+
+void TTimeAnalyzer::Reset() {
+  for (Section& s : sections_) s = Section{};
+  Begin(kWholeMeasurement);
+}
+
+int32_t TTimeAnalyzer::passCount(int section) const {
+  return valid(section) ? sections_[section].passes : 0;
+}
+
+int32_t TTimeAnalyzer::totalMilliseconds(int section) const {
+  return valid(section) ? sections_[section].total : 0;
+}
+
+double TTimeAnalyzer::column(int section, int column) const {
+  if (!valid(section) || sections_[section].passes <= 0) return 0;
+  const Section& s = sections_[section];
+  switch (column) {
+    case 0:
+      return section;
+    case 1:
+      return s.passes;
+    case 2:
+      return s.total;
+    case 3: {
+      int32_t whole = sections_[kWholeMeasurement].total;
+      return whole >= 1 ? s.total * 100.0 / whole : 0;
+    }
+    case 4:
+      return static_cast<double>(s.total) / s.passes;
+    default:
+      return 0;
+  }
+}
+
+std::vector<int> TTimeAnalyzer::displayOrder(Order order) const {
+  std::vector<int> shown;
+  for (int s = 0; s < kSections; ++s)
+    if (sections_[s].passes > 0) shown.push_back(s);
+  int key = order == Order::BySumTime ? 2 : order == Order::ByAverage ? 4 : 1;
+  // Sections with equal keys may come in any order; a stable sort keeps them by number.
+  if (order != Order::ByNumber)
+    std::stable_sort(shown.begin(), shown.end(),
+                     [&](int a, int b) { return column(a, key) > column(b, key); });
+  return shown;
+}
+
+TTimeAnalyzer& timeAnalyzer() {
+  static TTimeAnalyzer analyzer(platform::tickCount);
+  return analyzer;
+}
+
+}  // namespace zunka

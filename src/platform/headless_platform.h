@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/console_message_boxes.h"
+#include "platform/headless_idle_loop.h"
+#include "platform/headless_window.h"
+#include "platform/host_platform.h"
+#include "platform/virtual_clock.h"
+
+namespace zunka::platform {
+
+// No window, no sound device, a virtual clock: runs are deterministic.
+class HeadlessPlatform : public HostPlatform {
+ public:
+  explicit HeadlessPlatform(const PlatformOptions& options);
+  bool headless() const override { return true; }
+  bool soundAvailable() const override { return false; }
+  VirtualClock& clock() override { return clock_; }
+  IdleLoop& idleLoop() override { return loop_; }
+  MessagePump& messagePump() override { return loop_; }
+  MessageBoxes& messageBoxes() override { return boxes_; }
+  HostWindow& window() override { return window_; }
+
+ private:
+  VirtualClock clock_;
+  HeadlessIdleLoop loop_;
+  ConsoleMessageBoxes boxes_;
+  HeadlessWindow window_;
+};
+
+}  // namespace zunka::platform

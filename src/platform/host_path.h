@@ -1,0 +1,17 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zunka::platform {
+
+// Host paths as the command line names them (UTF-8, '/'); system paths are
+// mapped to and from them by platform/files.h.
+bool hostFileExists(const std::string& hostPath);
+bool hostDirectoryExists(const std::string& hostPath);
+// The absolute form of an existing path (directories end with '/'); nothing when
+// it does not exist.
+std::optional<std::string> absoluteHostPath(const std::string& hostPath);
+bool setCurrentHostDirectory(const std::string& hostPath);
+
+}  // namespace zunka::platform

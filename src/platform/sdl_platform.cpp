@@ -1,0 +1,73 @@
+#include "platform/sdl_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/stream_output.h"
+
+namespace zunka::platform {
+namespace {
+
+// Sound is optional: without a device the game still runs, silently.
+bool startAudio() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  std::fprintf(stderr, "zunka: no sound device (%s); sound is off\n", SDL_GetError());
+  return false;
+}
+
+// SDL falls back to drivers that show nothing (offscreen, dummy) when no window
+// system answers. Those are only a window when asked for by name (tests do);
+// otherwise the player is better off headless, with its virtual clock. Without a
+// display named in the environment SDL is not even asked, which also keeps the
+// window-system libraries from printing their own complaints.
+bool displayExpected(std::string& error) {
+  if (std::getenv("SDL_VIDEODRIVER")) return true;
+  if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) return true;
+  error = "no display";
+  return false;
+}
+
+bool showsAWindow(std::string& error) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (std::getenv("SDL_VIDEODRIVER") || !driver) return true;
+  if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+  error = std::string("no display; SDL offered only its ") + driver + " driver";
+  return false;
+}
+
+}  // namespace
+
+std::unique_ptr<SdlPlatform> SdlPlatform::open(const PlatformOptions& options, std::string& error) {
+  if (!displayExpected(error)) return nullptr;
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    error = SDL_GetError();
+    SDL_Quit();
+    return nullptr;
+  }
+  if (!showsAWindow(error)) {
+    SDL_Quit();
+    return nullptr;
+  }
+  std::unique_ptr<SdlWindow> window =
+      SdlWindow::create(options.width, options.height, options.fullScreen, error);
+  if (!window) {
+    SDL_Quit();
+    return nullptr;
+  }
+  bool sound = startAudio();
+  return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(window), sound));
+}
+
+SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound)
+    : window_(std::move(window)),
+      loop_(*window_),
+      boxes_(window_->handle(), StreamOutput::standardError()),
+      sound_(sound) {}
+
+SdlPlatform::~SdlPlatform() {
+  window_.reset();
+  SDL_Quit();
+}
+
+}  // namespace zunka::platform

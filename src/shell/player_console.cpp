@@ -1,0 +1,67 @@
+#include "shell/player_console.h"
+
+#include "compiler/source_position.h"
+#include "platform/files.h"
+#include "resources/paths.h"
+#include "platform/host_path.h"
+#include "platform/sjis_text.h"
+
+namespace zunka {
+
+PlayerConsole::PlayerConsole(const HostState& state, ShellHooks& hooks, platform::TextOutput& out,
+                             platform::TextOutput& err)
+    : state_(state), hooks_(hooks), out_(out), err_(err) {
+  readSource_ = [this](const std::string& path) { return readSourceFile(state_, path); };
+}
+
+// Music keeps playing and windows keep painting while the sink is busy.
+void PlayerConsole::keepAlive() {
+  callHook(hooks_.renderSound);
+  if (state_.booting) callHook(hooks_.pumpMessages);
+  callHook(hooks_.drawActivityIndicator);
+  callHook(hooks_.tickLoadingWindow);
+}
+
+void PlayerConsole::log(std::string_view text) {
+  keepAlive();
+  if (log_) log_->writeLine(platform::sjisToUtf8(text));
+}
+
+void PlayerConsole::logError(std::string_view text, const TTraceList& trace, bool show) {
+  keepAlive();
+  std::string line = platform::sjisToUtf8(text);
+  if (!show) {
+    out_.writeLine(line);
+    if (log_) log_->writeLine(line);
+    return;
+  }
+  ++shown_;
+  std::vector<std::string> lines{line};
+  for (const TTraceEntry& entry : trace) lines.push_back(traceLine(entry));
+  for (const std::string& l : lines) err_.writeLine(l);
+  if (log_ && log_ != &err_)
+    for (const std::string& l : lines) log_->writeLine(l);
+  // A console "box" is standard error itself, which already has the text.
+  if (boxes_ && !boxes_->isConsole()) boxes_->show(text, state_.applicationTitle);
+}
+
+std::string PlayerConsole::traceLine(const TTraceEntry& entry) {
+  // The terminal gets the host's spelling of the path, so it can be opened from there.
+  std::string where = "  at " + platform::hostPath(entry.path);
+  std::optional<std::string> source = readSource_ ? readSource_(entry.path) : std::nullopt;
+  if (!source) return where + " (offset " + std::to_string(entry.offset) + ")";
+  size_t offset = entry.offset > 0 ? static_cast<size_t>(entry.offset) : 0;
+  SourcePosition at = sourcePositionAt(*source, offset);
+  return where + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
+}
+
+std::optional<std::string> PlayerConsole::readSourceFile(const HostState& state,
+                                                         const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  std::string bytes;
+  std::string full = IsAbsolutePath(path) ? path : ResolvePath(path, state.baseDir);
+  if (full.empty() || !platform::readFile(full, bytes)) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace zunka

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/player_options.h"
+
+using namespace zunka::app;
+using Command = PlayerOptions::Command;
+
+namespace {
+
+ParsedCommandLine parse(std::vector<std::string> args) {
+  return parseCommandLine(args);
+}
+
+TEST(PlayerOptions, NoArgumentsPlaysTheDefaultProject) {
+  ParsedCommandLine p = parse({});
+  EXPECT_EQ(p.error, "");
+  EXPECT_EQ(p.options.command, Command::Play);
+  EXPECT_FALSE(p.options.headless);
+  EXPECT_FALSE(p.options.frames);
+  EXPECT_FALSE(p.options.log);
+  EXPECT_TRUE(p.options.file.empty());
+}
+
+TEST(PlayerOptions, OptionsInAnyOrderAroundTheFile) {
+  ParsedCommandLine p = parse(
+      {"--headless", "game.cmml", "--frames", "120", "--log=-", "--base", "/opt/z", "--profile"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.file, "game.cmml");
+  EXPECT_TRUE(p.options.headless);
+  EXPECT_EQ(p.options.frames, 120);
+  EXPECT_EQ(p.options.log, "-");
+  EXPECT_EQ(p.options.baseDir, "/opt/z");
+  EXPECT_TRUE(p.options.profile);
+  EXPECT_FALSE(p.options.fullScreen);
+}
+
+TEST(PlayerOptions, FullScreenIsAWordNotAFile) {
+  ParsedCommandLine p = parse({"FULLSCREEN"});
+  EXPECT_TRUE(p.options.fullScreen);
+  EXPECT_TRUE(p.options.file.empty());
+  // After "--" even an option-like name is a file.
+  p = parse({"--", "--odd-name.cmml"});
+  EXPECT_EQ(p.error, "");
+  EXPECT_EQ(p.options.file, "--odd-name.cmml");
+}
+
+TEST(PlayerOptions, WrongLinesAreRefusedWithAReason) {
+  EXPECT_NE(parse({"--frames", "0"}).error, "");
+  EXPECT_NE(parse({"--frames", "12x"}).error, "");
+  EXPECT_NE(parse({"--frames", "-3"}).error, "");
+  EXPECT_NE(parse({"--frames"}).error, "");
+  EXPECT_NE(parse({"--log"}).error, "");
+  EXPECT_NE(parse({"--fast"}).error, "");
+  EXPECT_NE(parse({"a.cmml", "b.cmml"}).error, "");
+  EXPECT_NE(parse({"--check", "a.zunka", "--run", "b.zunka"}).error, "");
+  EXPECT_NE(parse({"--check", "a.zunka", "page.cmml"}).error, "");
+}
+
+TEST(PlayerOptions, CommandsTakeTheirFile) {
+  ParsedCommandLine p = parse({"--check", "a.zunka"});
+  EXPECT_EQ(p.options.command, Command::Check);
+  EXPECT_EQ(p.options.commandFile, "a.zunka");
+  EXPECT_EQ(parse({"--base", "/x", "--run", "r.zunka"}).options.command, Command::Run);
+  EXPECT_EQ(parse({"--disasm=d.zunka"}).options.commandFile, "d.zunka");
+}
+
+TEST(PlayerOptions, VersionAndHelpWinOverTheRest) {
+  EXPECT_EQ(parse({"--headless", "--version"}).options.command, Command::Version);
+  ParsedCommandLine p = parse({"--help", "--fast"});
+  EXPECT_EQ(p.options.command, Command::Help);
+  EXPECT_EQ(p.error, "");
+  EXPECT_NE(usageText().find("--frames N"), std::string::npos);
+}
+
+}  // namespace
