@@ -1,24 +1,17 @@
 #pragma once
+#include "vm/live_counters.h"
 
 namespace zunka {
 
 // Live-object counts of the grammar engine, printed by the memory statistics line
 // ("gar=" tokens, "resgar=" result nodes) so that leaks of compiler data show up
-// while a game runs. Single-threaded like the rest of the engine.
+// while a game runs. They are kept with the other live counts of the system.
 struct GrammarCounters {
-  static inline int liveTokens = 0;
-  static inline int liveResultNodes = 0;
   static inline int outstandingParses = 0;
 };
 
-inline int liveTokenCount() {
-  return GrammarCounters::liveTokens;
-}
-inline int liveResultNodeCount() {
-  return GrammarCounters::liveResultNodes;
-}
-inline int outstandingParseCount() {
-  return GrammarCounters::outstandingParses;
-}
+inline int liveTokenCount() { return int(vm::liveCounters.lexElems); }
+inline int liveResultNodeCount() { return int(vm::liveCounters.resultLists); }
+inline int outstandingParseCount() { return GrammarCounters::outstandingParses; }
 
 }  // namespace zunka

@@ -5,11 +5,11 @@
 namespace zunka {
 
 TResultList::TResultList() {
-  ++GrammarCounters::liveResultNodes;
+  ++vm::liveCounters.resultLists;
 }
 
 TResultList::~TResultList() {
-  --GrammarCounters::liveResultNodes;
+  --vm::liveCounters.resultLists;
 }
 
 std::unique_ptr<TResultList> TResultList::newInstance() const {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "vm/host_handles.h"
+#include "vm/runtime.h"
 #include "vm/process.h"
 
 namespace zunka {
@@ -30,7 +31,6 @@ struct HostState {
   int32_t ringPosition = 1;                // next character of frameDigits to write, from 1
   int32_t drawCount = 0;
   int32_t frameCount = 0;
-  uint32_t rootProcess = 0;    // host handle: a script may destroy the process
   std::string debugCaption;    // "0:" + frameDigits + memory statistics
   std::string preemptedLabel;  // "Preempted" or "not Preempted"
 
@@ -45,7 +45,8 @@ struct HostState {
   std::string fileToOpen;
   std::string applicationTitle = "Zunka System";  // caption of message boxes
 
-  vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(rootProcess); }
+  // The root process (kept by the virtual machine, by handle).
+  vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(vm::runtime.rootProcess); }
 };
 
 inline HostState hostState;

@@ -1,5 +1,7 @@
 #include "vm/collector.h"
 
+#include "vm/host_handles.h"
+
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
@@ -48,7 +50,7 @@ void visitObject(Ref record) {
 
 void markTreeAndStack() {
   if (resourceTree.root) resourceTree.root->Mark();
-  if (runtime.rootProcess) runtime.rootProcess->MarkStack();
+  if (TProcess* root = hostAs<TProcess>(runtime.rootProcess)) root->MarkStack();
 }
 
 void sweepTree() {
@@ -66,7 +68,7 @@ const std::vector<std::string>& CollectorReport() {
 }
 
 void Collect() {
-  if (!runtime.rootProcess) return;
+  if (!hostAs<TProcess>(runtime.rootProcess)) return;
   state.report.clear();
   state.checking = true;
   markTreeAndStack();

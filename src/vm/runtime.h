@@ -20,7 +20,8 @@ struct Runtime {
   TProcess* current = nullptr;  // innermost running process
   // The process the frame loop runs each frame; the collector marks its stack.
   // Not owned here.
-  TProcess* rootProcess = nullptr;
+  // The root process the frame loop runs, by handle: a script may destroy it.
+  uint32_t rootProcess = 0;
   int32_t debugStepBudget = kUnlimitedSteps;
   bool preemptWatch = true;
   bool preempted = false;

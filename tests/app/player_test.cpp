@@ -45,7 +45,7 @@ struct GameBoot : BootSequence {
   void loadProject() override {
     self = newObject(gameClass());
     handle = TProcess::Create(self, {}, "")->handle();
-    hostState.rootProcess = handle;
+    vm::runtime.rootProcess = handle;
     hostState.designMode = false;
   }
   ~GameBoot() override {

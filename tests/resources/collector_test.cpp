@@ -22,12 +22,12 @@ class CollectorTest : public TreeTest {
     setInt(*destroyed, 0);
     node = makeClass("Node", {"next", "other"});
     TValue rootSelf = newObject(world->object);
-    runtime.rootProcess = TProcess::Create(rootSelf, {}, "");
+    runtime.rootProcess = TProcess::Create(rootSelf, {}, "")->handle();
     setNull(rootSelf);
   }
   void TearDown() override {
-    delete runtime.rootProcess;
-    runtime.rootProcess = nullptr;
+    delete hostAs<TProcess>(runtime.rootProcess);
+    runtime.rootProcess = 0;
     TreeTest::TearDown();
   }
 
@@ -87,7 +87,7 @@ TEST_F(CollectorTest, ReachableObjectsSurviveWithUntouchedCounts) {
   assign(member(held, "next"), &chained);
   setNull(chained);
   // The root process keeps a value on its stack.
-  TValue* slot = valueAt(runtime.rootProcess->sp -= 8);
+  TValue* slot = valueAt(hostAs<TProcess>(runtime.rootProcess)->sp -= 8);
   *slot = onStack;
   Collect();
   for (const TValue* v : {&held, &member(held, "next"), &onStack})
@@ -156,8 +156,8 @@ TEST_F(CollectorTest, WithoutARootProcessNothingHappens) {
   Ref ra = a.ref;
   setNull(a);
   setNull(b);
-  TProcess* root = runtime.rootProcess;
-  runtime.rootProcess = nullptr;
+  uint32_t root = runtime.rootProcess;
+  runtime.rootProcess = 0;
   Collect();
   runtime.rootProcess = root;
   EXPECT_EQ(objectAt(ra)->refCount, 1);

@@ -75,7 +75,7 @@ class FrameLoopTest : public ::testing::Test {
     state.designMode = false;
     self = newObject(frameClass());
     root = TProcess::Create(self, {}, "");
-    state.rootProcess = root->handle();
+    vm::runtime.rootProcess = root->handle();
   }
 
   void TearDown() override {
@@ -298,12 +298,12 @@ TEST_F(FrameLoopTest, PreemptionIsShownAfterARunThatSpentItsBudget) {
   VmWorld::get().setMain(spinner, main, {&top});
   TValue spinSelf = newObject(spinner);
   TProcess* spin = TProcess::Create(spinSelf, {}, "");
-  state.rootProcess = spin->handle();
+  vm::runtime.rootProcess = spin->handle();
   idleAfter(17);
   EXPECT_EQ(state.preemptedLabel, "Preempted");
   delete spin;
   setNull(spinSelf);
-  state.rootProcess = root->handle();
+  vm::runtime.rootProcess = root->handle();
 }
 
 TEST_F(FrameLoopTest, FrameSectionsAreTimedOncePerCall) {
