@@ -2,22 +2,14 @@
 #include <string>
 #include <vector>
 
-#include "app/check_command.h"
+#include "app/script_commands.h"
 #include "app/player.h"
 #include "app/player_options.h"
 #include "platform/command_line.h"
+#include "shell/kernel_boot.h"
 #include "vm/version.h"
 
-namespace {
-
 using zunka::app::PlayerOptions;
-
-int notYet(const char* option) {
-  std::fprintf(stderr, "zunka: %s is not available yet\n", option);
-  return 2;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   zunka::platform::setCommandLine(argc, argv);
@@ -35,17 +27,13 @@ int main(int argc, char** argv) {
     case PlayerOptions::Command::Help:
       std::fputs(zunka::app::usageText().c_str(), stdout);
       return 0;
-    case PlayerOptions::Command::Check: {
-      char* file[] = {options.commandFile.data()};
-      return zunka::app::runCheckCommand(1, file);
-    }
+    case PlayerOptions::Command::Check:
     case PlayerOptions::Command::Run:
-      return notYet("--run");
     case PlayerOptions::Command::Disasm:
-      return notYet("--disasm");
+      return zunka::app::runScriptCommand(options);
     case PlayerOptions::Command::Play:
       break;
   }
-  zunka::BootSequence noBootYet;
-  return zunka::app::runPlayer(options, noBootYet);
+  zunka::KernelBoot boot;
+  return zunka::app::runPlayer(options, boot);
 }

@@ -12,13 +12,17 @@ std::string ReadTextFile(std::string_view path) {
     if (!platform::fileExists(path)) LogError(std::string(path) + "が見つかりません", {}, true);
     throw EError("Cannot open file \"" + std::string(path) + "\"");
   }
+  return JoinFileLines(bytes);
+}
+
+std::string JoinFileLines(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 16);
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string::npos) end = bytes.size();
-    text.append(bytes, start, end - start);
+    text.append(bytes.substr(start, end - start));
     text += "\r\n";
     if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
         bytes[end + 1] == '\n')

@@ -3,6 +3,7 @@
 #include "compiler/source_position.h"
 #include "platform/files.h"
 #include "resources/paths.h"
+#include "resources/text_file.h"
 #include "platform/host_path.h"
 #include "platform/sjis_text.h"
 
@@ -61,7 +62,7 @@ std::optional<std::string> PlayerConsole::readSourceFile(const HostState& state,
   std::string bytes;
   std::string full = IsAbsolutePath(path) ? path : ResolvePath(path, state.baseDir);
   if (full.empty() || !platform::readFile(full, bytes)) return std::nullopt;
-  return bytes;
+  return JoinFileLines(bytes);  // trace offsets count in the form the compiler read
 }
 
 }  // namespace zunka

@@ -61,14 +61,16 @@ TEST(CheckCommand, NamesTheLastAcceptedTokenOfAGrammarError) {
   CheckRun run = check("bad.zunka", "a = 1;\n表 = \"ソ\" + ;\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, utf8(u8"文法エラー:") + path + ":2:9\n");
+  // The message names the class's source; the trace line gives line and column.
+  EXPECT_EQ(run.err.rfind(utf8(u8"文法エラー:"), 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("  at " + path + ":2:9\n"), std::string::npos) << run.err;
 }
 
 TEST(CheckCommand, RefusesAMissingFile) {
   std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --check " + testing::TempDir() +
                         "no-such-file.zunka 2>/dev/null";
   int raw = std::system(command.c_str());
-  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 2);
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
 }
 
 TEST(SourcePosition, CountsLinesAndCharactersFromOne) {

@@ -71,7 +71,8 @@ TEST_F(PlayerConsoleTest, MessageBoxTextGoesToStandardErrorWithItsTrace) {
 TEST_F(PlayerConsoleTest, RelativeTracePathsAreReadAgainstTheBaseDirectory) {
   std::ofstream(::testing::TempDir() + "relative.zunka", std::ios::binary) << "\n\nxy";
   state.baseDir = platform::systemPath(::testing::TempDir());
-  sink.logError("e", {{"relative.zunka", 3}}, true);
+  // Offsets count in the CR LF form the compiler reads: "\r\n\r\nxy".
+  sink.logError("e", {{"relative.zunka", 5}}, true);
   EXPECT_EQ(err.lines.back(), "  at relative.zunka:3:2");
 }
 

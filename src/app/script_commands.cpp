@@ -1,0 +1,125 @@
+#include "app/script_commands.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "compiler/class_compiler.h"
+#include "platform/files.h"
+#include "platform/host_path.h"
+#include "platform/sjis_text.h"
+#include "platform/stream_output.h"
+#include "resources/paths.h"
+#include "resources/resource_list.h"
+#include "resources/resource_tree.h"
+#include "resources/rtti.h"
+#include "resources/text_file.h"
+#include "shell/host_state.h"
+#include "shell/kernel_boot.h"
+#include "shell/player_console.h"
+#include "vm/code_tools.h"
+#include "vm/errors.h"
+#include "vm/process.h"
+#include "vm/runtime.h"
+
+namespace zunka::app {
+
+namespace {
+
+// The class FILE holds, compiled and entered in the tree (and the alias table)
+// under its base name; nullptr when it did not compile.
+TRTTI* compileScript(const std::string& file) {
+  std::string path = platform::systemPath(platform::absoluteHostPath(file).value_or(file));
+  auto owned = MakeResource<TRTTI>(BaseNameWithoutExt(path));
+  auto* cls = static_cast<TRTTI*>(owned.get());
+  cls->src = path;
+  resourceTree.root->Add(std::move(owned));
+  std::string source = ReadTextFile(path);
+  if (CompileClass(*cls, source, true) != 0 || !cls->compiled) return nullptr;
+  return cls;
+}
+
+bool runMain(TRTTI* cls) {
+  vm::TValue self = vm::TValue::ofRef(vm::vtObject, cls->NewInstance());
+  vm::retain(self);
+  vm::TProcess* p = vm::TProcess::Create(self, {}, "");
+  uint32_t handle = p->handle();
+  while (vm::TProcess* q = vm::hostAs<vm::TProcess>(handle)) {
+    if (q->halted) break;
+    vm::Run(q, vm::kUnlimitedSteps);
+  }
+  bool ok = false;
+  if (vm::TProcess* q = vm::hostAs<vm::TProcess>(handle)) {
+    ok = q->state == 0;
+    q->Destroy();
+  }
+  vm::release(self);
+  return ok;
+}
+
+void printListing(const char* name, const vm::TCompiledInfo* code) {
+  std::printf("== %s\n", platform::sjisToUtf8(name).c_str());
+  if (!code) return;
+  std::vector<std::string> lines;
+  vm::listInstructions(code->words(), code->lengthBytes() / 4, lines);
+  for (const std::string& line : lines) std::printf("%s\n", platform::sjisToUtf8(line).c_str());
+}
+
+void disassemble(const TRTTI* cls) {
+  printListing("main", cls->classCode.get());
+  for (vm::TFunction* f : cls->methods()) {
+    if (f->owner() != cls) continue;
+    auto* normal = dynamic_cast<vm::TNormalFunction*>(f);
+    printListing(f->GetName().c_str(), normal ? normal->code.get() : nullptr);
+  }
+}
+
+}  // namespace
+
+int runScriptCommand(const PlayerOptions& options) {
+  std::string baseDir = options.baseDir.empty() ? platform::executableDirectory()
+                                                : platform::systemPath(platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
+  resourceTree.baseDir = StripTrailingBackslash(baseDir);
+  hostState.baseDir = resourceTree.baseDir;
+
+  ShellHooks hooks;
+  PlayerConsole console(hostState, hooks, platform::StreamOutput::standardOutput(),
+                        platform::StreamOutput::standardError());
+  std::unique_ptr<platform::StreamOutput> logFile;
+  if (options.log && *options.log == "-") {
+    console.setLogOutput(&platform::StreamOutput::standardError());
+  } else if (options.log) {
+    logFile = platform::StreamOutput::createFile(*options.log);
+    console.setLogOutput(logFile.get());
+  }
+  ConsoleSink* previous = &zunka::console();
+  setConsole(&console);
+
+  int status = 1;
+  try {
+    KernelBoot kernel;
+    kernel.boot();
+    if (TRTTI* cls = compileScript(options.commandFile)) {
+      switch (options.command) {
+        case PlayerOptions::Command::Check:
+          status = 0;
+          break;
+        case PlayerOptions::Command::Disasm:
+          disassemble(cls);
+          status = 0;
+          break;
+        default:
+          status = runMain(cls) ? 0 : 1;
+          break;
+      }
+    }
+  } catch (const EError& e) {
+    LogError(e.message(), {}, true);
+    status = 1;
+  }
+  if (console.shownCount() > 0) status = 1;
+  std::fflush(stdout);
+  setConsole(previous);
+  return status;
+}
+
+}  // namespace zunka::app

@@ -1,0 +1,48 @@
+#include "shell/native_binding.h"
+
+#include <string_view>
+
+#include "resources/resource_natives.h"
+#include "resources/resource_tree.h"
+#include "resources/resource_list.h"
+#include "resources/rtti.h"
+#include "shell/system_natives.h"
+#include "vm/natives/array_natives.h"
+#include "vm/natives/hashtable_natives.h"
+#include "vm/natives/math_natives.h"
+#include "vm/natives/object_natives.h"
+#include "vm/natives/process_natives.h"
+#include "vm/natives/string_natives.h"
+#include "vm/runtime.h"
+
+namespace zunka {
+
+namespace {
+
+// Paths without dots are found through the alias table, like any bare class name.
+TRTTI* kernelClass(std::string_view path) {
+  return resourceTree.root ? dynamic_cast<TRTTI*>(resourceTree.root->Find(path)) : nullptr;
+}
+
+void bind(std::string_view path, std::span<const vm::NativeEntry> table) {
+  vm::bindNatives(kernelClass(path), table);
+}
+
+}  // namespace
+
+void bindKernelNatives() {
+  bind("classes.lang.Array", vm::arrayNatives());
+  if (TRTTI* array = kernelClass("classes.lang.Array"))
+    vm::runtime.arrayBodySlot = array->members.find(vm::symbols::intern("_x"));
+  bind("classes.lang.Object", vm::objectCoreNatives());
+  bind("classes.lang.Object", vm::mathNatives());
+  bind("classes.lang.Object", resourceObjectNatives());
+  bind("classes.lang.String", vm::stringNatives());
+  bind("classes.lang.Process", vm::processNatives());
+  bind("AbstractHashTable", vm::hashTableNatives());
+  bind("LightHashTable", vm::lightHashTableNatives());
+  bind("HashTable", vm::plainHashTableNatives());
+  bind("System", systemNatives());
+}
+
+}  // namespace zunka

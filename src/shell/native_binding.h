@@ -1,0 +1,9 @@
+#pragma once
+
+namespace zunka {
+
+// Binds the host's natives to the kernel classes by name, class by class in boot
+// order, and records what the interpreter keeps process-wide (the array body slot).
+void bindKernelNatives();
+
+}  // namespace zunka
