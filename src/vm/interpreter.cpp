@@ -439,68 +439,47 @@ dispatch:
     NEXT();
   }
 
-  CASE(Add) {
-    TValue& a = SP[1];
-    TValue b = SP[0];
-    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
-      a.i = int32_t(uint32_t(a.i) + uint32_t(b.i));
-      ++SP;
-    } else {
-      SAVE();
-      ops::arithmetic(Op_Add, a, b);
-      ++SP;
-      RELEASE(b);
-    }
-    PC += 1;
-    NEXT();
+  // Numbers of either kind are handled inline; a float result is rounded to
+  // single precision. Everything else (strings, null, errors) goes out of line.
+#define IS_NUMBER(v) ((v).kind == vtInt || (v).kind == vtFloat)
+#define AS_DOUBLE(v) ((v).kind == vtInt ? double((v).i) : double((v).f))
+#define ARITHMETIC(name, intCase, floatOp)                        \
+  CASE(name) {                                                    \
+    TValue& a = SP[1];                                            \
+    TValue b = SP[0];                                             \
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt && (intCase))) {  \
+      ++SP;                                                       \
+    } else if (IS_NUMBER(a) && IS_NUMBER(b) && (a.kind == vtFloat || b.kind == vtFloat)) { \
+      a = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b))); \
+      ++SP;                                                       \
+    } else {                                                      \
+      SAVE();                                                     \
+      ops::arithmetic(Op_##name, a, b);                           \
+      ++SP;                                                       \
+      RELEASE(b);                                                 \
+    }                                                             \
+    PC += 1;                                                      \
+    NEXT();                                                       \
   }
-  CASE(Sub) {
-    TValue& a = SP[1];
-    TValue b = SP[0];
-    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
-      a.i = int32_t(uint32_t(a.i) - uint32_t(b.i));
-      ++SP;
-    } else {
-      SAVE();
-      ops::arithmetic(Op_Sub, a, b);
-      ++SP;
-      RELEASE(b);
-    }
-    PC += 1;
-    NEXT();
-  }
-  CASE(Mul) {
-    TValue& a = SP[1];
-    TValue b = SP[0];
-    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {
-      a.i = int32_t(uint32_t(a.i) * uint32_t(b.i));
-      ++SP;
-    } else {
-      SAVE();
-      ops::arithmetic(Op_Mul, a, b);
-      ++SP;
-      RELEASE(b);
-    }
-    PC += 1;
-    NEXT();
-  }
-  CASE(Div) {
-    TValue& a = SP[1];
-    TValue b = SP[0];
-    SAVE();
-    ops::arithmetic(Op_Div, a, b);
-    ++SP;
-    RELEASE(b);
-    PC += 1;
-    NEXT();
-  }
+  ARITHMETIC(Add, (a.i = int32_t(uint32_t(a.i) + uint32_t(b.i)), true), +)
+  ARITHMETIC(Sub, (a.i = int32_t(uint32_t(a.i) - uint32_t(b.i)), true), -)
+  ARITHMETIC(Mul, (a.i = int32_t(uint32_t(a.i) * uint32_t(b.i)), true), *)
+  // Integer division stays integer only when it divides evenly; by 0 and -1 (and
+  // every remainder) go out of line.
+  ARITHMETIC(Div, (b.i > 0 && a.i % b.i == 0 && (a.i /= b.i, true)), /)
+#undef ARITHMETIC
   CASE(Mod) {
     TValue& a = SP[1];
     TValue b = SP[0];
-    SAVE();
-    ops::arithmetic(Op_Mod, a, b);
-    ++SP;
-    RELEASE(b);
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt && b.i > 0)) {
+      a.i %= b.i;
+      ++SP;
+    } else {
+      SAVE();
+      ops::arithmetic(Op_Mod, a, b);
+      ++SP;
+      RELEASE(b);
+    }
     PC += 1;
     NEXT();
   }
@@ -511,6 +490,8 @@ dispatch:
     TValue& b = SP[0];                                            \
     if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {             \
       a = TValue::ofFloat(a.i rel b.i ? 1.0f : 0.0f);             \
+    } else if (IS_NUMBER(a) && IS_NUMBER(b)) {                    \
+      a = TValue::ofFloat(AS_DOUBLE(a) rel AS_DOUBLE(b) ? 1.0f : 0.0f); \
     } else {                                                      \
       SAVE();                                                     \
       ops::comparison(Op_##name, a, b);                           \
