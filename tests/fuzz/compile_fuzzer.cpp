@@ -15,6 +15,7 @@
 #include "support/temp_dir.h"
 #include "platform/files.h"
 #include "vm/errors.h"
+#include "vm/host_handles.h"
 #include "vm/process.h"
 
 namespace {
