@@ -7,7 +7,9 @@ class TRTTI;
 
 // Turns a class's source text into its members, method table and code. The
 // script compiler implements it; class resources compile through whichever
-// instance is installed.
+// instance is installed. An implementation first tries TRTTI::LoadClassFile()
+// and, after compiling a class that has a source file, saves it with
+// TRTTI::SaveClassFile().
 class ClassCompiler {
  public:
   virtual ~ClassCompiler() = default;

@@ -59,7 +59,9 @@ TGlobalValue::TGlobalValue(const TSGML& tag, std::string_view dir)
 
 TGlobalValue::~TGlobalValue() {
   releaseValue();
-  Arena::release(cell_, sizeof(TValue));
+  // The cell stays allocated: compiled code elsewhere may still hold a pointer to
+  // it, and its reads and writes must land in an empty cell rather than in
+  // whatever record would reuse the block.
 }
 
 void TGlobalValue::releaseValue() {

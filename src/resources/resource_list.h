@@ -47,7 +47,10 @@ class TResListIterator : public TIterator {
   explicit TResListIterator(TResourceList& list) : list_(list) {}
   bool HasNext() override { return position_ < list_.count(); }
   TResource* Next() override { return list_.childAt(position_++); }
-  void RemoveCurrent() override { list_.RemoveAtIndex(--position_); }
+  void RemoveCurrent() override {
+    list_.RemoveAtIndex(position_ - 1);  // may refuse (a class with live objects)
+    --position_;
+  }
 
  private:
   TResourceList& list_;

@@ -32,7 +32,9 @@ TRTTI::TRTTI(const TSGML& tag, std::string_view dir)
 TRTTI::~TRTTI() {
   Reset();
   if (aliased) resourceTree.aliases.Delete(this);
-  Arena::release(classRefCell_, sizeof(TValue));
+  // Like a global's cell, the class cell outlives the class: code may point at it.
+  // Its stale handle names nothing any more.
+  *valueAt(classRefCell_) = TValue{};
 }
 
 void TRTTI::registerAlias() {

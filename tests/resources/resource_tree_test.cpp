@@ -80,6 +80,19 @@ TEST_F(ResourceTreeTest, MissingDollarNamesAtTheRootBecomeGlobals) {
   EXPECT_EQ(world->root->Find("$a.b"), nullptr);
 }
 
+TEST_F(ResourceTreeTest, CellsOfRemovedGlobalsAndClassesStayHarmless) {
+  // Compiled code keeps pointers to these cells; they must stay empty cells.
+  TResource* global = world->root->Find("$gone");
+  setInt(*valueAt(global->ValueCell()), 5);
+  Ref globalCell = global->ValueCell();
+  Ref classCell = world->addClass("Gone", "")->ValueCell();
+  RemoveAt("usrglobal.$gone");
+  RemoveAt("classes.Gone");
+  EXPECT_EQ(valueAt(globalCell)->kind, vtNull);
+  EXPECT_EQ(valueAt(classCell)->kind, vtNull);
+  EXPECT_NE(world->root->Find("$gone")->ValueCell(), globalCell);
+}
+
 TEST_F(ResourceTreeTest, UniqueChildNameCountsEveryNameHoldingTheStem) {
   TResourceList items("items");
   for (const char* n : {"item", "item_2", "myitem_7", "other_30"})
