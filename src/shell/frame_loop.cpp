@@ -76,6 +76,7 @@ bool FrameLoop::canRun() const {
 }
 
 void FrameLoop::Main(bool& done) {
+  state_.applicationActive = activation_.isActive();
   if (state_.closing) {  // the window is going: no frame may run any more
     done = true;
     return;

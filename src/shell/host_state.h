@@ -21,6 +21,9 @@ struct HostState {
   bool debugHalt = false;          // the debugger's break loop is active
   bool inFrameLoop = false;        // re-entrancy guard
   bool pauseWhenInactive = false;  // project parameter deactivation_pause = "1"
+  bool applicationActive = true;   // the player's window is in the foreground
+  // Keys read as up while the window is in the background (deactivation_disablekey).
+  bool disableKeysWhenInactive = true;
   bool runtimeErrorSeen = false;   // cleared when a page is loaded and run
   bool checkExec = false;          // the debug window's auto-run box ("自動実行")
   bool drawingSuspended = false;   // after an invalid operation, until the next paint

@@ -6,6 +6,7 @@
 #include "resources/resource_tree.h"
 #include "resources/resource_list.h"
 #include "resources/rtti.h"
+#include "shell/input_natives.h"
 #include "shell/system_natives.h"
 #include "vm/natives/array_natives.h"
 #include "vm/natives/hashtable_natives.h"
@@ -37,6 +38,7 @@ void bindKernelNatives() {
   bind("classes.lang.Object", vm::objectCoreNatives());
   bind("classes.lang.Object", vm::mathNatives());
   bind("classes.lang.Object", resourceObjectNatives());
+  bind("classes.lang.Object", keyboardNatives());
   bind("classes.lang.String", vm::stringNatives());
   bind("classes.lang.Process", vm::processNatives());
   bind("AbstractHashTable", vm::hashTableNatives());
