@@ -116,7 +116,6 @@ int runScriptCommand(const PlayerOptions& options) {
     LogError(e.message(), {}, true);
     status = 1;
   }
-  if (console.shownCount() > 0) status = 1;
   std::fflush(stdout);
   setConsole(previous);
   return status;
