@@ -30,6 +30,17 @@ namespace {
 using ops::raise;
 
 inline TValue* cellAt(Ref r) { return valueAt(r); }
+
+constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくありません";
+
+// Member `slot` of the object a value refers to; nullptr when the value is no live
+// object or its class has no such slot (code compiled for another class).
+inline TValue* memberCell(const TValue& v, uint32_t slot) {
+  TfObject* o = objectOf(v);
+  TRTTI* cls = classOf(o);
+  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8) return nullptr;
+  return &o->members()[slot];
+}
 inline Ref refOf(const void* p) { return Arena::refOf(p); }
 
 // The interpreter registers live in locals of `execute` while it runs and are
@@ -156,15 +167,13 @@ dispatch:
     NEXT();
   }
   CASE(SMemberValPtr) {
-    TfObject* o = objectOf(*SP);
-    TRTTI* cls = classOf(o);
-    uint32_t slot = PC[1];
-    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+    TValue* cell = memberCell(*SP, PC[1]);
+    if (UNLIKELY(!cell)) {
       SAVE();
-      raise("メンバ変数の番号が正しくありません");
+      raise(kBadMemberSlot);
     }
     TValue old = *SP;
-    *SP = TValue::ofRef(vtPointer, refOf(&o->members()[slot]));
+    *SP = TValue::ofRef(vtPointer, refOf(cell));
     RELEASE(old);
     PC += 2;
     NEXT();
@@ -198,27 +207,23 @@ dispatch:
   }
   CASE(PushThis_SMemberValPtr) {
     NEED(1);
-    TfObject* o = objectOf(*SELF);
-    TRTTI* cls = classOf(o);
-    uint32_t slot = PC[2];
-    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+    TValue* cell = memberCell(*SELF, PC[2]);
+    if (UNLIKELY(!cell)) {
       SAVE();
-      raise("メンバ変数の番号が正しくありません");
+      raise(kBadMemberSlot);
     }
-    PUSH(TValue::ofRef(vtPointer, refOf(&o->members()[slot])));
+    PUSH(TValue::ofRef(vtPointer, refOf(cell)));
     PC += 3;
     NEXT();
   }
   CASE(PushThis_SMemberValPtr_Deref) {
     NEED(1);
-    TfObject* o = objectOf(*SELF);
-    TRTTI* cls = classOf(o);
-    uint32_t slot = PC[2];
-    if (UNLIKELY(!cls || slot >= uint32_t(cls->instanceSize() - TfObject::kHeaderBytes) / 8)) {
+    TValue* cell = memberCell(*SELF, PC[2]);
+    if (UNLIKELY(!cell)) {
       SAVE();
-      raise("メンバ変数の番号が正しくありません");
+      raise(kBadMemberSlot);
     }
-    TValue v = o->members()[slot];
+    TValue v = *cell;
     retain(v);
     PUSH(v);
     PC += 4;
