@@ -99,6 +99,14 @@ void execute(TProcess* p) {
     }                                                             \
   } while (0)
 #define PUSH(v) (*--SP = (v))
+  // Ends the process with the error `text` unless `ok` holds.
+#define CHECK(ok, text)        \
+  do {                         \
+    if (UNLIKELY(!(ok))) {     \
+      SAVE();                  \
+      raise(text);             \
+    }                          \
+  } while (0)
   // Ends the slice after the current instruction: the unused budget is given back.
 #define END_SLICE()           \
   do {                        \
@@ -168,10 +176,7 @@ dispatch:
   }
   CASE(SMemberValPtr) {
     TValue* cell = memberCell(*SP, PC[1]);
-    if (UNLIKELY(!cell)) {
-      SAVE();
-      raise(kBadMemberSlot);
-    }
+    CHECK(cell, kBadMemberSlot);
     TValue old = *SP;
     *SP = TValue::ofRef(vtPointer, refOf(cell));
     RELEASE(old);
@@ -189,10 +194,7 @@ dispatch:
   }
   CASE(LocalValPtr) {
     NEED(1);
-    if (UNLIKELY(PC[1] > uint32_t(FP - stackLow))) {
-      SAVE();
-      raise("ローカル変数の番号が正しくありません");
-    }
+    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
     PUSH(TValue::ofRef(vtPointer, refOf(FP - PC[1])));
     PC += 2;
     NEXT();
@@ -208,10 +210,7 @@ dispatch:
   CASE(PushThis_SMemberValPtr) {
     NEED(1);
     TValue* cell = memberCell(*SELF, PC[2]);
-    if (UNLIKELY(!cell)) {
-      SAVE();
-      raise(kBadMemberSlot);
-    }
+    CHECK(cell, kBadMemberSlot);
     PUSH(TValue::ofRef(vtPointer, refOf(cell)));
     PC += 3;
     NEXT();
@@ -219,10 +218,7 @@ dispatch:
   CASE(PushThis_SMemberValPtr_Deref) {
     NEED(1);
     TValue* cell = memberCell(*SELF, PC[2]);
-    if (UNLIKELY(!cell)) {
-      SAVE();
-      raise(kBadMemberSlot);
-    }
+    CHECK(cell, kBadMemberSlot);
     TValue v = *cell;
     retain(v);
     PUSH(v);
@@ -242,10 +238,7 @@ dispatch:
   }
   CASE(LocalValPtr_Deref) {
     NEED(1);
-    if (UNLIKELY(PC[1] > uint32_t(FP - stackLow))) {
-      SAVE();
-      raise("ローカル変数の番号が正しくありません");
-    }
+    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
     TValue v = FP[-int32_t(PC[1])];
     retain(v);
     PUSH(v);
@@ -341,10 +334,7 @@ dispatch:
     words = 3;
     target = SP + argc;
     callee = hostAs<TNormalFunction>(PC[2]);
-    if (UNLIKELY(!callee || target >= stackEnd)) {
-      SAVE();
-      raise("呼び出すメソッドがありません");
-    }
+    CHECK(callee && target < stackEnd, "呼び出すメソッドがありません");
     goto enter_frame;
   }
   CASE(Constructor) {
@@ -352,10 +342,7 @@ dispatch:
     words = 3;
     target = SP + argc;
     TRTTI* cls = hostAs<TRTTI>(PC[2]);
-    if (UNLIKELY(!cls || target >= stackEnd)) {
-      SAVE();
-      raise("生成するクラスがありません");
-    }
+    CHECK(cls && target < stackEnd, "生成するクラスがありません");
     SAVE();
     int32_t budget = runtime.debugStepBudget;
     Ref record = cls->NewInstance();
@@ -413,10 +400,7 @@ dispatch:
     uint32_t argc = PC[1];
     TValue* target = SP + argc;
     TNativeFunction* native = hostAs<TNativeFunction>(PC[2]);
-    if (UNLIKELY(!native || target >= stackEnd)) {
-      SAVE();
-      raise("native関数が実装されていません");
-    }
+    CHECK(native && target < stackEnd, "native関数が実装されていません");
     // The arguments stay on the stack during the call, so that a failing native
     // still has them released with the rest of the process.
     SAVE();
@@ -545,10 +529,7 @@ dispatch:
   CASE(Subst) {
     TValue v = SP[0];
     TValue& ptr = SP[1];
-    if (UNLIKELY(ptr.kind != vtPointer)) {
-      SAVE();
-      raise("代入先が変数ではありません");
-    }
+    CHECK(ptr.kind == vtPointer, "代入先が変数ではありません");
     TValue* cell = cellAt(ptr.ref);
     TValue old = *cell;
     *cell = v;     // the top's reference moves into the variable
@@ -563,10 +544,7 @@ dispatch:
   CASE(SubSubst) {
     TValue v = SP[0];
     TValue& ptr = SP[1];
-    if (UNLIKELY(ptr.kind != vtPointer)) {
-      SAVE();
-      raise("代入先が変数ではありません");
-    }
+    CHECK(ptr.kind == vtPointer, "代入先が変数ではありません");
     TValue* cell = cellAt(ptr.ref);
     bool subtract = *PC == Op_SubSubst;
     if (LIKELY(cell->kind == vtInt && v.kind == vtInt)) {
@@ -582,10 +560,7 @@ dispatch:
     NEXT();
   }
   CASE(Deref) {
-    if (UNLIKELY(SP->kind != vtPointer)) {
-      SAVE();
-      raise("参照先のない値です");
-    }
+    CHECK(SP->kind == vtPointer, "参照先のない値です");
     TValue v = *cellAt(SP->ref);
     retain(v);
     *SP = v;
@@ -661,10 +636,7 @@ dispatch:
     TValue& collection = SP[0];
     TfObject* o = objectOf(collection);
     TRTTI* cls = classOf(o);
-    if (UNLIKELY(!cls || !runtime.arrayClass || !cls->InheritsFrom(runtime.arrayClass))) {
-      SAVE();
-      raise("inの後ろの値が配列でありません");
-    }
+    CHECK(cls && runtime.arrayClass && cls->InheritsFrom(runtime.arrayClass), "inの後ろの値が配列でありません");
     if (runtime.arrayBodySlot < 0) runtime.arrayBodySlot = runtime.arrayClass->members.find(symbols::intern("_x"));
     int32_t slot = runtime.arrayBodySlot;
     TValue body = slot >= 0 && slot < (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8
@@ -684,10 +656,7 @@ dispatch:
       PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
       NEXT();
     }
-    if (UNLIKELY(SP[3].kind != vtPointer)) {
-      SAVE();
-      raise("代入先が変数ではありません");
-    }
+    CHECK(SP[3].kind == vtPointer, "代入先が変数ではありません");
     TValue* var = cellAt(SP[3].ref);
     TValue v = *element;
     retain(v);
@@ -741,6 +710,7 @@ slice_done:
 #undef SELF
 #undef NEED
 #undef PUSH
+#undef CHECK
 #undef END_SLICE
 #undef CASE
 #undef NEXT
