@@ -45,4 +45,11 @@ std::string TCompiledInfo::Locate(Ref address) const {
   return "none";
 }
 
+void TCompiledInfo::List(std::vector<std::string>& lines) const {
+  for (const TCInfoElem& e : symbols_.entries)
+    for (int32_t position : e.positions)
+      lines.push_back(std::string("op=") + opcodeName(uint32_t(e.opcode)) + " ,addr=" + std::to_string(position) +
+                      " ,info=" + e.name);
+}
+
 }  // namespace zunka::vm

@@ -56,6 +56,10 @@ class TCompiledInfo {
   // statement's source offset; "none" when unknown.
   std::string Locate(Ref address) const;
 
+  // One line per recorded position, for the debug window's code view:
+  // "op=" NAME " ,addr=" POSITION " ,info=" SYMBOL.
+  void List(std::vector<std::string>& lines) const;
+
  private:
   Ref code_ = 0;
   uint32_t lengthBytes_ = 0;

@@ -35,6 +35,17 @@ TEST(CodeGen, StatementSequencesThroughTheListing) {
   EXPECT_EQ(c->members.count(), 2);  // x and a became members on first use
 }
 
+TEST(CodeGen, SymbolInformationListsEveryNamedOperand) {
+  TRTTI* c = compiled(fresh("Syms"), "extends Object; function f() { g(); g(); a.b = 1; }\nfunction g() {}");
+  auto* f = dynamic_cast<TNormalFunction*>(c->FindMethodByName("f"));
+  std::vector<std::string> lines;
+  f->code->List(lines);
+  // Two calls of the same method share one entry with two positions.
+  EXPECT_EQ(lines, (std::vector<std::string>{"op=Op_SCall ,addr=4 ,info=g", "op=Op_SCall ,addr=24 ,info=g",
+                                             "op=Op_SMemberValPtr ,addr=44 ,info=a",
+                                             "op=Op_DMemberValPtr ,addr=56 ,info=b", "op=Op_Push ,addr=68 ,info="}));
+}
+
 TEST(CodeGen, OrChainsAndIfWithoutElse) {
   TRTTI* c = compiled(fresh("Jumps"), "extends Object; v = a || b || c; if (v) w = 1;");
   std::vector<std::string> lines = mainListing(c);
