@@ -6,6 +6,7 @@
 #include "compiler/script_grammar.h"
 #include "compiler/snippets.h"
 #include "compiler/syntax_nodes.h"
+#include "debug/time_analyzer.h"
 #include "resources/class_compiler.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -18,6 +19,8 @@
 namespace zunka {
 
 namespace {
+
+constexpr int kParseSection = 10;  // tokenizing and parsing a class source
 
 // The grammar engine is built once, on the first compilation.
 TYup& scriptEngine() {
@@ -56,9 +59,14 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
     if (cls.LoadClassFile()) return 0;
   }
   TYup& yup = scriptEngine();
-  std::unique_ptr<TLexList> tokens = yup.tokenize(source);
-  tokens->removeTokensOf("COMM");
-  ParseTree tree = yup.parse(*tokens);
+  std::unique_ptr<TLexList> tokens;
+  ParseTree tree;
+  {
+    TimeSection parsing(kParseSection);
+    tokens = yup.tokenize(source);
+    tokens->removeTokensOf("COMM");
+    tree = yup.parse(*tokens);
+  }
   auto* program = dynamic_cast<G_Program*>(tree.root());
   if (!program) {
     cls.failed = true;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/class_compiler.h"
+#include "debug/time_analyzer.h"
 #include "resources/rtti.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
@@ -25,6 +26,9 @@ TRTTI* TEvalCache::MakeSnippetClass(std::string_view text, bool report) {
 }
 
 namespace {
+
+constexpr int kSnippetSection = 70;     // a whole snippet evaluation
+constexpr int kSnippetRunSection = 72;  // its run
 
 int runToEnd(TRTTI* cls) {
   TValue self = TValue::ofRef(vtObject, cls->NewInstance());
@@ -51,9 +55,14 @@ int runToEnd(TRTTI* cls) {
 }  // namespace
 
 int Evaluate(std::string_view text, bool report) {
+  TimeSection whole(kSnippetSection);
   std::unique_ptr<TRTTI> cls(evalCache().MakeSnippetClass(text, report));
   if (!cls) return 1;
-  int state = runToEnd(cls.get());
+  int state;
+  {
+    TimeSection run(kSnippetRunSection);
+    state = runToEnd(cls.get());
+  }
   // Objects of the snippet class that outlive the run (stored somewhere by the
   // snippet) keep the class alive rather than pointing at a freed one.
   if (!cls->NoLiveInstances()) cls.release();
