@@ -35,6 +35,9 @@ KernelBoot::~KernelBoot() {
   if (resourceTree.root == root()) {
     vm::runtime.rootProcess = 0;
     resourceTree.root = nullptr;
+    // The core classes go with the tree.
+    vm::runtime.objectClass = vm::runtime.stringClass = vm::runtime.arrayClass = nullptr;
+    vm::runtime.arrayBodySlot = -1;
   }
 }
 
