@@ -39,6 +39,7 @@ class ScriptClassCompiler : public ClassCompiler {
 class ScriptSnippetEvaluator : public SnippetEvaluator {
  public:
   void Evaluate(std::string_view source) override { EvaluateWithReport(source); }
+  int EvaluateChecked(std::string_view source) override { return EvaluateWithReport(source); }
 };
 
 }  // namespace
