@@ -42,6 +42,7 @@ class ScriptClassCompiler : public ClassCompiler {
 class ScriptSnippetEvaluator : public SnippetEvaluator {
  public:
   void Evaluate(std::string_view source) override { EvaluateWithReport(source); }
+  int EvaluateChecked(std::string_view source) override { return EvaluateWithReport(source); }
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "resources/class_file.h"
 
 #include "platform/files.h"
+#include "resources/cache_files.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
@@ -36,23 +37,6 @@ const char* kindName(const TFunction& f) {
     default:
       return "TNormalFunction";
   }
-}
-
-// "c121_" + the source path relative to baseDir with s/\.\./@/g and then
-// s/[^@a-zA-Z0-9_]//g applied.
-std::string classFileBaseName(std::string_view relative) {
-  std::string out = "c121_";
-  for (size_t i = 0; i < relative.size(); ++i) {
-    char c = relative[i];
-    if (c == '.' && i + 1 < relative.size() && relative[i + 1] == '.') {
-      out += '@';
-      ++i;
-    } else if (c == '@' || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-               (c >= '0' && c <= '9')) {
-      out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -106,9 +90,7 @@ std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* ow
 }
 
 std::string TRTTI::ClassFileName() const {
-  std::string dir = ResolvePath("Temp", resourceTree.baseDir);
-  if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
-  return dir + "\\" + classFileBaseName(RelativePath(src, resourceTree.baseDir));
+  return CacheFilePath("c121_", src);
 }
 
 void TRTTI::WriteClassFile(ClassFileWriter& file) const {

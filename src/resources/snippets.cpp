@@ -22,8 +22,19 @@ bool RunSnippet(std::string_view source) {
   return true;
 }
 
+int RunSnippetChecked(std::string_view source) {
+  return installed ? installed->EvaluateChecked(source) : -1;
+}
+
 vm::TValue* GlobalCell(std::string_view name) {
   TResource* global = resourceTree.root ? resourceTree.root->Find(name) : nullptr;
+  vm::Ref cell = global ? global->ValueCell() : 0;
+  return cell ? vm::valueAt(cell) : nullptr;
+}
+
+vm::TValue* ExistingGlobalCell(std::string_view name) {
+  TResourceList* globals = GlobalsList();
+  TResource* global = globals ? globals->FindChild(name) : nullptr;
   vm::Ref cell = global ? global->ValueCell() : 0;
   return cell ? vm::valueAt(cell) : nullptr;
 }

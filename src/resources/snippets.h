@@ -13,15 +13,26 @@ class SnippetEvaluator {
   virtual ~SnippetEvaluator() = default;
   // Compiles and runs `source` to completion; errors are the evaluator's to report.
   virtual void Evaluate(std::string_view source) = 0;
+  // The same, telling how it went: 0 ran to its end, 1 did not compile, 2 ended
+  // with a run-time error.
+  virtual int EvaluateChecked(std::string_view source) {
+    Evaluate(source);
+    return 0;
+  }
 };
 
 void setSnippetEvaluator(SnippetEvaluator* evaluator);
 SnippetEvaluator* snippetEvaluator();
 // Runs a snippet; false when no evaluator is installed.
 bool RunSnippet(std::string_view source);
+// Runs a snippet and gives EvaluateChecked's outcome, or -1 with no evaluator.
+int RunSnippetChecked(std::string_view source);
 
 // The value cell of a global variable ("$_1"), created under usrglobal when
 // missing; nullptr when the tree has no root or globals list yet.
 vm::TValue* GlobalCell(std::string_view name);
+// The value cell of a global variable that already exists under usrglobal, without
+// creating one; nullptr otherwise.
+vm::TValue* ExistingGlobalCell(std::string_view name);
 
 }  // namespace zunka

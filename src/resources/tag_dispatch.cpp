@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "resources/custom_resource.h"
+#include "resources/generator.h"
 #include "resources/global_value.h"
 #include "resources/param.h"
 #include "resources/paths.h"
@@ -59,8 +61,9 @@ ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
   if (t == "globalvalue") return MakeResource<TGlobalValue>(tag, dir);
   if (t == "link") return LoadResourceFile(ResolvePath(tag.GetAttr("src"), dir));
   if (t == "param") return MakeResource<TfParam>(tag, dir);
-  if (t == "generator" || t == "cpattern" || t == "module" || isCustomResourceTag(t))
-    return MakeResource<TTagResource>(tag, dir);
+  if (t == "generator") return MakeResource<TGenerator>(tag, dir);
+  if (t == "cpattern" || t == "module") return MakeResource<TTagResource>(tag, dir);
+  if (isCustomResourceTag(t)) return MakeResource<TCustomResource>(tag, dir);
   LogError(t + "は不正なタグ名です", {}, true);
   return nullptr;
 }

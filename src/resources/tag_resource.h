@@ -6,8 +6,7 @@
 
 namespace zunka {
 
-// A resource kind whose behaviour arrives later (generators, character patterns,
-// modules, custom resources). It keeps its whole element, attributes and children
+// A resource kind whose behaviour arrives later (character patterns, modules). It keeps its whole element, attributes and children
 // in order, so that a tree holding it is written back without loss.
 class TTagResource : public TResource {
  public:

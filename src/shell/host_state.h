@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "vm/host_handles.h"
 #include "vm/runtime.h"
@@ -47,6 +48,17 @@ struct HostState {
   std::string workDir;
   std::string fileToOpen;
   std::string applicationTitle = "Zunka System";  // caption of message boxes
+  std::string helpFile;    // the project's help file (path or URL)
+  std::string statusText;  // what the loading window would say ("コンパイルしています")
+  int32_t kernelId = 0;    // page hash of the kernel's files
+
+  // --- Project behaviour flags (parameters of the open project) ---
+  bool pauseDisabled = false;            // disable_pause = "1"
+
+  // --- Debug window ---
+  // The file list: the kernel's files after boot, "$$$project files" and the
+  // project's files once a project opens.
+  std::vector<std::string> debugFileList;
 
   // The root process (kept by the virtual machine, by handle).
   vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(vm::runtime.rootProcess); }

@@ -2,12 +2,15 @@
 
 #include "compiler/class_compiler.h"
 #include "compiler/snippets.h"
+#include "resources/environment_store.h"
+#include "resources/page_hash.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/tag_dispatch.h"
 #include "shell/console.h"
+#include "shell/host_state.h"
 #include "shell/native_binding.h"
 #include "shell/shell_hooks.h"
 #include "vm/collector.h"
@@ -20,6 +23,8 @@ namespace zunka {
 
 namespace {
 
+constexpr const char* kDefaultTitle = "Zunka System";
+
 TRTTI* findClass(std::string_view path) {
   return dynamic_cast<TRTTI*>(resourceTree.root->Find(path));
 }
@@ -31,7 +36,16 @@ void setGlobal(std::string_view name, const vm::TValue& v) {
 
 }  // namespace
 
+KernelBoot::KernelBoot() {
+  setPrjManager(&projects_);
+}
+
 KernelBoot::~KernelBoot() {
+  if (&prjManager() == &projects_) setPrjManager(nullptr);
+  if (shellHooks.hasRequest) {
+    shellHooks.hasRequest = nullptr;
+    shellHooks.processRequest = nullptr;
+  }
   if (resourceTree.root == root()) {
     vm::runtime.rootProcess = 0;
     resourceTree.root = nullptr;
@@ -47,6 +61,13 @@ void KernelBoot::installHooks() {
   shellHooks.setDoDraw = [](int32_t on) { setGlobal("$_doDraw", vm::TValue::ofInt(on)); };
   shellHooks.evaluateSnippet = [](std::string_view text) { EvaluateWithReport(text); };
   shellHooks.statisticsText = [] { return vm::Statistics(); };
+  shellHooks.hasRequest = [this] { return projects_.HasRequest(); };
+  shellHooks.processRequest = [this] { projects_.ProcessRequest(); };
+}
+
+void KernelBoot::initialiseSystem() {
+  environmentStore().Load(EnvironmentFilePath());
+  projects_.LoadRecentPages();
 }
 
 void KernelBoot::boot() {
@@ -74,9 +95,62 @@ void KernelBoot::boot() {
   Log("Setting Native Interfaces..");
   bindKernelNatives();
   vm::runtime.rootProcess = 0;
+  bindBootNatives();
+  enumerateKernelFiles();
   installHooks();
   Log("Ready");
   ready_ = true;
+}
+
+// The kernel's identity: the page hash of every file the kernel tree was read
+// from.
+void KernelBoot::enumerateKernelFiles() {
+  TPageFileEnum files;
+  resourceTree.root->Visit(files);
+  hostState.kernelId = PageHash(files.files());
+  hostState.debugFileList = files.files();
+}
+
+void KernelBoot::loadProject() {
+  if (!resourceTree.root) return;
+  projects_.LoadProject(resourceTree.baseDir + "\\Usr\\default.zunkaprj");
+  std::string help = projects_.GetParam("helpfile");
+  if (!help.empty() && help.find("http://") == std::string::npos)
+    help = ResolvePath(help, resourceTree.baseDir);
+  if (!help.empty()) hostState.helpFile = help;
+  if (hostState.fileToOpen.empty()) hostState.fileToOpen = firstPageFile();
+  setGlobal("$_emChar", vm::TValue::ofInt(1));
+  setGlobal("$_editMode", vm::TValue::ofInt(1));
+}
+
+// The project's main page when it names one, else the first of its pages.
+std::string KernelBoot::firstPageFile() const {
+  TResource* entry = nullptr;
+  std::string mainPage = projects_.GetParam("mainPage");
+  if (!mainPage.empty()) {
+    entry = resourceTree.root->Find(projects_.PagesPath() + "." + mainPage);
+  } else if (TResourceList* pages = projects_.PageList()) {
+    entry = pages->count() > 0 ? pages->childAt(0) : nullptr;
+  }
+  if (!entry) return {};
+  return ResolvePath(entry->src, resourceTree.baseDir + "\\Usr");
+}
+
+void KernelBoot::startPage(const std::string& file) {
+  if (!resourceTree.root) return;
+  projects_.LoadPage(file);
+  callHook(shellHooks.setLoadingCaption, std::string_view(file));
+  projects_.ReloadPage();
+}
+
+void KernelBoot::afterStart() {
+  if (!resourceTree.root) return;
+  std::string title = projects_.GetParam("title") + projects_.GetParam("version");
+  hostState.applicationTitle = title.empty() ? kDefaultTitle : title;
+  // The screen window stands at the origin until it can report where it is.
+  setGlobal("$windowX", vm::TValue::ofInt(0));
+  setGlobal("$windowY", vm::TValue::ofInt(0));
+  setGlobal("$fullScreen", vm::TValue::ofInt(hostState.fullScreen ? 1 : 0));
 }
 
 }  // namespace zunka

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "resources/project_manager.h"
 #include "resources/resource.h"
 #include "shell/boot_sequence.h"
 
@@ -8,26 +9,38 @@ namespace zunka {
 
 class TResourceList;
 
-// The kernel boot of start-up: the console banner, the kernel's resource tree read
-// from kernel\resource.zunkares under baseDir, the core classes looked up, the
-// whole tree compiled (or read from its class files), the natives bound, "Ready".
-// The tree stays the root until this object goes.
+// The player's start-up steps: the environment store and recent pages; the
+// kernel boot (console banner, the kernel's resource tree read from
+// kernel\resource.zunkares under baseDir, the core classes looked up, the whole
+// tree compiled or read from its class files, the natives bound, the kernel's
+// files hashed, "Ready"); then the bundled project in baseDir\Usr and its first
+// page. The tree stays the root, and the project manager the installed one,
+// until this object goes.
 class KernelBoot : public BootSequence {
  public:
-  KernelBoot() = default;
+  KernelBoot();
   ~KernelBoot() override;
   KernelBoot(const KernelBoot&) = delete;
   KernelBoot& operator=(const KernelBoot&) = delete;
 
+  void initialiseSystem() override;
   void boot() override;
+  void loadProject() override;
+  void startPage(const std::string& file) override;
+  void afterStart() override;
 
   // True once the kernel booted without an error.
   bool ready() const { return ready_; }
   TResourceList* root() const;
+  TPrjManager& projects() { return projects_; }
 
  private:
   void installHooks();
+  void enumerateKernelFiles();
+  std::string firstPageFile() const;
+
   ResourcePtr root_;
+  TPrjManager projects_;
   bool ready_ = false;
 };
 

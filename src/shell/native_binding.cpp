@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "resources/custom_resource_natives.h"
+#include "resources/project_natives.h"
 #include "resources/resource_natives.h"
 #include "resources/resource_tree.h"
 #include "resources/resource_list.h"
@@ -39,12 +41,22 @@ void bindKernelNatives() {
   bind("classes.lang.Object", vm::mathNatives());
   bind("classes.lang.Object", resourceObjectNatives());
   bind("classes.lang.Object", keyboardNatives());
+  bind("classes.lang.Object", pageObjectNatives());
   bind("classes.lang.String", vm::stringNatives());
   bind("classes.lang.Process", vm::processNatives());
+  bind("Page", pageNatives());
+  bind("ProjectManager", projectManagerNatives().first(1));
+  bind("classes.customres.CustomResource", customResourceNatives());
+  bind("BuiltInResource", builtInResourceNatives());
   bind("AbstractHashTable", vm::hashTableNatives());
   bind("LightHashTable", vm::lightHashTableNatives());
   bind("HashTable", vm::plainHashTableNatives());
+  bind("ProjectManager", projectManagerNatives());
   bind("System", systemNatives());
+}
+
+void bindBootNatives() {
+  bind("classes.lang.Boot", bootNatives());
 }
 
 }  // namespace zunka

@@ -29,6 +29,16 @@ struct ShellHooks {
   // Shows the loading window again after an error; a non-empty text becomes its
   // caption (the source file of the class that was running).
   std::function<void(std::string_view)> showLoadingWindow;
+  // Page loading and the screen: the loading state while a page loads, started
+  // again afterwards, in play or design mode (the design timer runs in design
+  // mode); the pattern list back to the kernel's patterns; the debug window's
+  // views; the loading window's caption.
+  std::function<void()> screenLoading;
+  std::function<void()> screenStart;
+  std::function<void(bool)> screenDesignMode;
+  std::function<void()> resetPatterns;
+  std::function<void()> refreshDebugViews;
+  std::function<void(std::string_view)> setLoadingCaption;
   // Console keep-alive steps.
   std::function<void()> pumpMessages;
   std::function<void()> drawActivityIndicator;

@@ -1,0 +1,34 @@
+#include "resources/cache_files.h"
+
+#include "platform/files.h"
+#include "resources/paths.h"
+#include "resources/resource_tree.h"
+
+namespace zunka {
+namespace {
+
+// s/\.\./@/g, then s/[^@a-zA-Z0-9_]//g.
+std::string reducedName(std::string_view relative) {
+  std::string out;
+  for (size_t i = 0; i < relative.size(); ++i) {
+    char c = relative[i];
+    if (c == '.' && i + 1 < relative.size() && relative[i + 1] == '.') {
+      out += '@';
+      ++i;
+    } else if (c == '@' || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               (c >= '0' && c <= '9')) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string CacheFilePath(std::string_view prefix, std::string_view source) {
+  std::string dir = ResolvePath("Temp", resourceTree.baseDir);
+  if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
+  return dir + "\\" + std::string(prefix) + reducedName(RelativePath(source, resourceTree.baseDir));
+}
+
+}  // namespace zunka

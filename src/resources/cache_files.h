@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zunka {
+
+// Derived files (compiled classes, generated placement scripts) are cached under
+// Temp in baseDir, one per source file. The name is `prefix` followed by the
+// source's path relative to baseDir, with ".." turned into "@" and everything but
+// "@", ASCII letters, digits and "_" dropped, so that every source has its own
+// file whatever directory it lives in. Temp is created when missing.
+std::string CacheFilePath(std::string_view prefix, std::string_view source);
+
+}  // namespace zunka

@@ -1,0 +1,71 @@
+#include "resources/gen_iterator.h"
+
+#include "resources/generator.h"
+#include "resources/global_value.h"
+#include "resources/paths.h"
+#include "resources/rtti.h"
+#include "shell/console.h"
+#include "vm/symbols.h"
+
+namespace zunka {
+
+TGenIterator::TGenIterator(int32_t pageHash) {
+  add("$_hashCode=getPageHashCode()-(" + std::to_string(pageHash) + ");");
+  add("if (!$_design_mode) { for (p in $procs) p.kill();} $chars.clear();");
+}
+
+void TGenIterator::add(std::string snippet) {
+  snippets_.push_back(std::move(snippet));
+}
+
+std::string TGenIterator::ScriptText() const {
+  std::string text = "extends Object; $_exec_checkPoint=-1;\r\n";
+  for (size_t i = 0; i < snippets_.size(); ++i)
+    text += snippets_[i] + "\r\n$_exec_checkPoint=" + std::to_string(i + 1) + ";\r\n";
+  return text;
+}
+
+void TGenIterator::VisitResource(TResource& resource) {
+  if (auto* gen = dynamic_cast<TGenerator*>(&resource)) {
+    if (pass_ == 0)
+      createObject(*gen);
+    else
+      setUpObject(*gen);
+  } else if (auto* global = dynamic_cast<TGlobalValue*>(&resource)) {
+    if (pass_ == 0 && !global->initText.empty())
+      add(global->name() + "=" + global->initText + ";");
+  }
+}
+
+void TGenIterator::createObject(TGenerator& gen) {
+  TRTTI* cls = gen.FindClass();
+  if (!cls) {
+    LogError(gen.name() + "のクラス" + gen.className +
+                 "はありません。オブジェクトの作成を中止します",
+             {}, true);
+  } else if (!cls->compiled) {
+    Log(gen.className + "はコンパイルされていないので、オブジェクトを生成できません");
+  } else {
+    add(gen.name() + "=new " + gen.className + "();");
+  }
+}
+
+void TGenIterator::setUpObject(TGenerator& gen) {
+  TRTTI* cls = gen.FindClass();
+  if (!cls) return;
+  const std::string& n = gen.name();
+  for (const std::string& line : gen.instAttrs) {
+    std::string member = AttrLineName(line);
+    if (cls->HasMember(vm::symbols::intern(member)))
+      add(n + "." + member + "=" + AttrLineValue(line) + ";");
+  }
+  std::string path = gen.FullPath();
+  add(n + ".setGenerator( getResource(\"" + path + "\").getTObject() );");
+  add(n + ".onGenerate();");
+  if (ParentPath(path) == "usr.gen") {
+    add("if ($_design_mode==0) { appear(" + n + "); }else $chars.add(" + n + ");");
+    add("_n_refresh();");
+  }
+}
+
+}  // namespace zunka

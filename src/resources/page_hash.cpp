@@ -1,0 +1,52 @@
+#include "resources/page_hash.h"
+
+#include "platform/files.h"
+#include "resources/paths.h"
+#include "vm/natives/math_natives.h"
+
+namespace zunka {
+namespace {
+
+constexpr uint32_t kSeedMask = 123459876;
+constexpr uint32_t kDrawsDivisor = 357913941;  // 2^30 div 3
+
+// Seeding for the hash takes the whole 32-bit product, unlike `_n_randomize`.
+void seedWith(uint32_t v) { vm::random::setState(v ^ kSeedMask); }
+
+bool isLibrary(std::string_view path) {
+  std::string name = FileNamePart(path);
+  size_t dot = name.rfind('.');
+  return dot != std::string::npos && name.compare(dot, std::string::npos, ".dll") == 0;
+}
+
+}  // namespace
+
+int32_t PageFileHash(std::string_view path) {
+  std::string bytes;
+  if (path.empty() || isLibrary(path) || !platform::fileExists(path) ||
+      !platform::readFile(path, bytes))
+    return 0;
+  uint32_t h = 0;
+  for (size_t j = 0; j < bytes.size(); ++j) {
+    seedWith(static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) * static_cast<uint32_t>(j));
+    vm::random::next();
+    uint32_t k = vm::random::next() / kDrawsDivisor + 1;
+    for (uint32_t i = 0; i < k; ++i) h += vm::random::next();
+  }
+  return static_cast<int32_t>(h);
+}
+
+int32_t PageHash(const std::vector<std::string>& files) {
+  uint32_t sum = 0;
+  for (const std::string& file : files) sum += static_cast<uint32_t>(PageFileHash(file));
+  return static_cast<int32_t>(sum);
+}
+
+void TPageFileEnum::VisitResource(TResource& resource) {
+  if (resource.src.empty()) return;
+  for (const std::string& known : files_)
+    if (SamePath(known, resource.src)) return;
+  files_.push_back(resource.src);
+}
+
+}  // namespace zunka

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "resources/resource.h"
+
+namespace zunka {
+
+// The page hash tells a generated placement script whether the page it was made
+// from has changed since (and gives the kernel its identity number). It is built
+// on the process-wide random generator of the `rnd` natives, exactly as scripts
+// see it, and leaves that generator's state changed.
+//
+// Per file: 0 when the file is missing or its extension is exactly ".dll";
+// otherwise, for each byte b at position j, seed with b * j, discard one draw,
+// and add the next k draws, k being (a draw div 357913941) + 1.
+int32_t PageFileHash(std::string_view path);
+// The sum of the per-file hashes (32-bit, wrapping).
+int32_t PageHash(const std::vector<std::string>& files);
+
+// Collects, without duplicates and in walk order, the non-empty `src` of every
+// resource of a subtree.
+class TPageFileEnum : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override;
+  const std::vector<std::string>& files() const { return files_; }
+
+ private:
+  std::vector<std::string> files_;
+};
+
+}  // namespace zunka

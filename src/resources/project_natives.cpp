@@ -1,0 +1,74 @@
+#include "resources/project_natives.h"
+
+#include "resources/generator.h"
+#include "resources/page_build.h"
+#include "resources/page_hash.h"
+#include "resources/project_manager.h"
+#include "shell/host_state.h"
+#include "vm/tfstring.h"
+
+namespace zunka {
+
+using namespace vm;
+
+namespace {
+
+ZUNKA_NATIVE(nativeCurrentPageName) {
+  setString(*target, prjManager().currentPageName());
+}
+
+ZUNKA_NATIVE(nativeOnSet) {
+  if (argc < 2) return;
+  prjManager().SetParam(toText(nativeArg(target, 1)), toText(nativeArg(target, 2)));
+}
+
+ZUNKA_NATIVE(nativeOnGet) {
+  if (argc < 1) return;
+  setString(*target, prjManager().GetParam(toText(nativeArg(target, 1))));
+}
+
+ZUNKA_NATIVE(nativeOpen) {
+  if (argc < 1) return;
+  prjManager().RequestPage(toText(nativeArg(target, 1)), hostState.designMode);
+}
+
+ZUNKA_NATIVE(nativeGetPageHashCode) {
+  setInt(*target, PageFileHash(prjManager().currentPageFile()));
+}
+
+ZUNKA_NATIVE(nativeSetGenAttr) {
+  if (argc < 3) return;
+  const TValue& handle = nativeArg(target, 1);
+  if (handle.kind != vtHost) return;
+  auto* gen = dynamic_cast<TGenerator*>(TResource::FromHandle(handle.ref));
+  if (gen) gen->SetInstAttr(toText(nativeArg(target, 2)), toLiteral(nativeArg(target, 3)));
+}
+
+// The ranking client polls here once it exists; until then there is nothing to do.
+ZUNKA_NATIVE(nativeRefresh) {}
+
+ZUNKA_NATIVE(nativeGenerate) {
+  BuildPage();
+}
+
+constexpr NativeEntry kProjectManagerNatives[] = {
+    {"_n_currentPageName", nativeCurrentPageName},
+    {"_n_onSet", nativeOnSet},
+    {"_n_onGet", nativeOnGet},
+};
+constexpr NativeEntry kPageNatives[] = {{"_n_open", nativeOpen}};
+constexpr NativeEntry kPageObjectNatives[] = {
+    {"getPageHashCode", nativeGetPageHashCode},
+    {"_n_setGenAttr", nativeSetGenAttr},
+    {"_n_refresh", nativeRefresh},
+};
+constexpr NativeEntry kBootNatives[] = {{"generate", nativeGenerate}};
+
+}  // namespace
+
+std::span<const NativeEntry> projectManagerNatives() { return kProjectManagerNatives; }
+std::span<const NativeEntry> pageNatives() { return kPageNatives; }
+std::span<const NativeEntry> pageObjectNatives() { return kPageObjectNatives; }
+std::span<const NativeEntry> bootNatives() { return kBootNatives; }
+
+}  // namespace zunka
