@@ -1,20 +1,25 @@
 # Runs one project test: a fresh base directory holding the kernel and a copy of
 # the project as Usr, then zunka --headless --frames N --base DIR [PAGE]; standard
-# output must equal the project's expected.txt. N is read from frames.txt, PAGE
-# (optional) from page.txt.
+# output must equal the project's expected.txt (or EXPECTED). N is FRAMES or read
+# from frames.txt, PAGE (optional) from page.txt.
 file(REMOVE_RECURSE ${BASE})
 file(MAKE_DIRECTORY ${BASE})
 file(CREATE_LINK ${SOURCE_DIR}/kernel ${BASE}/kernel SYMBOLIC)
 file(COPY ${PROJECT}/ DESTINATION ${BASE}/Usr)
-file(STRINGS ${PROJECT}/frames.txt frames)
+if(NOT DEFINED EXPECTED)
+  set(EXPECTED ${PROJECT}/expected.txt)
+endif()
+if(NOT DEFINED FRAMES)
+  file(STRINGS ${PROJECT}/frames.txt FRAMES)
+endif()
 set(page "")
 if(EXISTS ${PROJECT}/page.txt)
   file(STRINGS ${PROJECT}/page.txt page_name)
   set(page ${BASE}/Usr/${page_name})
 endif()
-execute_process(COMMAND ${ZUNKA} --headless --frames ${frames} --base ${BASE} ${page}
+execute_process(COMMAND ${ZUNKA} --headless --frames ${FRAMES} --base ${BASE} ${page}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
-file(READ ${PROJECT}/expected.txt expected)
+file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)
   message(FATAL_ERROR "output differs\n--- expected\n${expected}--- got\n${out}--- stderr\n${err}")
 endif()
