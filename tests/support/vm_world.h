@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "code_builder.h"
+#include "support/recording_console.h"
 #include "resources/rtti.h"
 #include "shell/console.h"
 #include "vm/function.h"
@@ -19,22 +20,6 @@
 #include "vm/host_handles.h"
 
 namespace zunka::testing {
-
-class RecordingConsole : public ConsoleSink {
- public:
-  void log(std::string_view text) override { logLines.emplace_back(text); }
-  void logError(std::string_view text, const TTraceList& trace, bool show) override {
-    (show ? errors : printed).emplace_back(text);
-    lastTrace = trace;
-  }
-  void clear() {
-    logLines.clear();
-    errors.clear();
-    printed.clear();
-  }
-  std::vector<std::string> logLines, errors, printed;
-  TTraceList lastTrace;
-};
 
 struct VmWorld {
   static VmWorld& get();
