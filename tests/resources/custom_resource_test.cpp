@@ -102,10 +102,11 @@ TEST_F(CustomResourceTest, ResourceNativesAnswerByHandle) {
         "function name(h) { return _n_getName(h); }\r\n"
         "function url(h) { return _n_getURL(h); }\r\n"
         "function path(h) { return _n_getFullPath(h); }\r\n");
-  std::string a = write("game\\a.cmml",
-                        "<resourcelist name=\"a\"><resourcelist name=\"classes\">"
-                        "<class name=\"Lists\" src=\"Lists.zunka\"/>"
-                        "<class name=\"Names\" src=\"Names.zunka\"/></resourcelist></resourcelist>");
+  std::string a =
+      write("game\\a.cmml",
+            "<resourcelist name=\"a\"><resourcelist name=\"classes\">"
+            "<class name=\"Lists\" src=\"Lists.zunka\"/>"
+            "<class name=\"Names\" src=\"Names.zunka\"/></resourcelist></resourcelist>");
   write("game\\b.cmml", "<resourcelist name=\"b\"/>");
   projects().LoadPage(a);
   EXPECT_EQ(run("l = new Lists();\r\n n = new Names();\r\n"
@@ -121,8 +122,7 @@ TEST_F(CustomResourceTest, ResourceNativesAnswerByHandle) {
                 "print(l.children(h));\r\n"
                 "print(l.instance(pages));\r\n"),
             0);
-  EXPECT_EQ(console.printed,
-            (std::vector<std::string>{"2", "1", "$page_b", "project.pages.$page_b",
-                                      path("game\\b.cmml"), "0", "null", "null"}));
+  EXPECT_EQ(console.printed, (std::vector<std::string>{"2", "1", "$page_b", "project.pages.$page_b",
+                                                       path("game\\b.cmml"), "0", "null", "null"}));
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }

@@ -86,7 +86,9 @@ TEST_F(GeneratorTest, PlacementScriptCreatesFirstThenSetsUpAndOnlyScreenObjectsA
   world->add(*usr, "<globalvalue name=\"$score\" value=\"7\"/>");
   world->add(*usr, "<globalvalue name=\"$empty\"/>");
   TResourceList* gen = list(*usr, "gen");
-  generator(*gen, "<generator name=\"$ball\" className=\"Ball\" inst_y=\"2\" inst_x=\"1\" inst_z=\"9\"/>");
+  generator(
+      *gen,
+      "<generator name=\"$ball\" className=\"Ball\" inst_y=\"2\" inst_x=\"1\" inst_z=\"9\"/>");
   generator(*gen, "<generator name=\"$wall\" className=\"Wall\" inst_x=\"10\"/>");
   TResourceList* extra = list(*usr, "extra");
   generator(*extra, "<generator name=\"$spare\" className=\"Ball\"/>");
@@ -99,9 +101,9 @@ TEST_F(GeneratorTest, PlacementScriptCreatesFirstThenSetsUpAndOnlyScreenObjectsA
   EXPECT_EQ(iterator.snippets(),
             (std::vector<std::string>{
                 "$_hashCode=getPageHashCode()-(-42);",
-                "if (!$_design_mode) { for (p in $procs) p.kill();} $chars.clear();",
-                "$score=7;", "$ball=new Ball();", "$wall=new Wall();", "$spare=new Ball();",
-                "$ball.y=2;", "$ball.x=1;",  // z is no member of Ball
+                "if (!$_design_mode) { for (p in $procs) p.kill();} $chars.clear();", "$score=7;",
+                "$ball=new Ball();", "$wall=new Wall();", "$spare=new Ball();", "$ball.y=2;",
+                "$ball.x=1;",  // z is no member of Ball
                 "$ball.setGenerator( getResource(\"usr.gen.$ball\").getTObject() );",
                 "$ball.onGenerate();", appear + "$ball); }else $chars.add($ball);", "_n_refresh();",
                 // Wall has no member x: no assignment.
@@ -128,8 +130,9 @@ TEST_F(GeneratorTest, MissingAndUncompiledClassesPlaceNothing) {
   usr->Visit(iterator);
   iterator.setPass(1);
   usr->Visit(iterator);
-  EXPECT_EQ(console().errors, (std::vector<std::string>{
-                                  "$ghostのクラスGhostはありません。オブジェクトの作成を中止します"}));
+  EXPECT_EQ(console().errors,
+            (std::vector<std::string>{
+                "$ghostのクラスGhostはありません。オブジェクトの作成を中止します"}));
   EXPECT_EQ(console().logLines,
             (std::vector<std::string>{
                 "Pendingはコンパイルされていないので、オブジェクトを生成できません"}));

@@ -52,7 +52,8 @@ const std::string kStage =
     "  <generator name=\"$ball\" className=\"Ball\" inst_x=\"10\"/>\r\n"
     "  <generator name=\"$wall\" className=\"Wall\" inst_x=\"5\"/>\r\n"
     " </resourcelist>\r\n"
-    " <resourcelist name=\"extra\"><generator name=\"$spare\" className=\"Ball\"/></resourcelist>\r\n" +
+    " <resourcelist name=\"extra\"><generator name=\"$spare\" "
+    "className=\"Ball\"/></resourcelist>\r\n" +
     kBroken + "</resourcelist>\r\n";
 
 // Generators set up by initialisation passes instead of a placement script.
@@ -62,7 +63,8 @@ const std::string kInit =
     "  <generator name=\"$pair\" className=\"Pair\" const_b=\"%22two%22\" const_a=\"1\" "
     "inst_x=\"3\"/>\r\n"
     " </resourcelist>\r\n"
-    " <resourcelist name=\"extra\"><generator name=\"$spare\" className=\"Wall\"/></resourcelist>\r\n" +
+    " <resourcelist name=\"extra\"><generator name=\"$spare\" "
+    "className=\"Wall\"/></resourcelist>\r\n" +
     kBroken + "</resourcelist>\r\n";
 
 class PageBuildTest : public KernelWorldTest {
@@ -93,9 +95,8 @@ TEST_F(PageBuildTest, ThePlacementScriptIsWrittenOnceAndTellsWhetherThePageChang
   EXPECT_NE(script.find("$wall=new Wall();\r\n"), std::string::npos);
   EXPECT_EQ(script.find("$wall.x="), std::string::npos);  // Wall has no member x
   EXPECT_EQ(script.find("appear($spare)"), std::string::npos);
-  EXPECT_EQ(console.printed,
-            (std::vector<std::string>{"execute", "ball x=10", "appear", "wall", "appear",
-                                      "ball x="}));
+  EXPECT_EQ(console.printed, (std::vector<std::string>{"execute", "ball x=10", "appear", "wall",
+                                                       "appear", "ball x="}));
   EXPECT_EQ(global("$_hashCode"), "0");
   EXPECT_EQ(global("$score"), "7");
   EXPECT_EQ(global("$_exec_checkPoint"), "17");  // the whole script ran
@@ -149,8 +150,9 @@ TEST_F(PageBuildTest, InitialisationCreatesOnOnePassAndSetsUpOnTheNext) {
   auto* lost = dynamic_cast<TGenerator*>(find("usr.broken.$lost"));
   EXPECT_THROW(find("usr.broken")->Initialize(), EError);
   EXPECT_EQ(lost->state, TGenerator::kClassMissing);
-  EXPECT_EQ(countContaining(console.errors, "クラスNothingはありません。オブジェクトの作成を中止します"),
-            1);
+  EXPECT_EQ(
+      countContaining(console.errors, "クラスNothingはありません。オブジェクトの作成を中止します"),
+      1);
 
   // Taking the page away unlinks the objects from their generators.
   console.clear();

@@ -47,7 +47,9 @@ constexpr const char* kBall =
     "function setGenerator(g) { _generator = g; }\r\n"
     "function onGenerate() { print(\"generated x=\" + x); }\r\n";
 
-TResource* find(std::string_view path) { return resourceTree.root->Find(path); }
+TResource* find(std::string_view path) {
+  return resourceTree.root->Find(path);
+}
 
 std::vector<std::string> childNames(TResourceList* list) {
   std::vector<std::string> names;
@@ -131,7 +133,8 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
 
 TEST_F(ProjectTest, SavedVersionIsTakenOverUnlessALaterVersionWroteIt) {
   const std::string warning =
-      "このプロジェクトは正常に動作しない可能性があります。Zunkaの最新版をダウンロードしてください。";
+      "このプロジェクトは正常に動作しない可能性があります。Zunkaの最新版をダウンロードしてください"
+      "。";
   struct Case {
     const char* params;
     const char* after;
@@ -147,9 +150,9 @@ TEST_F(ProjectTest, SavedVersionIsTakenOverUnlessALaterVersionWroteIt) {
   int n = 0;
   for (const Case& c : cases) {
     std::string dir = "v" + std::to_string(n++);
-    std::string file = write(dir + "\\default.zunkaprj",
-                             project(std::string("<resourcelist name=\"params\">") + c.params +
-                                     "</resourcelist>"));
+    std::string file = write(
+        dir + "\\default.zunkaprj",
+        project(std::string("<resourcelist name=\"params\">") + c.params + "</resourcelist>"));
     console.clear();
     projects().LoadProject(file);
     EXPECT_EQ(projects().GetParam("savedVersion"), c.after) << c.params;
@@ -194,7 +197,8 @@ TEST_F(ProjectTest, AMissingPageIsReportedAndLeavesTheTreeAlone) {
   projects().LoadPage("game\\a.cmml");
   hostState.noPageRunning = false;
   EXPECT_FALSE(projects().LoadPage("nowhere.cmml"));
-  EXPECT_EQ(console.errors, (std::vector<std::string>{path("game\\nowhere.cmml") + "はありません"}));
+  EXPECT_EQ(console.errors,
+            (std::vector<std::string>{path("game\\nowhere.cmml") + "はありません"}));
   EXPECT_TRUE(hostState.noPageRunning);
   EXPECT_EQ(find("usr")->src, path("game\\a.cmml"));
 }
@@ -258,8 +262,9 @@ TEST_F(ProjectTest, DesignRequestsStartBootDesign) {
 
 TEST_F(ProjectTest, ACompileErrorIsShownAndThePageStaysStopped) {
   write("game\\Bad.zunka", "extends classes.lang.Object;\r\nfunction ( {\r\n");
-  write("game\\a.cmml", page("<resourcelist name=\"classes\"><class name=\"Bad\" src=\"Bad.zunka\"/>"
-                             "</resourcelist>"));
+  write("game\\a.cmml",
+        page("<resourcelist name=\"classes\"><class name=\"Bad\" src=\"Bad.zunka\"/>"
+             "</resourcelist>"));
   hostState.noPageRunning = true;  // as start-up leaves it
   projects().LoadPageAndRun("game\\a.cmml");
   EXPECT_FALSE(hostState.root());
@@ -271,9 +276,10 @@ TEST_F(ProjectTest, ACompileErrorIsShownAndThePageStaysStopped) {
 
 TEST_F(ProjectTest, APageOfAnotherDirectoryReplacesTheProjectAndItsObjects) {
   write("one\\Ball.zunka", kBall);
-  write("one\\a.cmml", page("<resourcelist name=\"classes\"><class name=\"Ball\" src=\"Ball.zunka\"/>"
-                            "</resourcelist><resourcelist name=\"gen\"><generator name=\"$ball\" "
-                            "className=\"Ball\"/></resourcelist>"));
+  write("one\\a.cmml",
+        page("<resourcelist name=\"classes\"><class name=\"Ball\" src=\"Ball.zunka\"/>"
+             "</resourcelist><resourcelist name=\"gen\"><generator name=\"$ball\" "
+             "className=\"Ball\"/></resourcelist>"));
   write("two\\b.cmml", page());
   projects().LoadPageAndRun("one\\a.cmml");
   frames(1);

@@ -38,7 +38,8 @@ TEST_F(ProjectStartTest, TheBundledProjectOpensOnItsMainPageUnderItsTitle) {
   kernel->startPage(hostState.fileToOpen);
   EXPECT_TRUE(hostState.root());
   EXPECT_FALSE(hostState.designMode);
-  EXPECT_EQ(countContaining(console.logLines, "Loading Page " + title), 2);  // loaded, then reloaded
+  EXPECT_EQ(countContaining(console.logLines, "Loading Page " + title),
+            2);  // loaded, then reloaded
   frames(1);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute"}));
   kernel->afterStart();
