@@ -27,6 +27,9 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
   setPlayerFrameLoop(&loop_);
   shellHooks.pumpMessages = [this] { host_.messagePump().pumpMessages(); };
   shellHooks.tickLoadingWindow = [this] { loading_.tickIfDue(host_.clock().tickCount()); };
+  shellHooks.setLoadingCaption = [this](std::string_view caption) {
+    loading_.setCaption(std::string(caption));
+  };
   shellHooks.showLoadingWindow = [this](std::string_view caption) {
     if (!caption.empty()) loading_.setCaption(std::string(caption));
     loading_.show(host_.clock().tickCount());
@@ -37,6 +40,7 @@ PlayerSession::~PlayerSession() {
   shellHooks.pumpMessages = nullptr;
   shellHooks.tickLoadingWindow = nullptr;
   shellHooks.showLoadingWindow = nullptr;
+  shellHooks.setLoadingCaption = nullptr;
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
 }

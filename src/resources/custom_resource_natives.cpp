@@ -51,7 +51,8 @@ ZUNKA_NATIVE(nativeGetSubRes) {
   }
   auto* body = new TValueList();
   uint32_t bodyHandle = body->handle();
-  for (int i = 0; i < list->count(); ++i) body->add(TValue::ofRef(vtHost, list->childAt(i)->handle()));
+  for (int i = 0; i < list->count(); ++i)
+    body->add(TValue::ofRef(vtHost, list->childAt(i)->handle()));
   setHost(*one, bodyHandle);
   setNull(*two);
   if (RunSnippetChecked("$_2=new Array();$_2._setBody($_1);") != 0) {
@@ -88,7 +89,11 @@ constexpr NativeEntry kBuiltInResourceNatives[] = {
 
 }  // namespace
 
-std::span<const NativeEntry> customResourceNatives() { return kCustomResourceNatives; }
-std::span<const NativeEntry> builtInResourceNatives() { return kBuiltInResourceNatives; }
+std::span<const NativeEntry> customResourceNatives() {
+  return kCustomResourceNatives;
+}
+std::span<const NativeEntry> builtInResourceNatives() {
+  return kBuiltInResourceNatives;
+}
 
 }  // namespace zunka

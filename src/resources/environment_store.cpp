@@ -26,7 +26,8 @@ std::vector<std::string> splitLines(std::string_view bytes) {
     size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = bytes.size();
     lines.emplace_back(bytes.substr(start, end - start));
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+        bytes[end + 1] == '\n')
       ++end;
     start = end + 1;
   }

@@ -32,17 +32,16 @@ void TGenIterator::VisitResource(TResource& resource) {
     else
       setUpObject(*gen);
   } else if (auto* global = dynamic_cast<TGlobalValue*>(&resource)) {
-    if (pass_ == 0 && !global->initText.empty())
-      add(global->name() + "=" + global->initText + ";");
+    if (pass_ == 0 && !global->initText.empty()) add(global->name() + "=" + global->initText + ";");
   }
 }
 
 void TGenIterator::createObject(TGenerator& gen) {
   TRTTI* cls = gen.FindClass();
   if (!cls) {
-    LogError(gen.name() + "のクラス" + gen.className +
-                 "はありません。オブジェクトの作成を中止します",
-             {}, true);
+    LogError(
+        gen.name() + "のクラス" + gen.className + "はありません。オブジェクトの作成を中止します",
+        {}, true);
   } else if (!cls->compiled) {
     Log(gen.className + "はコンパイルされていないので、オブジェクトを生成できません");
   } else {

@@ -98,6 +98,7 @@ void TGenerator::create(TRTTI* cls) {
 }
 
 void TGenerator::setUp(TRTTI* cls) {
+  // Made when missing: the snippet below names it, so it would exist anyway.
   if (vm::TValue* gen = GlobalCell("$_tmp_gen")) vm::setHost(*gen, handle());
   if (!cls) {
     state = kFailed;  // the class went away between the passes
@@ -126,6 +127,8 @@ std::string TGenerator::constructorArguments(TRTTI& cls) const {
 }
 
 void TGenerator::WriteTag(std::vector<std::string>& lines, const std::string&, int) {
+  // A generator without a name has no object to ask (and would make a snippet
+  // that cannot compile).
   if (!name().empty()) RunSnippet("if (" + name() + ") " + name() + ".onSaveToGen();");
   std::string line = "<generator";
   appendAttr(line, "className", className);

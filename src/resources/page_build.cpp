@@ -63,8 +63,7 @@ std::string GenerationCacheFile() {
 void BuildPage() {
   std::string file = GenerationCacheFile();
   std::string text;
-  if (!platform::fileExists(file) || alwaysRebuildPages)
-    text = writeScript(file);
+  if (!platform::fileExists(file) || alwaysRebuildPages) text = writeScript(file);
   if (platform::fileExists(file)) text = ReadTextFile(file);
   ResourcePtr made = ParseResourceText("<class name=\"eval\" src=\"" + EscapeAttr(file) + "\">");
   auto* cls = dynamic_cast<TRTTI*>(made.get());

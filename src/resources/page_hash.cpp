@@ -11,7 +11,9 @@ constexpr uint32_t kSeedMask = 123459876;
 constexpr uint32_t kDrawsDivisor = 357913941;  // 2^30 div 3
 
 // Seeding for the hash takes the whole 32-bit product, unlike `_n_randomize`.
-void seedWith(uint32_t v) { vm::random::setState(v ^ kSeedMask); }
+void seedWith(uint32_t v) {
+  vm::random::setState(v ^ kSeedMask);
+}
 
 bool isLibrary(std::string_view path) {
   std::string name = FileNamePart(path);
@@ -28,7 +30,8 @@ int32_t PageFileHash(std::string_view path) {
     return 0;
   uint32_t h = 0;
   for (size_t j = 0; j < bytes.size(); ++j) {
-    seedWith(static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) * static_cast<uint32_t>(j));
+    seedWith(static_cast<uint32_t>(static_cast<unsigned char>(bytes[j])) *
+             static_cast<uint32_t>(j));
     vm::random::next();
     uint32_t k = vm::random::next() / kDrawsDivisor + 1;
     for (uint32_t i = 0; i < k; ++i) h += vm::random::next();

@@ -133,7 +133,8 @@ void TPrjManager::ensureScreenGlobals() const {
   if (!globals) return;
   for (const char* name : kScreenGlobals) {
     if (!globals->FindChild(name))
-      globals->Add(ParseResourceText(std::string("<globalvalue name=\"") + name + "\" value=\"\">"));
+      globals->Add(
+          ParseResourceText(std::string("<globalvalue name=\"") + name + "\" value=\"\">"));
   }
 }
 

@@ -240,9 +240,9 @@ void TPrjManager::AddPage(std::string_view name, std::string_view file) {
   if (!pages) return;
   std::string unique = UniqueChildName(*pages, name);
   // Page files are named relative to the project, whatever workDir is now.
-  ResourcePtr page = ParseResourceText("<page name=\"" + EscapeAttr(unique) + "\" src=\"" +
-                                           EscapeAttr(file) + "\"/>",
-                                       ParentDir(projectFile_));
+  ResourcePtr page = ParseResourceText(
+      "<page name=\"" + EscapeAttr(unique) + "\" src=\"" + EscapeAttr(file) + "\"/>",
+      ParentDir(projectFile_));
   pages->Add(std::move(page));
 }
 

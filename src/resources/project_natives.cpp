@@ -66,9 +66,17 @@ constexpr NativeEntry kBootNatives[] = {{"generate", nativeGenerate}};
 
 }  // namespace
 
-std::span<const NativeEntry> projectManagerNatives() { return kProjectManagerNatives; }
-std::span<const NativeEntry> pageNatives() { return kPageNatives; }
-std::span<const NativeEntry> pageObjectNatives() { return kPageObjectNatives; }
-std::span<const NativeEntry> bootNatives() { return kBootNatives; }
+std::span<const NativeEntry> projectManagerNatives() {
+  return kProjectManagerNatives;
+}
+std::span<const NativeEntry> pageNatives() {
+  return kPageNatives;
+}
+std::span<const NativeEntry> pageObjectNatives() {
+  return kPageObjectNatives;
+}
+std::span<const NativeEntry> bootNatives() {
+  return kBootNatives;
+}
 
 }  // namespace zunka

@@ -6,8 +6,9 @@
 
 namespace zunka {
 
-// A resource kind whose behaviour arrives later (character patterns, modules). It keeps its whole element, attributes and children
-// in order, so that a tree holding it is written back without loss.
+// A resource kind whose behaviour arrives later (character patterns, modules).
+// It keeps its whole element, attributes and children in order, so that a tree
+// holding it is written back without loss.
 class TTagResource : public TResource {
  public:
   TTagResource(const TSGML& tag, std::string_view dir);

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "vm/host_handles.h"
-#include "vm/runtime.h"
 #include "vm/process.h"
+#include "vm/runtime.h"
 
 namespace zunka {
 
@@ -48,9 +48,12 @@ struct HostState {
   std::string workDir;
   std::string fileToOpen;
   std::string applicationTitle = "Zunka System";  // caption of message boxes
-  std::string helpFile;    // the project's help file (path or URL)
-  std::string statusText;  // what the loading window would say ("コンパイルしています")
-  int32_t kernelId = 0;    // page hash of the kernel's files
+  // The project's help file (path or URL).
+  std::string helpFile;
+  // What the loading window would say ("コンパイルしています"); it shows none.
+  std::string statusText;
+  // The page hash of the kernel's files: the kernel's identity.
+  int32_t kernelId = 0;
 
   // --- Project behaviour flags (parameters of the open project) ---
   bool pauseDisabled = false;            // disable_pause = "1"

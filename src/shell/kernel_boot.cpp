@@ -55,7 +55,9 @@ KernelBoot::~KernelBoot() {
   }
 }
 
-TResourceList* KernelBoot::root() const { return dynamic_cast<TResourceList*>(root_.get()); }
+TResourceList* KernelBoot::root() const {
+  return dynamic_cast<TResourceList*>(root_.get());
+}
 
 void KernelBoot::installHooks() {
   shellHooks.setDoDraw = [](int32_t on) { setGlobal("$_doDraw", vm::TValue::ofInt(on)); };

@@ -4,9 +4,9 @@
 
 #include "resources/custom_resource_natives.h"
 #include "resources/project_natives.h"
+#include "resources/resource_list.h"
 #include "resources/resource_natives.h"
 #include "resources/resource_tree.h"
-#include "resources/resource_list.h"
 #include "resources/rtti.h"
 #include "shell/input_natives.h"
 #include "shell/system_natives.h"

@@ -12,14 +12,17 @@ using namespace zunka::testing;
 
 namespace {
 
-// Classes in the tree (the collector sweeps only those), a global that counts
-// destructor runs, and a root process.
+// Classes in the tree (the collector sweeps only those), a cell that counts
+// destructor runs, and a root process. The counter belongs to the fixture, not
+// to the tree: tearing the tree down still finishes garbage records, whose
+// destructors must find it alive.
 class CollectorTest : public TreeTest {
  protected:
   void SetUp() override {
     TreeTest::SetUp();
-    destroyed = &static_cast<TGlobalValue*>(world->root->Find("$destroyed"))->value();
-    setInt(*destroyed, 0);
+    counterCell = Arena::allocate(sizeof(TValue));
+    destroyed = valueAt(counterCell);
+    *destroyed = TValue::ofInt(0);
     node = makeClass("Node", {"next", "other"});
     TValue rootSelf = newObject(world->object);
     runtime.rootProcess = TProcess::Create(rootSelf, {}, "")->handle();
@@ -29,9 +32,10 @@ class CollectorTest : public TreeTest {
     delete hostAs<TProcess>(runtime.rootProcess);
     runtime.rootProcess = 0;
     TreeTest::TearDown();
+    Arena::release(counterCell, sizeof(TValue));
   }
 
-  // A compiled class under `classes` whose destructor adds 1 to $destroyed.
+  // A compiled class under `classes` whose destructor adds 1 to the counter.
   TRTTI* makeClass(const char* name, std::initializer_list<const char*> members) {
     auto* cls = static_cast<TRTTI*>(
         world->add(*world->classes, std::string("<class name=\"") + name + "\"/>"));
@@ -55,6 +59,7 @@ class CollectorTest : public TreeTest {
     return objectAt(o.ref)->members()[cls->members.find(symbols::intern(name))];
   }
 
+  Ref counterCell = 0;
   TValue* destroyed;
   TRTTI* node;
 };

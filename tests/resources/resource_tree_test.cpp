@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "resources/custom_resource.h"
+#include "resources/generator.h"
 #include "resources/param.h"
 #include "resources/paths.h"
 #include "resources/resource_editing.h"
@@ -205,15 +207,19 @@ TEST_F(ResourceTreeTest, KernelFileLoadsWithLinksAndWritesBackWithoutLoss) {
   EXPECT_EQ(base->category, "lang");
   EXPECT_EQ(static_cast<TGlobalValue*>(kernel->Find("usrglobal.$title"))->initText, "\"Zunka\"");
   EXPECT_EQ(static_cast<TfParam*>(kernel->Find("mainPage"))->value, "title.cmml");
-  auto* generator = dynamic_cast<TTagResource*>(kernel->Find("$player"));
+  auto* generator = dynamic_cast<TGenerator*>(kernel->Find("$player"));
   ASSERT_TRUE(generator);
-  EXPECT_EQ(generator->element().GetAttr("x"), "10");
+  EXPECT_EQ(generator->className, "Widget");
+  EXPECT_EQ(generator->instAttrs, (std::vector<std::string>{"x=10"}));
+  EXPECT_EQ(generator->constants, (std::vector<std::string>{"y=\"a\""}));
 
   std::vector<std::string> lines = tagLines(*kernel);
   EXPECT_EQ(lines[0], "<resourcelist name=\"root\">");
   EXPECT_EQ(lines[7], "   <class name=\"Base\" src=\"classes\\Base.zunka\" category=\"lang\"/>");
   ASSERT_EQ(lines.size(), 24u);
-  EXPECT_EQ(lines[18], " <generator name=\"$player\" x=\"10\" y=\"20\"/>");
+  // A generator writes one line without indent, its attributes in a fixed order.
+  EXPECT_EQ(lines[18],
+            "<generator className=\"Widget\" name=\"$player\" inst_x=\"10\" const_y=\"%22a%22\"/>");
   EXPECT_EQ(lines[20], " <module name=\"mod\" src=\"mods\\mod.dll\">");
   EXPECT_EQ(lines[21], "  <option k=\"1\"/>");
   EXPECT_TRUE(console().errors.empty());
@@ -229,13 +235,16 @@ TEST_F(ResourceTreeTest, UnknownTagsAreReportedAndSkipped) {
   EXPECT_EQ(console().errors, (std::vector<std::string>{"bogusは不正なタグ名です"}));
   EXPECT_FALSE(ParseResourceText("<bogus/>"));
   EXPECT_FALSE(ParseResourceText("nothing"));
-  // A tag naming a custom-resource class becomes a resource that keeps its element.
+  // A tag naming a custom-resource class becomes a custom resource; while that
+  // class is not compiled it has no instance, and writes nothing.
   auto* customres = static_cast<TResourceList*>(
       world->add(*world->classes, "<resourcelist name=\"customres\"/>"));
   world->add(*customres, "<class name=\"bogus\"/>");
   ResourcePtr custom = ParseResourceText("<bogus name=\"x\" k=\"v\"/>");
-  ASSERT_TRUE(dynamic_cast<TTagResource*>(custom.get()));
-  EXPECT_EQ(tagLines(*custom), (std::vector<std::string>{"<bogus name=\"x\" k=\"v\"/>"}));
+  auto* made = dynamic_cast<TCustomResource*>(custom.get());
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made->instance(), nullptr);
+  EXPECT_TRUE(tagLines(*custom).empty());
 }
 
 TEST_F(ResourceTreeTest, LinkCyclesAndMissingFilesAreErrors) {

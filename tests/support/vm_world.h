@@ -10,31 +10,16 @@
 #include "code_builder.h"
 #include "resources/rtti.h"
 #include "shell/console.h"
+#include "support/recording_console.h"
+#include "vm/errors.h"
 #include "vm/function.h"
+#include "vm/host_handles.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
-#include "vm/errors.h"
-#include "vm/host_handles.h"
 
 namespace zunka::testing {
-
-class RecordingConsole : public ConsoleSink {
- public:
-  void log(std::string_view text) override { logLines.emplace_back(text); }
-  void logError(std::string_view text, const TTraceList& trace, bool show) override {
-    (show ? errors : printed).emplace_back(text);
-    lastTrace = trace;
-  }
-  void clear() {
-    logLines.clear();
-    errors.clear();
-    printed.clear();
-  }
-  std::vector<std::string> logLines, errors, printed;
-  TTraceList lastTrace;
-};
 
 struct VmWorld {
   static VmWorld& get();
@@ -45,7 +30,8 @@ struct VmWorld {
   RecordingConsole console;
 
   // A compiled class with the given members (after its parent's).
-  TRTTI* makeClass(const std::string& name, TRTTI* parent, std::initializer_list<const char*> members = {});
+  TRTTI* makeClass(const std::string& name, TRTTI* parent,
+                   std::initializer_list<const char*> members = {});
   // A method with parameters and locals whose code is `code` (Halt appended, fused).
   TNormalFunction* addMethod(TRTTI* cls, const std::string& name, CodeBuilder& code, int params = 0,
                              int locals = 0, std::vector<CodeBuilder::Label*> labels = {},

@@ -1,0 +1,79 @@
+#include "resources/kernel_world.h"
+
+#include "resources/page_hash.h"
+#include "resources/paths.h"
+#include "shell/host_state.h"
+#include "shell/shell_hooks.h"
+
+using namespace zunka;
+using namespace zunka::testing;
+
+namespace {
+
+using ProjectStartTest = KernelWorldTest;
+
+std::string usrProject(std::string_view params) {
+  return "<resourcelist name=\"project\">\r\n <resourcelist name=\"pages\">\r\n"
+         "  <page name=\"$page_intro\" src=\"intro.cmml\"/>\r\n"
+         "  <page name=\"$page_title\" src=\"title.cmml\"/>\r\n </resourcelist>\r\n"
+         " <resourcelist name=\"params\">" +
+         std::string(params) + "</resourcelist>\r\n</resourcelist>\r\n";
+}
+
+}  // namespace
+
+TEST_F(ProjectStartTest, TheBundledProjectOpensOnItsMainPageUnderItsTitle) {
+  write("Usr\\default.zunkaprj",
+        usrProject("<param name=\"mainPage\" value=\"$page_title\"/>"
+                   "<param name=\"title\" value=\"Ball Game\"/><param name=\"version\" "
+                   "value=\" 2\"/><param name=\"helpfile\" value=\"help\\index.html\"/>"));
+  write("Usr\\intro.cmml", "<resourcelist name=\"intro\"/>");
+  std::string title = write("Usr\\title.cmml", "<resourcelist name=\"title\"/>");
+  kernel->loadProject();
+  EXPECT_EQ(hostState.fileToOpen, title);
+  EXPECT_EQ(hostState.helpFile, path("help\\index.html"));
+  EXPECT_EQ(global("$_emChar"), "1");
+  EXPECT_EQ(global("$_editMode"), "1");
+
+  kernel->startPage(hostState.fileToOpen);
+  EXPECT_TRUE(hostState.root());
+  EXPECT_FALSE(hostState.designMode);
+  EXPECT_EQ(countContaining(console.logLines, "Loading Page " + title),
+            2);  // loaded, then reloaded
+  frames(1);
+  EXPECT_EQ(console.printed, (std::vector<std::string>{"execute"}));
+  kernel->afterStart();
+  EXPECT_EQ(hostState.applicationTitle, "Ball Game 2");
+  EXPECT_EQ(global("$fullScreen"), "0");
+  EXPECT_TRUE(console.errors.empty()) << console.errors.front();
+}
+
+TEST_F(ProjectStartTest, WithoutAMainPageTheFirstPageOpensAndTheCaptionIsTheSystemsName) {
+  write("Usr\\default.zunkaprj", usrProject(""));
+  std::string intro = write("Usr\\intro.cmml", "<resourcelist name=\"intro\"/>");
+  kernel->loadProject();
+  EXPECT_EQ(hostState.fileToOpen, intro);
+  hostState.fileToOpen = "\\elsewhere\\named.cmml";  // a page named on the command line wins
+  kernel->loadProject();
+  EXPECT_EQ(hostState.fileToOpen, "\\elsewhere\\named.cmml");
+  kernel->afterStart();
+  EXPECT_EQ(hostState.applicationTitle, "Zunka System");
+}
+
+TEST_F(ProjectStartTest, BootHashesTheKernelFilesAndWiresPageRequestsIntoTheFrameLoop) {
+  const std::vector<std::string>& files = hostState.debugFileList;
+  ASSERT_GT(files.size(), 10u);
+  EXPECT_EQ(files.front(), path("kernel\\resource.zunkares"));
+  EXPECT_EQ(hostState.kernelId, PageHash(files));
+  EXPECT_NE(hostState.kernelId, 0);
+
+  write("game\\a.cmml", "<resourcelist name=\"a\"/>");
+  ASSERT_TRUE(shellHooks.hasRequest && shellHooks.processRequest);
+  EXPECT_FALSE(shellHooks.hasRequest());
+  projects().RequestPage(path("game\\a.cmml"), false);
+  EXPECT_TRUE(shellHooks.hasRequest());
+  shellHooks.processRequest();
+  EXPECT_TRUE(hostState.root());
+  // Opening the project replaced the file list with the project's.
+  EXPECT_EQ(hostState.debugFileList.front(), "$$$project files");
+}
