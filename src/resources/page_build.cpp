@@ -1,5 +1,7 @@
 #include "resources/page_build.h"
 
+#include <cstdlib>
+
 #include "platform/files.h"
 #include "resources/cache_files.h"
 #include "resources/class_compiler.h"
@@ -60,11 +62,25 @@ std::string GenerationCacheFile() {
   return CacheFilePath("i121_", prjManager().currentPageFile()) + ".zunka";
 }
 
+std::optional<int32_t> CachedPageHash(const std::string& script) {
+  static const std::string kMarker = "$_hashCode=getPageHashCode()-(";
+  size_t at = script.find(kMarker);
+  if (at == std::string::npos) return std::nullopt;
+  return int32_t(std::strtol(script.c_str() + at + kMarker.size(), nullptr, 10));
+}
+
 void BuildPage() {
   std::string file = GenerationCacheFile();
   std::string text;
-  if (!platform::fileExists(file) || alwaysRebuildPages) text = writeScript(file);
-  if (platform::fileExists(file)) text = ReadTextFile(file);
+  bool rebuild = !platform::fileExists(file) || alwaysRebuildPages;
+  if (!rebuild) {
+    text = ReadTextFile(file);
+    rebuild = rebuildStalePages && CachedPageHash(text) != PageFileHash(prjManager().currentPageFile());
+  }
+  if (rebuild) {
+    text = writeScript(file);
+    if (platform::fileExists(file)) text = ReadTextFile(file);
+  }
   ResourcePtr made = ParseResourceText("<class name=\"eval\" src=\"" + EscapeAttr(file) + "\">");
   auto* cls = dynamic_cast<TRTTI*>(made.get());
   if (!cls) return;

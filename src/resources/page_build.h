@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zunka {
@@ -10,6 +12,15 @@ std::string GenerationCacheFile();
 // When on, every build writes the placement script again instead of reusing the
 // cached one. Off unless the shell turns it on.
 inline bool alwaysRebuildPages = false;
+
+// When on, a cached script that was built from another version of the page file
+// (its recorded page hash differs from the file's now) is written again: the
+// player edits pages and expects to see the edit. Off unless the shell turns it on.
+inline bool rebuildStalePages = false;
+
+// The page hash a cached placement script was built for, or nothing when the
+// script does not say.
+std::optional<int32_t> CachedPageHash(const std::string& script);
 
 // Places the objects of the current page: writes its placement script (once; a
 // later build reuses the cached file, and the script itself tells through

@@ -4,6 +4,7 @@
 #include "compiler/snippets.h"
 #include "resources/environment_store.h"
 #include "resources/page_hash.h"
+#include "resources/page_build.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
@@ -84,6 +85,8 @@ void KernelBoot::boot() {
   Log("Loading Enviroment Values");
   resourceTree.workDir = resourceTree.baseDir;
   installScriptCompiler();
+  // A page edited since its placement script was cached is placed anew.
+  rebuildStalePages = true;
   Log("Loading Modules..");
   Log("Loading Kernel Resources..");
   root_ = LoadResourceFile(ResolvePath("kernel\\resource.zunkares", resourceTree.baseDir));

@@ -72,6 +72,7 @@ void KernelWorldTest::SetUp() {
   shellHooks = ShellHooks();
   environmentStore().Clear();
   alwaysRebuildPages = false;
+  rebuildStalePages = false;
   copyKernel();
   resourceTree.baseDir = dir.system();
   resourceTree.workDir = dir.system();

@@ -106,18 +106,28 @@ TEST_F(PageBuildTest, ThePlacementScriptIsWrittenOnceAndTellsWhetherThePageChang
   EXPECT_EQ(rebuilds(), 1);
   EXPECT_EQ(global("$_hashCode"), "0");
 
+  // As cached, a changed page still runs the old script; $_hashCode tells.
+  rebuildStalePages = false;
   platform::writeFile(stage, kStage + "\r\n");
   BuildPage();
   EXPECT_EQ(rebuilds(), 1);
   EXPECT_NE(global("$_hashCode"), "0");
 
-  alwaysRebuildPages = true;
+  // The player rebuilds a script made for another version of the page.
+  rebuildStalePages = true;
   BuildPage();
   EXPECT_EQ(rebuilds(), 2);
   EXPECT_EQ(global("$_hashCode"), "0");
+  BuildPage();
+  EXPECT_EQ(rebuilds(), 2);
+
+  alwaysRebuildPages = true;
+  BuildPage();
+  EXPECT_EQ(rebuilds(), 3);
+  EXPECT_EQ(global("$_hashCode"), "0");
   EXPECT_EQ(countContaining(console.errors,
                             "$lostのクラスNothingはありません。オブジェクトの作成を中止します"),
-            2);
+            3);
 }
 
 TEST_F(PageBuildTest, SavingLetsObjectsUpdateTheirGeneratorsAndTheValuesReadBack) {
