@@ -192,11 +192,17 @@ bool readFile(std::string_view path, std::string& bytes) {
 }
 
 bool writeFile(std::string_view path, std::string_view bytes) {
+  // Written beside the target and renamed over it, so that a reader (another
+  // player sharing the Temp cache, say) sees the old file or the new one, never
+  // half of one.
   std::string host = hostPath(path);
-  std::FILE* f = std::fopen(host.c_str(), "wb");
+  std::string partial = host + ".part" + std::to_string(::getpid());
+  std::FILE* f = std::fopen(partial.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = (std::fclose(f) == 0) && ok;
+  if (ok) ok = std::rename(partial.c_str(), host.c_str()) == 0;
+  if (!ok) std::remove(partial.c_str());
   return ok;
 }
 
