@@ -4,6 +4,7 @@
 
 #include "compiler/class_compiler.h"
 #include "debug/time_analyzer.h"
+#include "platform/files.h"
 #include "resources/rtti.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
@@ -74,6 +75,8 @@ TMultiEvaluator::TMultiEvaluator() { entries_.push_back("extends Object; $_exec_
 void TMultiEvaluator::Add(std::string_view statement) {
   entries_.push_back(std::string(statement) + "\r\n$_exec_checkPoint=" + std::to_string(entries_.size()) + ";");
 }
+
+bool TMultiEvaluator::Save(std::string_view path) const { return platform::writeFile(path, Text()); }
 
 std::string TMultiEvaluator::Text() const {
   std::string text;

@@ -43,6 +43,8 @@ class TMultiEvaluator {
   TMultiEvaluator();
   void Add(std::string_view statement);
   std::string Text() const;
+  // Writes the program as a text file (CR LF line ends); false when it cannot.
+  bool Save(std::string_view path) const;
   const std::vector<std::string>& entries() const { return entries_; }
 
  private:

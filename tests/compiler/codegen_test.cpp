@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "compile_support.h"
+#include "resources/tag_dispatch.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -147,4 +148,39 @@ TEST(CodeGen, ObjectsMembersAndVirtualCalls) {
   TRTTI* main = compiled(fresh("Main"), "extends Object; s = new " + square->name() +
                                              "(3); print(s.describe()); print(s.side); s.side = 4; print(s.area());");
   EXPECT_EQ(runMain(main), (std::vector<std::string>{"sq=9", "3", "16"}));
+}
+
+TEST(CodeGen, AClassBeforeItsParentCompilesInALaterPass) {
+  CompileWorld& world = CompileWorld::get();
+  // The child comes first in the list: the first pass leaves it pending.
+  std::string child = world.dir.write("LaterChild.zunka", "extends LaterParent; c = 3; function f() { return a + c; }");
+  std::string parent = world.dir.write("LaterParent.zunka", "extends Object; a = 1; b = 2;");
+  auto list = MakeResource<TResourceList>("later");
+  auto* raw = static_cast<TResourceList*>(list.get());
+  raw->Add(ParseResourceText("<class name=\"LaterChild\" src=\"" + child + "\"/>"));
+  raw->Add(ParseResourceText("<class name=\"LaterParent\" src=\"" + parent + "\"/>"));
+  world.root->Add(std::move(list));
+  raw->Initialize();
+  auto* c = dynamic_cast<TRTTI*>(raw->FindChild("LaterChild"));
+  ASSERT_TRUE(c && c->compiled);
+  ASSERT_EQ(c->members.count(), 3);
+  EXPECT_EQ(c->members.textAt(0), "a");
+  EXPECT_EQ(c->members.textAt(2), "c");
+}
+
+TEST(CodeGen, ClassesThatNeedEachOtherAreACycle) {
+  CompileWorld& world = CompileWorld::get();
+  std::string a = world.dir.write("CycleA.zunka", "extends CycleB;");
+  std::string b = world.dir.write("CycleB.zunka", "extends CycleA;");
+  auto list = MakeResource<TResourceList>("cycle");
+  auto* raw = static_cast<TResourceList*>(list.get());
+  raw->Add(ParseResourceText("<class name=\"CycleA\" src=\"" + a + "\"/>"));
+  raw->Add(ParseResourceText("<class name=\"CycleB\" src=\"" + b + "\"/>"));
+  world.root->Add(std::move(list));
+  try {
+    raw->Initialize();
+    FAIL();
+  } catch (const EError& e) {
+    EXPECT_EQ(e.message(), "循環参照があります");
+  }
 }

@@ -2,10 +2,24 @@
 
 #include "compile_support.h"
 #include "compiler/snippets.h"
+#include "platform/files.h"
+#include "resources/rtti.h"
+
+#include <memory>
 
 using namespace zunka;
 using namespace zunka::vm;
 using namespace zunka::testing;
+
+TEST(Snippets, SnippetClassesAreNamedByTheirCounter) {
+  CompileWorld::get();
+  int n = evalCache().classesMade();
+  std::unique_ptr<TRTTI> a(evalCache().MakeSnippetClass("extends Object; x = 1;", true));
+  std::unique_ptr<TRTTI> b(evalCache().MakeSnippetClass("extends Object; x = 2;", true));
+  EXPECT_EQ(a->name(), "eval" + std::to_string(n));
+  EXPECT_EQ(b->name(), "eval" + std::to_string(n + 1));
+  EXPECT_TRUE(a->src.empty());
+}
 
 TEST(Snippets, EachEvaluationCompilesAClassOfItsOwn) {
   CompileWorld::get();
@@ -42,7 +56,12 @@ TEST(Snippets, MultiEvaluatorNumbersItsCheckPoints) {
             "extends Object; $_exec_checkPoint=-1;\r\n"
             "a = 1;\r\n$_exec_checkPoint=1;\r\n"
             "b = 2;\r\n$_exec_checkPoint=2;\r\n");
-  CompileWorld::get();
+  CompileWorld& world = CompileWorld::get();
+  std::string path = world.dir.system() + "\\multi.zunka";
+  ASSERT_TRUE(m.Save(path));
+  std::string saved;
+  ASSERT_TRUE(platform::readFile(path, saved));
+  EXPECT_EQ(saved, m.Text());
   EXPECT_EQ(Evaluate(m.Text(), true), 0);
   EXPECT_EQ(toText(*valueAt(global("$_exec_checkPoint")->ValueCell())), "2");
 }
