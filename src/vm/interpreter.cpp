@@ -739,8 +739,10 @@ class CurrentProcessScope {
   explicit CurrentProcessScope(TProcess* p) : p_(p), outer_(runtime.current) {
     runtime.current = p;
     p->running = true;
+    ++runtime.nestedRuns;
   }
   ~CurrentProcessScope() {
+    --runtime.nestedRuns;
     p_->running = false;
     runtime.current = outer_;
     if (p_->destroyPending) delete p_;
@@ -759,6 +761,12 @@ void Run(TProcess* p, int32_t steps) {
   // left alone: running it again would re-enter the instruction that called.
   if (!p || !p->hasFrame() || p->halted || p->running) return;
   CurrentProcessScope scope(p);
+  if (runtime.nestedRuns > kMaxNestedRuns) {
+    // Processes running processes without end (each exec() inside the one before)
+    // would exhaust the host's stack: the innermost one fails instead.
+    reportFailure(p, ERuntimeError("スタックオーバーフロー"));
+    return;
+  }
   p->yieldFlag = 0;
   try {
     while (steps > 0 && !p->yieldFlag && !p->halted) {

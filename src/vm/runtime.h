@@ -14,6 +14,7 @@ namespace zunka::vm {
 class TProcess;
 
 inline constexpr int32_t kUnlimitedSteps = 123456;
+inline constexpr int32_t kMaxNestedRuns = 160;
 
 // Interpreter state shared by every process. Everything runs on one thread.
 struct Runtime {
@@ -34,6 +35,10 @@ struct Runtime {
   TRTTI* arrayClass = nullptr;
   int32_t bodySlotHint = 0;     // slot of `_body` in strings
   int32_t arrayBodySlot = -1;   // slot of `_x` in arrays, -1 until known
+
+  // Runs nested inside one another (a native running a process, a snippet, a
+  // destructor); bounded so that the host's own stack cannot run out.
+  int32_t nestedRuns = 0;
 
   // Called when the debug step budget runs out; returns when it is positive again.
   void (*pauseRoutine)() = nullptr;
