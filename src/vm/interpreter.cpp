@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "resources/rtti.h"
 #include "vm/errors.h"
@@ -723,6 +725,8 @@ void recordPreemption(TProcess* p) {
   }
 }
 
+constexpr const char* kOutOfMemory = "メモリが足りません";
+
 void reportFailure(TProcess* p, const EError& e) {
   TTraceList trace = Trace(p);
   LogError(e.message(), trace, true);
@@ -790,6 +794,11 @@ void Run(TProcess* p, int32_t steps) {
     if (steps <= 0 && runtime.preemptWatch) recordPreemption(p);
   } catch (const EError& e) {
     reportFailure(p, e);
+  } catch (const std::bad_alloc&) {
+    // A script that keeps growing its data ends, not the player.
+    reportFailure(p, ERuntimeError(kOutOfMemory));
+  } catch (const std::length_error&) {
+    reportFailure(p, ERuntimeError(kOutOfMemory));
   }
 }
 

@@ -30,7 +30,11 @@ int64_t remainder64(int64_t a, int64_t b) {
 
 void concatenate(TValue& a, const TValue& b) {
   std::string text = toText(a);
-  if (b.kind != vtNull && b.kind != vtUnset) text += toText(b);
+  if (b.kind != vtNull && b.kind != vtUnset) {
+    std::string right = toText(b);
+    if (text.size() + right.size() > kMaxStringBytes) throw ERuntimeError("文字列が長すぎます");
+    text += right;
+  }
   TValue s = newString(text);
   retain(s);
   TValue old = a;

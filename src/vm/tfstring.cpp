@@ -23,6 +23,8 @@ TValue* bodySlot(TfObject* o) {
 }  // namespace
 
 TValue newString(std::string_view text) {
+  // Strings that double in a loop would otherwise eat all memory before failing.
+  if (text.size() > kMaxStringBytes) throw ERuntimeError("文字列が長すぎます");
   TRTTI* c = runtime.stringClass;
   if (!c) throw ERuntimeError("文字列クラスがありません");
   Ref record = c->NewInstance();

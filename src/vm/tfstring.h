@@ -20,6 +20,9 @@ class TfString : public HostObject {
   std::string bytes;
 };
 
+// The longest string a script can make (bytes).
+inline constexpr size_t kMaxStringBytes = size_t(1) << 28;
+
 // A new string object holding `text`, as an object value with count 0: the
 // receiver's store takes the first reference.
 TValue newString(std::string_view text);
