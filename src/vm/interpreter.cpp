@@ -117,19 +117,22 @@ void execute(TProcess* p) {
   } while (0)
 
 #if ZUNKA_COMPUTED_GOTO
-  static void* const kDispatch[kOpcodeCount] = {
+  // 64 entries, indexed by the low six bits: the codes past the set lead to the
+  // bad-instruction exit. Code is checked when it is made or read back, so a
+  // word at an instruction boundary is always one of the 49 codes.
+  static void* const kDispatch[64] = {
 #define ZUNKA_OPCODE_LABEL_ADDR(code, name, label, words) &&L_##name,
       ZUNKA_OPCODES(ZUNKA_OPCODE_LABEL_ADDR)
 #undef ZUNKA_OPCODE_LABEL_ADDR
+      &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op,
+      &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op,
   };
+  static_assert(kOpcodeCount + 15 == 64);
 #define CASE(name) L_##name:
 #define NEXT()                                        \
   do {                                                \
-    if (UNLIKELY(r.avail <= 0)) goto slice_done;      \
-    --r.avail;                                        \
-    uint32_t op_ = *PC;                               \
-    if (UNLIKELY(op_ >= kOpcodeCount)) goto bad_op;   \
-    goto* kDispatch[op_];                             \
+    if (UNLIKELY(--r.avail < 0)) goto slice_done;     \
+    goto* kDispatch[*PC & 63];                        \
   } while (0)
   NEXT();
 #else
