@@ -280,10 +280,7 @@ dispatch:
     argc = PC[1];
     words = 4;
     target = SP + argc;
-    if (UNLIKELY(target >= stackEnd)) {
-      SAVE();
-      ops::stackOverflow();
-    }
+    CHECK(target < stackEnd, "スタックオーバーフロー");
     Symbol name = PC[2];
     TfObject* o = objectOf(*target);
     if (LIKELY(o != nullptr)) {
@@ -321,10 +318,7 @@ dispatch:
     argc = PC[1];
     words = 3;
     target = SP + argc;
-    if (UNLIKELY(target >= stackEnd)) {
-      SAVE();
-      ops::stackOverflow();
-    }
+    CHECK(target < stackEnd, "スタックオーバーフロー");
     TRTTI* cls = classOf(objectOf(*target));
     TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
     if (UNLIKELY(!f || f->isNative())) {
