@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/virtual_memory.h"
@@ -31,6 +32,9 @@ constexpr uint32_t kClassCount = kSmallClasses + 32;
 constexpr uint64_t kUsableBytes = 1ull << 32;
 // The first granules stay unused so that offset 0 never names a block.
 constexpr uint64_t kFirstBlock = 64;
+// No single record comes near this; larger requests fail rather than overflow
+// the size classes.
+constexpr uint32_t kLargestBlock = 1u << 30;
 
 Ref freeHeads[kClassCount];
 
@@ -61,6 +65,7 @@ void Arena::initialize() {
 Ref Arena::allocate(uint32_t bytes) {
   if (!base_) initialize();
   if (bytes == 0) bytes = 8;
+  if (bytes > kLargestBlock) throw std::bad_alloc();
   uint32_t cls = sizeClass(bytes);
   uint64_t size = classBytes(cls);
   Ref head = freeHeads[cls];
