@@ -66,6 +66,15 @@ TEST_F(ResourceTreeTest, AliasesResolveOnlyAtTheRoot) {
   EXPECT_EQ(world->root->Find("Hidden"), nullptr);
   RemoveAt("classes.Widget");
   EXPECT_EQ(world->root->Find("Widget"), nullptr);
+  // A file linked in whose element is a class gets the place's name; when it goes,
+  // its alias goes too.
+  platform::writeFile(world->dir.system() + "\\odd.zunkaprj", "<class name=\"Odd\"/>");
+  TResource* odd =
+      CreateResourceAt(world->dir.system() + "\\odd.zunkaprj", "linked", NewResourceKind::Link);
+  ASSERT_TRUE(dynamic_cast<TRTTI*>(odd));
+  EXPECT_EQ(world->root->Find("Odd"), odd);
+  RemoveAt("linked");
+  EXPECT_EQ(world->root->Find("Odd"), nullptr);
 }
 
 TEST_F(ResourceTreeTest, MissingDollarNamesAtTheRootBecomeGlobals) {
