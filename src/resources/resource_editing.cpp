@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "debug/time_analyzer.h"
 #include "platform/files.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -16,6 +17,8 @@
 
 namespace zunka {
 namespace {
+
+constexpr int kSectionParse = 66;  // time-analyser section of the tag-text parse
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -91,8 +94,11 @@ TResource* CreateResourceAt(std::string_view file, std::string_view path, NewRes
       text = "<link src=\"" + EscapeAttr(f) + "\">";
       break;
   }
-  // (The section time analyser times this parse as section 66 once it exists.)
-  ResourcePtr made = ParseResourceText(text);
+  ResourcePtr made;
+  {
+    TimeSection parse(kSectionParse);
+    made = ParseResourceText(text);
+  }
   if (!made) return nullptr;
   made->setName(name);
   made->src = f;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "debug/time_analyzer.h"
 #include "resources/custom_resource.h"
 #include "resources/generator.h"
 #include "resources/param.h"
@@ -302,8 +303,10 @@ TEST_F(ResourceTreeTest, ClonesAreDeepAndMergeAddsOnlyMissingNames) {
 
 TEST_F(ResourceTreeTest, EditingOperationsCreateAttachRemoveAndSave) {
   std::string dir = world->dir.system();
+  int32_t parses = timeAnalyzer().passCount(66);  // the section of the tag-text parse
   TResource* pages = CreateResourceAt("", "pages", NewResourceKind::List);
   ASSERT_TRUE(pages);
+  EXPECT_EQ(timeAnalyzer().passCount(66), parses + 1);
   EXPECT_EQ(world->root->Find("pages"), pages);
   auto* lives =
       dynamic_cast<TGlobalValue*>(CreateResourceAt("", "pages.$lives", NewResourceKind::Global));
