@@ -113,6 +113,11 @@ TEST_F(ResourceTreeTest, UniqueChildNameCountsEveryNameHoldingTheStem) {
   EXPECT_EQ(UniqueChildName(items, "ITEM_2"), "ITEM_8");
   EXPECT_EQ(UniqueChildName(items, "fresh"), "fresh");
   EXPECT_EQ(UniqueChildName(items, "other_30"), "other_31");
+  // The 5F of a double-byte character is no "_": "\x83\x5f" is one character.
+  const std::string page = std::string("$page_\x83\x5f") + "5";
+  TResourceList pages("pages");
+  pages.Add(MakeResource<TResourceList>(page));
+  EXPECT_EQ(UniqueChildName(pages, page), page + "_1");
 }
 
 TEST_F(ResourceTreeTest, ListPathsIteratorsAndVisitorsFollowListOrder) {
