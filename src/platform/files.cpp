@@ -162,6 +162,9 @@ std::string hostPath(std::string_view path) {
 
 std::string systemPath(std::string_view host) {
   std::string out;
+  // Whether `out` ends with a separator. Its last byte cannot tell: a name may
+  // end in a double-byte character whose second byte is 5C.
+  bool separatorLast = false;
   size_t start = 0;
   while (start <= host.size()) {
     size_t slash = host.find('/', start);
@@ -169,9 +172,11 @@ std::string systemPath(std::string_view host) {
         start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
     if (slash == 0) {
       out += "\\";
+      separatorLast = true;
     } else if (!piece.empty()) {
-      if (!out.empty() && out.back() != '\\') out += "\\";
+      if (!out.empty() && !separatorLast) out += "\\";
       out += toSystemName(piece);
+      separatorLast = false;
     }
     if (slash == std::string_view::npos) break;
     start = slash + 1;

@@ -14,7 +14,7 @@ class TAlias {
   // Enters the name, replacing the class of an existing entry.
   void Add(std::string_view name, TRTTI* cls);
   TRTTI* Get(std::string_view name) const;
-  // Removes the entry under the class's name when it is that class's.
+  // Removes the class's entry, whatever name it entered under.
   void Delete(const TRTTI* cls);
   void clear() { entries_.clear(); }
   size_t size() const { return entries_.size(); }

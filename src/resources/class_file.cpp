@@ -182,7 +182,10 @@ bool TRTTI::LoadClassFile() {
   } catch (const EError&) {
     Log("not a valid Class File");
   }
-  if (!restored) Reset();
+  if (restored)
+    failed = false;  // a failure of an earlier pass is over: the class is compiled
+  else
+    Reset();
   return restored;
 }
 

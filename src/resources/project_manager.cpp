@@ -191,6 +191,12 @@ void TPrjManager::LoadProject(std::string_view file) {
   if (!find(ParamsPath())) CreateResourceAt("", ParamsPath(), NewResourceKind::List);
   if (GetParam("commentID").empty()) SetParam("commentID", std::to_string(platform::tickCount()));
   if (GetParam("sound_stopOnPageLoad").empty()) SetParam("sound_stopOnPageLoad", "1");
+  // A project that leaves a behaviour parameter out gets the player's default,
+  // not what the project opened before it chose.
+  const HostState defaults;
+  hostState.disableKeysWhenInactive = defaults.disableKeysWhenInactive;
+  hostState.pauseWhenInactive = defaults.pauseWhenInactive;
+  hostState.pauseDisabled = defaults.pauseDisabled;
   if (TResourceList* params = findList(ParamsPath())) {
     for (int i = 0; i < params->count(); ++i) ApplyParam(params->childAt(i)->name());
   }

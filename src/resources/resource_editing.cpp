@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "debug/time_analyzer.h"
 #include "platform/files.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -17,15 +18,27 @@
 namespace zunka {
 namespace {
 
+constexpr int kSectionParse = 66;  // time-analyser section of the tag-text parse
+
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+// Whether a character starts at byte `at` (the 5F of a double-byte character is
+// no "_").
+bool startsCharacter(std::string_view s, size_t at) {
+  size_t i = 0;
+  while (i < at) i += charLength(s, i);
+  return i == at;
 }
 
 // The number of a trailing /\_([0-9][0-9]*)$/, or -1 without one.
 int64_t trailingNumber(std::string_view name) {
   size_t start = name.size();
   while (start > 0 && isDigit(name[start - 1])) --start;
-  if (start == name.size() || start == 0 || name[start - 1] != '_') return -1;
+  if (start == name.size() || start == 0 || name[start - 1] != '_' ||
+      !startsCharacter(name, start - 1))
+    return -1;
   int64_t n = 0;
   for (size_t i = start; i < name.size(); ++i)
     n = std::min<int64_t>(n * 10 + (name[i] - '0'), INT32_MAX - 1);
@@ -47,7 +60,7 @@ void createStarterFile(const std::string& file, const std::string& text) {
 std::string UniqueChildName(const TResourceList& list, std::string_view name) {
   if (!list.FindChild(name)) return std::string(name);
   std::string stem(name);
-  if (trailingNumber(stem) >= 0) stem.erase(stem.rfind('_'));  // s/\_[0-9][0-9]*$//
+  if (trailingNumber(stem) >= 0) stem.erase(findLastChar(stem, '_'));  // s/\_[0-9][0-9]*$//
   std::string foldedStem = foldAsciiCase(stem);
   int64_t max = 0;
   for (int i = 0; i < list.count(); ++i) {
@@ -91,8 +104,11 @@ TResource* CreateResourceAt(std::string_view file, std::string_view path, NewRes
       text = "<link src=\"" + EscapeAttr(f) + "\">";
       break;
   }
-  // (The section time analyser times this parse as section 66 once it exists.)
-  ResourcePtr made = ParseResourceText(text);
+  ResourcePtr made;
+  {
+    TimeSection parse(kSectionParse);
+    made = ParseResourceText(text);
+  }
   if (!made) return nullptr;
   made->setName(name);
   made->src = f;

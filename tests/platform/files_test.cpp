@@ -52,6 +52,11 @@ TEST(Files, ShiftJisNamesAreHostUtf8Names) {
   ASSERT_TRUE(writeFile(dir.system() + "\\" + name, "page"));
   EXPECT_EQ(hostPath(dir.system() + "\\" + name), dir.host() + "/\xe8\xa1\xa8\xe3\x82\xbd.cmml");
   EXPECT_EQ(listDirectory(dir.system()), std::vector<std::string>{name});
+  // A directory whose name ends in a character with the second byte 5C keeps
+  // its separator on the way back to the system form.
+  std::string host = dir.host() + "/\xe3\x82\xbd\xe8\xa1\xa8/one.cmml";  // ソ表/one.cmml
+  EXPECT_EQ(systemPath(host), dir.system() + "\\\x83\x5c\x95\x5c\\one.cmml");
+  EXPECT_EQ(hostPath(systemPath(host)), host);
 }
 
 TEST(Files, AgeStampsFollowEveryChange) {

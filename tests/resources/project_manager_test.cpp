@@ -131,6 +131,23 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
 
+TEST_F(ProjectTest, BehaviourFlagsOfOneProjectDoNotCarryOverToTheNext) {
+  std::string first = write(
+      "one\\default.zunkaprj",
+      project("<resourcelist name=\"params\"><param name=\"deactivation_disablekey\" value=\"0\"/>"
+              "<param name=\"deactivation_pause\" value=\"1\"/>"
+              "<param name=\"disable_pause\" value=\"1\"/></resourcelist>"));
+  std::string second = write("two\\default.zunkaprj", project(""));
+  projects().LoadProject(first);
+  EXPECT_FALSE(hostState.disableKeysWhenInactive);
+  EXPECT_TRUE(hostState.pauseWhenInactive);
+  EXPECT_TRUE(hostState.pauseDisabled);
+  projects().LoadProject(second);
+  EXPECT_TRUE(hostState.disableKeysWhenInactive);  // keys read as up while inactive
+  EXPECT_FALSE(hostState.pauseWhenInactive);
+  EXPECT_FALSE(hostState.pauseDisabled);
+}
+
 TEST_F(ProjectTest, SavedVersionIsTakenOverUnlessALaterVersionWroteIt) {
   const std::string warning =
       "このプロジェクトは正常に動作しない可能性があります。Zunkaの最新版をダウンロードしてください"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "debug/time_analyzer.h"
 #include "resources/custom_resource.h"
 #include "resources/generator.h"
 #include "resources/param.h"
@@ -66,6 +67,15 @@ TEST_F(ResourceTreeTest, AliasesResolveOnlyAtTheRoot) {
   EXPECT_EQ(world->root->Find("Hidden"), nullptr);
   RemoveAt("classes.Widget");
   EXPECT_EQ(world->root->Find("Widget"), nullptr);
+  // A file linked in whose element is a class gets the place's name; when it goes,
+  // its alias goes too.
+  platform::writeFile(world->dir.system() + "\\odd.zunkaprj", "<class name=\"Odd\"/>");
+  TResource* odd =
+      CreateResourceAt(world->dir.system() + "\\odd.zunkaprj", "linked", NewResourceKind::Link);
+  ASSERT_TRUE(dynamic_cast<TRTTI*>(odd));
+  EXPECT_EQ(world->root->Find("Odd"), odd);
+  RemoveAt("linked");
+  EXPECT_EQ(world->root->Find("Odd"), nullptr);
 }
 
 TEST_F(ResourceTreeTest, MissingDollarNamesAtTheRootBecomeGlobals) {
@@ -103,6 +113,11 @@ TEST_F(ResourceTreeTest, UniqueChildNameCountsEveryNameHoldingTheStem) {
   EXPECT_EQ(UniqueChildName(items, "ITEM_2"), "ITEM_8");
   EXPECT_EQ(UniqueChildName(items, "fresh"), "fresh");
   EXPECT_EQ(UniqueChildName(items, "other_30"), "other_31");
+  // The 5F of a double-byte character is no "_": "\x83\x5f" is one character.
+  const std::string page = std::string("$page_\x83\x5f") + "5";
+  TResourceList pages("pages");
+  pages.Add(MakeResource<TResourceList>(page));
+  EXPECT_EQ(UniqueChildName(pages, page), page + "_1");
 }
 
 TEST_F(ResourceTreeTest, ListPathsIteratorsAndVisitorsFollowListOrder) {
@@ -293,8 +308,10 @@ TEST_F(ResourceTreeTest, ClonesAreDeepAndMergeAddsOnlyMissingNames) {
 
 TEST_F(ResourceTreeTest, EditingOperationsCreateAttachRemoveAndSave) {
   std::string dir = world->dir.system();
+  int32_t parses = timeAnalyzer().passCount(66);  // the section of the tag-text parse
   TResource* pages = CreateResourceAt("", "pages", NewResourceKind::List);
   ASSERT_TRUE(pages);
+  EXPECT_EQ(timeAnalyzer().passCount(66), parses + 1);
   EXPECT_EQ(world->root->Find("pages"), pages);
   auto* lives =
       dynamic_cast<TGlobalValue*>(CreateResourceAt("", "pages.$lives", NewResourceKind::Global));
