@@ -102,7 +102,12 @@ TResource* TResource::Find(std::string_view path) {
 void TResource::Initialize() {
   static const char* const kFailed = "初期化に失敗しました";
   int32_t previous = -1;
-  for (;;) {
+  // Resources whose progress goes back and forth (a generator re-created every
+  // other pass next to something that stays pending) would never settle; after
+  // this many passes they count as a cycle too.
+  constexpr int kMostPasses = 1000;
+  for (int pass = 0;; ++pass) {
+    if (pass == kMostPasses) throw EError("循環参照があります");
     TInitContext context;
     InitPass(context);
     if (context.failed > 0) {
