@@ -20,6 +20,7 @@
 #include "vm/errors.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
+#include "vm/script_calls.h"
 
 namespace zunka::app {
 
@@ -41,19 +42,11 @@ TRTTI* compileScript(const std::string& file) {
 bool runMain(TRTTI* cls) {
   vm::TValue self = vm::TValue::ofRef(vm::vtObject, cls->NewInstance());
   vm::retain(self);
-  vm::TProcess* p = vm::TProcess::Create(self, {}, "");
-  uint32_t handle = p->handle();
-  while (vm::TProcess* q = vm::hostAs<vm::TProcess>(handle)) {
-    if (q->halted) break;
-    vm::Run(q, vm::kUnlimitedSteps);
-  }
-  bool ok = false;
-  if (vm::TProcess* q = vm::hostAs<vm::TProcess>(handle)) {
-    ok = q->state == 0;
-    q->Destroy();
-  }
+  // A script run from the command line may run as long as it likes.
+  vm::RunOutcome outcome = vm::RunUntilHalted(vm::TProcess::Create(self, {}, ""));
+  vm::release(outcome.result);
   vm::release(self);
-  return ok;
+  return outcome.state == 0;
 }
 
 void printListing(const char* name, const vm::TCompiledInfo* code) {

@@ -9,6 +9,7 @@
 #include "vm/host_handles.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
+#include "vm/script_calls.h"
 
 namespace zunka {
 
@@ -34,23 +35,10 @@ constexpr int kSnippetRunSection = 72;  // its run
 int runToEnd(TRTTI* cls) {
   TValue self = TValue::ofRef(vtObject, cls->NewInstance());
   retain(self);
-  TProcess* p = TProcess::Create(self, {}, "");
-  uint32_t handle = p->handle();
-  int32_t savedBudget = runtime.debugStepBudget;
-  bool savedPreempted = runtime.preempted;
-  while (TProcess* q = hostAs<TProcess>(handle)) {
-    if (q->halted) break;
-    Run(q, kUnlimitedSteps);
-  }
-  runtime.debugStepBudget = savedBudget;
-  runtime.preempted = savedPreempted;
-  int state = 2;
-  if (TProcess* q = hostAs<TProcess>(handle)) {
-    state = q->state;
-    q->Destroy();
-  }
+  RunOutcome outcome = RunUntilHalted(TProcess::Create(self, {}, ""), kHostScriptRuns);
+  release(outcome.result);
   release(self);
-  return state;
+  return outcome.state;
 }
 
 }  // namespace

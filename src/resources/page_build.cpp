@@ -19,6 +19,7 @@
 #include "vm/collector.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
+#include "vm/script_calls.h"
 
 namespace zunka {
 namespace {
@@ -44,14 +45,8 @@ std::string writeScript(const std::string& file) {
 void runToEnd(TRTTI& cls) {
   vm::TValue self = vm::TValue::ofRef(vm::vtObject, cls.NewInstance());
   vm::retain(self);
-  uint32_t handle = vm::TProcess::Create(self, {}, "")->handle();
-  bool preempted = vm::runtime.preempted;
-  while (vm::TProcess* p = vm::hostAs<vm::TProcess>(handle)) {
-    if (p->halted) break;
-    vm::Run(p, kFrameStepBudget);
-  }
-  vm::runtime.preempted = preempted;
-  if (vm::TProcess* p = vm::hostAs<vm::TProcess>(handle)) p->Destroy();
+  vm::RunOutcome outcome = vm::RunUntilHalted(vm::TProcess::Create(self, {}, ""), vm::kHostScriptRuns);
+  vm::release(outcome.result);
   vm::release(self);
   if (vm::TfObject* o = vm::objectOf(self); o && o->refCount == 0) vm::DestroyObject(self.ref);
 }

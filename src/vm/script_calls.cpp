@@ -3,33 +3,39 @@
 #include "resources/rtti.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
+#include "shell/console.h"
 #include "vm/runtime.h"
 
 namespace zunka::vm {
 
-namespace {
-
-TValue runToEnd(TProcess* p) {
+RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns) {
   uint32_t handle = p->handle();
   int32_t savedBudget = runtime.debugStepBudget;
+  bool savedPreempted = runtime.preempted;
   runtime.debugStepBudget = kUnlimitedSteps;
-  while (TProcess* q = hostAs<TProcess>(handle)) {
+  for (int32_t runs = 0; TProcess* q = hostAs<TProcess>(handle); ++runs) {
     if (q->halted) break;
+    if (maxRuns > 0 && runs == maxRuns) {
+      LogError("スクリプトが終わりません", Trace(q), true);
+      q->state = 2;
+      q->Kill();
+      break;
+    }
     Run(q, kUnlimitedSteps);
   }
   runtime.debugStepBudget = savedBudget;
-  TValue result;
+  runtime.preempted = savedPreempted;
+  RunOutcome outcome;
   if (TProcess* q = hostAs<TProcess>(handle)) {
-    if (q->state == 0 && q->resultSlot) assign(result, valueAt(q->resultSlot));
+    outcome.state = q->state;
+    if (q->state == 0 && q->resultSlot) assign(outcome.result, valueAt(q->resultSlot));
     q->Destroy();
   }
-  return result;
+  return outcome;
 }
 
-}  // namespace
-
 TValue callMethod(const TValue& self, std::string_view method, const std::vector<TValue>& args) {
-  return runToEnd(TProcess::Create(self, args, method));
+  return RunUntilHalted(TProcess::Create(self, args, method), kHostScriptRuns).result;
 }
 
 TValue constructObject(TRTTI* cls, const std::vector<TValue>& args) {

@@ -12,6 +12,24 @@ class TRTTI;
 
 namespace zunka::vm {
 
+class TProcess;
+
+// What became of a process run to its end.
+struct RunOutcome {
+  int state = 2;   // 0 ran to its end, 2 failed (or was destroyed by its own script)
+  TValue result;   // the returned value (retained), null unless it returned one
+};
+
+// Runs `p` slice after slice until it halts, then destroys it. The debugger's
+// step budget and the preemption flag belong to whoever asked, so they are kept.
+// With `maxRuns` above 0, a process still running after that many full slices
+// is ended with an error: host code waiting for a script must not hang the player.
+RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns = 0);
+
+// The bound host code uses for snippets and page scripts: about a billion
+// instructions, far beyond any script that is meant to end.
+inline constexpr int32_t kHostScriptRuns = 10000;
+
 // Runs `method` of `self` with `args` until it halts (renewing the step budget)
 // and gives its result, retained for the caller. Errors inside are reported by
 // the run and give null; an unknown method raises as process creation does.

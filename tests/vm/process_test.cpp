@@ -2,6 +2,7 @@
 
 #include "support/vm_world.h"
 #include "vm/live_counters.h"
+#include "vm/script_calls.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -230,4 +231,28 @@ TEST(Processes, DestructorRunsWhenAGarbageRecordIsReused) {
   EXPECT_EQ(b.ref, first);
   EXPECT_EQ(destroyed, 1);
   setNull(b);
+}
+
+TEST(Processes, HostWaitsForAScriptOnlyAsLongAsItsBound) {
+  VmWorld& w = VmWorld::get();
+  TRTTI* c = processClass("Endless");
+  CodeBuilder main;
+  CodeBuilder::Label top;
+  main.bind(top).jump(Op_Jump, top);
+  w.setMain(c, main, {&top});
+  TValue self = newObject(c);
+  w.console.clear();
+  RunOutcome out = RunUntilHalted(TProcess::Create(self, {}, ""), 3);
+  EXPECT_EQ(out.state, 2);
+  ASSERT_EQ(w.console.errors.size(), 1u);
+  EXPECT_EQ(w.console.errors[0], "スクリプトが終わりません");
+  EXPECT_EQ(objectAt(self.ref)->refCount, 1);  // the stack let go of it
+  // A script that ends gives its result.
+  CodeBuilder seven;
+  seven.pushInt(7).op(Op_Ret);
+  w.addMethod(c, "seven", seven);
+  out = RunUntilHalted(TProcess::Create(self, {}, "seven"), 3);
+  EXPECT_EQ(out.state, 0);
+  EXPECT_EQ(toText(out.result), "7");
+  setNull(self);
 }
