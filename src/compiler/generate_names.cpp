@@ -32,10 +32,14 @@ void generateCall(TContext& c, const std::string& name, TResList* arguments) {
     }
     case ChainState::Start:
     case ChainState::AfterThis: {
+      // After `this.` the receiver is already on the stack; pushing it again would
+      // leave one value behind per call (a loop of this.f() overflows the stack)
+      // and put it between an assignment's target and the call's result.
+      bool receiverPushed = c.chain == ChainState::AfterThis;
       if (name == "super") {
         TNormalFunction* ctor = c.cls->parent ? c.cls->parent->Constructor() : nullptr;
         if (!ctor) c.fail("メソッドsuper.constructorは未定義です");
-        w.PushThis();
+        if (!receiverPushed) w.PushThis();
         int n = args();
         w.Point(c.statementOffset);
         w.SuperCall(ctor, n, "constructor");
@@ -43,7 +47,7 @@ void generateCall(TContext& c, const std::string& name, TResList* arguments) {
       }
       TFunction* f = c.cls->FindMethodByName(name);
       if (!f) c.fail("メソッド" + name + "は未定義です");
-      w.PushThis();
+      if (!receiverPushed) w.PushThis();
       int n = args();
       w.Point(c.statementOffset);
       if (f->isNative())

@@ -549,11 +549,18 @@ dispatch:
     if (LIKELY(cell->kind == vtInt && v.kind == vtInt)) {
       cell->i = subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i)) : int32_t(uint32_t(cell->i) + uint32_t(v.i));
       ++SP;
+      *SP = *cell;
     } else {
       SAVE();
       ops::addSubst(subtract, *cell, v);
       ++SP;
       RELEASE(v);
+      // The expression's value is the variable's new value. Leaving the pointer
+      // would let a script store it (y = x++) or return it out of its frame, and
+      // a stored pointer can outlive its target or point at itself.
+      TValue now = *cell;
+      retain(now);
+      *SP = now;
     }
     PC += 1;
     NEXT();

@@ -127,8 +127,12 @@ void TProcess::Destroy() {
 }
 
 void TProcess::MarkStack() const {
-  forEachStackValue([](const TValue& v) { MarkValue(v); });
-  if (resultSlot) MarkValue(*valueAt(resultSlot));
+  // Marking runs gc_mark hooks, which may kill or free this very process: the
+  // values are copied out before the first one is marked.
+  std::vector<TValue> values;
+  forEachStackValue([&](const TValue& v) { values.push_back(v); });
+  if (resultSlot) values.push_back(*valueAt(resultSlot));
+  for (const TValue& v : values) MarkValue(v);
 }
 
 void TProcess::DumpStack(std::vector<std::string>& lines) const {

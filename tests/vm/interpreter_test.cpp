@@ -177,6 +177,37 @@ TEST(Loops, CountingLoopWithLocals) {
   EXPECT_EQ(show(w.run(c, "m")), "int:4950");
 }
 
+TEST(Assignment, CompoundAssignmentLeavesTheNewValueNotAPointer) {
+  // return (l0 += 2) after l0 = 5: the value, so nothing can keep a pointer into
+  // the frame that is about to go.
+  auto sum = evaluate(
+      [](CodeBuilder& b) {
+        b.local(0).pushInt(5).op(Op_Subst).op(Op_Pop);
+        b.local(0).pushInt(2).op(Op_AddSubst);
+      },
+      1);
+  EXPECT_EQ(show(sum), "int:7");
+  auto difference = evaluate(
+      [](CodeBuilder& b) {
+        b.local(0).pushInt(1).op(Op_Subst).op(Op_Pop);
+        b.local(0).pushFloat(1.5f).op(Op_SubSubst);
+      },
+      1);
+  EXPECT_EQ(show(difference), "float:-0.5");
+  // An object target is left as it is, and the value it leaves is counted: the
+  // frame's release of the local and the caller's of the result balance.
+  VmWorld& w = VmWorld::get();
+  auto text = evaluate(
+      [](CodeBuilder& b) {
+        b.local(0).pushString("abc").op(Op_Subst).op(Op_Pop);
+        b.local(0).pushString("x").op(Op_AddSubst);
+      },
+      1);
+  EXPECT_EQ(show(text), "object:abc");
+  EXPECT_EQ(text.state, 0);
+  EXPECT_TRUE(w.console.errors.empty());
+}
+
 namespace {
 void arrayAdd(TNativeFunction*, TValue* target, int32_t argc, uint32_t) {
   if (argc < 2) return;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/native_call.h"
 #include "support/perl_oracle.h"
 #include "support/vm_world.h"
@@ -286,6 +288,12 @@ TEST(MathNatives, RandomSequences) {
     EXPECT_EQ(math("rnd", {I(1)}), "int:0");
     EXPECT_EQ(math("rnd", {I(0)}), "int:0");
   }
+  // Up to 2^30 the range divides the generator's span; past it the step is 0 and
+  // the call fails like any integer division by zero, without taking the player down.
+  std::string top = math("rnd", {I(1 << 30)});
+  EXPECT_EQ(top.rfind("int:", 0), 0u);
+  EXPECT_THROW(math("rnd", {I((1 << 30) + 1)}), ERuntimeError);
+  EXPECT_THROW(math("rnd", {I(std::numeric_limits<int32_t>::max())}), ERuntimeError);
   // The generator itself: state × 48828125 within 30 bits.
   random::seed(0);
   uint32_t s = 0x75BD924;

@@ -1,5 +1,7 @@
 #include "vm/natives/hashtable_natives.h"
 
+#include <vector>
+
 #include "vm/collector.h"
 #include "vm/hash_table.h"
 
@@ -50,9 +52,15 @@ ZUNKA_NATIVE(nativeNextKey) {
 }
 ZUNKA_NATIVE(nativeDestroy) { delete tableArg(target, argc); }
 // The table's keys and values live outside any member: its class's gc_mark calls
-// this so the collector sees them.
+// this so the collector sees them. Marking runs the entries' own gc_mark hooks,
+// which may change or destroy this table, so the entries are copied out first.
 ZUNKA_NATIVE(nativeGcMark) {
-  if (TAbstractHashtable* t = tableArg(target, argc)) t->forEachValue([](TValue& v) { MarkValue(v); });
+  TAbstractHashtable* t = tableArg(target, argc);
+  if (!t) return;
+  std::vector<TValue> entries;
+  entries.reserve(size_t(t->size()) * 2);
+  t->forEachValue([&](const TValue& v) { entries.push_back(v); });
+  for (const TValue& v : entries) MarkValue(v);
 }
 
 constexpr NativeEntry kShared[] = {

@@ -115,6 +115,8 @@ ZUNKA_NATIVE(nativeRnd) {
     return;
   }
   uint32_t c = (1u << 30) / uint32_t(n);
+  // A range wider than the generator's 30 bits leaves no step to divide by.
+  if (c == 0) throw ERuntimeError("Division by zero");
   uint32_t q;
   do q = random::next() / c;
   while (q >= uint32_t(n));
