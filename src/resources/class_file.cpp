@@ -14,6 +14,15 @@
 
 namespace zunka {
 
+// The code a compilation produces changes with the player: mixing the player's
+// code revision into the source stamp makes class files of an earlier revision
+// stale, so they are compiled again rather than run with old code.
+constexpr uint32_t kCodeRevision = 2;
+
+int32_t ClassSourceStamp(std::string_view src) {
+  return int32_t(uint32_t(platform::fileAge(src)) ^ (kCodeRevision * 0x9E3779B1u));
+}
+
 using namespace vm;
 
 namespace {
@@ -95,7 +104,7 @@ std::string TRTTI::ClassFileName() const {
 
 void TRTTI::WriteClassFile(ClassFileWriter& file) const {
   file.Int(kClassFileVersion);
-  file.Int(platform::fileAge(src));
+  file.Int(ClassSourceStamp(src));
   file.Str(parent ? parent->FullPath() : "");
   std::vector<std::string> own;
   for (int32_t i = 0; i < members.count(); ++i)
@@ -139,7 +148,7 @@ std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
 
 bool TRTTI::ReadClassFile(ClassFileReader& file) {
   if (file.Int() != kClassFileVersion) return false;
-  if (file.Int() != platform::fileAge(src)) return false;
+  if (file.Int() != ClassSourceStamp(src)) return false;
   std::string parentPath = file.Str();
   parent = nullptr;
   if (!parentPath.empty()) {

@@ -20,4 +20,8 @@ std::unique_ptr<vm::TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI
 // A name that cannot be found raises the matching "…が見つかりません" error.
 void Bind(vm::TCompiledInfo& info, TRTTI& cls);
 
+// The source stamp a class file records for `src`: the file's age stamp mixed
+// with the code revision of this player.
+int32_t ClassSourceStamp(std::string_view src);
+
 }  // namespace zunka

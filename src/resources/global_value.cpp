@@ -67,10 +67,13 @@ TGlobalValue::~TGlobalValue() {
 void TGlobalValue::releaseValue() {
   TValue old = value();
   value() = TValue{};
+  // An object whose class went first (the tree is torn down in order) is gone
+  // already: there is no count left to take back.
+  if (old.kind == vtObject && !objectOf(old)) return;
   try {
     release(old);
   } catch (const EError& e) {
-    LogError(e.message(), {}, false);
+    Log(e.message());
   }
 }
 

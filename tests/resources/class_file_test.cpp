@@ -61,7 +61,7 @@ TEST_F(ClassFileTest, ListsOnlyOwnMembersAndFunctions) {
   std::string bytes = bytesOf(*sub);
   ClassFileReader file(bytes, "broken");
   EXPECT_EQ(file.Int(), 12100);
-  EXPECT_EQ(file.Int(), platform::fileAge(sub->src));
+  EXPECT_EQ(file.Int(), ClassSourceStamp(sub->src));
   EXPECT_EQ(file.Str(), "classes.lang.Object");
   EXPECT_EQ(file.Strings(), std::vector<std::string>{"z"});
   EXPECT_EQ(file.Int(), 3);  // draw, constructor, own_native
@@ -188,13 +188,13 @@ TEST_F(ClassFileTest, CorruptedBytesNeverCrash) {
 TEST_F(ClassFileTest, HugeCountsAreRefusedBeforeAllocating) {
   ClassFileWriter file;
   file.Int(12100);
-  file.Int(platform::fileAge(sub->src));
+  file.Int(ClassSourceStamp(sub->src));
   file.Str("");
   file.Int(0x7FFFFFFF);  // member names
   EXPECT_EQ(read(file.bytes()), "broken");
   ClassFileWriter strings;
   strings.Int(12100);
-  strings.Int(platform::fileAge(sub->src));
+  strings.Int(ClassSourceStamp(sub->src));
   strings.Int(0x7FFFFFF0);  // a string longer than the file
   EXPECT_EQ(read(strings.bytes()), "broken");
 }
