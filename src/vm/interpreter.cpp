@@ -815,7 +815,10 @@ void Warn(TProcess* p, const std::string& text) {
 TTraceList Trace(const TProcess* p) {
   TTraceList trace;
   if (!p || p->released) return trace;
-  Ref address = p->pc;
+  // The innermost frame stands on the instruction that is running: a statement
+  // whose first instruction failed starts at that very address, so the lookup
+  // (which wants a start before the address) is given the next byte.
+  Ref address = p->pc + 1;
   for (Ref f = p->fp, below = 0; f != 0 && f > below && f >= p->stack &&
                                  f + 40 <= p->stack + TProcess::kStackBytes;) {
     below = f;
