@@ -186,3 +186,14 @@ TEST(CodeGen, ClassesThatNeedEachOtherAreACycle) {
     EXPECT_EQ(e.message(), "循環参照があります");
   }
 }
+
+TEST(CodeGen, RunTimeErrorsAreLocatedAtTheirStatement) {
+  // The failing instruction is the first of its statement (a global read).
+  std::string source = "extends Object;\nx = 1;\ny = $locateUnset.m;\n";
+  TRTTI* c = compiled(fresh("Locate"), source);
+  runMain(c);
+  VmWorld& w = VmWorld::get();
+  ASSERT_FALSE(w.console.lastTrace.empty());
+  EXPECT_EQ(w.console.lastTrace[0].path, c->src);
+  EXPECT_EQ(w.console.lastTrace[0].offset, int32_t(source.rfind(';')));
+}
