@@ -1,1 +1,0 @@
-#include "vm/version.h"
