@@ -101,6 +101,8 @@ void execute(TProcess* p) {
     }                                                             \
   } while (0)
 #define PUSH(v) (*--SP = (v))
+  // Jump offsets count bytes from the jump instruction itself.
+#define TAKE_JUMP() (PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1])))
   // Ends the process with the error `text` unless `ok` holds.
 #define CHECK(ok, text)        \
   do {                         \
@@ -574,7 +576,7 @@ dispatch:
     NEXT();
   }
   CASE(Jump) {
-    PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+    TAKE_JUMP();
     NEXT();
   }
   CASE(JumpZero) {
@@ -582,31 +584,27 @@ dispatch:
     bool truth = isTrue(v);
     RELEASE(v);
     if (!truth)
-      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+      TAKE_JUMP();
     else
       PC += 2;
     NEXT();
   }
-  CASE(Jump_And) {
-    if (!isTrue(*SP)) {
-      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
-    } else {
-      TValue v = *SP++;
-      RELEASE(v);
-      PC += 2;
-    }
-    NEXT();
+  // && and ||: the deciding value stays as the whole expression's value; otherwise
+  // it is dropped and the next operand decides.
+#define SHORT_CIRCUIT(name, jumpWhen)  \
+  CASE(name) {                         \
+    if (isTrue(*SP) == (jumpWhen)) {   \
+      TAKE_JUMP();                     \
+    } else {                           \
+      TValue v = *SP++;                \
+      RELEASE(v);                      \
+      PC += 2;                         \
+    }                                  \
+    NEXT();                            \
   }
-  CASE(Jump_Or) {
-    if (isTrue(*SP)) {
-      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
-    } else {
-      TValue v = *SP++;
-      RELEASE(v);
-      PC += 2;
-    }
-    NEXT();
-  }
+  SHORT_CIRCUIT(Jump_And, false)
+  SHORT_CIRCUIT(Jump_Or, true)
+#undef SHORT_CIRCUIT
   CASE(Ret) {
     FrameRecord* fr = reinterpret_cast<FrameRecord*>(FP + 1);
     TValue result = *SP;
@@ -659,7 +657,7 @@ dispatch:
     TValueList* list = SP[1].kind == vtHost ? hostAs<TValueList>(SP[1].ref) : nullptr;
     TValue* element = list ? list->cellOrNull(i) : nullptr;
     if (!element) {
-      PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1]));
+      TAKE_JUMP();
       NEXT();
     }
     CHECK(SP[3].kind == vtPointer, "代入先が変数ではありません");
@@ -716,6 +714,7 @@ slice_done:
 #undef SELF
 #undef NEED
 #undef PUSH
+#undef TAKE_JUMP
 #undef CHECK
 #undef END_SLICE
 #undef CASE
