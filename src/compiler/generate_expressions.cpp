@@ -35,6 +35,7 @@ Opcode operatorOpcode(std::string_view op) {
   }
 }
 
+// String literals take 0x80 as a lead byte too, as the literal rule of the grammar does.
 bool isLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // The bytes between the quotes with escapes resolved. A double-byte character is

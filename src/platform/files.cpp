@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/sjis_text.h"
+
 #include <dirent.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -17,15 +19,6 @@ namespace zunka::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool isLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-bool isAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // Converts between the system's Shift_JIS names and the host's UTF-8 names. A name
 // that does not convert is used byte for byte.
@@ -109,7 +102,7 @@ std::vector<std::string> hostComponents(std::string_view path, bool& absolute) {
   std::string piece;
   for (size_t i = 0; i < path.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(path[i]);
-    if (isLeadByte(c) && i + 1 < path.size()) {
+    if (isSjisLeadByte(c) && i + 1 < path.size()) {
       piece += path.substr(i, 2);
       ++i;
     } else if (c == '\\' || c == '/') {

@@ -2,14 +2,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sjis_text.h"
+
 namespace zunka {
 
 // Text inside the system is Shift_JIS: the second byte of a double-byte character
 // may look like `\`, `.` or an ASCII letter, so scans over names and paths step
 // over whole characters instead of bytes.
-inline bool isLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+inline bool isLeadByte(unsigned char c) { return platform::isSjisLeadByte(c); }
 
 // Byte length of the character starting at `i` (1 or 2; 1 at the end of the text).
 inline size_t charLength(std::string_view s, size_t i) {

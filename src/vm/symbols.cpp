@@ -1,5 +1,7 @@
 #include "vm/symbols.h"
 
+#include "resources/sjis_text.h"
+
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -7,20 +9,7 @@
 namespace zunka::vm::symbols {
 namespace {
 
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-std::string foldKey(std::string_view name) {
-  std::string key(name);
-  for (size_t i = 0; i < key.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(key[i]);
-    if (isLeadByte(c)) {
-      ++i;  // the trail byte is part of the character, not a letter
-    } else if (c >= 'A' && c <= 'Z') {
-      key[i] = static_cast<char>(c + ('a' - 'A'));
-    }
-  }
-  return key;
-}
+std::string foldKey(std::string_view name) { return foldAsciiCase(name); }
 
 struct Table {
   std::unordered_map<std::string, Symbol> byKey;
