@@ -1,5 +1,7 @@
 #include "resources/gen_iterator.h"
 
+#include "compiler/snippets.h"
+
 #include "resources/generator.h"
 #include "resources/global_value.h"
 #include "resources/paths.h"
@@ -19,10 +21,9 @@ void TGenIterator::add(std::string snippet) {
 }
 
 std::string TGenIterator::ScriptText() const {
-  std::string text = "extends Object; $_exec_checkPoint=-1;\r\n";
-  for (size_t i = 0; i < snippets_.size(); ++i)
-    text += snippets_[i] + "\r\n$_exec_checkPoint=" + std::to_string(i + 1) + ";\r\n";
-  return text;
+  TMultiEvaluator script;
+  for (const std::string& snippet : snippets_) script.Add(snippet);
+  return script.Text();
 }
 
 void TGenIterator::VisitResource(TResource& resource) {
