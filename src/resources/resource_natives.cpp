@@ -3,6 +3,7 @@
 #include "resources/resource_tree.h"
 #include "resources/resource_list.h"
 #include "resources/rtti.h"
+#include "resources/snippets.h"
 #include "vm/errors.h"
 
 namespace zunka {
@@ -19,9 +20,7 @@ TResource* findResource(const TValue& path) {
 TValue* globalCell(const TValue& name) {
   std::string text = toText(name);
   if (text.empty() || text[0] != '$') return nullptr;
-  TResource* r = resourceTree.root ? resourceTree.root->Find(text) : nullptr;
-  Ref cell = r ? r->ValueCell() : 0;
-  return cell ? valueAt(cell) : nullptr;
+  return GlobalCell(text);
 }
 
 ZUNKA_NATIVE(nativeGetGlobal) {

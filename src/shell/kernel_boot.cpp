@@ -9,6 +9,7 @@
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
+#include "resources/snippets.h"
 #include "resources/tag_dispatch.h"
 #include "shell/console.h"
 #include "shell/host_state.h"
@@ -31,8 +32,7 @@ TRTTI* findClass(std::string_view path) {
 }
 
 void setGlobal(std::string_view name, const vm::TValue& v) {
-  TResource* g = resourceTree.root ? resourceTree.root->Find(name) : nullptr;
-  if (vm::Ref cell = g ? g->ValueCell() : 0) vm::assign(*vm::valueAt(cell), &v);
+  if (vm::TValue* cell = GlobalCell(name)) vm::assign(*cell, &v);
 }
 
 }  // namespace
