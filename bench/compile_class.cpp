@@ -30,7 +30,8 @@ std::string thousandLines() {
   std::string s = "extends Object;\r\n";
   for (int f = 0; f < 100; ++f) {
     s += "function f" + std::to_string(f) + "(a, b) {\r\n  var i, s;\r\n  s = 0;\r\n";
-    s += "  for (i = 0; i < a; i += 1) {\r\n    if (i % 3 == 0) s += i * b; else s -= 1;\r\n  }\r\n";
+    s +=
+        "  for (i = 0; i < a; i += 1) {\r\n    if (i % 3 == 0) s += i * b; else s -= 1;\r\n  }\r\n";
     s += "  m" + std::to_string(f) + " = s + \"x\";\r\n  return s;\r\n}\r\n";
   }
   for (int k = 0; k < 90; ++k) s += "$total = f" + std::to_string(k) + "(10, 2) + 1;\r\n";

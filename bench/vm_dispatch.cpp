@@ -56,8 +56,9 @@ void runLoop() {
 
 void BM_InterpretedCountingLoop(benchmark::State& state) {
   for (auto _ : state) runLoop();
-  state.counters["Minstr/s"] = benchmark::Counter(double(kIterations) * kInstructionsPerIteration / 1e6,
-                                                  benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["Minstr/s"] =
+      benchmark::Counter(double(kIterations) * kInstructionsPerIteration / 1e6,
+                         benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_InterpretedCountingLoop)->Unit(benchmark::kMillisecond);
 
@@ -82,9 +83,10 @@ void printSummary() {
     best = std::min(best, (t1 - t0) / 1e3);
     bestNative = std::min(bestNative, (t2 - t1) / 1e3);
   }
-  std::printf("interpreted loop %.1f ms, native loop %.1f ms, ratio %.2f\n", best * 1e3, bestNative * 1e3,
-              best / bestNative);
-  std::printf("dispatch %.0f Minstr/s\n", double(kIterations) * kInstructionsPerIteration / best / 1e6);
+  std::printf("interpreted loop %.1f ms, native loop %.1f ms, ratio %.2f\n", best * 1e3,
+              bestNative * 1e3, best / bestNative);
+  std::printf("dispatch %.0f Minstr/s\n",
+              double(kIterations) * kInstructionsPerIteration / best / 1e6);
 }
 
 }  // namespace

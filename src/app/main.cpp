@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "app/script_commands.h"
 #include "app/player.h"
 #include "app/player_options.h"
+#include "app/script_commands.h"
 #include "platform/command_line.h"
 #include "shell/kernel_boot.h"
 #include "vm/version.h"

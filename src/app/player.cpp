@@ -28,7 +28,9 @@ std::unique_ptr<platform::StreamOutput> openLog(const PlayerOptions& options, bo
 }  // namespace
 
 int runPlayer(const PlayerOptions& options, BootSequence& boot) {
-  std::string baseDir = options.baseDir.empty() ? platform::hostPath(platform::executableDirectory()) : options.baseDir;
+  std::string baseDir = options.baseDir.empty()
+                            ? platform::hostPath(platform::executableDirectory())
+                            : options.baseDir;
   if (!platform::hostDirectoryExists(baseDir)) {
     std::fprintf(stderr, "zunka: no such directory: %s\n", baseDir.c_str());
     return 2;

@@ -69,8 +69,11 @@ void disassemble(const TRTTI* cls) {
 }  // namespace
 
 int runScriptCommand(const PlayerOptions& options) {
-  std::string baseDir = options.baseDir.empty() ? platform::executableDirectory()
-                                                : platform::systemPath(platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
+  std::string baseDir =
+      options.baseDir.empty()
+          ? platform::executableDirectory()
+          : platform::systemPath(
+                platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
   resourceTree.baseDir = StripTrailingBackslash(baseDir);
   hostState.baseDir = resourceTree.baseDir;
 

@@ -71,7 +71,8 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
   auto* program = dynamic_cast<G_Program*>(tree.root());
   if (!program) {
     cls.failed = true;
-    if (reportErrors) report("文法エラー:" + cls.src, cls.src, std::max(tokens->lastAcceptedPos, 0));
+    if (reportErrors)
+      report("文法エラー:" + cls.src, cls.src, std::max(tokens->lastAcceptedPos, 0));
     return 1;
   }
   TContext context(resourceTree.root, &cls, tokens->source());

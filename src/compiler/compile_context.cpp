@@ -10,6 +10,8 @@ std::string TContext::textOf(const TResList* node, int item) const {
   return node->isToken(item) ? std::string(text(node->token(item))) : std::string();
 }
 
-void TContext::fail(const std::string& message) const { throw ECmpError(cls->name() + ":" + message); }
+void TContext::fail(const std::string& message) const {
+  throw ECmpError(cls->name() + ":" + message);
+}
 
 }  // namespace zunka

@@ -24,7 +24,8 @@ enum class ChainState { Start, Resource, Value, AfterSuper, AfterThis };
 // code is written, in one walk, against the class, the function and the tree.
 class TContext {
  public:
-  TContext(TResource* root, TRTTI* cls, std::string_view source) : root(root), cls(cls), source(source) {}
+  TContext(TResource* root, TRTTI* cls, std::string_view source)
+      : root(root), cls(cls), source(source) {}
 
   TProgWriter* writer = nullptr;
   TResource* root;

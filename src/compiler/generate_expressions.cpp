@@ -20,23 +20,37 @@ namespace {
 // length or exact text.
 Opcode operatorOpcode(std::string_view op) {
   switch (op.empty() ? 0 : op[0]) {
-    case '!': return Op_NEQ;
-    case '%': return Op_Mod;
-    case '&': return Op_And;
-    case '*': return Op_Mul;
-    case '+': return op.size() == 1 ? Op_Add : Op_AddSubst;
-    case '-': return op.size() == 1 ? Op_Sub : Op_SubSubst;
-    case '/': return Op_Div;
-    case '<': return op.size() == 1 ? Op_LT : Op_LTE;
-    case '=': return op.size() == 1 ? Op_Subst : Op_EQ;
-    case '>': return op.size() == 1 ? Op_GT : Op_GTE;
-    case '|': return Op_Or;
-    default: return Op_Halt;
+    case '!':
+      return Op_NEQ;
+    case '%':
+      return Op_Mod;
+    case '&':
+      return Op_And;
+    case '*':
+      return Op_Mul;
+    case '+':
+      return op.size() == 1 ? Op_Add : Op_AddSubst;
+    case '-':
+      return op.size() == 1 ? Op_Sub : Op_SubSubst;
+    case '/':
+      return Op_Div;
+    case '<':
+      return op.size() == 1 ? Op_LT : Op_LTE;
+    case '=':
+      return op.size() == 1 ? Op_Subst : Op_EQ;
+    case '>':
+      return op.size() == 1 ? Op_GT : Op_GTE;
+    case '|':
+      return Op_Or;
+    default:
+      return Op_Halt;
   }
 }
 
 // String literals take 0x80 as a lead byte too, as the literal rule of the grammar does.
-bool isLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isLeadByte(unsigned char b) {
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // The bytes between the quotes with escapes resolved. A double-byte character is
 // copied whole, so a second byte of 5C never starts an escape.
@@ -154,13 +168,18 @@ int G_MDEx::Generate(TContext& c) {
 int G_IncEx::Generate(TContext& c) {
   TResList* postfix = item(1);
   if (postfix->count() == 0) return item(0)->Generate(c);
-  generateAssignment(c, item(0), nullptr, c.text(postfix->token(0)) == "++" ? Op_AddSubst : Op_SubSubst);
+  generateAssignment(c, item(0), nullptr,
+                     c.text(postfix->token(0)) == "++" ? Op_AddSubst : Op_SubSubst);
   return 0;
 }
 
-int G_Par::Generate(TContext& c) { return item(1)->Generate(c); }
+int G_Par::Generate(TContext& c) {
+  return item(1)->Generate(c);
+}
 
-int G_Una::Generate(TContext& c) { return item(0) ? item(0)->Generate(c) : 0; }
+int G_Una::Generate(TContext& c) {
+  return item(0) ? item(0)->Generate(c) : 0;
+}
 
 int G_This::Generate(TContext& c) {
   c.writer->PushThis();
@@ -178,7 +197,8 @@ int G_Const::Generate(TContext& c) {
   } else {
     errno = 0;
     long long v = std::strtoll(std::string(t).c_str(), nullptr, 10);
-    if (errno == ERANGE || v > INT32_MAX) throw EError("'" + std::string(t) + "' is not a valid integer value");
+    if (errno == ERANGE || v > INT32_MAX)
+      throw EError("'" + std::string(t) + "' is not a valid integer value");
     c.writer->PushInt(int32_t(v));
   }
   return 0;
@@ -190,7 +210,8 @@ int G_NewObj::Generate(TContext& c) {
   item(1)->Generate(c);
   if (!c.resolved) c.fail(c.resolvedPath + "は定義されていません");
   auto* cls = dynamic_cast<TRTTI*>(c.resolved);
-  if (!cls) c.fail(c.resolvedPath + "(" + c.resolved->hostClassName() + ")" + "はクラスではありません");
+  if (!cls)
+    c.fail(c.resolvedPath + "(" + c.resolved->hostClassName() + ")" + "はクラスではありません");
   c.writer->Constructor(cls, argc);
   return 0;
 }

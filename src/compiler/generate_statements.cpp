@@ -130,7 +130,9 @@ int G_Return::Generate(TContext& c) {
   return 0;
 }
 
-int G_Sentence::Generate(TContext& c) { return item(0) ? item(0)->Generate(c) : 0; }
+int G_Sentence::Generate(TContext& c) {
+  return item(0) ? item(0)->Generate(c) : 0;
+}
 
 int G_Err::Generate(TContext&) {
   LogError("Error!? Usrsub", {}, true);

@@ -10,8 +10,14 @@ struct GrammarCounters {
   static inline int outstandingParses = 0;
 };
 
-inline int liveTokenCount() { return int(vm::liveCounters.lexElems); }
-inline int liveResultNodeCount() { return int(vm::liveCounters.resultLists); }
-inline int outstandingParseCount() { return GrammarCounters::outstandingParses; }
+inline int liveTokenCount() {
+  return int(vm::liveCounters.lexElems);
+}
+inline int liveResultNodeCount() {
+  return int(vm::liveCounters.resultLists);
+}
+inline int outstandingParseCount() {
+  return GrammarCounters::outstandingParses;
+}
 
 }  // namespace zunka

@@ -24,7 +24,9 @@ void TProgWriter::bytes(const void* data, size_t n) {
   }
 }
 
-void TProgWriter::word(uint32_t w) { bytes(&w, sizeof w); }
+void TProgWriter::word(uint32_t w) {
+  bytes(&w, sizeof w);
+}
 
 void TProgWriter::Push(const TValue& v, const std::string& name) {
   if (v.kind == vtObject) throw EError("WritePush Error");

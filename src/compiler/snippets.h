@@ -33,7 +33,9 @@ TEvalCache& evalCache();
 // the process's final state (0 ran, 2 failed with a run-time error), or 1 when it
 // did not compile.
 int Evaluate(std::string_view text, bool report);
-inline int EvaluateWithReport(std::string_view text) { return Evaluate(text, true); }
+inline int EvaluateWithReport(std::string_view text) {
+  return Evaluate(text, true);
+}
 
 // Builds one program from many statements, each followed by a check point that
 // sets $_exec_checkPoint to its number, so a run that stops early shows how far it

@@ -7,11 +7,11 @@ namespace zunka {
 // for unnamed groups and terminals). They add no fields; each writes the code of
 // its construct by walking its items by position.
 
-#define ZUNKA_SYNTAX_NODE(Name)                              \
-  class Name : public SyntaxNode<Name> {                     \
-   public:                                                   \
-    static constexpr const char* kClassName = #Name;         \
-    int Generate(TContext& context) override;                \
+#define ZUNKA_SYNTAX_NODE(Name)                      \
+  class Name : public SyntaxNode<Name> {             \
+   public:                                           \
+    static constexpr const char* kClassName = #Name; \
+    int Generate(TContext& context) override;        \
   };
 
 ZUNKA_SYNTAX_NODE(G_Program)

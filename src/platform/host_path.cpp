@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 
-
 namespace zunka::platform {
 
 bool hostFileExists(const std::string& hostPath) {

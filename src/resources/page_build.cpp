@@ -45,7 +45,8 @@ std::string writeScript(const std::string& file) {
 void runToEnd(TRTTI& cls) {
   vm::TValue self = vm::TValue::ofRef(vm::vtObject, cls.NewInstance());
   vm::retain(self);
-  vm::RunOutcome outcome = vm::RunUntilHalted(vm::TProcess::Create(self, {}, ""), vm::kHostScriptRuns);
+  vm::RunOutcome outcome =
+      vm::RunUntilHalted(vm::TProcess::Create(self, {}, ""), vm::kHostScriptRuns);
   vm::release(outcome.result);
   vm::release(self);
   if (vm::TfObject* o = vm::objectOf(self); o && o->refCount == 0) vm::DestroyObject(self.ref);
@@ -70,7 +71,8 @@ void BuildPage() {
   bool rebuild = !platform::fileExists(file) || alwaysRebuildPages;
   if (!rebuild) {
     text = ReadTextFile(file);
-    rebuild = rebuildStalePages && CachedPageHash(text) != PageFileHash(prjManager().currentPageFile());
+    rebuild =
+        rebuildStalePages && CachedPageHash(text) != PageFileHash(prjManager().currentPageFile());
   }
   if (rebuild) {
     text = writeScript(file);

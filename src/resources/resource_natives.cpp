@@ -1,7 +1,7 @@
 #include "resources/resource_natives.h"
 
-#include "resources/resource_tree.h"
 #include "resources/resource_list.h"
+#include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/snippets.h"
 #include "vm/errors.h"
@@ -75,15 +75,15 @@ ZUNKA_NATIVE(nativeGetResource) {
 }
 
 constexpr NativeEntry kNatives[] = {
-    {"getGlobal", nativeGetGlobal},
-    {"setGlobal", nativeSetGlobal},
-    {"_newInstance", nativeNewInstance},
-    {"_n_initResource", nativeInitResource},
+    {"getGlobal", nativeGetGlobal},        {"setGlobal", nativeSetGlobal},
+    {"_newInstance", nativeNewInstance},   {"_n_initResource", nativeInitResource},
     {"_n_getResource", nativeGetResource},
 };
 
 }  // namespace
 
-std::span<const NativeEntry> resourceObjectNatives() { return kNatives; }
+std::span<const NativeEntry> resourceObjectNatives() {
+  return kNatives;
+}
 
 }  // namespace zunka

@@ -9,7 +9,9 @@ namespace zunka {
 // Text inside the system is Shift_JIS: the second byte of a double-byte character
 // may look like `\`, `.` or an ASCII letter, so scans over names and paths step
 // over whole characters instead of bytes.
-inline bool isLeadByte(unsigned char c) { return platform::isSjisLeadByte(c); }
+inline bool isLeadByte(unsigned char c) {
+  return platform::isSjisLeadByte(c);
+}
 
 // Byte length of the character starting at `i` (1 or 2; 1 at the end of the text).
 inline size_t charLength(std::string_view s, size_t i) {

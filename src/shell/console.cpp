@@ -18,7 +18,11 @@ ConsoleSink* current = &defaultSink;
 
 }  // namespace
 
-ConsoleSink& console() { return *current; }
-void setConsole(ConsoleSink* sink) { current = sink ? sink : &defaultSink; }
+ConsoleSink& console() {
+  return *current;
+}
+void setConsole(ConsoleSink* sink) {
+  current = sink ? sink : &defaultSink;
+}
 
 }  // namespace zunka

@@ -26,7 +26,9 @@ class ConsoleSink {
 ConsoleSink& console();
 void setConsole(ConsoleSink* sink);
 
-inline void Log(std::string_view text) { console().log(text); }
+inline void Log(std::string_view text) {
+  console().log(text);
+}
 inline void LogError(std::string_view text, const TTraceList& trace, bool show) {
   console().logError(text, trace, show);
 }

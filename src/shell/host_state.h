@@ -25,10 +25,10 @@ struct HostState {
   bool applicationActive = true;   // the player's window is in the foreground
   // Keys read as up while the window is in the background (deactivation_disablekey).
   bool disableKeysWhenInactive = true;
-  bool runtimeErrorSeen = false;   // cleared when a page is loaded and run
-  bool checkExec = false;          // the debug window's auto-run box ("自動実行")
-  bool drawingSuspended = false;   // after an invalid operation, until the next paint
-  int32_t frameInterval = 17;      // milliseconds per frame
+  bool runtimeErrorSeen = false;  // cleared when a page is loaded and run
+  bool checkExec = false;         // the debug window's auto-run box ("自動実行")
+  bool drawingSuspended = false;  // after an invalid operation, until the next paint
+  int32_t frameInterval = 17;     // milliseconds per frame
   int32_t maxFramesPerBatch = 7;
   double clockBase = 0;                    // the next frame boundary not yet consumed, ms
   std::string frameDigits = "0000000000";  // frames per call, last ten calls
@@ -56,7 +56,7 @@ struct HostState {
   int32_t kernelId = 0;
 
   // --- Project behaviour flags (parameters of the open project) ---
-  bool pauseDisabled = false;            // disable_pause = "1"
+  bool pauseDisabled = false;  // disable_pause = "1"
 
   // --- Debug window ---
   // The file list: the kernel's files after boot, "$$$project files" and the

@@ -42,10 +42,16 @@ constexpr vm::NativeEntry kKeyboard[] = {{"getkey", nativeGetKey}};
 
 }  // namespace
 
-std::span<const vm::NativeEntry> keyboardNatives() { return kKeyboard; }
+std::span<const vm::NativeEntry> keyboardNatives() {
+  return kKeyboard;
+}
 
-int32_t keyCounter(int code) { return code >= 0 && code < 256 ? keyboard().counters[size_t(code)] : 0; }
+int32_t keyCounter(int code) {
+  return code >= 0 && code < 256 ? keyboard().counters[size_t(code)] : 0;
+}
 
-void resetKeyboard() { keyboard() = Keyboard{}; }
+void resetKeyboard() {
+  keyboard() = Keyboard{};
+}
 
 }  // namespace zunka

@@ -2,10 +2,10 @@
 
 #include "compiler/source_position.h"
 #include "platform/files.h"
-#include "resources/paths.h"
-#include "resources/text_file.h"
 #include "platform/host_path.h"
 #include "platform/sjis_text.h"
+#include "resources/paths.h"
+#include "resources/text_file.h"
 
 namespace zunka {
 

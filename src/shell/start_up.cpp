@@ -45,7 +45,8 @@ void StartUp::initialiseSystem(const std::string& baseDirectory, const std::stri
   state_.noPageRunning = true;
   // Made absolute now: the current directory is about to become baseDir.
   if (!commandFile.empty() && platform::hostFileExists(commandFile))
-    state_.fileToOpen = platform::systemPath(platform::absoluteHostPath(commandFile).value_or(commandFile));
+    state_.fileToOpen =
+        platform::systemPath(platform::absoluteHostPath(commandFile).value_or(commandFile));
   platform::setCurrentHostDirectory(base);
 }
 

@@ -40,7 +40,8 @@ TCompiledInfo::~TCompiledInfo() {
 std::string TCompiledInfo::Locate(Ref address) const {
   if (!owner_) return "none";
   for (auto it = symbols_.points.rbegin(); it != symbols_.points.rend(); ++it) {
-    if (code_ + static_cast<uint32_t>(it->second) < address) return owner_->FullPath() + "," + it->first;
+    if (code_ + static_cast<uint32_t>(it->second) < address)
+      return owner_->FullPath() + "," + it->first;
   }
   return "none";
 }
@@ -48,8 +49,8 @@ std::string TCompiledInfo::Locate(Ref address) const {
 void TCompiledInfo::List(std::vector<std::string>& lines) const {
   for (const TCInfoElem& e : symbols_.entries)
     for (int32_t position : e.positions)
-      lines.push_back(std::string("op=") + opcodeName(uint32_t(e.opcode)) + " ,addr=" + std::to_string(position) +
-                      " ,info=" + e.name);
+      lines.push_back(std::string("op=") + opcodeName(uint32_t(e.opcode)) +
+                      " ,addr=" + std::to_string(position) + " ,info=" + e.name);
 }
 
 }  // namespace zunka::vm

@@ -10,7 +10,9 @@ TFunction::TFunction(HostKind family, Kind kind, TRTTI* owner, Symbol name)
   ++liveCounters.functions;
 }
 
-TFunction::~TFunction() { --liveCounters.functions; }
+TFunction::~TFunction() {
+  --liveCounters.functions;
+}
 
 void TFunction::letGo() {
   if (--holders_ <= 0) delete this;

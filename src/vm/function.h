@@ -20,7 +20,8 @@ class TNativeFunction;
 // A host function bound to a native method. It reads `this` from the target slot
 // and argument i (from 1) at target − i, and leaves its result in the target.
 // Plain functions, so that separately built modules can supply them.
-using NativeHandler = void (*)(TNativeFunction* self, TValue* target, int32_t argc, uint32_t reserved);
+using NativeHandler = void (*)(TNativeFunction* self, TValue* target, int32_t argc,
+                               uint32_t reserved);
 
 // An entry of a class's method table. Several tables may hold one function (a
 // subclass inherits its parent's); `holders` counts them and the last one to let

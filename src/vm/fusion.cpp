@@ -62,21 +62,50 @@ void fuseInstructions(uint32_t* words, uint32_t count) {
           pc += 2;
         }
         break;
-      case Op_Pop: case Op_Add: case Op_Sub: case Op_Mul: case Op_Div: case Op_Mod:
-      case Op_GT: case Op_GTE: case Op_LT: case Op_LTE: case Op_EQ: case Op_NEQ:
-      case Op_And: case Op_Or: case Op_Not: case Op_Neg: case Op_Subst: case Op_AddSubst:
-      case Op_SubSubst: case Op_Deref: case Op_Ret: case Op_InitForIn: case Op_ClearForIn:
+      case Op_Pop:
+      case Op_Add:
+      case Op_Sub:
+      case Op_Mul:
+      case Op_Div:
+      case Op_Mod:
+      case Op_GT:
+      case Op_GTE:
+      case Op_LT:
+      case Op_LTE:
+      case Op_EQ:
+      case Op_NEQ:
+      case Op_And:
+      case Op_Or:
+      case Op_Not:
+      case Op_Neg:
+      case Op_Subst:
+      case Op_AddSubst:
+      case Op_SubSubst:
+      case Op_Deref:
+      case Op_Ret:
+      case Op_InitForIn:
+      case Op_ClearForIn:
         pc += 1;
         break;
-      case Op_SMemberValPtr: case Op_Is: case Op_Jump: case Op_JumpZero: case Op_Jump_And:
-      case Op_Jump_Or: case Op_DoForIn:
+      case Op_SMemberValPtr:
+      case Op_Is:
+      case Op_Jump:
+      case Op_JumpZero:
+      case Op_Jump_And:
+      case Op_Jump_Or:
+      case Op_DoForIn:
         pc += 2;
         break;
-      case Op_PushThis_SMemberValPtr: case Op_SCall: case Op_SuperCall: case Op_NativeCall:
+      case Op_PushThis_SMemberValPtr:
+      case Op_SCall:
+      case Op_SuperCall:
+      case Op_NativeCall:
       case Op_Constructor:
         pc += 3;
         break;
-      case Op_PushThis_SMemberValPtr_Deref: case Op_DMemberValPtr_Deref: case Op_DCall:
+      case Op_PushThis_SMemberValPtr_Deref:
+      case Op_DMemberValPtr_Deref:
+      case Op_DCall:
       case Op_Point:
         pc += 4;
         break;

@@ -5,9 +5,12 @@
 
 namespace zunka::vm {
 
-TAbstractHashtable::TAbstractHashtable(bool light) : HostObject(HostKind::HashTable), light_(light) {}
+TAbstractHashtable::TAbstractHashtable(bool light)
+    : HostObject(HostKind::HashTable), light_(light) {}
 
-TAbstractHashtable::~TAbstractHashtable() { clear(); }
+TAbstractHashtable::~TAbstractHashtable() {
+  clear();
+}
 
 void TAbstractHashtable::clear() {
   for (auto& bucket : buckets_) {
@@ -99,7 +102,8 @@ void TAbstractHashtable::advance() {
 }
 
 bool TAbstractHashtable::hasNext() const {
-  return iterBucket_ < kBuckets && iterEntry_ >= 0 && iterEntry_ < int(buckets_[iterBucket_].size());
+  return iterBucket_ < kBuckets && iterEntry_ >= 0 &&
+         iterEntry_ < int(buckets_[iterBucket_].size());
 }
 
 TValue TAbstractHashtable::nextKey() {

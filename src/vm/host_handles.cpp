@@ -64,6 +64,8 @@ void HostHandles::remove(uint32_t handle) {
 
 HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), kind_(kind) {}
 
-HostObject::~HostObject() { HostHandles::remove(handle_); }
+HostObject::~HostObject() {
+  HostHandles::remove(handle_);
+}
 
 }  // namespace zunka::vm

@@ -7,13 +7,13 @@ namespace zunka::vm {
 // on every lookup, so a handle of one family never yields an object of another.
 enum class HostKind : uint8_t {
   None,
-  List,       // array body: a list of value cells
+  List,  // array body: a list of value cells
   Process,
-  String,     // TfString, the byte buffer of a script string
-  Class,      // TRTTI
-  Function,   // TNormalFunction and its subclasses
-  Native,     // TNativeFunction
-  Resource,   // any other resource of the tree
+  String,    // TfString, the byte buffer of a script string
+  Class,     // TRTTI
+  Function,  // TNormalFunction and its subclasses
+  Native,    // TNativeFunction
+  Resource,  // any other resource of the tree
   HashTable,
   Stream,
   Surface,

@@ -31,7 +31,9 @@ namespace {
 
 using ops::raise;
 
-inline TValue* cellAt(Ref r) { return valueAt(r); }
+inline TValue* cellAt(Ref r) {
+  return valueAt(r);
+}
 
 constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくありません";
 
@@ -40,10 +42,13 @@ constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくあ�
 inline TValue* memberCell(const TValue& v, uint32_t slot) {
   TfObject* o = objectOf(v);
   TRTTI* cls = classOf(o);
-  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8) return nullptr;
+  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+    return nullptr;
   return &o->members()[slot];
 }
-inline Ref refOf(const void* p) { return Arena::refOf(p); }
+inline Ref refOf(const void* p) {
+  return Arena::refOf(p);
+}
 
 // The interpreter registers live in locals of `execute` while it runs and are
 // written back to the process before anything that may look at them (natives,
@@ -66,17 +71,17 @@ inline void save(TProcess* p, const Registers& r) {
 
 // Every release the dispatch loop makes goes through here: the common case inline,
 // the last reference and errors out of line.
-#define RELEASE(v)                                                          \
-  do {                                                                      \
-    TValue& rv_ = (v);                                                      \
-    if (rv_.kind == vtObject) {                                             \
+#define RELEASE(v)                                                             \
+  do {                                                                         \
+    TValue& rv_ = (v);                                                         \
+    if (rv_.kind == vtObject) {                                                \
       if (LIKELY(Arena::isObject(rv_.ref) && objectAt(rv_.ref)->refCount > 1)) \
-        --objectAt(rv_.ref)->refCount;                                      \
-      else {                                                                \
-        SAVE();                                                             \
-        releaseSlow(rv_);                                                   \
-      }                                                                     \
-    }                                                                       \
+        --objectAt(rv_.ref)->refCount;                                         \
+      else {                                                                   \
+        SAVE();                                                                \
+        releaseSlow(rv_);                                                      \
+      }                                                                        \
+    }                                                                          \
   } while (0)
 
 void execute(TProcess* p) {
@@ -93,29 +98,30 @@ void execute(TProcess* p) {
 #define FP r.fp
 #define SELF r.self
   // Room for n more values, else the process ends with a stack overflow.
-#define NEED(n)                                                   \
-  do {                                                            \
-    if (UNLIKELY(SP - (n) < stackLow)) {                          \
-      SAVE();                                                     \
-      ops::stackOverflow();                                       \
-    }                                                             \
+#define NEED(n)                          \
+  do {                                   \
+    if (UNLIKELY(SP - (n) < stackLow)) { \
+      SAVE();                            \
+      ops::stackOverflow();              \
+    }                                    \
   } while (0)
 #define PUSH(v) (*--SP = (v))
   // Jump offsets count bytes from the jump instruction itself.
-#define TAKE_JUMP() (PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1])))
+#define TAKE_JUMP() \
+  (PC = reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(PC) + int32_t(PC[1])))
   // Ends the process with the error `text` unless `ok` holds.
-#define CHECK(ok, text)        \
-  do {                         \
-    if (UNLIKELY(!(ok))) {     \
-      SAVE();                  \
-      raise(text);             \
-    }                          \
+#define CHECK(ok, text)    \
+  do {                     \
+    if (UNLIKELY(!(ok))) { \
+      SAVE();              \
+      raise(text);         \
+    }                      \
   } while (0)
   // Ends the slice after the current instruction: the unused budget is given back.
-#define END_SLICE()           \
-  do {                        \
-    p->slice -= r.avail;      \
-    r.avail = 0;              \
+#define END_SLICE()      \
+  do {                   \
+    p->slice -= r.avail; \
+    r.avail = 0;         \
   } while (0)
 
 #if ZUNKA_COMPUTED_GOTO
@@ -126,15 +132,28 @@ void execute(TProcess* p) {
 #define ZUNKA_OPCODE_LABEL_ADDR(code, name, label, words) &&L_##name,
       ZUNKA_OPCODES(ZUNKA_OPCODE_LABEL_ADDR)
 #undef ZUNKA_OPCODE_LABEL_ADDR
-      &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op,
-      &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op, &&bad_op,
+          && bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
+      &&bad_op,
   };
   static_assert(kOpcodeCount + 15 == 64);
 #define CASE(name) L_##name:
-#define NEXT()                                        \
-  do {                                                \
-    if (UNLIKELY(--r.avail < 0)) goto slice_done;     \
-    goto* kDispatch[*PC & 63];                        \
+#define NEXT()                                    \
+  do {                                            \
+    if (UNLIKELY(--r.avail < 0)) goto slice_done; \
+    goto* kDispatch[*PC & 63];                    \
   } while (0)
   NEXT();
 #else
@@ -278,94 +297,96 @@ dispatch:
     uint32_t argc;
     uint32_t words;
 
-  CASE(DCall) {
-    argc = PC[1];
-    words = 4;
-    target = SP + argc;
-    CHECK(target < stackEnd, "スタックオーバーフロー");
-    Symbol name = PC[2];
-    TfObject* o = objectOf(*target);
-    if (LIKELY(o != nullptr)) {
-      TRTTI* cls = classOf(o);
-      int32_t hint = int32_t(PC[3]);
-      TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
-      if (LIKELY(f != nullptr)) {
-        PC[3] = uint32_t(hint);
-        if (UNLIKELY(f->isNative())) {
-          SAVE();
-          ops::raiseText("Native関数" + symbols::text(name) + "は呼び出せません");
+    CASE(DCall) {
+      argc = PC[1];
+      words = 4;
+      target = SP + argc;
+      CHECK(target < stackEnd, "スタックオーバーフロー");
+      Symbol name = PC[2];
+      TfObject* o = objectOf(*target);
+      if (LIKELY(o != nullptr)) {
+        TRTTI* cls = classOf(o);
+        int32_t hint = int32_t(PC[3]);
+        TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
+        if (LIKELY(f != nullptr)) {
+          PC[3] = uint32_t(hint);
+          if (UNLIKELY(f->isNative())) {
+            SAVE();
+            ops::raiseText("Native関数" + symbols::text(name) + "は呼び出せません");
+          }
+          callee = static_cast<TNormalFunction*>(f);
+          goto enter_frame;
         }
-        callee = static_cast<TNormalFunction*>(f);
+        SAVE();
+        Warn(p, "メソッド" + symbols::text(name) + "は定義されていません");
+        TFunction* hook = cls ? cls->FindMethodBySymbol(symbols::kErrorHook) : nullptr;
+        if (!hook || hook->isNative())
+          ops::raiseText("メソッド" + symbols::text(name) + "は定義されていません");
+        callee = static_cast<TNormalFunction*>(hook);
         goto enter_frame;
       }
       SAVE();
-      Warn(p, "メソッド" + symbols::text(name) + "は定義されていません");
-      TFunction* hook = cls ? cls->FindMethodBySymbol(symbols::kErrorHook) : nullptr;
+      std::string reason = ops::notObjectReason(*target);
+      if (target->kind != vtError)
+        Warn(p, reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
+      TFunction* hook = runtime.objectClass
+                            ? runtime.objectClass->FindMethodBySymbol(symbols::kErrorHook)
+                            : nullptr;
       if (!hook || hook->isNative())
-        ops::raiseText("メソッド" + symbols::text(name) + "は定義されていません");
+        ops::raiseText(reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
       callee = static_cast<TNormalFunction*>(hook);
       goto enter_frame;
     }
-    SAVE();
-    std::string reason = ops::notObjectReason(*target);
-    if (target->kind != vtError) Warn(p, reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
-    TFunction* hook =
-        runtime.objectClass ? runtime.objectClass->FindMethodBySymbol(symbols::kErrorHook) : nullptr;
-    if (!hook || hook->isNative())
-      ops::raiseText(reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
-    callee = static_cast<TNormalFunction*>(hook);
-    goto enter_frame;
-  }
-  CASE(SCall) {
-    argc = PC[1];
-    words = 3;
-    target = SP + argc;
-    CHECK(target < stackEnd, "スタックオーバーフロー");
-    TRTTI* cls = classOf(objectOf(*target));
-    TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
-    if (UNLIKELY(!f || f->isNative())) {
-      SAVE();
-      ops::raiseText(ops::notObjectReason(*target) + "、メソッドを呼び出せません");
-    }
-    callee = static_cast<TNormalFunction*>(f);
-    goto enter_frame;
-  }
-  CASE(SuperCall) {
-    argc = PC[1];
-    words = 3;
-    target = SP + argc;
-    callee = hostAs<TNormalFunction>(PC[2]);
-    CHECK(callee && target < stackEnd, "呼び出すメソッドがありません");
-    goto enter_frame;
-  }
-  CASE(Constructor) {
-    argc = PC[1];
-    words = 3;
-    target = SP + argc;
-    TRTTI* cls = hostAs<TRTTI>(PC[2]);
-    CHECK(cls && target < stackEnd, "生成するクラスがありません");
-    SAVE();
-    int32_t budget = runtime.debugStepBudget;
-    Ref record = cls->NewInstance();
-    runtime.debugStepBudget = budget;
-    TValue old = *target;
-    *target = TValue::ofRef(vtObject, record);
-    retain(*target);
-    RELEASE(old);
-    callee = cls->Constructor();
-    if (UNLIKELY(!callee)) {
-      // Without a constructor the new object itself is the value of the call.
-      while (SP < target) {
-        TValue v = *SP++;
-        RELEASE(v);
+    CASE(SCall) {
+      argc = PC[1];
+      words = 3;
+      target = SP + argc;
+      CHECK(target < stackEnd, "スタックオーバーフロー");
+      TRTTI* cls = classOf(objectOf(*target));
+      TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
+      if (UNLIKELY(!f || f->isNative())) {
+        SAVE();
+        ops::raiseText(ops::notObjectReason(*target) + "、メソッドを呼び出せません");
       }
-      PC += words;
-      NEXT();
+      callee = static_cast<TNormalFunction*>(f);
+      goto enter_frame;
     }
-    goto enter_frame;
-  }
+    CASE(SuperCall) {
+      argc = PC[1];
+      words = 3;
+      target = SP + argc;
+      callee = hostAs<TNormalFunction>(PC[2]);
+      CHECK(callee && target < stackEnd, "呼び出すメソッドがありません");
+      goto enter_frame;
+    }
+    CASE(Constructor) {
+      argc = PC[1];
+      words = 3;
+      target = SP + argc;
+      TRTTI* cls = hostAs<TRTTI>(PC[2]);
+      CHECK(cls && target < stackEnd, "生成するクラスがありません");
+      SAVE();
+      int32_t budget = runtime.debugStepBudget;
+      Ref record = cls->NewInstance();
+      runtime.debugStepBudget = budget;
+      TValue old = *target;
+      *target = TValue::ofRef(vtObject, record);
+      retain(*target);
+      RELEASE(old);
+      callee = cls->Constructor();
+      if (UNLIKELY(!callee)) {
+        // Without a constructor the new object itself is the value of the call.
+        while (SP < target) {
+          TValue v = *SP++;
+          RELEASE(v);
+        }
+        PC += words;
+        NEXT();
+      }
+      goto enter_frame;
+    }
 
-  enter_frame: {
+  enter_frame : {
     TNormalFunction* f = callee;
     if (UNLIKELY(!f->code)) {
       SAVE();
@@ -374,8 +395,9 @@ dispatch:
     int32_t locals = f->localCount();
     TValue* newFp = SP - 5;  // the frame record takes the four slots below the last argument
     TValue* newSp = newFp - (locals - 1);
-    if (UNLIKELY(locals < 0 || reinterpret_cast<std::byte*>(newSp) <
-                                   reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)) {
+    if (UNLIKELY(locals < 0 ||
+                 reinterpret_cast<std::byte*>(newSp) <
+                     reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)) {
       SAVE();
       ops::stackOverflow();
     }
@@ -433,23 +455,23 @@ dispatch:
   // single precision. Everything else (strings, null, errors) goes out of line.
 #define IS_NUMBER(v) ((v).kind == vtInt || (v).kind == vtFloat)
 #define AS_DOUBLE(v) ((v).kind == vtInt ? double((v).i) : double((v).f))
-#define ARITHMETIC(name, intCase, floatOp)                        \
-  CASE(name) {                                                    \
-    TValue& a = SP[1];                                            \
-    TValue b = SP[0];                                             \
-    if (LIKELY(a.kind == vtInt && b.kind == vtInt && (intCase))) {  \
-      ++SP;                                                       \
+#define ARITHMETIC(name, intCase, floatOp)                                                 \
+  CASE(name) {                                                                             \
+    TValue& a = SP[1];                                                                     \
+    TValue b = SP[0];                                                                      \
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt && (intCase))) {                         \
+      ++SP;                                                                                \
     } else if (IS_NUMBER(a) && IS_NUMBER(b) && (a.kind == vtFloat || b.kind == vtFloat)) { \
-      a = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b))); \
-      ++SP;                                                       \
-    } else {                                                      \
-      SAVE();                                                     \
-      ops::arithmetic(Op_##name, a, b);                           \
-      ++SP;                                                       \
-      RELEASE(b);                                                 \
-    }                                                             \
-    PC += 1;                                                      \
-    NEXT();                                                       \
+      a = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b)));                       \
+      ++SP;                                                                                \
+    } else {                                                                               \
+      SAVE();                                                                              \
+      ops::arithmetic(Op_##name, a, b);                                                    \
+      ++SP;                                                                                \
+      RELEASE(b);                                                                          \
+    }                                                                                      \
+    PC += 1;                                                                               \
+    NEXT();                                                                                \
   }
   ARITHMETIC(Add, (a.i = int32_t(uint32_t(a.i) + uint32_t(b.i)), true), +)
   ARITHMETIC(Sub, (a.i = int32_t(uint32_t(a.i) - uint32_t(b.i)), true), -)
@@ -474,21 +496,21 @@ dispatch:
     NEXT();
   }
 
-#define COMPARISON(name, rel)                                     \
-  CASE(name) {                                                    \
-    TValue& a = SP[1];                                            \
-    TValue& b = SP[0];                                            \
-    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {             \
-      a = TValue::ofFloat(a.i rel b.i ? 1.0f : 0.0f);             \
-    } else if (IS_NUMBER(a) && IS_NUMBER(b)) {                    \
+#define COMPARISON(name, rel)                                           \
+  CASE(name) {                                                          \
+    TValue& a = SP[1];                                                  \
+    TValue& b = SP[0];                                                  \
+    if (LIKELY(a.kind == vtInt && b.kind == vtInt)) {                   \
+      a = TValue::ofFloat(a.i rel b.i ? 1.0f : 0.0f);                   \
+    } else if (IS_NUMBER(a) && IS_NUMBER(b)) {                          \
       a = TValue::ofFloat(AS_DOUBLE(a) rel AS_DOUBLE(b) ? 1.0f : 0.0f); \
-    } else {                                                      \
-      SAVE();                                                     \
-      ops::comparison(Op_##name, a, b);                           \
-    }                                                             \
-    ++SP;                                                         \
-    PC += 1;                                                      \
-    NEXT();                                                       \
+    } else {                                                            \
+      SAVE();                                                           \
+      ops::comparison(Op_##name, a, b);                                 \
+    }                                                                   \
+    ++SP;                                                               \
+    PC += 1;                                                            \
+    NEXT();                                                             \
   }
   COMPARISON(GT, >)
   COMPARISON(GTE, >=)
@@ -533,8 +555,8 @@ dispatch:
     CHECK(ptr.kind == vtPointer, "代入先が変数ではありません");
     TValue* cell = cellAt(ptr.ref);
     TValue old = *cell;
-    *cell = v;     // the top's reference moves into the variable
-    retain(v);     // and the expression keeps its value on the stack
+    *cell = v;  // the top's reference moves into the variable
+    retain(v);  // and the expression keeps its value on the stack
     ptr = v;
     ++SP;
     RELEASE(old);
@@ -549,7 +571,8 @@ dispatch:
     TValue* cell = cellAt(ptr.ref);
     bool subtract = *PC == Op_SubSubst;
     if (LIKELY(cell->kind == vtInt && v.kind == vtInt)) {
-      cell->i = subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i)) : int32_t(uint32_t(cell->i) + uint32_t(v.i));
+      cell->i = subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i))
+                         : int32_t(uint32_t(cell->i) + uint32_t(v.i));
       ++SP;
       *SP = *cell;
     } else {
@@ -591,16 +614,16 @@ dispatch:
   }
   // && and ||: the deciding value stays as the whole expression's value; otherwise
   // it is dropped and the next operand decides.
-#define SHORT_CIRCUIT(name, jumpWhen)  \
-  CASE(name) {                         \
-    if (isTrue(*SP) == (jumpWhen)) {   \
-      TAKE_JUMP();                     \
-    } else {                           \
-      TValue v = *SP++;                \
-      RELEASE(v);                      \
-      PC += 2;                         \
-    }                                  \
-    NEXT();                            \
+#define SHORT_CIRCUIT(name, jumpWhen) \
+  CASE(name) {                        \
+    if (isTrue(*SP) == (jumpWhen)) {  \
+      TAKE_JUMP();                    \
+    } else {                          \
+      TValue v = *SP++;               \
+      RELEASE(v);                     \
+      PC += 2;                        \
+    }                                 \
+    NEXT();                           \
   }
   SHORT_CIRCUIT(Jump_And, false)
   SHORT_CIRCUIT(Jump_Or, true)
@@ -640,8 +663,10 @@ dispatch:
     TValue& collection = SP[0];
     TfObject* o = objectOf(collection);
     TRTTI* cls = classOf(o);
-    CHECK(cls && runtime.arrayClass && cls->InheritsFrom(runtime.arrayClass), "inの後ろの値が配列でありません");
-    if (runtime.arrayBodySlot < 0) runtime.arrayBodySlot = runtime.arrayClass->members.find(symbols::intern("_x"));
+    CHECK(cls && runtime.arrayClass && cls->InheritsFrom(runtime.arrayClass),
+          "inの後ろの値が配列でありません");
+    if (runtime.arrayBodySlot < 0)
+      runtime.arrayBodySlot = runtime.arrayClass->members.find(symbols::intern("_x"));
     int32_t slot = runtime.arrayBodySlot;
     TValue body = slot >= 0 && slot < (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8
                       ? o->members()[slot]
@@ -694,18 +719,16 @@ dispatch:
   }
 
 #if !ZUNKA_COMPUTED_GOTO
-    default:
-      goto bad_op;
-  }
+  default:
+    goto bad_op;
+}
 #endif
 
-bad_op:
-  SAVE();
-  ops::badOpcode(*PC);
+bad_op : SAVE();
+ops::badOpcode(*PC);
 
-slice_done:
-  if (r.avail < 0) r.avail = 0;
-  SAVE();
+slice_done : if (r.avail < 0) r.avail = 0;
+SAVE();
 
 #undef SAVE
 #undef PC
@@ -818,8 +841,8 @@ TTraceList Trace(const TProcess* p) {
   // whose first instruction failed starts at that very address, so the lookup
   // (which wants a start before the address) is given the next byte.
   Ref address = p->pc + 1;
-  for (Ref f = p->fp, below = 0; f != 0 && f > below && f >= p->stack &&
-                                 f + 40 <= p->stack + TProcess::kStackBytes;) {
+  for (Ref f = p->fp, below = 0;
+       f != 0 && f > below && f >= p->stack && f + 40 <= p->stack + TProcess::kStackBytes;) {
     below = f;
     const FrameRecord* fr = p->frame(f);
     const TCompiledInfo* code = nullptr;

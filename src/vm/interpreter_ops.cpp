@@ -7,18 +7,32 @@
 
 namespace zunka::vm::ops {
 
-void raise(const char* text) { throw ERuntimeError(text); }
-void raiseText(const std::string& text) { throw ERuntimeError(text); }
-void stackOverflow() { throw ERuntimeError("スタックオーバーフロー"); }
-void badOpcode(uint32_t op) { throw ERuntimeError("異常な命令が入っています:" + std::to_string(op)); }
+void raise(const char* text) {
+  throw ERuntimeError(text);
+}
+void raiseText(const std::string& text) {
+  throw ERuntimeError(text);
+}
+void stackOverflow() {
+  throw ERuntimeError("スタックオーバーフロー");
+}
+void badOpcode(uint32_t op) {
+  throw ERuntimeError("異常な命令が入っています:" + std::to_string(op));
+}
 
 namespace {
 
 constexpr const char* kDivisionByZero = "Division by zero";
 
-int32_t wrapAdd(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t wrapSub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
-int32_t wrapMul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
+int32_t wrapAdd(int32_t a, int32_t b) {
+  return int32_t(uint32_t(a) + uint32_t(b));
+}
+int32_t wrapSub(int32_t a, int32_t b) {
+  return int32_t(uint32_t(a) - uint32_t(b));
+}
+int32_t wrapMul(int32_t a, int32_t b) {
+  return int32_t(uint32_t(a) * uint32_t(b));
+}
 
 // Integer remainder with the sign of the dividend; the most negative value by -1
 // gives 0 rather than trapping.
@@ -45,27 +59,53 @@ void concatenate(TValue& a, const TValue& b) {
 void intOp(Opcode op, TValue& a, const TValue& b) {
   if (b.kind == vtInt) {
     switch (op) {
-      case Op_Add: a.i = wrapAdd(a.i, b.i); return;
-      case Op_Sub: a.i = wrapSub(a.i, b.i); return;
-      case Op_Mul: a.i = wrapMul(a.i, b.i); return;
+      case Op_Add:
+        a.i = wrapAdd(a.i, b.i);
+        return;
+      case Op_Sub:
+        a.i = wrapSub(a.i, b.i);
+        return;
+      case Op_Mul:
+        a.i = wrapMul(a.i, b.i);
+        return;
       case Op_Div:
         if (b.i == 0) raise(kDivisionByZero);
-        if (b.i == -1) { a.i = wrapSub(0, a.i); return; }
-        if (a.i % b.i == 0) { a.i /= b.i; return; }
+        if (b.i == -1) {
+          a.i = wrapSub(0, a.i);
+          return;
+        }
+        if (a.i % b.i == 0) {
+          a.i /= b.i;
+          return;
+        }
         a = TValue::ofFloat(float(double(a.i) / double(b.i)));
         return;
-      case Op_Mod: a.i = int32_t(remainder64(a.i, b.i)); return;
-      default: return;
+      case Op_Mod:
+        a.i = int32_t(remainder64(a.i, b.i));
+        return;
+      default:
+        return;
     }
   }
   if (b.kind == vtFloat) {
     switch (op) {
-      case Op_Add: a = TValue::ofFloat(float(double(a.i) + b.f)); return;
-      case Op_Sub: a = TValue::ofFloat(float(double(a.i) - b.f)); return;
-      case Op_Mul: a = TValue::ofFloat(float(double(a.i) * b.f)); return;
-      case Op_Div: a = TValue::ofFloat(float(double(a.i) / b.f)); return;
-      case Op_Mod: a.i = int32_t(remainder64(a.i, truncToInt64(b.f))); return;
-      default: return;
+      case Op_Add:
+        a = TValue::ofFloat(float(double(a.i) + b.f));
+        return;
+      case Op_Sub:
+        a = TValue::ofFloat(float(double(a.i) - b.f));
+        return;
+      case Op_Mul:
+        a = TValue::ofFloat(float(double(a.i) * b.f));
+        return;
+      case Op_Div:
+        a = TValue::ofFloat(float(double(a.i) / b.f));
+        return;
+      case Op_Mod:
+        a.i = int32_t(remainder64(a.i, truncToInt64(b.f)));
+        return;
+      default:
+        return;
     }
   }
   if (b.kind == vtObject && op == Op_Add) concatenate(a, b);
@@ -75,16 +115,25 @@ void floatOp(Opcode op, TValue& a, const TValue& b) {
   if (b.kind == vtInt || b.kind == vtFloat) {
     double x = a.f, y = b.kind == vtInt ? double(b.i) : double(b.f);
     switch (op) {
-      case Op_Add: a.f = float(x + y); return;
-      case Op_Sub: a.f = float(x - y); return;
-      case Op_Mul: a.f = float(x * y); return;
-      case Op_Div: a.f = float(x / y); return;
+      case Op_Add:
+        a.f = float(x + y);
+        return;
+      case Op_Sub:
+        a.f = float(x - y);
+        return;
+      case Op_Mul:
+        a.f = float(x * y);
+        return;
+      case Op_Div:
+        a.f = float(x / y);
+        return;
       case Op_Mod: {
         int64_t divisor = b.kind == vtInt ? b.i : truncToInt64(b.f);
         a = TValue::ofInt(int32_t(remainder64(truncToInt64(a.f), divisor)));
         return;
       }
-      default: return;
+      default:
+        return;
     }
   }
   if (b.kind == vtObject && op == Op_Add) concatenate(a, b);
@@ -110,8 +159,10 @@ void arithmetic(Opcode op, TValue& a, const TValue& b) {
       retain(a);
       release(old);
       if (op == Op_Sub) {
-        if (a.kind == vtInt) a.i = wrapSub(0, a.i);
-        else if (a.kind == vtFloat) a.f = -a.f;
+        if (a.kind == vtInt)
+          a.i = wrapSub(0, a.i);
+        else if (a.kind == vtFloat)
+          a.f = -a.f;
       }
       return;
     }
@@ -127,13 +178,26 @@ void comparison(Opcode op, TValue& a, TValue& b) {
   double d = compare(left, right);
   bool holds = false;
   switch (op) {
-    case Op_GT: holds = d > 0; break;
-    case Op_GTE: holds = d >= 0; break;
-    case Op_LT: holds = d < 0; break;
-    case Op_LTE: holds = d <= 0; break;
-    case Op_EQ: holds = d == 0; break;
-    case Op_NEQ: holds = d != 0; break;
-    default: break;
+    case Op_GT:
+      holds = d > 0;
+      break;
+    case Op_GTE:
+      holds = d >= 0;
+      break;
+    case Op_LT:
+      holds = d < 0;
+      break;
+    case Op_LTE:
+      holds = d <= 0;
+      break;
+    case Op_EQ:
+      holds = d == 0;
+      break;
+    case Op_NEQ:
+      holds = d != 0;
+      break;
+    default:
+      break;
   }
   a = TValue::ofFloat(holds ? 1.0f : 0.0f);
 }
@@ -165,10 +229,13 @@ void addSubst(bool subtract, TValue& target, const TValue& v) {
   }
 }
 
-TValue* dummy(bool toError) { return resetDummy(toError); }
+TValue* dummy(bool toError) {
+  return resetDummy(toError);
+}
 
 std::string notObjectReason(const TValue& v) {
-  return toText(v) + (v.kind == vtUnset ? "は初期化されていないため" : "はオブジェクトではないため");
+  return toText(v) +
+         (v.kind == vtUnset ? "は初期化されていないため" : "はオブジェクトではないため");
 }
 
 TValue* memberByName(TProcess* p, const TValue& top, Symbol name, uint32_t& hint) {

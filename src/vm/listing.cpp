@@ -46,14 +46,18 @@ bool operandText(const uint32_t* at, uint32_t wordsLeft, std::string& out) {
       out.assign(text, strnlen(text, len));
       return true;
     }
-    case Op_SMemberValPtr: case Op_LocalValPtr: case Op_ArgValPtr:
-    case Op_LocalValPtr_Deref: case Op_ArgValPtr_Deref:
+    case Op_SMemberValPtr:
+    case Op_LocalValPtr:
+    case Op_ArgValPtr:
+    case Op_LocalValPtr_Deref:
+    case Op_ArgValPtr_Deref:
       out = std::to_string(int32_t(w(1)));
       return true;
     case Op_DMemberValPtr:
       out = symbols::text(w(1));
       return true;
-    case Op_PushThis_SMemberValPtr: case Op_PushThis_SMemberValPtr_Deref:
+    case Op_PushThis_SMemberValPtr:
+    case Op_PushThis_SMemberValPtr_Deref:
       out = std::to_string(int32_t(w(2)));
       return true;
     case Op_DMemberValPtr_Deref:
@@ -65,7 +69,8 @@ bool operandText(const uint32_t* at, uint32_t wordsLeft, std::string& out) {
     case Op_SCall:
       out = std::to_string(int32_t(w(1))) + "," + std::to_string(int32_t(w(2)));
       return true;
-    case Op_SuperCall: case Op_NativeCall:
+    case Op_SuperCall:
+    case Op_NativeCall:
       out = std::to_string(int32_t(w(1))) + "," + functionName(w(2));
       return true;
     case Op_Constructor:
@@ -74,7 +79,11 @@ bool operandText(const uint32_t* at, uint32_t wordsLeft, std::string& out) {
     case Op_Is:
       out = classLabel(w(1));
       return true;
-    case Op_Jump: case Op_JumpZero: case Op_Jump_And: case Op_Jump_Or: case Op_DoForIn:
+    case Op_Jump:
+    case Op_JumpZero:
+    case Op_Jump_And:
+    case Op_Jump_Or:
+    case Op_DoForIn:
       out = std::to_string(int32_t(w(1)));
       return true;
     case Op_Point: {
@@ -95,7 +104,8 @@ void listInstructions(const uint32_t* words, uint32_t count, std::vector<std::st
   uint32_t pc = 0;
   while (pc < count && words[pc] != Op_Halt) {
     std::string operands;
-    if (!operandText(words + pc, count - pc, operands)) throw ERuntimeError("異常な命令が入っています");
+    if (!operandText(words + pc, count - pc, operands))
+      throw ERuntimeError("異常な命令が入っています");
     char address[16];
     std::snprintf(address, sizeof address, "%08X", baseAddress + pc * 4);
     lines.push_back(std::string(address) + ":" + opcodeLabel(words[pc]) + operands);

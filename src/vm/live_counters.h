@@ -6,8 +6,8 @@ namespace zunka::vm {
 // Process-wide counts of live records, printed by the statistics line so that
 // leaks show up while a game runs.
 struct LiveCounters {
-  int64_t objects = 0;      // live script objects
-  int64_t stacks = 0;       // process stack blocks
+  int64_t objects = 0;  // live script objects
+  int64_t stacks = 0;   // process stack blocks
   int64_t processes = 0;
   int64_t arrayCells = 0;   // cells of array bodies
   int64_t valueCells = 0;   // cells of every host value list

@@ -21,9 +21,13 @@ constexpr uint8_t kWords[kOpcodeCount] = {
 
 }  // namespace
 
-const char* opcodeName(uint32_t code) { return code < kOpcodeCount ? kNames[code] : "Invalid Code"; }
+const char* opcodeName(uint32_t code) {
+  return code < kOpcodeCount ? kNames[code] : "Invalid Code";
+}
 
-const char* opcodeLabel(uint32_t code) { return code < kOpcodeCount ? kLabels[code] : ""; }
+const char* opcodeLabel(uint32_t code) {
+  return code < kOpcodeCount ? kLabels[code] : "";
+}
 
 uint32_t instructionWords(const uint32_t* code) {
   uint32_t op = code[0];

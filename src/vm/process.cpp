@@ -10,7 +10,9 @@
 
 namespace zunka::vm {
 
-TProcess::TProcess() : HostObject(HostKind::Process) { ++liveCounters.processes; }
+TProcess::TProcess() : HostObject(HostKind::Process) {
+  ++liveCounters.processes;
+}
 
 namespace {
 
@@ -26,7 +28,8 @@ TNormalFunction* entryFunction(TRTTI* cls, std::string_view method) {
 
 }  // namespace
 
-TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args, std::string_view method) {
+TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args,
+                           std::string_view method) {
   initializeRuntime();
   TRTTI* cls = classOf(objectOf(self));
   TNormalFunction* function = entryFunction(cls, method);

@@ -19,7 +19,7 @@ struct FrameRecord {
   Ref returnAddress;  // 0 in the bottom frame
   int32_t argc;
   Ref thisSlot;
-  Ref callerFrame;    // 0 in the bottom frame
+  Ref callerFrame;  // 0 in the bottom frame
   uint32_t position[3];
 };
 static_assert(sizeof(FrameRecord) == 32);
@@ -37,7 +37,8 @@ class TProcess : public HostObject {
   // A process on `self` (an object value) with `args`, starting at the method
   // `method`: empty for the class's main code, "constructor", "destructor", or a
   // method name. Raises "メソッド" + name + "は未定義です" for an unknown name.
-  static TProcess* Create(const TValue& self, const std::vector<TValue>& args, std::string_view method);
+  static TProcess* Create(const TValue& self, const std::vector<TValue>& args,
+                          std::string_view method);
   ~TProcess() override;  // Destroy: kill, free the stack
   const char* hostClassName() const override { return "TProcess"; }
 

@@ -27,14 +27,14 @@ struct Runtime {
   bool preemptWatch = true;
   bool preempted = false;
   std::string preemptedClass;
-  std::string lastWarning;      // repeated warnings are shown once
-  Ref dummy = 0;                // the cell failed lookups point at
+  std::string lastWarning;  // repeated warnings are shown once
+  Ref dummy = 0;            // the cell failed lookups point at
 
   TRTTI* objectClass = nullptr;
   TRTTI* stringClass = nullptr;
   TRTTI* arrayClass = nullptr;
-  int32_t bodySlotHint = 0;     // slot of `_body` in strings
-  int32_t arrayBodySlot = -1;   // slot of `_x` in arrays, -1 until known
+  int32_t bodySlotHint = 0;    // slot of `_body` in strings
+  int32_t arrayBodySlot = -1;  // slot of `_x` in arrays, -1 until known
 
   // Runs nested inside one another (a native running a process, a snippet, a
   // destructor); bounded so that the host's own stack cannot run out.

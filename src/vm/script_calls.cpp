@@ -1,9 +1,9 @@
 #include "vm/script_calls.h"
 
 #include "resources/rtti.h"
+#include "shell/console.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
-#include "shell/console.h"
 #include "vm/runtime.h"
 
 namespace zunka::vm {

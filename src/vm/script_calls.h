@@ -16,8 +16,8 @@ class TProcess;
 
 // What became of a process run to its end.
 struct RunOutcome {
-  int state = 2;   // 0 ran to its end, 2 failed (or was destroyed by its own script)
-  TValue result;   // the returned value (retained), null unless it returned one
+  int state = 2;  // 0 ran to its end, 2 failed (or was destroyed by its own script)
+  TValue result;  // the returned value (retained), null unless it returned one
 };
 
 // Runs `p` slice after slice until it halts, then destroys it. The debugger's

@@ -9,7 +9,9 @@
 namespace zunka::vm::symbols {
 namespace {
 
-std::string foldKey(std::string_view name) { return foldAsciiCase(name); }
+std::string foldKey(std::string_view name) {
+  return foldAsciiCase(name);
+}
 
 struct Table {
   std::unordered_map<std::string, Symbol> byKey;
@@ -32,7 +34,9 @@ Table& table() {
 
 }  // namespace
 
-Symbol intern(std::string_view name) { return table().add(name); }
+Symbol intern(std::string_view name) {
+  return table().add(name);
+}
 
 int64_t lookup(std::string_view name) {
   auto& t = table();
@@ -46,7 +50,9 @@ const std::string& text(Symbol symbol) {
   return symbol < t.texts.size() ? t.texts[symbol] : empty;
 }
 
-uint32_t count() { return static_cast<uint32_t>(table().texts.size()); }
+uint32_t count() {
+  return static_cast<uint32_t>(table().texts.size());
+}
 
 bool sameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && foldKey(a) == foldKey(b);

@@ -14,10 +14,10 @@ using Symbol = uint32_t;
 namespace symbols {
 
 // The names interned when the table is created, in this order.
-inline constexpr Symbol kBody = 0;        // "_body"
-inline constexpr Symbol kGcMark = 1;      // "gc_mark"
-inline constexpr Symbol kGenerator = 2;   // "_generator"
-inline constexpr Symbol kErrorHook = 3;   // "_errorHook"
+inline constexpr Symbol kBody = 0;       // "_body"
+inline constexpr Symbol kGcMark = 1;     // "gc_mark"
+inline constexpr Symbol kGenerator = 2;  // "_generator"
+inline constexpr Symbol kErrorHook = 3;  // "_errorHook"
 
 Symbol intern(std::string_view name);
 // The symbol of a name already interned, or -1 when it never was.

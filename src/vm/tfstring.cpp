@@ -12,7 +12,9 @@ TfString::TfString(std::string text) : HostObject(HostKind::String), bytes(std::
   ++liveCounters.tfStrings;
 }
 
-TfString::~TfString() { --liveCounters.tfStrings; }
+TfString::~TfString() {
+  --liveCounters.tfStrings;
+}
 
 namespace {
 TValue* bodySlot(TfObject* o) {

@@ -17,7 +17,9 @@ TfObject* objectOf(const TValue& v) {
   return objectAt(v.ref);
 }
 
-TRTTI* classOf(const TfObject* o) { return o ? hostAs<TRTTI>(o->classHandle) : nullptr; }
+TRTTI* classOf(const TfObject* o) {
+  return o ? hostAs<TRTTI>(o->classHandle) : nullptr;
+}
 
 void releaseSlow(TValue& v) {
   if (!Arena::isObject(v.ref)) throw ERuntimeError(toText(v) + ":どうやってきたの？");
@@ -118,7 +120,9 @@ int64_t truncToInt64(double d) {
   return static_cast<int64_t>(d);
 }
 
-int32_t truncToInt(double d) { return static_cast<int32_t>(static_cast<uint32_t>(truncToInt64(d))); }
+int32_t truncToInt(double d) {
+  return static_cast<int32_t>(static_cast<uint32_t>(truncToInt64(d)));
+}
 
 int32_t toInt(const TValue& v) {
   switch (v.kind) {

@@ -23,7 +23,7 @@ enum TVType : uint8_t {
   vtPointer = 4,  // arena offset of another value
   vtHost = 5,     // uncounted host handle
   vtError = 6,
-  vtUnset = 7,    // never assigned; carries the variable's name symbol
+  vtUnset = 7,  // never assigned; carries the variable's name symbol
 };
 
 // Every datum a script touches. Values are 8 bytes so that stacks, members and
@@ -38,9 +38,24 @@ struct TValue {
     uint32_t ref;
   };
 
-  static TValue ofInt(int32_t v) { TValue x; x.kind = vtInt; x.i = v; return x; }
-  static TValue ofFloat(float v) { TValue x; x.kind = vtFloat; x.f = v; return x; }
-  static TValue ofRef(TVType k, uint32_t r) { TValue x; x.kind = k; x.ref = r; return x; }
+  static TValue ofInt(int32_t v) {
+    TValue x;
+    x.kind = vtInt;
+    x.i = v;
+    return x;
+  }
+  static TValue ofFloat(float v) {
+    TValue x;
+    x.kind = vtFloat;
+    x.f = v;
+    return x;
+  }
+  static TValue ofRef(TVType k, uint32_t r) {
+    TValue x;
+    x.kind = k;
+    x.ref = r;
+    return x;
+  }
   bool sameBits(const TValue& o) const { return kind == o.kind && ref == o.ref; }
 };
 static_assert(sizeof(TValue) == 8, "a value is exactly 8 bytes");
@@ -49,9 +64,9 @@ static_assert(sizeof(TVType) == 1);
 // Object record: the counts and class, then one value per member in the class's
 // member order. It is declared with one member, as the size the boot console shows.
 struct TfObject {
-  int32_t refCount;     // -1 free, 0 garbage awaiting reuse, >0 referenced
-  int32_t mark;         // collector's mark count, 0 outside a collection
-  uint32_t classHandle; // host handle of the TRTTI
+  int32_t refCount;      // -1 free, 0 garbage awaiting reuse, >0 referenced
+  int32_t mark;          // collector's mark count, 0 outside a collection
+  uint32_t classHandle;  // host handle of the TRTTI
   TValue firstMember;
 
   TValue* members() { return &firstMember; }
@@ -60,8 +75,12 @@ struct TfObject {
 static_assert(sizeof(TfObject) == 20);
 static_assert(offsetof(TfObject, firstMember) == TfObject::kHeaderBytes);
 
-inline TfObject* objectAt(Ref ref) { return Arena::at<TfObject>(ref); }
-inline TValue* valueAt(Ref ref) { return Arena::at<TValue>(ref); }
+inline TfObject* objectAt(Ref ref) {
+  return Arena::at<TfObject>(ref);
+}
+inline TValue* valueAt(Ref ref) {
+  return Arena::at<TValue>(ref);
+}
 
 // The live object a value refers to, or nullptr when it refers to none.
 TfObject* objectOf(const TValue& v);
@@ -90,12 +109,31 @@ inline void assign(TValue& dst, const TValue* src) {
   release(dst);
   dst = copy;
 }
-inline void clear(TValue& dst) { dst = TValue{}; }
-inline void setInt(TValue& dst, int32_t i) { release(dst); dst = TValue::ofInt(i); }
-inline void setFloat(TValue& dst, float f) { release(dst); dst = TValue::ofFloat(f); }
-inline void setHost(TValue& dst, uint32_t handle) { release(dst); dst = TValue::ofRef(vtHost, handle); }
-inline void setError(TValue& dst, int32_t code) { release(dst); dst = TValue{}; dst.kind = vtError; dst.i = code; }
-inline void setNull(TValue& dst) { release(dst); dst = TValue{}; }
+inline void clear(TValue& dst) {
+  dst = TValue{};
+}
+inline void setInt(TValue& dst, int32_t i) {
+  release(dst);
+  dst = TValue::ofInt(i);
+}
+inline void setFloat(TValue& dst, float f) {
+  release(dst);
+  dst = TValue::ofFloat(f);
+}
+inline void setHost(TValue& dst, uint32_t handle) {
+  release(dst);
+  dst = TValue::ofRef(vtHost, handle);
+}
+inline void setError(TValue& dst, int32_t code) {
+  release(dst);
+  dst = TValue{};
+  dst.kind = vtError;
+  dst.i = code;
+}
+inline void setNull(TValue& dst) {
+  release(dst);
+  dst = TValue{};
+}
 void setObject(TValue& dst, Ref object);
 
 std::string toText(const TValue& v);
@@ -104,11 +142,15 @@ int32_t toInt(const TValue& v);
 float toFloat(const TValue& v);
 inline bool isTrue(const TValue& v) {
   switch (v.kind) {
-    case vtInt: return v.i != 0;
-    case vtFloat: return v.f != 0.0f;
+    case vtInt:
+      return v.i != 0;
+    case vtFloat:
+      return v.f != 0.0f;
     case vtObject:
-    case vtHost: return true;
-    default: return false;
+    case vtHost:
+      return true;
+    default:
+      return false;
   }
 }
 // Comparison: the sign of the result orders a against b; 0 means equal.

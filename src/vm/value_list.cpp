@@ -42,7 +42,9 @@ void TValueList::freeCell(Ref cell) {
   if (arrayBody_) --liveCounters.arrayCells;
 }
 
-void TValueList::add(const TValue& v) { cells_.push_back(newCell(v)); }
+void TValueList::add(const TValue& v) {
+  cells_.push_back(newCell(v));
+}
 
 void TValueList::insert(int32_t i, const TValue& v) {
   if (i < 0 || i > count()) throwListIndexError(i);

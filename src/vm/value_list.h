@@ -21,11 +21,9 @@ class TValueList : public HostObject {
   int32_t count() const { return static_cast<int32_t>(cells_.size()); }
   // Cell i; raises the list index error when i is outside the list.
   TValue& at(int32_t i);
-  TValue* cellOrNull(int32_t i) {
-    return i >= 0 && i < count() ? valueAt(cells_[i]) : nullptr;
-  }
+  TValue* cellOrNull(int32_t i) { return i >= 0 && i < count() ? valueAt(cells_[i]) : nullptr; }
 
-  void add(const TValue& v);              // appends a copy (retained)
+  void add(const TValue& v);                // appends a copy (retained)
   void insert(int32_t i, const TValue& v);  // i may equal count()
   // Takes the value out of cell i (the reference moves to the caller) and frees it.
   TValue take(int32_t i);

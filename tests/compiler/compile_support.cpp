@@ -17,7 +17,8 @@ CompileWorld& CompileWorld::get() {
 CompileWorld::CompileWorld() {
   VmWorld& w = VmWorld::get();
   // The root class offers the core natives, as the kernel's does.
-  for (const vm::NativeEntry& e : vm::objectCoreNatives()) w.addNative(w.objectClass, e.name, e.handler);
+  for (const vm::NativeEntry& e : vm::objectCoreNatives())
+    w.addNative(w.objectClass, e.name, e.handler);
   auto* r = new TResourceList("root");
   r->Add(MakeResource<TResourceList>("usrglobal"));
   root = r;
@@ -55,7 +56,9 @@ std::vector<std::string> listing(const vm::TCompiledInfo& code) {
   return lines;
 }
 
-std::vector<std::string> mainListing(const TRTTI* cls) { return listing(*cls->classCode); }
+std::vector<std::string> mainListing(const TRTTI* cls) {
+  return listing(*cls->classCode);
+}
 
 std::vector<std::string> methodListing(const TRTTI* cls, const std::string& method) {
   auto* f = dynamic_cast<vm::TNormalFunction*>(cls->FindMethodByName(method));

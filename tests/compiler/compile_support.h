@@ -23,7 +23,9 @@ struct CompileWorld {
   CompileWorld();
 };
 
-inline TGlobalValue* global(const std::string& name) { return CompileWorld::get().global(name); }
+inline TGlobalValue* global(const std::string& name) {
+  return CompileWorld::get().global(name);
+}
 
 // Compiles `source` as a new class named `name`; empty string on success,
 // otherwise the first reported error text.

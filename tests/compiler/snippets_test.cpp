@@ -44,7 +44,8 @@ TEST(Snippets, FailuresAreReportedOnlyWhenAsked) {
 
 TEST(Snippets, LongRunningSnippetRunsToItsEnd) {
   CompileWorld::get();
-  EXPECT_EQ(Evaluate("extends Object; $_loops = 0; while ($_loops < 100000) $_loops += 1;", true), 0);
+  EXPECT_EQ(Evaluate("extends Object; $_loops = 0; while ($_loops < 100000) $_loops += 1;", true),
+            0);
   EXPECT_EQ(toText(*valueAt(global("$_loops")->ValueCell())), "100000");
 }
 

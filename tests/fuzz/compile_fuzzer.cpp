@@ -8,12 +8,12 @@
 #include <string_view>
 
 #include "compiler/class_compiler.h"
-#include "resources/rtti.h"
+#include "platform/files.h"
 #include "resources/resource_tree.h"
+#include "resources/rtti.h"
 #include "shell/console.h"
 #include "shell/kernel_boot.h"
 #include "support/temp_dir.h"
-#include "platform/files.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"

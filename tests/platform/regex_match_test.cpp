@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "support/perl_oracle.h"
 #include "platform/regex_engine.h"
+#include "support/perl_oracle.h"
 
 using namespace zunka::platform;
 

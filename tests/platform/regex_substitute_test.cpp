@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/perl_oracle.h"
 #include "platform/regex_engine.h"
+#include "support/perl_oracle.h"
 
 using zunka::platform::regexSubstitute;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/host_tool.h"
 #include "platform/sjis_text.h"
+#include "support/host_tool.h"
 
 using namespace zunka::platform;
 

@@ -23,10 +23,14 @@ class KeyboardTest : public ::testing::Test {
   void TearDown() override { platform::setKeyboardOverride(nullptr); }
 
   int32_t poll(int32_t code) {
-    TValue r = zunka::testing::callNative(zunka::testing::findNative(keyboardNatives(), "getkey"), TValue{}, {TValue::ofInt(code)});
+    TValue r = zunka::testing::callNative(zunka::testing::findNative(keyboardNatives(), "getkey"),
+                                          TValue{}, {TValue::ofInt(code)});
     return r.i;
   }
-  void newFrame() { zunka::testing::callNative(zunka::testing::findNative(keyboardNatives(), "getkey"), TValue{}, {}); }
+  void newFrame() {
+    zunka::testing::callNative(zunka::testing::findNative(keyboardNatives(), "getkey"), TValue{},
+                               {});
+  }
 
   std::set<int> down;
 };

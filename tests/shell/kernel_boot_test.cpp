@@ -38,13 +38,14 @@ TEST(KernelBoot, WritesItsConsoleLinesInOrderAndBindsEveryNativeSilently) {
     boot.boot();
     EXPECT_TRUE(boot.ready());
     std::vector<std::string> head(console.logLines.begin(), console.logLines.begin() + 12);
-    EXPECT_EQ(head, (std::vector<std::string>{"Welcome to Zunka System Ver 1.21",
-                                              "Copyright (C) the zunka developers", "", "Starting System..",
-                                              "TValue=8", "TVType=1", "TfObject=20", "Extended=10",
-                                              "Loading Enviroment Values", "Loading Modules..",
-                                              "Loading Kernel Resources..", "Compiling Kernel Resources.."}));
+    EXPECT_EQ(head, (std::vector<std::string>{
+                        "Welcome to Zunka System Ver 1.21", "Copyright (C) the zunka developers",
+                        "", "Starting System..", "TValue=8", "TVType=1", "TfObject=20",
+                        "Extended=10", "Loading Enviroment Values", "Loading Modules..",
+                        "Loading Kernel Resources..", "Compiling Kernel Resources.."}));
     auto at = [&](const char* line) {
-      return std::find(console.logLines.begin(), console.logLines.end(), line) - console.logLines.begin();
+      return std::find(console.logLines.begin(), console.logLines.end(), line) -
+             console.logLines.begin();
     };
     EXPECT_LT(at("Compiling Kernel Resources.."), at("Setting Native Interfaces.."));
     EXPECT_EQ(console.logLines.back(), "Ready");

@@ -21,8 +21,8 @@ using namespace zunka::vm;
 class CodeBuilder {
  public:
   struct Label {
-    int32_t position = -1;                 // byte position once bound
-    std::vector<size_t> uses;              // (word index of the jump opcode)
+    int32_t position = -1;     // byte position once bound
+    std::vector<size_t> uses;  // (word index of the jump opcode)
   };
 
   CodeBuilder& op(Opcode o) { return word(o); }
@@ -65,7 +65,9 @@ class CodeBuilder {
   CodeBuilder& nativeCall(uint32_t argc, const vm::TFunction* f) {
     return op(Op_NativeCall).word(argc).word(f->handle());
   }
-  CodeBuilder& construct(uint32_t argc, const TRTTI* c) { return op(Op_Constructor).word(argc).word(c->handle()); }
+  CodeBuilder& construct(uint32_t argc, const TRTTI* c) {
+    return op(Op_Constructor).word(argc).word(c->handle());
+  }
   CodeBuilder& is(const TRTTI* c) { return op(Op_Is).word(c->handle()); }
 
   CodeBuilder& jump(Opcode o, Label& target) {
@@ -79,7 +81,8 @@ class CodeBuilder {
   size_t size() const { return words_.size(); }
 
   // Patches the jumps, appends Halt and makes the block (fused unless asked not to).
-  std::unique_ptr<TCompiledInfo> finish(TRTTI* owner, std::vector<Label*> labels = {}, bool fuse = true) {
+  std::unique_ptr<TCompiledInfo> finish(TRTTI* owner, std::vector<Label*> labels = {},
+                                        bool fuse = true) {
     for (Label* l : labels)
       for (size_t use : l->uses) words_[use + 1] = uint32_t(l->position - int32_t(use * 4));
     words_.push_back(Op_Halt);

@@ -18,7 +18,8 @@ inline vm::NativeHandler findNative(std::span<const vm::NativeEntry> table, std:
 }
 
 // The result is retained for the caller; the arguments are released afterwards.
-inline vm::TValue callNative(vm::NativeHandler h, const vm::TValue& self, std::initializer_list<vm::TValue> args) {
+inline vm::TValue callNative(vm::NativeHandler h, const vm::TValue& self,
+                             std::initializer_list<vm::TValue> args) {
   std::vector<vm::TValue> slots(args.size() + 1);
   size_t n = args.size();
   slots[n] = self;

@@ -15,9 +15,10 @@ VmWorld::VmWorld() {
   objectClass = makeClass("Object", nullptr);
   stringClass = makeClass("String", objectClass, {"_body"});
   // As the kernel's string class does: the destructor frees the body.
-  TNativeFunction* freeBody = addNative(stringClass, "_free_body", [](TNativeFunction*, TValue* t, int32_t argc, uint32_t) {
-    if (argc >= 1) delete hostAs<TfString>(t[-1].ref);
-  });
+  TNativeFunction* freeBody =
+      addNative(stringClass, "_free_body", [](TNativeFunction*, TValue* t, int32_t argc, uint32_t) {
+        if (argc >= 1) delete hostAs<TfString>(t[-1].ref);
+      });
   CodeBuilder destructor;
   destructor.pushThis().thisMemberValue(0).nativeCall(1, freeBody).op(Op_Pop).pushThis().op(Op_Ret);
   addMethod(stringClass, "destructor", destructor, 0, 0, {}, TFunction::Kind::Destructor);
@@ -36,7 +37,8 @@ VmWorld::VmWorld() {
   runtime.arrayClass = arrayClass;
 }
 
-TRTTI* VmWorld::makeClass(const std::string& name, TRTTI* parent, std::initializer_list<const char*> members) {
+TRTTI* VmWorld::makeClass(const std::string& name, TRTTI* parent,
+                          std::initializer_list<const char*> members) {
   auto cls = std::make_unique<TRTTI>(name);
   cls->parent = parent;
   if (parent) {
@@ -49,8 +51,8 @@ TRTTI* VmWorld::makeClass(const std::string& name, TRTTI* parent, std::initializ
   return classes_.back().get();
 }
 
-TNormalFunction* VmWorld::addMethod(TRTTI* cls, const std::string& name, CodeBuilder& code, int params,
-                                    int locals, std::vector<CodeBuilder::Label*> labels,
+TNormalFunction* VmWorld::addMethod(TRTTI* cls, const std::string& name, CodeBuilder& code,
+                                    int params, int locals, std::vector<CodeBuilder::Label*> labels,
                                     TFunction::Kind kind) {
   TNormalFunction* f;
   Symbol s = symbols::intern(name);

@@ -36,14 +36,14 @@ TEST(Opcodes, NamesAndLengths) {
 
 TEST(Fusion, RewritesPairsAndTriplesInPlace) {
   CodeBuilder b;
-  b.pushThis().member(3).op(Op_Deref);      // 9
-  b.pushThis().member(2).op(Op_Pop);        // 8, then Pop
-  b.push(TValue::ofInt(4)).op(Op_Deref);    // 13 whatever the immediate
-  b.memberByName("hp").op(Op_Deref);        // 10
-  b.local(1).op(Op_Deref);                  // 11
-  b.arg(0).op(Op_Deref);                    // 12
-  b.local(2).pushInt(1);                    // stays 6
-  b.pushThis().op(Op_Ret);                  // stays 3
+  b.pushThis().member(3).op(Op_Deref);    // 9
+  b.pushThis().member(2).op(Op_Pop);      // 8, then Pop
+  b.push(TValue::ofInt(4)).op(Op_Deref);  // 13 whatever the immediate
+  b.memberByName("hp").op(Op_Deref);      // 10
+  b.local(1).op(Op_Deref);                // 11
+  b.arg(0).op(Op_Deref);                  // 12
+  b.local(2).pushInt(1);                  // stays 6
+  b.pushThis().op(Op_Ret);                // stays 3
   b.op(Op_Halt);
   auto w = fused(b.words());
   std::vector<uint32_t> opcodes;
@@ -76,12 +76,21 @@ TEST(Listing, LinesForEveryOperandForm) {
   CodeBuilder f;
   f.pushInt(1).op(Op_Ret);
   TNormalFunction* fn = w.addMethod(c, "helper", f);
-  TNativeFunction* nat = w.addNative(c, "natty", [](TNativeFunction*, TValue*, int32_t, uint32_t) {});
+  TNativeFunction* nat =
+      w.addNative(c, "natty", [](TNativeFunction*, TValue*, int32_t, uint32_t) {});
   CodeBuilder b;
   CodeBuilder::Label l;
   b.pushString("表ソ").pushFloat(0.5f).memberByName("hp").op(Op_Deref);
   b.dcall(2, "go").scall(1, 4).superCall(0, fn).nativeCall(3, nat).pushNull().construct(0, c).is(c);
-  b.bind(l).jump(Op_JumpZero, l).pushThis().member(2).op(Op_Deref).op(Op_Point).word(c->handle()).word(17).word(0);
+  b.bind(l)
+      .jump(Op_JumpZero, l)
+      .pushThis()
+      .member(2)
+      .op(Op_Deref)
+      .op(Op_Point)
+      .word(c->handle())
+      .word(17)
+      .word(0);
   auto info = b.finish(c, {&l});
   std::vector<std::string> lines;
   listInstructions(info->words(), info->lengthBytes() / 4, lines);

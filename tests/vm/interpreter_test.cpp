@@ -33,11 +33,21 @@ VmWorld::Outcome evaluate(const Emit& body, int locals = 0) {
   return w.run(c, "m");
 }
 
-Emit value(TValue v) { return [v](CodeBuilder& b) { b.push(v); }; }
-Emit text(const char* s) { return [s](CodeBuilder& b) { b.pushString(s); }; }
-Emit integer(int32_t i) { return value(TValue::ofInt(i)); }
-Emit real(float f) { return value(TValue::ofFloat(f)); }
-Emit null() { return value(TValue{}); }
+Emit value(TValue v) {
+  return [v](CodeBuilder& b) { b.push(v); };
+}
+Emit text(const char* s) {
+  return [s](CodeBuilder& b) { b.pushString(s); };
+}
+Emit integer(int32_t i) {
+  return value(TValue::ofInt(i));
+}
+Emit real(float f) {
+  return value(TValue::ofFloat(f));
+}
+Emit null() {
+  return value(TValue{});
+}
 
 VmWorld::Outcome binary(Emit a, Emit b, Opcode op) {
   return evaluate([&](CodeBuilder& c) {
@@ -48,7 +58,8 @@ VmWorld::Outcome binary(Emit a, Emit b, Opcode op) {
 }
 
 std::string show(const VmWorld::Outcome& o) {
-  static const char* kinds[] = {"null", "int", "float", "object", "pointer", "host", "error", "unset"};
+  static const char* kinds[] = {"null",    "int",  "float", "object",
+                                "pointer", "host", "error", "unset"};
   return std::string(kinds[o.kind]) + ":" + o.result;
 }
 
@@ -72,7 +83,8 @@ TEST(Arithmetic, IntegerAndFloatRows) {
 TEST(Arithmetic, MostNegativeByMinusOneWrapsInsteadOfTrapping) {
   EXPECT_EQ(show(binary(integer(std::numeric_limits<int32_t>::min()), integer(-1), Op_Div)),
             "int:-2147483648");
-  EXPECT_EQ(show(binary(integer(std::numeric_limits<int32_t>::min()), integer(-1), Op_Mod)), "int:0");
+  EXPECT_EQ(show(binary(integer(std::numeric_limits<int32_t>::min()), integer(-1), Op_Mod)),
+            "int:0");
 }
 
 TEST(Arithmetic, DivisionByZeroEndsTheProcess) {
@@ -281,8 +293,11 @@ TEST(Members, AccessOnNonObjectsWarnsWithTheReason) {
   EXPECT_EQ(show(out), "error:Error #0");
   ASSERT_EQ(w.console.errors.size(), 1u);
   EXPECT_EQ(w.console.errors[0], "5はオブジェクトではないため、メンバ変数xを参照できません");
-  out = evaluate([](CodeBuilder& b) { b.push(TValue::ofRef(vtUnset, symbols::intern("foo"))).memberByName("x"); });
-  EXPECT_EQ(w.console.errors.back(), "変数fooは初期化されていないため、メンバ変数xを参照できません");
+  out = evaluate([](CodeBuilder& b) {
+    b.push(TValue::ofRef(vtUnset, symbols::intern("foo"))).memberByName("x");
+  });
+  EXPECT_EQ(w.console.errors.back(),
+            "変数fooは初期化されていないため、メンバ変数xを参照できません");
   TValue err;
   err.kind = vtError;
   out = evaluate([&](CodeBuilder& b) { b.push(err).memberByName("x").op(Op_Deref); });
@@ -315,21 +330,23 @@ TEST(Calls, AllFiveKinds) {
   CodeBuilder subTwice;
   subTwice.pushThis().argValue(0).superCall(1, baseTwice).pushInt(1).op(Op_Add).op(Op_Ret);
   w.addMethod(sub, "twice", subTwice, 1);
-  TNativeFunction* triple = w.addNative(sub, "triple", [](TNativeFunction*, TValue* t, int32_t argc, uint32_t) {
-    if (argc >= 1) setInt(*t, toInt(t[-1]) * 3);
-  });
+  TNativeFunction* triple =
+      w.addNative(sub, "triple", [](TNativeFunction*, TValue* t, int32_t argc, uint32_t) {
+        if (argc >= 1) setInt(*t, toInt(t[-1]) * 3);
+      });
   int32_t twiceIndex = sub->MethodIndexByName("twice");
   // new Sub(5).twice(v) by name, by index, then native triple, with the member read.
   CodeBuilder m;
   m.local(0).pushNull().pushInt(5).construct(1, sub).op(Op_Subst).op(Op_Pop);
-  m.localValue(0).localValue(0).memberByName("v").op(Op_Deref).dcall(1, "twice");   // 11
-  m.localValue(0).pushInt(10).scall(1, uint32_t(twiceIndex)).op(Op_Add);             // + 21
-  m.pushThis().pushInt(7).nativeCall(1, triple).op(Op_Add);                          // + 21
+  m.localValue(0).localValue(0).memberByName("v").op(Op_Deref).dcall(1, "twice");  // 11
+  m.localValue(0).pushInt(10).scall(1, uint32_t(twiceIndex)).op(Op_Add);           // + 21
+  m.pushThis().pushInt(7).nativeCall(1, triple).op(Op_Add);                        // + 21
   m.op(Op_Ret);
   w.addMethod(sub, "main", m, 0, 1);
   w.console.clear();
   auto out = w.run(sub, "main");
-  EXPECT_EQ(show(out), "int:53") << out.state << out.halted << (w.console.errors.empty() ? "" : w.console.errors[0]);
+  EXPECT_EQ(show(out), "int:53") << out.state << out.halted
+                                 << (w.console.errors.empty() ? "" : w.console.errors[0]);
 }
 
 TEST(Calls, MissingMethodRunsErrorHookAfterOneWarning) {
@@ -382,7 +399,8 @@ TEST(Calls, ArgumentPastTheCountIsNull) {
   CodeBuilder f;
   f.arg(3).pushInt(9).op(Op_Subst).op(Op_Pop).argValue(3).op(Op_Ret);
   w.addMethod(c, "f", f, 2);
-  auto out = evaluate([&](CodeBuilder& b) { b.pushNull().construct(0, c).pushInt(1).pushInt(2).dcall(2, "f"); });
+  auto out = evaluate(
+      [&](CodeBuilder& b) { b.pushNull().construct(0, c).pushInt(1).pushInt(2).dcall(2, "f"); });
   EXPECT_EQ(show(out), "null:null");
 }
 
@@ -392,7 +410,8 @@ TEST(Calls, StackOverflowByRecursionAndByManyLocals) {
   CodeBuilder rec;
   rec.pushThis().argValue(0).pushInt(1).op(Op_Add).dcall(1, "down").op(Op_Ret);
   w.addMethod(c, "down", rec, 1);
-  auto out = evaluate([&](CodeBuilder& b) { b.pushNull().construct(0, c).pushInt(0).dcall(1, "down"); });
+  auto out =
+      evaluate([&](CodeBuilder& b) { b.pushNull().construct(0, c).pushInt(0).dcall(1, "down"); });
   EXPECT_EQ(out.state, 2);
   EXPECT_EQ(w.console.errors.back(), "スタックオーバーフロー");
 

@@ -35,7 +35,8 @@ TValue str(std::string_view s) {
 }
 
 std::string kindAndText(const TValue& v) {
-  static const char* kinds[] = {"null", "int", "float", "object", "pointer", "host", "error", "unset"};
+  static const char* kinds[] = {"null",    "int",  "float", "object",
+                                "pointer", "host", "error", "unset"};
   return std::string(kinds[v.kind]) + ":" + toText(v);
 }
 
@@ -51,10 +52,16 @@ std::string math(const char* name, std::initializer_list<TValue> args) {
   return kindAndText(r.v);
 }
 
-void discard(TValue v) { release(v); }
+void discard(TValue v) {
+  release(v);
+}
 
-TValue I(int32_t i) { return TValue::ofInt(i); }
-TValue F(float f) { return TValue::ofFloat(f); }
+TValue I(int32_t i) {
+  return TValue::ofInt(i);
+}
+TValue F(float f) {
+  return TValue::ofFloat(f);
+}
 
 }  // namespace
 
@@ -102,7 +109,8 @@ TEST(ArrayNatives, BadIndexRaisesAndFreedBodiesAreInert) {
   TValue r = call(A, "native_free", TValue{}, {list.v});
   release(r);
   // The freed handle, a forged number and a body of another kind do nothing.
-  for (TValue bogus : {list.v, TValue::ofRef(vtHost, 0x12345), TValue::ofRef(vtHost, list.v.ref + 1)}) {
+  for (TValue bogus :
+       {list.v, TValue::ofRef(vtHost, 0x12345), TValue::ofRef(vtHost, list.v.ref + 1)}) {
     TValue self = I(42);
     Held out(call(A, "native_size", self, {bogus}));
     EXPECT_EQ(kindAndText(out.v), "int:42");
@@ -208,8 +216,9 @@ TEST(StringNatives, SplitGivesWhatPerlsSplitGives) {
   };
   Held dot(str(".")), ab(str("、")), empty(str(""));
   const Case cases[] = {
-      {"a,,b,c", TValue{}, 0, "/\\,/"}, {"a,b,,,", TValue{}, 0, "/\\,/"}, {"a,b,c", TValue{}, 2, "/\\,/"},
-      {"x.y.z", dot.v, 0, "/\\./"},     {"表、ソ、A", ab.v, 0, "/\\、/"},  {"1,2", empty.v, 0, "/\\,/"},
+      {"a,,b,c", TValue{}, 0, "/\\,/"}, {"a,b,,,", TValue{}, 0, "/\\,/"},
+      {"a,b,c", TValue{}, 2, "/\\,/"},  {"x.y.z", dot.v, 0, "/\\./"},
+      {"表、ソ、A", ab.v, 0, "/\\、/"}, {"1,2", empty.v, 0, "/\\,/"},
   };
   for (const Case& c : cases) {
     Held text(str(c.text));
@@ -324,8 +333,10 @@ TEST(ObjectNatives, HandlesReflectionAndTypeTests) {
   delete list;
   EXPECT_EQ(kindAndText(Held(call(O, "isInt", TValue{}, {I(1)})).v), "int:1");
   EXPECT_EQ(kindAndText(Held(call(O, "isFloat", TValue{}, {I(1)})).v), "int:0");
-  EXPECT_EQ(kindAndText(Held(call(O, "native_is", o.v, {TValue::ofRef(vtHost, w.objectClass->handle())})).v),
-            "int:1");
+  EXPECT_EQ(
+      kindAndText(
+          Held(call(O, "native_is", o.v, {TValue::ofRef(vtHost, w.objectClass->handle())})).v),
+      "int:1");
   EXPECT_EQ(kindAndText(Held(call(O, "native_is", o.v, {I(3)})).v), "int:0");
   Held cls(call(O, "_getClassName", o.v, {}));
   EXPECT_EQ(toText(cls.v), "Reflect");

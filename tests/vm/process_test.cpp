@@ -65,9 +65,8 @@ TEST(Processes, DumpListsFramesFromTheInnermost) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("Dumper");
   // inner(a, b) suspends with a temporary on its stack; outer calls it.
-  TNativeFunction* suspend = w.addNative(c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) {
-    runtime.current->Yield();
-  });
+  TNativeFunction* suspend = w.addNative(
+      c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Yield(); });
   CodeBuilder inner, outer;
   inner.pushInt(99).pushThis().nativeCall(0, suspend).op(Op_Pop).op(Op_Ret);
   outer.pushThis().pushInt(1).pushString("two").dcall(2, "inner").op(Op_Ret);
@@ -79,8 +78,9 @@ TEST(Processes, DumpListsFramesFromTheInnermost) {
   EXPECT_FALSE(p->halted);
   std::string me = toText(self);
   // The suspend call's slot still holds this (the native wrote no result).
-  EXPECT_EQ(dump(p), (std::vector<std::string>{"stacks", me, "99", "null", "args/this 2", "two", "1", me,
-                                               "stacks", "args/this 0", me, "-----------", me}));
+  EXPECT_EQ(dump(p),
+            (std::vector<std::string>{"stacks", me, "99", "null", "args/this 2", "two", "1", me,
+                                      "stacks", "args/this 0", me, "-----------", me}));
   // The next run continues after the suspend.
   vm::Run(p, 0);
   EXPECT_TRUE(p->halted);
@@ -92,9 +92,8 @@ TEST(Processes, DumpListsFramesFromTheInnermost) {
 TEST(Processes, YieldEndsTheRunAfterTheCurrentInstruction) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("Yielder");
-  TNativeFunction* suspend = w.addNative(c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) {
-    runtime.current->Yield();
-  });
+  TNativeFunction* suspend = w.addNative(
+      c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Yield(); });
   CodeBuilder main;
   CodeBuilder::Label top;
   main.bind(top).thisMember(0).pushInt(1).op(Op_AddSubst).op(Op_Pop);
@@ -170,16 +169,17 @@ TEST(Processes, NestedRunsRestoreTheCurrentProcess) {
   TRTTI* c = processClass("Nester");
   static TProcess* seenInside;
   static TProcess* seenAfter;
-  TNativeFunction* nested = w.addNative(c, "nested", [](TNativeFunction*, TValue* t, int32_t, uint32_t) {
-    TProcess* outer = runtime.current;
-    TProcess* inner = TProcess::Create(*t, {}, "leaf");
-    vm::Run(inner, 0);
-    seenInside = runtime.current;
-    delete inner;
-    // Running the process that is running this native must not re-enter it.
-    vm::Run(outer, 0);
-    seenAfter = runtime.current;
-  });
+  TNativeFunction* nested =
+      w.addNative(c, "nested", [](TNativeFunction*, TValue* t, int32_t, uint32_t) {
+        TProcess* outer = runtime.current;
+        TProcess* inner = TProcess::Create(*t, {}, "leaf");
+        vm::Run(inner, 0);
+        seenInside = runtime.current;
+        delete inner;
+        // Running the process that is running this native must not re-enter it.
+        vm::Run(outer, 0);
+        seenAfter = runtime.current;
+      });
   CodeBuilder leaf, top;
   leaf.pushInt(1).op(Op_Ret);
   top.pushThis().nativeCall(0, nested).op(Op_Ret);
@@ -199,9 +199,8 @@ TEST(Processes, NestedRunsRestoreTheCurrentProcess) {
 TEST(Processes, NativeKillingItsOwnProcessStopsCleanly) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("SelfKiller");
-  TNativeFunction* killSelf = w.addNative(c, "killSelf", [](TNativeFunction*, TValue*, int32_t, uint32_t) {
-    runtime.current->Kill();
-  });
+  TNativeFunction* killSelf = w.addNative(
+      c, "killSelf", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Kill(); });
   CodeBuilder main;
   main.pushThis().pushString("arg").nativeCall(1, killSelf).pushInt(5).op(Op_Halt);
   w.setMain(c, main);
@@ -219,7 +218,8 @@ TEST(Processes, DestructorRunsWhenAGarbageRecordIsReused) {
   TRTTI* c = processClass("Finalized");
   static int destroyed;
   destroyed = 0;
-  TNativeFunction* note = w.addNative(c, "note", [](TNativeFunction*, TValue*, int32_t, uint32_t) { ++destroyed; });
+  TNativeFunction* note =
+      w.addNative(c, "note", [](TNativeFunction*, TValue*, int32_t, uint32_t) { ++destroyed; });
   CodeBuilder dtor;
   dtor.pushThis().nativeCall(0, note).op(Op_Pop).pushThis().op(Op_Ret);
   w.addMethod(c, "destructor", dtor, 0, 0, {}, TFunction::Kind::Destructor);

@@ -63,7 +63,8 @@ TEST(Values, TextFormsOfEveryKind) {
   EXPECT_EQ(toLiteral(o), "objectFromID(" + std::to_string(o.ref) + ")");
   EXPECT_EQ(toLiteral(TValue::ofRef(vtUnset, 0)), "");
   // A pointer shows its target; a host value shows the host class.
-  EXPECT_EQ(toText(TValue::ofRef(vtPointer, Arena::refOf(&objectAt(o.ref)->members()[0]))), "[変数x]");
+  EXPECT_EQ(toText(TValue::ofRef(vtPointer, Arena::refOf(&objectAt(o.ref)->members()[0]))),
+            "[変数x]");
   EXPECT_EQ(toText(TValue::ofRef(vtHost, player->handle())), "TRTTI");
   setNull(s);
   setNull(o);

@@ -22,17 +22,20 @@ ZUNKA_NATIVE(nativeAdd) {
 
 ZUNKA_NATIVE(nativeInsert) {
   if (argc < 3) return;
-  if (TValueList* list = bodyArg(target, argc)) list->insert(toInt(nativeArg(target, 2)), nativeArg(target, 3));
+  if (TValueList* list = bodyArg(target, argc))
+    list->insert(toInt(nativeArg(target, 2)), nativeArg(target, 3));
 }
 
 ZUNKA_NATIVE(nativeGet) {
   if (argc < 2) return;
-  if (TValueList* list = bodyArg(target, argc)) assign(*target, &list->at(toInt(nativeArg(target, 2))));
+  if (TValueList* list = bodyArg(target, argc))
+    assign(*target, &list->at(toInt(nativeArg(target, 2))));
 }
 
 ZUNKA_NATIVE(nativeSet) {
   if (argc < 3) return;
-  if (TValueList* list = bodyArg(target, argc)) assign(list->at(toInt(nativeArg(target, 2))), &nativeArg(target, 3));
+  if (TValueList* list = bodyArg(target, argc))
+    assign(list->at(toInt(nativeArg(target, 2))), &nativeArg(target, 3));
 }
 
 ZUNKA_NATIVE(nativeSize) {
@@ -102,6 +105,8 @@ constexpr NativeEntry kArrayNatives[] = {
 
 }  // namespace
 
-std::span<const NativeEntry> arrayNatives() { return kArrayNatives; }
+std::span<const NativeEntry> arrayNatives() {
+  return kArrayNatives;
+}
 
 }  // namespace zunka::vm

@@ -12,8 +12,12 @@ TAbstractHashtable* tableArg(TValue* target, int32_t argc) {
   return argc >= 1 ? hostArg<TAbstractHashtable>(nativeArg(target, 1)) : nullptr;
 }
 
-ZUNKA_NATIVE(newPlainTable) { setHost(*target, (new TAbstractHashtable(false))->handle()); }
-ZUNKA_NATIVE(newLightTable) { setHost(*target, (new TAbstractHashtable(true))->handle()); }
+ZUNKA_NATIVE(newPlainTable) {
+  setHost(*target, (new TAbstractHashtable(false))->handle());
+}
+ZUNKA_NATIVE(newLightTable) {
+  setHost(*target, (new TAbstractHashtable(true))->handle());
+}
 
 ZUNKA_NATIVE(nativeGet) {
   if (argc < 2) return;
@@ -24,7 +28,8 @@ ZUNKA_NATIVE(nativeGet) {
 }
 ZUNKA_NATIVE(nativePut) {
   if (argc < 3) return;
-  if (TAbstractHashtable* t = tableArg(target, argc)) t->put(nativeArg(target, 2), nativeArg(target, 3));
+  if (TAbstractHashtable* t = tableArg(target, argc))
+    t->put(nativeArg(target, 2), nativeArg(target, 3));
 }
 ZUNKA_NATIVE(nativeRemove) {
   if (argc < 2) return;
@@ -50,7 +55,9 @@ ZUNKA_NATIVE(nativeNextKey) {
     assign(*target, &key);
   }
 }
-ZUNKA_NATIVE(nativeDestroy) { delete tableArg(target, argc); }
+ZUNKA_NATIVE(nativeDestroy) {
+  delete tableArg(target, argc);
+}
 // The table's keys and values live outside any member: its class's gc_mark calls
 // this so the collector sees them. Marking runs the entries' own gc_mark hooks,
 // which may change or destroy this table, so the entries are copied out first.
@@ -73,8 +80,14 @@ constexpr NativeEntry kLight[] = {{"_n_init", newLightTable}};
 
 }  // namespace
 
-std::span<const NativeEntry> hashTableNatives() { return kShared; }
-std::span<const NativeEntry> plainHashTableNatives() { return kPlain; }
-std::span<const NativeEntry> lightHashTableNatives() { return kLight; }
+std::span<const NativeEntry> hashTableNatives() {
+  return kShared;
+}
+std::span<const NativeEntry> plainHashTableNatives() {
+  return kPlain;
+}
+std::span<const NativeEntry> lightHashTableNatives() {
+  return kLight;
+}
 
 }  // namespace zunka::vm

@@ -1,9 +1,9 @@
 #include "vm/natives/math_natives.h"
 
 #include <array>
-#include <cmath>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/clock.h"
@@ -17,10 +17,18 @@ constexpr uint32_t kInitialState = 0x75BD924;
 uint32_t gState = kInitialState;
 }  // namespace
 
-void seed(int32_t seed) { gState = (uint32_t(seed) & 0xFFFFFF) ^ kInitialState; }
-uint32_t next() { return gState = (gState * 48828125u) & 0x3FFFFFFF; }
-uint32_t state() { return gState; }
-void setState(uint32_t state) { gState = state; }
+void seed(int32_t seed) {
+  gState = (uint32_t(seed) & 0xFFFFFF) ^ kInitialState;
+}
+uint32_t next() {
+  return gState = (gState * 48828125u) & 0x3FFFFFFF;
+}
+uint32_t state() {
+  return gState;
+}
+void setState(uint32_t state) {
+  gState = state;
+}
 }  // namespace random
 
 double octantAngle(double x, double y) {
@@ -75,7 +83,8 @@ ZUNKA_NATIVE(nativeCos) {
 }
 ZUNKA_NATIVE(nativeAngle) {
   if (argc >= 2)
-    setFloat(*target, float(octantAngle(toFloat(nativeArg(target, 1)), toFloat(nativeArg(target, 2)))));
+    setFloat(*target,
+             float(octantAngle(toFloat(nativeArg(target, 1)), toFloat(nativeArg(target, 2)))));
 }
 ZUNKA_NATIVE(nativeDist) {
   if (argc < 2) return;
@@ -100,7 +109,9 @@ ZUNKA_NATIVE(nativeFloor) {
   if (x - t < 0) --t;
   setInt(*target, t);
 }
-ZUNKA_NATIVE(nativeGetTime) { setInt(*target, int32_t(platform::tickCount())); }
+ZUNKA_NATIVE(nativeGetTime) {
+  setInt(*target, int32_t(platform::tickCount()));
+}
 ZUNKA_NATIVE(nativeRandomize) {
   if (argc >= 1) random::seed(toInt(nativeArg(target, 1)));
 }
@@ -161,6 +172,8 @@ constexpr NativeEntry kMathNatives[] = {
 
 }  // namespace
 
-std::span<const NativeEntry> mathNatives() { return kMathNatives; }
+std::span<const NativeEntry> mathNatives() {
+  return kMathNatives;
+}
 
 }  // namespace zunka::vm

@@ -16,12 +16,14 @@ class TRTTI;
 
 namespace zunka::vm {
 
-#define ZUNKA_NATIVE(name) \
+#define ZUNKA_NATIVE(name)                                                                   \
   void name([[maybe_unused]] vm::TNativeFunction* self, [[maybe_unused]] vm::TValue* target, \
             [[maybe_unused]] int32_t argc, uint32_t)
 
 // Argument i (from 1) of a native call.
-inline TValue& nativeArg(TValue* target, int i) { return target[-i]; }
+inline TValue& nativeArg(TValue* target, int i) {
+  return target[-i];
+}
 
 // The host object of family T that a value refers to, or nullptr.
 template <class T>

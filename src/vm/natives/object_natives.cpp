@@ -18,14 +18,19 @@ struct Members {
   explicit Members(const TValue& self) : object(objectOf(self)), cls(classOf(object)) {
     if (cls) count = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
   }
-  TValue* at(int32_t i) const { return object && i >= 0 && i < count ? &object->members()[i] : nullptr; }
+  TValue* at(int32_t i) const {
+    return object && i >= 0 && i < count ? &object->members()[i] : nullptr;
+  }
 };
 
 ZUNKA_NATIVE(nativePrint) {
   if (argc < 1) return;
   LogError(toText(nativeArg(target, 1)), Trace(runtime.current), false);
 }
-ZUNKA_NATIVE(noEffect) { (void)target; (void)argc; }
+ZUNKA_NATIVE(noEffect) {
+  (void)target;
+  (void)argc;
+}
 ZUNKA_NATIVE(nativeSuspend) {
   if (runtime.current) runtime.current->Yield();
 }
@@ -72,7 +77,9 @@ ZUNKA_NATIVE(nativeCurrentFunc) {
   if (!runtime.current) return;
   if (TNormalFunction* f = runtime.current->currentFunction()) setString(*target, f->GetName());
 }
-ZUNKA_NATIVE(nativeErrorValue) { setError(*target, 0); }
+ZUNKA_NATIVE(nativeErrorValue) {
+  setError(*target, 0);
+}
 ZUNKA_NATIVE(nativeGetValueByIndex) {
   if (argc < 1) return;
   if (TValue* cell = Members(*target).at(toInt(nativeArg(target, 1)))) {
@@ -82,7 +89,8 @@ ZUNKA_NATIVE(nativeGetValueByIndex) {
 }
 ZUNKA_NATIVE(nativeSetValueByIndex) {
   if (argc < 2) return;
-  if (TValue* cell = Members(*target).at(toInt(nativeArg(target, 1)))) assign(*cell, &nativeArg(target, 2));
+  if (TValue* cell = Members(*target).at(toInt(nativeArg(target, 1))))
+    assign(*cell, &nativeArg(target, 2));
 }
 ZUNKA_NATIVE(nativeGetValueCount) {
   if (TRTTI* c = classOf(objectOf(*target))) setInt(*target, c->members.count());
@@ -137,6 +145,8 @@ constexpr NativeEntry kObjectNatives[] = {
 
 }  // namespace
 
-std::span<const NativeEntry> objectCoreNatives() { return kObjectNatives; }
+std::span<const NativeEntry> objectCoreNatives() {
+  return kObjectNatives;
+}
 
 }  // namespace zunka::vm

@@ -42,13 +42,16 @@ ZUNKA_NATIVE(nativeProcMark) {
 }
 
 constexpr NativeEntry kProcessNatives[] = {
-    {"native_init", nativeInit}, {"native_exec", nativeExec}, {"native_suspend", nativeSuspend},
-    {"native_halted", nativeHalted}, {"native_free", nativeFree}, {"native_kill", nativeKill},
+    {"native_init", nativeInit},          {"native_exec", nativeExec},
+    {"native_suspend", nativeSuspend},    {"native_halted", nativeHalted},
+    {"native_free", nativeFree},          {"native_kill", nativeKill},
     {"native_proc_mark", nativeProcMark},
 };
 
 }  // namespace
 
-std::span<const NativeEntry> processNatives() { return kProcessNatives; }
+std::span<const NativeEntry> processNatives() {
+  return kProcessNatives;
+}
 
 }  // namespace zunka::vm

@@ -13,18 +13,22 @@ namespace zunka::vm {
 
 int32_t wideLength(std::string_view bytes) {
   int32_t count = 0;
-  for (size_t i = 0; i < bytes.size(); ++count) i += static_cast<unsigned char>(bytes[i]) >= 0x80 ? 2 : 1;
+  for (size_t i = 0; i < bytes.size(); ++count)
+    i += static_cast<unsigned char>(bytes[i]) >= 0x80 ? 2 : 1;
   return count;
 }
 
 namespace {
 
-size_t wideCharBytes(unsigned char c) { return c >= 0x80 && !(c >= 0xA0 && c <= 0xDF) ? 2 : 1; }
+size_t wideCharBytes(unsigned char c) {
+  return c >= 0x80 && !(c >= 0xA0 && c <= 0xDF) ? 2 : 1;
+}
 
 // Byte offset of character `index`, clipped to the text.
 size_t wideOffset(std::string_view bytes, int32_t index) {
   size_t at = 0;
-  for (int32_t i = 0; i < index && at < bytes.size(); ++i) at += wideCharBytes(static_cast<unsigned char>(bytes[at]));
+  for (int32_t i = 0; i < index && at < bytes.size(); ++i)
+    at += wideCharBytes(static_cast<unsigned char>(bytes[at]));
   return std::min(at, bytes.size());
 }
 
@@ -45,7 +49,9 @@ ZUNKA_NATIVE(nativeInit) {
   TfObject* o = objectOf(*target);
   if (!o || !runtime.stringClass) return;
   int32_t slot = runtime.stringClass->MemberIndex(symbols::kBody, runtime.bodySlotHint);
-  if (slot < 0 || slot >= (runtime.stringClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8) return;
+  if (slot < 0 ||
+      slot >= (runtime.stringClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+    return;
   auto* body = new TfString(std::string(1, char(toInt(nativeArg(target, 1)) & 0xFF)));
   o->members()[slot] = TValue::ofRef(vtHost, body->handle());
 }
@@ -69,15 +75,20 @@ ZUNKA_NATIVE(nativeWSubstring) {
                                    argc >= 2 ? toInt(nativeArg(target, 2)) : INT32_MAX));
 }
 
-ZUNKA_NATIVE(nativeLength) { setInt(*target, int32_t(selfText(target).size())); }
+ZUNKA_NATIVE(nativeLength) {
+  setInt(*target, int32_t(selfText(target).size()));
+}
 
-ZUNKA_NATIVE(nativeWLength) { setInt(*target, wideLength(selfText(target))); }
+ZUNKA_NATIVE(nativeWLength) {
+  setInt(*target, wideLength(selfText(target)));
+}
 
 ZUNKA_NATIVE(nativeCharAt) {
   if (argc < 1) return;
   std::string text = selfText(target);
   int32_t i = toInt(nativeArg(target, 1));
-  if (i >= 0 && size_t(i) < text.size()) setInt(*target, static_cast<unsigned char>(text[size_t(i)]));
+  if (i >= 0 && size_t(i) < text.size())
+    setInt(*target, static_cast<unsigned char>(text[size_t(i)]));
 }
 
 ZUNKA_NATIVE(nativeSplit) {
@@ -117,9 +128,10 @@ ZUNKA_NATIVE(nativeFreeBody) {
 }
 
 constexpr NativeEntry kStringNatives[] = {
-    {"_free_body", nativeFreeBody},   {"native_init", nativeInit},     {"native_strcat", nativeStrcat},
-    {"native_substring", nativeSubstring}, {"_n_wsubstring", nativeWSubstring},
-    {"native_length", nativeLength},  {"_n_wlength", nativeWLength},  {"native_charAt", nativeCharAt},
+    {"_free_body", nativeFreeBody},      {"native_init", nativeInit},
+    {"native_strcat", nativeStrcat},     {"native_substring", nativeSubstring},
+    {"_n_wsubstring", nativeWSubstring}, {"native_length", nativeLength},
+    {"_n_wlength", nativeWLength},       {"native_charAt", nativeCharAt},
     {"_n_split", nativeSplit},
 };
 
@@ -132,6 +144,8 @@ std::string_view wideSubstring(std::string_view bytes, int32_t start, int32_t en
   return bytes.substr(from, to - from);
 }
 
-std::span<const NativeEntry> stringNatives() { return kStringNatives; }
+std::span<const NativeEntry> stringNatives() {
+  return kStringNatives;
+}
 
 }  // namespace zunka::vm
