@@ -11,9 +11,9 @@
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
 #include "shell/kernel_boot.h"
 #include "support/temp_dir.h"
+#include "vm/console.h"
 
 using namespace zunka;
 
@@ -41,6 +41,7 @@ std::string thousandLines() {
 struct World {
   QuietConsole console;
   testing::TempDir dir;
+  bool compilerInstalled = (installScriptCompiler(), true);
   KernelBoot boot;
   std::string source = thousandLines();
   std::string path;

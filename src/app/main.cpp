@@ -5,6 +5,7 @@
 #include "app/player.h"
 #include "app/player_options.h"
 #include "app/script_commands.h"
+#include "compiler/class_compiler.h"
 #include "platform/command_line.h"
 #include "shell/kernel_boot.h"
 #include "vm/version.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     case PlayerOptions::Command::Play:
       break;
   }
+  zunka::installScriptCompiler();
   zunka::KernelBoot boot;
   return zunka::app::runPlayer(options, boot);
 }

@@ -5,6 +5,7 @@
 #include "debug/time_table.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
+#include "resources/project_state.h"
 #include "shell/shell_errors.h"
 #include "shell/start_up.h"
 
@@ -16,31 +17,37 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
       host_(host),
       boot_(boot),
       state_(hostState),
-      console_(state_, shellHooks, platform::StreamOutput::standardOutput(),
+      console_(state_, playerHosts, platform::StreamOutput::standardOutput(),
                platform::StreamOutput::standardError()),
-      loop_(state_, host.clock(), host.window(), shellHooks),
+      loop_(state_, host.clock(), host.window(), pages_, playerHosts),
       loading_(state_, host.window(), host.headless()) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
   previousConsole_ = &console();
   setConsole(&console_);
   setPlayerFrameLoop(&loop_);
-  shellHooks.pumpMessages = [this] { host_.messagePump().pumpMessages(); };
-  shellHooks.tickLoadingWindow = [this] { loading_.tickIfDue(host_.clock().tickCount()); };
-  shellHooks.setLoadingCaption = [this](std::string_view caption) {
-    loading_.setCaption(std::string(caption));
-  };
-  shellHooks.showLoadingWindow = [this](std::string_view caption) {
-    if (!caption.empty()) loading_.setCaption(std::string(caption));
-    loading_.show(host_.clock().tickCount());
-  };
+  playerHosts.setWindows(this);
+}
+
+void PlayerSession::pumpMessages() {
+  host_.messagePump().pumpMessages();
+}
+
+void PlayerSession::tickLoadingWindow() {
+  loading_.tickIfDue(host_.clock().tickCount());
+}
+
+void PlayerSession::setLoadingCaption(std::string_view caption) {
+  loading_.setCaption(std::string(caption));
+}
+
+void PlayerSession::showLoadingWindow(std::string_view caption) {
+  if (!caption.empty()) loading_.setCaption(std::string(caption));
+  loading_.show(host_.clock().tickCount());
 }
 
 PlayerSession::~PlayerSession() {
-  shellHooks.pumpMessages = nullptr;
-  shellHooks.tickLoadingWindow = nullptr;
-  shellHooks.showLoadingWindow = nullptr;
-  shellHooks.setLoadingCaption = nullptr;
+  playerHosts.setWindows(nullptr);
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
 }
@@ -49,7 +56,7 @@ int PlayerSession::run(const std::string& baseDir) {
   if (options_.profile) timeAnalyzer().Reset();
   createWindows();
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
-  host_.window().setTitle(state_.applicationTitle);
+  host_.window().setTitle(projectState.applicationTitle);
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();
@@ -105,7 +112,7 @@ void PlayerSession::printProfile() {
 
 int PlayerSession::exitStatus() const {
   if (!host_.headless()) return 0;
-  return console_.shownCount() > 0 || state_.runtimeErrorSeen ? 1 : 0;
+  return console_.shownCount() > 0 || projectState.runtimeErrorSeen ? 1 : 0;
 }
 
 }  // namespace zunka::app

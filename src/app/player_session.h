@@ -4,10 +4,12 @@
 #include "app/player_options.h"
 #include "platform/host_platform.h"
 #include "platform/text_output.h"
+#include "resources/player_hosts.h"
 #include "shell/boot_sequence.h"
 #include "shell/frame_loop.h"
 #include "shell/host_state.h"
 #include "shell/loading_window.h"
+#include "shell/page_host.h"
 #include "shell/player_console.h"
 
 namespace zunka::app {
@@ -16,16 +18,22 @@ namespace zunka::app {
 // order (screen, loading window, frame loop), the first paint that boots, and
 // the idle loop. The console sink and the shell hooks it installs are removed
 // again when the session ends.
-class PlayerSession {
+class PlayerSession final : public WindowHost {
  public:
   PlayerSession(const PlayerOptions& options, platform::HostPlatform& host, BootSequence& boot,
                 platform::TextOutput* log);
-  ~PlayerSession();
+  ~PlayerSession() override;
   PlayerSession(const PlayerSession&) = delete;
   PlayerSession& operator=(const PlayerSession&) = delete;
 
   // Runs until the player ends; gives the exit status.
   int run(const std::string& baseDir);
+
+  // The loading window and the message queue, for the rest of the player.
+  void pumpMessages() override;
+  void showLoadingWindow(std::string_view caption) override;
+  void setLoadingCaption(std::string_view caption) override;
+  void tickLoadingWindow() override;
 
  private:
   void createWindows();
@@ -39,6 +47,7 @@ class PlayerSession {
   platform::HostPlatform& host_;
   BootSequence& boot_;
   HostState& state_;
+  KernelPages pages_;
   PlayerConsole console_;
   FrameLoop loop_;
   LoadingWindow loading_;

@@ -9,6 +9,8 @@
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
 #include "resources/paths.h"
+#include "resources/player_hosts.h"
+#include "resources/project_state.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
@@ -75,10 +77,9 @@ int runScriptCommand(const PlayerOptions& options) {
           : platform::systemPath(
                 platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
   resourceTree.baseDir = StripTrailingBackslash(baseDir);
-  hostState.baseDir = resourceTree.baseDir;
+  projectState.baseDir = resourceTree.baseDir;
 
-  ShellHooks hooks;
-  PlayerConsole console(hostState, hooks, platform::StreamOutput::standardOutput(),
+  PlayerConsole console(hostState, playerHosts, platform::StreamOutput::standardOutput(),
                         platform::StreamOutput::standardError());
   std::unique_ptr<platform::StreamOutput> logFile;
   if (options.log && *options.log == "-") {
@@ -92,6 +93,7 @@ int runScriptCommand(const PlayerOptions& options) {
 
   int status = 1;
   try {
+    installScriptCompiler();
     KernelBoot kernel;
     kernel.boot();
     if (TRTTI* cls = compileScript(options.commandFile)) {

@@ -7,13 +7,13 @@
 #include "compiler/snippets.h"
 #include "compiler/syntax_nodes.h"
 #include "debug/time_analyzer.h"
-#include "resources/class_compiler.h"
+#include "resources/compile_service.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "resources/snippets.h"
-#include "shell/console.h"
+#include "resources/snippet_service.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 
 namespace zunka {

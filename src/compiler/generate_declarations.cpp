@@ -34,7 +34,7 @@ int G_Program::Generate(TContext& c) {
   c.function = nullptr;
   c.pass = 1;
   item(0)->Generate(c);
-  TRTTI* parent = c.cls->parent;
+  TRTTI* parent = c.cls->parentClass();
   if (parent) {
     if (!parent->compiled) return 0;  // compiled in a later pass, after its parent
     c.cls->InheritMethods();

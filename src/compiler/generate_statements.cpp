@@ -2,7 +2,7 @@
 // break and return.
 #include "compiler/compile_context.h"
 #include "compiler/syntax_nodes.h"
-#include "shell/console.h"
+#include "vm/console.h"
 
 namespace zunka {
 

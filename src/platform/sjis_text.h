@@ -22,6 +22,31 @@ inline size_t sjisCharLength(std::string_view text, size_t i) {
   return isSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
 }
 
+// ASCII letters lowered; double-byte characters left whole (a second byte in
+// 'A'..'Z' is not a letter). Names, paths and symbols compare under this fold.
+inline std::string foldAsciiCase(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size(); i += sjisCharLength(out, i)) {
+    char& c = out[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// Position of the first (or last) `ch` that starts a character, or npos: a second
+// byte that looks like `\` or `.` is never taken for one.
+inline size_t findSjisChar(std::string_view s, char ch, size_t from = 0) {
+  for (size_t i = from; i < s.size(); i += sjisCharLength(s, i))
+    if (s[i] == ch) return i;
+  return std::string_view::npos;
+}
+inline size_t findLastSjisChar(std::string_view s, char ch) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < s.size(); i += sjisCharLength(s, i))
+    if (s[i] == ch) last = i;
+  return last;
+}
+
 // How a byte that does not belong to a valid character is written in UTF-8.
 enum class InvalidSjisByte {
   kReplacementCharacter,  // U+FFFD, one per byte: visible, never silently dropped

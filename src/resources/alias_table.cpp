@@ -1,16 +1,16 @@
 #include "resources/alias_table.h"
 
+#include "platform/sjis_text.h"
 #include "resources/rtti.h"
-#include "resources/sjis_text.h"
 
 namespace zunka {
 
 void TAlias::Add(std::string_view name, TRTTI* cls) {
-  entries_[foldAsciiCase(name)] = cls;
+  entries_[platform::foldAsciiCase(name)] = cls;
 }
 
 TRTTI* TAlias::Get(std::string_view name) const {
-  auto it = entries_.find(foldAsciiCase(name));
+  auto it = entries_.find(platform::foldAsciiCase(name));
   return it == entries_.end() ? nullptr : it->second;
 }
 
@@ -18,7 +18,7 @@ TRTTI* TAlias::Get(std::string_view name) const {
 // it entered the table (a linked file whose element is a class takes the name of
 // its place), and its old entry must not outlive it.
 void TAlias::Delete(const TRTTI* cls) {
-  auto it = entries_.find(foldAsciiCase(cls->name()));
+  auto it = entries_.find(platform::foldAsciiCase(cls->name()));
   if (it != entries_.end() && it->second == cls) {
     entries_.erase(it);
     return;

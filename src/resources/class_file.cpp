@@ -6,8 +6,8 @@
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
 #include "vm/code_verifier.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/opcodes.h"
 #include "vm/process.h"
@@ -111,9 +111,9 @@ void TRTTI::WriteClassFile(ClassFileWriter& file) const {
     if (!parent || parent->members.find(members.symbolAt(i)) < 0) own.push_back(members.textAt(i));
   file.Strings(own);
   int32_t ownFunctions = 0;
-  for (const TFunction* f : methods_) ownFunctions += f->owner() == this;
+  for (const TFunction* f : methods()) ownFunctions += f->owner() == this;
   file.Int(ownFunctions);
-  for (const TFunction* f : methods_) {
+  for (const TFunction* f : methods()) {
     if (f->owner() != this) continue;
     file.Str(kindName(*f));
     file.Str(f->GetName());
@@ -164,7 +164,7 @@ bool TRTTI::ReadClassFile(ClassFileReader& file) {
   size_t functions = file.Count(kMinFunctionBytes);
   for (size_t i = 0; i < functions; ++i) AddOrOverride(readFunction(file).release());
   classCode = ReadCompiledInfo(file, this);
-  for (TFunction* f : methods_)
+  for (TFunction* f : methods())
     if (f->owner() == this && !f->isNative()) {
       if (auto* normal = static_cast<TNormalFunction*>(f); normal->code) Bind(*normal->code, *this);
     }
@@ -232,7 +232,7 @@ void Bind(TCompiledInfo& info, TRTTI& cls) {
           break;
         }
         case Op_SuperCall: {
-          TRTTI* p = cls.parent;
+          TRTTI* p = cls.parentClass();
           TFunction* f = !p                      ? nullptr
                          : name == "constructor" ? p->Constructor()
                          : name == "destructor"  ? p->Destructor()

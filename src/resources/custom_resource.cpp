@@ -5,8 +5,8 @@
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/sgml.h"
-#include "resources/snippets.h"
-#include "shell/console.h"
+#include "resources/snippet_service.h"
+#include "vm/console.h"
 #include "vm/tfstring.h"
 
 namespace zunka {
@@ -49,7 +49,7 @@ void TCustomResource::makeInstance(const TSGML& tag) {
 void TCustomResource::restoreStrings(const TSGML& tag) {
   vm::TfObject* object = instance();
   if (!object) return;
-  TRTTI* cls = vm::classOf(object);
+  TRTTI* cls = TRTTI::Of(vm::classOf(object));
   for (const auto& child : tag.children()) {
     if (child->TagName() != "resinst" || child->GetAttr("type") != "string") continue;
     vm::TValue text = vm::newString(child->GetAttr("value"));
@@ -89,7 +89,7 @@ void TCustomResource::WriteTag(std::vector<std::string>& lines, const std::strin
   vm::TfObject* object = instance();
   if (!object) return;
   if (vm::TValue* one = GlobalCell("$_tmp_val1")) vm::assign(*one, &scriptObject_);
-  TRTTI* cls = vm::classOf(object);
+  TRTTI* cls = TRTTI::Of(vm::classOf(object));
   TSGML element(cls->name());
   element.SetAttr("name", name());
   element.SetAttr("src", RelativePath(src, resourceTree.workDir));

@@ -2,7 +2,7 @@
 
 #include "resources/custom_resource.h"
 #include "resources/resource_list.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
 

@@ -1,9 +1,9 @@
 #include "resources/environment_store.h"
 
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
-#include "resources/sjis_text.h"
 
 namespace zunka {
 namespace {
@@ -12,11 +12,11 @@ constexpr std::string_view kPrefix = "env:";
 
 // The name part of a line ("env:NAME" before the first "="), ASCII case folded.
 std::string foldedKey(std::string_view line) {
-  return foldAsciiCase(line.substr(0, line.find('=')));
+  return platform::foldAsciiCase(line.substr(0, line.find('=')));
 }
 
 std::string keyOf(std::string_view name) {
-  return foldAsciiCase(std::string(kPrefix) + std::string(name));
+  return platform::foldAsciiCase(std::string(kPrefix) + std::string(name));
 }
 
 std::vector<std::string> splitLines(std::string_view bytes) {

@@ -1,12 +1,11 @@
 #include "resources/gen_iterator.h"
 
-#include "compiler/snippets.h"
-
 #include "resources/generator.h"
 #include "resources/global_value.h"
+#include "resources/multi_statement_script.h"
 #include "resources/paths.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/symbols.h"
 
 namespace zunka {

@@ -1,13 +1,13 @@
 #include "resources/generator.h"
 
+#include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/sgml.h"
-#include "resources/sjis_text.h"
-#include "resources/snippets.h"
-#include "shell/console.h"
+#include "resources/snippet_service.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/symbols.h"
@@ -21,9 +21,9 @@ constexpr const char* kLineEnd = "\r\n";
 
 // The index of the first line named `name` (ASCII case ignored), or -1.
 int findLine(const std::vector<std::string>& lines, std::string_view name) {
-  std::string wanted = foldAsciiCase(name);
+  std::string wanted = platform::foldAsciiCase(name);
   for (size_t i = 0; i < lines.size(); ++i)
-    if (foldAsciiCase(AttrLineName(lines[i])) == wanted) return static_cast<int>(i);
+    if (platform::foldAsciiCase(AttrLineName(lines[i])) == wanted) return static_cast<int>(i);
   return -1;
 }
 
@@ -144,7 +144,7 @@ void TGenerator::WriteTag(std::vector<std::string>& lines, const std::string&, i
 void TGenerator::Dispose() {
   vm::TValue* global = name().empty() ? nullptr : ExistingGlobalCell(name());
   vm::TfObject* object = global ? vm::objectOf(*global) : nullptr;
-  TRTTI* cls = object ? vm::classOf(object) : nullptr;
+  TRTTI* cls = object ? TRTTI::Of(vm::classOf(object)) : nullptr;
   int32_t slot = cls ? cls->members.find(vm::symbols::kGenerator) : -1;
   if (slot >= 0) {
     vm::TValue& link = object->members()[slot];

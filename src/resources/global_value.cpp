@@ -1,10 +1,10 @@
 #include "resources/global_value.h"
 
+#include "platform/sjis_text.h"
 #include "resources/sgml.h"
-#include "resources/sjis_text.h"
-#include "resources/snippets.h"
-#include "shell/console.h"
+#include "resources/snippet_service.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
 #include "vm/symbols.h"
@@ -28,8 +28,8 @@ Ref newCell(const std::string& name) {
 // double-byte character is copied as it is, even when it looks like a backslash.
 std::string stringLiteral(std::string_view text) {
   std::string out = "\"";
-  for (size_t i = 0; i < text.size(); i += charLength(text, i)) {
-    size_t n = charLength(text, i);
+  for (size_t i = 0; i < text.size(); i += platform::sjisCharLength(text, i)) {
+    size_t n = platform::sjisCharLength(text, i);
     char c = text[i];
     if (n == 2) {
       out.append(text.substr(i, 2));

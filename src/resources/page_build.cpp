@@ -4,19 +4,19 @@
 
 #include "platform/files.h"
 #include "resources/cache_files.h"
-#include "resources/class_compiler.h"
+#include "resources/compile_service.h"
 #include "resources/gen_iterator.h"
 #include "resources/page_hash.h"
 #include "resources/project_manager.h"
+#include "resources/project_state.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/sgml.h"
 #include "resources/tag_dispatch.h"
 #include "resources/text_file.h"
-#include "shell/console.h"
-#include "shell/host_state.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 #include "vm/script_calls.h"
@@ -83,12 +83,12 @@ void BuildPage() {
   if (!cls) return;
   ClassCompiler* compiler = classCompiler();
   if (compiler) compiler->Compile(*cls, text, false);
-  hostState.statusText = "オブジェクトを配置しています";
+  projectState.statusText = "オブジェクトを配置しています";
   if (cls->compiled) runToEnd(*cls);
   // Objects of the script class that outlive the run (kept by the script) keep
   // their class rather than pointing at a freed one.
   if (!cls->NoLiveInstances()) made.release();
-  hostState.statusText.clear();
+  projectState.statusText.clear();
 }
 
 }  // namespace zunka

@@ -6,18 +6,18 @@
 #include "platform/host_path.h"
 #include "resources/environment_store.h"
 #include "resources/paths.h"
+#include "resources/player_hosts.h"
 #include "resources/project_manager.h"
+#include "resources/project_state.h"
 #include "resources/resource_editing.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/sgml.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
-#include "shell/console.h"
-#include "shell/host_state.h"
-#include "shell/shell_hooks.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 
@@ -65,7 +65,7 @@ void linkPage(const std::string& file) {
 void enterPageDirectory(const std::string& file) {
   std::string dir = ParentDir(file);
   resourceTree.workDir = dir;
-  hostState.workDir = dir;
+  projectState.workDir = dir;
   platform::setCurrentHostDirectory(platform::hostPath(dir));
 }
 
@@ -73,14 +73,14 @@ void enterPageDirectory(const std::string& file) {
 
 bool TPrjManager::LoadPage(std::string_view requested) {
   TimeSection whole(kSectionLoadPage);
-  callHook(shellHooks.screenLoading);
+  playerHosts.screen().pageLoading();
   std::string file = ResolvePath(requested, resourceTree.workDir);
   if (file.empty() || !platform::fileExists(file)) {
     LogError(file + "はありません", {}, true);
-    hostState.noPageRunning = true;
+    projectState.noPageRunning = true;
     return false;
   }
-  hostState.statusText = "ページを読み込んでいます";
+  projectState.statusText = "ページを読み込んでいます";
   environmentStore().SetEnv("AutoLoadPage", file);
   currentPageFile_ = file;
   enterPageDirectory(file);
@@ -93,7 +93,7 @@ bool TPrjManager::LoadPage(std::string_view requested) {
   FindCurrentPage();
   linkPage(file);
   mergePageLists();
-  hostState.statusText = "コンパイルしています";
+  projectState.statusText = "コンパイルしています";
   {
     TimeSection compile(kSectionCompile);
     classesReady_ = false;
@@ -104,12 +104,12 @@ bool TPrjManager::LoadPage(std::string_view requested) {
   }
   {
     TimeSection patterns(kSectionPatterns);
-    callHook(shellHooks.resetPatterns);
+    playerHosts.screen().resetPatterns();
     if (TResource* sheets = find("usr.patterns")) sheets->Initialize();
   }
   ensureScreenGlobals();
-  if (classesReady_) hostState.noPageRunning = false;
-  callHook(shellHooks.refreshDebugViews);
+  if (classesReady_) projectState.noPageRunning = false;
+  playerHosts.debugger().refreshViews();
   projectOpening_ = false;
   return classesReady_;
 }
@@ -151,26 +151,26 @@ bool TPrjManager::startRoot(const char* method) {
 void TPrjManager::LoadPageAndRun(std::string_view file) {
   // A new page shows its first warnings again, and its sound runs again.
   vm::runtime.lastWarning.clear();
-  hostState.runtimeErrorSeen = false;
-  callHook(shellHooks.screenDesignMode, false);
+  projectState.runtimeErrorSeen = false;
+  playerHosts.screen().designModeChanged(false);
   try {
     Log("---LoadPage--");
     LoadPage(file);
     Log("--/LoadPage--");
-    if (classesReady_ && startRoot("execute")) hostState.designMode = false;
+    if (classesReady_ && startRoot("execute")) projectState.designMode = false;
   } catch (const std::exception& e) {
     LogError(e.what(), {}, true);
   }
-  callHook(shellHooks.screenStart);
+  playerHosts.screen().pageStarted();
 }
 
 void TPrjManager::StartDesign() {
-  callHook(shellHooks.screenStart);
+  playerHosts.screen().pageStarted();
   StopPage();
   try {
     if (classesReady_ && startRoot("design")) {
-      hostState.designMode = true;
-      callHook(shellHooks.screenDesignMode, true);
+      projectState.designMode = true;
+      playerHosts.screen().designModeChanged(true);
     }
   } catch (const std::exception& e) {
     LogError(e.what(), {}, true);
@@ -183,7 +183,7 @@ void TPrjManager::ReloadPage() {
 }
 
 void TPrjManager::StopPage() {
-  callHook(shellHooks.clearSprites);
+  playerHosts.screen().clearSprites();
   if (vm::TProcess* root = vm::hostAs<vm::TProcess>(vm::runtime.rootProcess)) root->Destroy();
   vm::runtime.rootProcess = 0;
   vm::Collect();  // returns at once without a root process
@@ -213,7 +213,7 @@ void TPrjManager::ProcessRequest() {
       LogError(e.what(), {}, true);
     }
     StartDesign();
-    callHook(shellHooks.refreshDebugViews);
+    playerHosts.debugger().refreshViews();
   } else {
     StopPage();
     LoadPageAndRun(file);

@@ -1,6 +1,6 @@
 #include "resources/paths.h"
 
-#include "resources/sjis_text.h"
+#include "platform/sjis_text.h"
 
 namespace zunka {
 namespace {
@@ -10,7 +10,7 @@ bool isAsciiLetter(char c) {
 }
 
 bool endsWithBackslash(std::string_view p) {
-  return !p.empty() && findLastChar(p, '\\') == p.size() - 1;
+  return !p.empty() && platform::findLastSjisChar(p, '\\') == p.size() - 1;
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ std::string StripTrailingBackslash(std::string_view p) {
 std::string ParentDir(std::string_view p) {
   if (p.empty()) return "";
   std::string s = StripTrailingBackslash(p);
-  size_t cut = findLastChar(s, '\\');
+  size_t cut = platform::findLastSjisChar(s, '\\');
   s.resize(cut == std::string::npos ? 0 : cut + 1);
   return StripTrailingBackslash(s);
 }
@@ -38,7 +38,7 @@ std::vector<std::string> SplitPath(std::string_view p) {
   std::vector<std::string> pieces;
   size_t start = 0;
   for (;;) {
-    size_t at = findChar(p, '\\', start);
+    size_t at = platform::findSjisChar(p, '\\', start);
     if (at == std::string_view::npos) {
       pieces.emplace_back(p.substr(start));
       break;
@@ -66,8 +66,8 @@ std::string ResolvePath(std::string_view rel, std::string_view base) {
 }
 
 bool IsSameOrInside(std::string_view path, std::string_view dir) {
-  std::string p = foldAsciiCase(StripTrailingBackslash(path));
-  std::string d = foldAsciiCase(StripTrailingBackslash(dir));
+  std::string p = platform::foldAsciiCase(StripTrailingBackslash(path));
+  std::string d = platform::foldAsciiCase(StripTrailingBackslash(dir));
   if (p == d) return true;
   return p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\';
 }
@@ -101,28 +101,29 @@ std::string RelativePath(std::string_view path, std::string_view base) {
 }
 
 bool SamePath(std::string_view a, std::string_view b) {
-  return foldAsciiCase(StripTrailingBackslash(a)) == foldAsciiCase(StripTrailingBackslash(b));
+  return platform::foldAsciiCase(StripTrailingBackslash(a)) ==
+         platform::foldAsciiCase(StripTrailingBackslash(b));
 }
 
 std::string FileNamePart(std::string_view p) {
-  size_t cut = findLastChar(p, '\\');
+  size_t cut = platform::findLastSjisChar(p, '\\');
   return std::string(cut == std::string_view::npos ? p : p.substr(cut + 1));
 }
 
 std::string BaseNameWithoutExt(std::string_view p) {
   std::string name = FileNamePart(p);
-  size_t dot = findLastChar(name, '.');
+  size_t dot = platform::findLastSjisChar(name, '.');
   if (dot != std::string::npos) name.resize(dot);
   return name;
 }
 
 std::string ParentPath(std::string_view path) {
-  size_t dot = findLastChar(path, '.');
+  size_t dot = platform::findLastSjisChar(path, '.');
   return dot == std::string_view::npos ? "" : std::string(path.substr(0, dot));
 }
 
 std::string LastName(std::string_view path) {
-  size_t dot = findLastChar(path, '.');
+  size_t dot = platform::findLastSjisChar(path, '.');
   return std::string(dot == std::string_view::npos ? path : path.substr(dot + 1));
 }
 

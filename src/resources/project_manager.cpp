@@ -4,19 +4,19 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/custom_resource.h"
 #include "resources/environment_store.h"
 #include "resources/page_hash.h"
 #include "resources/param.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
 #include "resources/resource_editing.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/sgml.h"
-#include "resources/sjis_text.h"
 #include "resources/tag_dispatch.h"
-#include "shell/console.h"
-#include "shell/host_state.h"
+#include "vm/console.h"
 
 namespace zunka {
 namespace {
@@ -44,7 +44,8 @@ std::string projectFileOf(std::string_view pageFile) {
 
 bool hasExtension(std::string_view file, std::string_view ext) {
   return file.size() > ext.size() &&
-         foldAsciiCase(file.substr(file.size() - ext.size())) == foldAsciiCase(ext);
+         platform::foldAsciiCase(file.substr(file.size() - ext.size())) ==
+             platform::foldAsciiCase(ext);
 }
 
 // The list at `path`, attached as a new empty list when missing.
@@ -144,14 +145,14 @@ void TPrjManager::SetParam(std::string_view name, std::string_view value) {
 }
 
 void TPrjManager::ApplyParam(std::string_view name) const {
-  std::string key = foldAsciiCase(name);
+  std::string key = platform::foldAsciiCase(name);
   bool on = GetParam(name) == "1";
   if (key == "deactivation_disablekey")
-    hostState.disableKeysWhenInactive = on;
+    projectState.disableKeysWhenInactive = on;
   else if (key == "deactivation_pause")
-    hostState.pauseWhenInactive = on;
+    projectState.pauseWhenInactive = on;
   else if (key == "disable_pause")
-    hostState.pauseDisabled = on;
+    projectState.pauseDisabled = on;
 }
 
 // --- Projects and the page list ---
@@ -193,10 +194,10 @@ void TPrjManager::LoadProject(std::string_view file) {
   if (GetParam("sound_stopOnPageLoad").empty()) SetParam("sound_stopOnPageLoad", "1");
   // A project that leaves a behaviour parameter out gets the player's default,
   // not what the project opened before it chose.
-  const HostState defaults;
-  hostState.disableKeysWhenInactive = defaults.disableKeysWhenInactive;
-  hostState.pauseWhenInactive = defaults.pauseWhenInactive;
-  hostState.pauseDisabled = defaults.pauseDisabled;
+  const ProjectState defaults;
+  projectState.disableKeysWhenInactive = defaults.disableKeysWhenInactive;
+  projectState.pauseWhenInactive = defaults.pauseWhenInactive;
+  projectState.pauseDisabled = defaults.pauseDisabled;
   if (TResourceList* params = findList(ParamsPath())) {
     for (int i = 0; i < params->count(); ++i) ApplyParam(params->childAt(i)->name());
   }
@@ -232,12 +233,12 @@ void TPrjManager::ScanPages(std::string_view pageFile) {
     }
   }
   std::string dir = ParentDir(projectFile_);
-  std::string current = foldAsciiCase(ResolvePath(pageFile, dir));
+  std::string current = platform::foldAsciiCase(ResolvePath(pageFile, dir));
   for (const std::string& file : platform::listDirectory(dir, platform::EntryKind::Files)) {
     if (!hasExtension(file, ".cmml")) continue;
     std::string name = "$page_" + BaseNameWithoutExt(file);
     AddPage(name, file);
-    if (foldAsciiCase(ResolvePath(file, dir)) == current) currentPageName_ = name;
+    if (platform::foldAsciiCase(ResolvePath(file, dir)) == current) currentPageName_ = name;
   }
 }
 
@@ -268,9 +269,9 @@ void TPrjManager::CountProjectFiles() {
   TPageFileEnum files;
   project->Visit(files);
   pageHash_ = PageHash(files.files());
-  hostState.debugFileList = {"$$$project files"};
-  hostState.debugFileList.insert(hostState.debugFileList.end(), files.files().begin(),
-                                 files.files().end());
+  projectState.debugFileList = {"$$$project files"};
+  projectState.debugFileList.insert(projectState.debugFileList.end(), files.files().begin(),
+                                    files.files().end());
 }
 
 // --- Recent pages ---

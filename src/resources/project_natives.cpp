@@ -4,7 +4,7 @@
 #include "resources/page_build.h"
 #include "resources/page_hash.h"
 #include "resources/project_manager.h"
-#include "shell/host_state.h"
+#include "resources/project_state.h"
 #include "vm/tfstring.h"
 
 namespace zunka {
@@ -29,7 +29,7 @@ ZUNKA_NATIVE(nativeOnGet) {
 
 ZUNKA_NATIVE(nativeOpen) {
   if (argc < 1) return;
-  prjManager().RequestPage(toText(nativeArg(target, 1)), hostState.designMode);
+  prjManager().RequestPage(toText(nativeArg(target, 1)), projectState.designMode);
 }
 
 ZUNKA_NATIVE(nativeGetPageHashCode) {

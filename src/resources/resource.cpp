@@ -6,12 +6,13 @@
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/sgml.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
-#include "shell/console.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
+#include "vm/runtime.h"
 
 namespace zunka {
 
@@ -30,6 +31,15 @@ TResource::TResource(const TSGML& tag, std::string_view dir, HostKind kind)
   if (!src.empty()) src = ResolvePath(src, dir);
 }
 
+TResource::TResource(std::string name, SharedHandle shared)
+    : HostObject(shared, HostKind::Class), name_(std::move(name)) {}
+
+TResource::TResource(const TSGML& tag, std::string_view dir, SharedHandle shared)
+    : HostObject(shared, HostKind::Class), name_(tag.GetAttr("name")) {
+  src = tag.GetAttr("src");
+  if (!src.empty()) src = ResolvePath(src, dir);
+}
+
 TResource::~TResource() {
   // Normally Dispose has emptied the cell already; a resource destroyed outside
   // the tree still gives its reference back.
@@ -43,9 +53,10 @@ TResource::~TResource() {
 
 TResource* TResource::FromHandle(uint32_t handle) {
   HostObject* o = HostHandles::find(handle);
-  if (!o || (o->hostKind() != HostKind::Resource && o->hostKind() != HostKind::Class))
-    return nullptr;
-  return static_cast<TResource*>(o);
+  if (!o) return nullptr;
+  // A class's handle names its class object, the first face of the class resource.
+  if (o->hostKind() == HostKind::Class) return TRTTI::Of(static_cast<vm::ClassObject*>(o));
+  return o->hostKind() == HostKind::Resource ? static_cast<TResource*>(o) : nullptr;
 }
 
 std::string TResource::FullPath() const {
@@ -168,6 +179,19 @@ void TResource::Dispose() {
   } catch (const EError& e) {
     LogError(e.message(), {}, false);
   }
+}
+
+void SetTreeRoot(TResourceList* root) {
+  resourceTree.root = root;
+  vm::runtime.collectorRoots = root ? &resourceTree : nullptr;
+}
+
+void ResourceTree::MarkRoots() {
+  if (root) root->Mark();
+}
+
+void ResourceTree::SweepRoots() {
+  if (root) root->Sweep();
 }
 
 TResourceList* GlobalsList() {

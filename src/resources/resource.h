@@ -114,6 +114,10 @@ class TResource : public vm::HostObject {
   std::string src;  // absolute path of the file holding this resource's source
 
  protected:
+  // A class resource: the resource face of a class object, under its handle.
+  TResource(std::string name, SharedHandle shared);
+  TResource(const TSGML& tag, std::string_view dir, SharedHandle shared);
+
   friend class TResourceList;
   TResourceList* parent_ = nullptr;
   vm::TValue scriptObject_;

@@ -4,14 +4,14 @@
 
 #include "debug/time_analyzer.h"
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/sgml.h"
-#include "resources/sjis_text.h"
 #include "resources/tag_dispatch.h"
 #include "resources/text_file.h"
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/symbols.h"
 
@@ -28,7 +28,7 @@ bool isDigit(char c) {
 // no "_").
 bool startsCharacter(std::string_view s, size_t at) {
   size_t i = 0;
-  while (i < at) i += charLength(s, i);
+  while (i < at) i += platform::sjisCharLength(s, i);
   return i == at;
 }
 
@@ -60,13 +60,14 @@ void createStarterFile(const std::string& file, const std::string& text) {
 std::string UniqueChildName(const TResourceList& list, std::string_view name) {
   if (!list.FindChild(name)) return std::string(name);
   std::string stem(name);
-  if (trailingNumber(stem) >= 0) stem.erase(findLastChar(stem, '_'));  // s/\_[0-9][0-9]*$//
-  std::string foldedStem = foldAsciiCase(stem);
+  if (trailingNumber(stem) >= 0)
+    stem.erase(platform::findLastSjisChar(stem, '_'));  // s/\_[0-9][0-9]*$//
+  std::string foldedStem = platform::foldAsciiCase(stem);
   int64_t max = 0;
   for (int i = 0; i < list.count(); ++i) {
     const std::string& child = list.childAt(i)->name();
     // A substring test: "myitem_7" counts for the stem "item".
-    if (foldAsciiCase(child).find(foldedStem) == std::string::npos) continue;
+    if (platform::foldAsciiCase(child).find(foldedStem) == std::string::npos) continue;
     max = std::max(max, trailingNumber(child));
   }
   return stem + "_" + std::to_string(max + 1);

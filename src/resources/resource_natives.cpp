@@ -3,7 +3,7 @@
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "vm/errors.h"
 
 namespace zunka {

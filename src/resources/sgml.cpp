@@ -1,6 +1,6 @@
 #include "resources/sgml.h"
 
-#include "resources/sjis_text.h"
+#include "platform/sjis_text.h"
 
 namespace zunka {
 namespace {
@@ -23,10 +23,11 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
 }  // namespace
 
 std::string TSGML::GetAttr(std::string_view name) const {
-  std::string wanted = foldAsciiCase(name);
+  std::string wanted = platform::foldAsciiCase(name);
   for (const std::string& line : attributes_) {
     size_t eq = line.find('=');
-    if (eq != std::string::npos && foldAsciiCase(std::string_view(line).substr(0, eq)) == wanted)
+    if (eq != std::string::npos &&
+        platform::foldAsciiCase(std::string_view(line).substr(0, eq)) == wanted)
       return line.substr(eq + 1);
   }
   return "";

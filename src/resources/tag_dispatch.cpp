@@ -14,7 +14,7 @@
 #include "resources/tag_reader.h"
 #include "resources/tag_resource.h"
 #include "resources/text_file.h"
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 
 namespace zunka {

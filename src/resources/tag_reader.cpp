@@ -1,6 +1,6 @@
 #include "resources/tag_reader.h"
 
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 
 namespace zunka {

@@ -1,6 +1,6 @@
 #include "resources/tag_resource.h"
 
-#include "resources/sjis_text.h"
+#include "platform/sjis_text.h"
 
 namespace zunka {
 namespace {
@@ -15,7 +15,7 @@ std::string startTag(const TSGML& tag, const std::string& currentName) {
     if (eq == std::string::npos || eq == 0) continue;
     std::string name = line.substr(0, eq);
     std::string value = line.substr(eq + 1);
-    if (!named && foldAsciiCase(name) == "name") {
+    if (!named && platform::foldAsciiCase(name) == "name") {
       value = currentName;
       named = true;
     }

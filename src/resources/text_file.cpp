@@ -1,7 +1,7 @@
 #include "resources/text_file.h"
 
 #include "platform/files.h"
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 
 namespace zunka {

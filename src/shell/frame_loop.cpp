@@ -5,9 +5,10 @@
 #include <string>
 
 #include "debug/time_analyzer.h"
+#include "resources/project_state.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
 #include "shell/shell_errors.h"
+#include "vm/console.h"
 #include "vm/runtime.h"
 
 namespace zunka {
@@ -50,7 +51,7 @@ class FlagScope {
 // the last Point instruction), or "".
 std::string sourceOfPosition(const vm::TProcess* p) {
   if (!p) return {};
-  const TRTTI* cls = vm::hostAs<TRTTI>(p->position[0]);
+  const TRTTI* cls = TRTTI::FromClassHandle(p->position[0]);
   return cls ? cls->src : std::string();
 }
 
@@ -72,7 +73,7 @@ void FrameLoop::setUp() {
 
 bool FrameLoop::canRun() const {
   return state_.checkExec && !state_.debugHalt && state_.root() && !state_.inFrameLoop &&
-         (!state_.pauseWhenInactive || activation_.isActive());
+         (!projectState.pauseWhenInactive || activation_.isActive());
 }
 
 void FrameLoop::Main(bool& done) {
@@ -95,7 +96,7 @@ void FrameLoop::Main(bool& done) {
     }
     done = false;
   }
-  callHook(hooks_.processRequest);
+  pages_.processRequest();
   state_.preemptedLabel = vm::runtime.preempted ? "Preempted" : "not Preempted";
 }
 
@@ -107,7 +108,7 @@ void FrameLoop::runBatch() {
     TimeSection batch(kSectionBatch);
     frames = takeDueFrames();
     runFrames(frames);
-    if (!state_.runtimeErrorSeen) callHook(hooks_.renderSound);
+    if (!projectState.runtimeErrorSeen) hosts_.sound().render();
   }
   if (!activation_.isActive()) clock_.sleep(kInactiveSleepMilliseconds);
   clock_.sleep(frames == 0 ? kWaitForBoundaryMilliseconds : 0);
@@ -115,10 +116,10 @@ void FrameLoop::runBatch() {
     TimeSection draw(kSectionDraw);
     if (state_.drawFrame && !state_.drawingSuspended) {
       ++state_.drawCount;
-      callHook(hooks_.drawAll);
+      hosts_.screen().drawAll();
     }
   }
-  std::string statistics = hooks_.statisticsText ? hooks_.statisticsText() : std::string();
+  std::string statistics = pages_.statisticsText();
   state_.debugCaption = "0:" + state_.frameDigits + statistics;
 }
 
@@ -148,17 +149,17 @@ void FrameLoop::runFrames(int32_t frames) {
   while (frames > 0) {
     state_.drawFrame = frames == 1;
     if (state_.drawFrame) {
-      callHook(hooks_.setDoDraw, 1);
-      callHook(hooks_.clearSprites);
+      pages_.setDoDraw(1);
+      hosts_.screen().clearSprites();
     } else {
-      callHook(hooks_.setDoDraw, 0);
+      pages_.setDoDraw(0);
     }
     {
       TimeSection run(kSectionRun);
       // Looked up per frame: the previous frame's script may have destroyed it.
       if (vm::TProcess* root = state_.root()) vm::Run(root, kFrameStepBudget);
     }
-    if (hooks_.hasRequest && hooks_.hasRequest()) break;
+    if (pages_.hasRequest()) break;
     --frames;
     ++state_.frameCount;
     if (state_.closing) break;
@@ -168,7 +169,7 @@ void FrameLoop::runFrames(int32_t frames) {
 // The error path: one message, the loading window again, and the game goes on
 // with the next batch (the auto-run box stays checked).
 void FrameLoop::reportError(const std::exception& e) {
-  state_.runtimeErrorSeen = true;
+  projectState.runtimeErrorSeen = true;
   std::string text = std::string("実行時エラー:") + e.what();
   if (dynamic_cast<const EInvalidOperation*>(&e)) {
     state_.drawingSuspended = true;
@@ -179,26 +180,26 @@ void FrameLoop::reportError(const std::exception& e) {
   // A run restores the outer current process when it ends, so once the error
   // reaches this handler the root process is the one whose position is known.
   const vm::TProcess* p = vm::runtime.current ? vm::runtime.current : state_.root();
-  callHook(hooks_.showLoadingWindow, sourceOfPosition(p));
+  hosts_.windows().showLoadingWindow(sourceOfPosition(p));
 }
 
 // Pause and resume belong to a running game: design mode sends neither.
 void FrameLoop::pause() {
-  if (state_.designMode || state_.paused) return;
+  if (projectState.designMode || state_.paused) return;
   state_.paused = true;
-  callHook(hooks_.evaluateSnippet, std::string_view(kPauseSnippet));
+  pages_.evaluateSnippet(kPauseSnippet);
   redraw();
 }
 
 void FrameLoop::resume() {
-  if (state_.designMode || !state_.paused) return;
+  if (projectState.designMode || !state_.paused) return;
   state_.paused = false;
-  callHook(hooks_.evaluateSnippet, std::string_view(kResumeSnippet));
+  pages_.evaluateSnippet(kResumeSnippet);
   redraw();
 }
 
 void FrameLoop::redraw() {
-  if (!state_.drawingSuspended) callHook(hooks_.drawAll);
+  if (!state_.drawingSuspended) hosts_.screen().drawAll();
 }
 
 void FrameLoop::singleStep() {
@@ -207,7 +208,7 @@ void FrameLoop::singleStep() {
   if (!root || stepping_) return;
   FlagScope underWay(stepping_);
   state_.drawFrame = true;
-  callHook(hooks_.clearSprites);
+  hosts_.screen().clearSprites();
   vm::Run(root, kFrameStepBudget);
   redraw();
 }

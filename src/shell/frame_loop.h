@@ -4,8 +4,9 @@
 
 #include "platform/activation.h"
 #include "platform/clock_source.h"
+#include "resources/player_hosts.h"
 #include "shell/host_state.h"
-#include "shell/shell_hooks.h"
+#include "shell/page_host.h"
 
 namespace zunka {
 
@@ -17,8 +18,8 @@ namespace zunka {
 class FrameLoop {
  public:
   FrameLoop(HostState& state, platform::ClockSource& clock, const platform::Activation& activation,
-            ShellHooks& hooks)
-      : state_(state), clock_(clock), activation_(activation), hooks_(hooks) {}
+            PageHost& pages, const PlayerHosts& hosts)
+      : state_(state), clock_(clock), activation_(activation), pages_(pages), hosts_(hosts) {}
 
   // Called once when the player's windows are created: the clock starts here.
   void setUp();
@@ -47,7 +48,8 @@ class FrameLoop {
   HostState& state_;
   platform::ClockSource& clock_;
   const platform::Activation& activation_;
-  ShellHooks& hooks_;
+  PageHost& pages_;
+  const PlayerHosts& hosts_;
   bool stepping_ = false;
 };
 

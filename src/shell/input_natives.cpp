@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/keyboard.h"
+#include "resources/project_state.h"
 #include "shell/host_state.h"
 
 namespace zunka {
@@ -25,13 +26,13 @@ ZUNKA_NATIVE(nativeGetKey) {
     k.sampled.fill(false);  // a new frame: every key may be sampled once again
     return;
   }
-  if (!hostState.applicationActive && hostState.disableKeysWhenInactive) {
+  if (!hostState.applicationActive && projectState.disableKeysWhenInactive) {
     vm::setInt(*target, 0);
     return;
   }
   int code = vm::toInt(vm::nativeArg(target, 1));
   if (code < 0 || code > 255) code = 0;
-  if (hostState.designMode || !k.sampled[size_t(code)]) {
+  if (projectState.designMode || !k.sampled[size_t(code)]) {
     k.counters[size_t(code)] = platform::virtualKeyDown(code) ? k.counters[size_t(code)] + 1 : 0;
     k.sampled[size_t(code)] = true;
   }

@@ -1,21 +1,20 @@
 #include "shell/kernel_boot.h"
 
-#include "compiler/class_compiler.h"
-#include "compiler/snippets.h"
 #include "resources/environment_store.h"
 #include "resources/page_build.h"
 #include "resources/page_hash.h"
 #include "resources/paths.h"
+#include "resources/player_hosts.h"
+#include "resources/project_state.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
-#include "shell/console.h"
 #include "shell/host_state.h"
 #include "shell/native_binding.h"
-#include "shell/shell_hooks.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
 #include "vm/value.h"
@@ -43,13 +42,9 @@ KernelBoot::KernelBoot() {
 
 KernelBoot::~KernelBoot() {
   if (&prjManager() == &projects_) setPrjManager(nullptr);
-  if (shellHooks.hasRequest) {
-    shellHooks.hasRequest = nullptr;
-    shellHooks.processRequest = nullptr;
-  }
   if (resourceTree.root == root()) {
     vm::runtime.rootProcess = 0;
-    resourceTree.root = nullptr;
+    SetTreeRoot(nullptr);
     // The core classes go with the tree.
     vm::runtime.objectClass = vm::runtime.stringClass = vm::runtime.arrayClass = nullptr;
     vm::runtime.arrayBodySlot = -1;
@@ -58,14 +53,6 @@ KernelBoot::~KernelBoot() {
 
 TResourceList* KernelBoot::root() const {
   return dynamic_cast<TResourceList*>(root_.get());
-}
-
-void KernelBoot::installHooks() {
-  shellHooks.setDoDraw = [](int32_t on) { setGlobal("$_doDraw", vm::TValue::ofInt(on)); };
-  shellHooks.evaluateSnippet = [](std::string_view text) { EvaluateWithReport(text); };
-  shellHooks.statisticsText = [] { return vm::Statistics(); };
-  shellHooks.hasRequest = [this] { return projects_.HasRequest(); };
-  shellHooks.processRequest = [this] { projects_.ProcessRequest(); };
 }
 
 void KernelBoot::initialiseSystem() {
@@ -84,13 +71,12 @@ void KernelBoot::boot() {
   Log("Extended=10");
   Log("Loading Enviroment Values");
   resourceTree.workDir = resourceTree.baseDir;
-  installScriptCompiler();
   // A page edited since its placement script was cached is placed anew.
   rebuildStalePages = true;
   Log("Loading Modules..");
   Log("Loading Kernel Resources..");
   root_ = LoadResourceFile(ResolvePath("kernel\\resource.zunkares", resourceTree.baseDir));
-  resourceTree.root = root();
+  SetTreeRoot(root());
   if (!resourceTree.root) throw EError("kernel\\resource.zunkares:カーネルを読み込めません");
   vm::runtime.objectClass = findClass("classes.lang.Object");
   vm::runtime.stringClass = findClass("classes.lang.String");
@@ -102,7 +88,6 @@ void KernelBoot::boot() {
   vm::runtime.rootProcess = 0;
   bindBootNatives();
   enumerateKernelFiles();
-  installHooks();
   Log("Ready");
   ready_ = true;
 }
@@ -112,8 +97,8 @@ void KernelBoot::boot() {
 void KernelBoot::enumerateKernelFiles() {
   TPageFileEnum files;
   resourceTree.root->Visit(files);
-  hostState.kernelId = PageHash(files.files());
-  hostState.debugFileList = files.files();
+  projectState.kernelId = PageHash(files.files());
+  projectState.debugFileList = files.files();
 }
 
 void KernelBoot::loadProject() {
@@ -122,8 +107,8 @@ void KernelBoot::loadProject() {
   std::string help = projects_.GetParam("helpfile");
   if (!help.empty() && help.find("http://") == std::string::npos)
     help = ResolvePath(help, resourceTree.baseDir);
-  if (!help.empty()) hostState.helpFile = help;
-  if (hostState.fileToOpen.empty()) hostState.fileToOpen = firstPageFile();
+  if (!help.empty()) projectState.helpFile = help;
+  if (projectState.fileToOpen.empty()) projectState.fileToOpen = firstPageFile();
   setGlobal("$_emChar", vm::TValue::ofInt(1));
   setGlobal("$_editMode", vm::TValue::ofInt(1));
 }
@@ -144,14 +129,14 @@ std::string KernelBoot::firstPageFile() const {
 void KernelBoot::startPage(const std::string& file) {
   if (!resourceTree.root) return;
   projects_.LoadPage(file);
-  callHook(shellHooks.setLoadingCaption, std::string_view(file));
+  playerHosts.windows().setLoadingCaption(file);
   projects_.ReloadPage();
 }
 
 void KernelBoot::afterStart() {
   if (!resourceTree.root) return;
   std::string title = projects_.GetParam("title") + projects_.GetParam("version");
-  hostState.applicationTitle = title.empty() ? kDefaultTitle : title;
+  projectState.applicationTitle = title.empty() ? kDefaultTitle : title;
   // The screen window stands at the origin until it can report where it is.
   setGlobal("$windowX", vm::TValue::ofInt(0));
   setGlobal("$windowY", vm::TValue::ofInt(0));

@@ -35,7 +35,6 @@ class KernelBoot : public BootSequence {
   TPrjManager& projects() { return projects_; }
 
  private:
-  void installHooks();
   void enumerateKernelFiles();
   std::string firstPageFile() const;
 

@@ -1,26 +1,29 @@
 #include "shell/player_console.h"
 
-#include "compiler/source_position.h"
 #include "platform/files.h"
 #include "platform/host_path.h"
 #include "platform/sjis_text.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
+#include "resources/source_position.h"
 #include "resources/text_file.h"
 
 namespace zunka {
 
-PlayerConsole::PlayerConsole(const HostState& state, ShellHooks& hooks, platform::TextOutput& out,
-                             platform::TextOutput& err)
-    : state_(state), hooks_(hooks), out_(out), err_(err) {
-  readSource_ = [this](const std::string& path) { return readSourceFile(state_, path); };
+PlayerConsole::PlayerConsole(const HostState& state, const PlayerHosts& hosts,
+                             platform::TextOutput& out, platform::TextOutput& err)
+    : state_(state), hosts_(hosts), out_(out), err_(err) {
+  readSource_ = [this](const std::string& path) {
+    return readSourceFile(projectState.baseDir, path);
+  };
 }
 
 // Music keeps playing and windows keep painting while the sink is busy.
 void PlayerConsole::keepAlive() {
-  callHook(hooks_.renderSound);
-  if (state_.booting) callHook(hooks_.pumpMessages);
-  callHook(hooks_.drawActivityIndicator);
-  callHook(hooks_.tickLoadingWindow);
+  hosts_.sound().render();
+  if (state_.booting) hosts_.windows().pumpMessages();
+  hosts_.screen().drawActivityIndicator();
+  hosts_.windows().tickLoadingWindow();
 }
 
 void PlayerConsole::log(std::string_view text) {
@@ -43,7 +46,7 @@ void PlayerConsole::logError(std::string_view text, const TTraceList& trace, boo
   if (log_ && log_ != &err_)
     for (const std::string& l : lines) log_->writeLine(l);
   // A console "box" is standard error itself, which already has the text.
-  if (boxes_ && !boxes_->isConsole()) boxes_->show(text, state_.applicationTitle);
+  if (boxes_ && !boxes_->isConsole()) boxes_->show(text, projectState.applicationTitle);
 }
 
 std::string PlayerConsole::traceLine(const TTraceEntry& entry) {
@@ -56,11 +59,11 @@ std::string PlayerConsole::traceLine(const TTraceEntry& entry) {
   return where + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
 }
 
-std::optional<std::string> PlayerConsole::readSourceFile(const HostState& state,
+std::optional<std::string> PlayerConsole::readSourceFile(const std::string& baseDir,
                                                          const std::string& path) {
   if (path.empty()) return std::nullopt;
   std::string bytes;
-  std::string full = IsAbsolutePath(path) ? path : ResolvePath(path, state.baseDir);
+  std::string full = IsAbsolutePath(path) ? path : ResolvePath(path, baseDir);
   if (full.empty() || !platform::readFile(full, bytes)) return std::nullopt;
   return JoinFileLines(bytes);  // trace offsets count in the form the compiler read
 }

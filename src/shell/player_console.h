@@ -6,9 +6,9 @@
 
 #include "platform/message_boxes.h"
 #include "platform/text_output.h"
-#include "shell/console.h"
+#include "resources/player_hosts.h"
 #include "shell/host_state.h"
-#include "shell/shell_hooks.h"
+#include "vm/console.h"
 
 namespace zunka {
 
@@ -25,7 +25,7 @@ class PlayerConsole : public ConsoleSink {
   // Reads a source file named in a trace (a system path); nothing when unreadable.
   using SourceReader = std::function<std::optional<std::string>(const std::string& path)>;
 
-  PlayerConsole(const HostState& state, ShellHooks& hooks, platform::TextOutput& out,
+  PlayerConsole(const HostState& state, const PlayerHosts& hosts, platform::TextOutput& out,
                 platform::TextOutput& err);
 
   void setMessageBoxes(platform::MessageBoxes* boxes) { boxes_ = boxes; }
@@ -42,14 +42,15 @@ class PlayerConsole : public ConsoleSink {
 
   // The default source reader: the path mapped to the host, tried as given and
   // then against the base directory.
-  static std::optional<std::string> readSourceFile(const HostState& state, const std::string& path);
+  static std::optional<std::string> readSourceFile(const std::string& baseDir,
+                                                   const std::string& path);
 
  private:
   void keepAlive();
   std::string traceLine(const TTraceEntry& entry);
 
   const HostState& state_;
-  ShellHooks& hooks_;
+  const PlayerHosts& hosts_;
   platform::TextOutput& out_;
   platform::TextOutput& err_;
   platform::TextOutput* log_ = nullptr;

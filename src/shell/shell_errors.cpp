@@ -1,7 +1,7 @@
 #include "shell/shell_errors.h"
 
-#include "shell/console.h"
 #include "shell/host_state.h"
+#include "vm/console.h"
 
 namespace zunka {
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/program_launcher.h"
+#include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "vm/version.h"
 
@@ -19,7 +20,7 @@ void nativeExit(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
 }
 
 void nativeOpenIde(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
-  std::string ide = hostState.baseDir + "\\" + kIdeExecutable;
+  std::string ide = projectState.baseDir + "\\" + kIdeExecutable;
   if (platform::fileExists(ide)) platform::launchProgram(platform::hostPath(ide));
   closeScreenWindow();
 }

@@ -2,10 +2,8 @@
 
 #include "vm/host_handles.h"
 
-#include "resources/resource_list.h"
-#include "resources/resource_tree.h"
-#include "resources/rtti.h"
-#include "shell/console.h"
+#include "vm/class_object.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/live_counters.h"
 #include "vm/process.h"
@@ -36,12 +34,12 @@ void runHook(Ref record, std::string_view method) {
   }
 }
 
-int32_t slotCount(const TRTTI* cls) {
+int32_t slotCount(const ClassObject* cls) {
   return cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;
 }
 
 void visitObject(Ref record) {
-  TRTTI* cls = classOf(objectAt(record));
+  ClassObject* cls = classOf(objectAt(record));
   TFunction* hook = cls ? cls->FindMethodBySymbol(symbols::kGcMark) : nullptr;
   if (hook && !hook->isNative()) runHook(record, symbols::text(symbols::kGcMark));
   // Slot by slot from the record: the hook may have changed the members.
@@ -49,12 +47,12 @@ void visitObject(Ref record) {
 }
 
 void markTreeAndStack() {
-  if (resourceTree.root) resourceTree.root->Mark();
+  if (runtime.collectorRoots) runtime.collectorRoots->MarkRoots();
   if (TProcess* root = hostAs<TProcess>(runtime.rootProcess)) root->MarkStack();
 }
 
 void sweepTree() {
-  if (resourceTree.root) resourceTree.root->Sweep();
+  if (runtime.collectorRoots) runtime.collectorRoots->SweepRoots();
 }
 
 }  // namespace
@@ -105,7 +103,7 @@ void SweepObject(Ref record) {
   TfObject* o = objectAt(record);
   if (state.checking) {
     if (o->refCount < o->mark - 1) {
-      TRTTI* cls = classOf(o);
+      ClassObject* cls = classOf(o);
       state.report.push_back((cls ? cls->DisplayName() : std::string("?")) +
                              ":r=" + std::to_string(o->mark - 1) +
                              ",f=" + std::to_string(o->refCount) + "," + std::to_string(record));
@@ -119,7 +117,7 @@ void SweepObject(Ref record) {
 
 void DestroyObject(Ref record) {
   TfObject* o = objectAt(record);
-  TRTTI* cls = classOf(o);
+  ClassObject* cls = classOf(o);
   if (cls && cls->Destructor()) runHook(record, "destructor");
   o = objectAt(record);
   int32_t slots = slotCount(cls);

@@ -7,6 +7,15 @@
 
 namespace zunka::vm {
 
+// What the collector walks besides the root process's stack: the resource tree,
+// which marks and sweeps the objects its resources hold.
+class CollectorRoots {
+ public:
+  virtual ~CollectorRoots() = default;
+  virtual void MarkRoots() = 0;
+  virtual void SweepRoots() = 0;
+};
+
 // Mark-and-sweep collection over the resource tree and the root process. Reference
 // counting frees everyday garbage; a collection (on request, from the debug
 // window) also reclaims cycles. It runs two passes of the same walk: a checking

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/opcodes.h"
 
 namespace zunka::vm {
@@ -21,7 +21,8 @@ void TSymInfoList::addPoint(int32_t sourceOffset, int32_t position) {
   points.emplace_back(std::to_string(sourceOffset), position);
 }
 
-TCompiledInfo::TCompiledInfo(TRTTI* owner, const std::vector<uint32_t>& words, TSymInfoList symbols)
+TCompiledInfo::TCompiledInfo(ClassObject* owner, const std::vector<uint32_t>& words,
+                             TSymInfoList symbols)
     : owner_(owner), symbols_(std::move(symbols)) {
   lengthBytes_ = static_cast<uint32_t>(words.size() * 4);
   code_ = Arena::allocate(lengthBytes_ + 4);

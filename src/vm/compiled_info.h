@@ -6,11 +6,9 @@
 
 #include "vm/arena.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
+
+class ClassObject;
 
 class TNormalFunction;
 
@@ -37,7 +35,7 @@ struct TSymInfoList {
 // class it is bound to.
 class TCompiledInfo {
  public:
-  TCompiledInfo(TRTTI* owner, const std::vector<uint32_t>& words, TSymInfoList symbols = {});
+  TCompiledInfo(ClassObject* owner, const std::vector<uint32_t>& words, TSymInfoList symbols = {});
   ~TCompiledInfo();
   TCompiledInfo(const TCompiledInfo&) = delete;
   TCompiledInfo& operator=(const TCompiledInfo&) = delete;
@@ -47,8 +45,8 @@ class TCompiledInfo {
   uint32_t lengthBytes() const { return lengthBytes_; }
   bool contains(Ref address) const { return address >= code_ && address < code_ + lengthBytes_; }
 
-  TRTTI* owner() const { return owner_; }
-  void bindTo(TRTTI* owner) { owner_ = owner; }
+  ClassObject* owner() const { return owner_; }
+  void bindTo(ClassObject* owner) { owner_ = owner; }
   TSymInfoList& symbols() { return symbols_; }
   const TSymInfoList& symbols() const { return symbols_; }
 
@@ -63,7 +61,7 @@ class TCompiledInfo {
  private:
   Ref code_ = 0;
   uint32_t lengthBytes_ = 0;
-  TRTTI* owner_ = nullptr;
+  ClassObject* owner_ = nullptr;
   TSymInfoList symbols_;
 };
 

@@ -5,7 +5,7 @@
 
 namespace zunka::vm {
 
-TFunction::TFunction(HostKind family, Kind kind, TRTTI* owner, Symbol name)
+TFunction::TFunction(HostKind family, Kind kind, ClassObject* owner, Symbol name)
     : HostObject(family), owner_(owner), name_(name), kind_(kind) {
   ++liveCounters.functions;
 }
@@ -18,7 +18,7 @@ void TFunction::letGo() {
   if (--holders_ <= 0) delete this;
 }
 
-TNormalFunction::TNormalFunction(TRTTI* owner, Symbol name, Kind kind)
+TNormalFunction::TNormalFunction(ClassObject* owner, Symbol name, Kind kind)
     : TFunction(HostKind::Function, kind, owner, name) {}
 
 const char* TNormalFunction::hostClassName() const {
@@ -32,7 +32,7 @@ const char* TNormalFunction::hostClassName() const {
   }
 }
 
-TNativeFunction::TNativeFunction(TRTTI* owner, Symbol name)
+TNativeFunction::TNativeFunction(ClassObject* owner, Symbol name)
     : TFunction(HostKind::Native, Kind::Native, owner, name), handler(unboundNative) {}
 
 void unboundNative(TNativeFunction*, TValue*, int32_t, uint32_t) {

@@ -9,11 +9,9 @@
 #include "vm/symbols.h"
 #include "vm/value.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
+
+class ClassObject;
 
 class TNativeFunction;
 
@@ -30,12 +28,12 @@ class TFunction : public HostObject {
  public:
   enum class Kind : uint8_t { Normal, Constructor, Destructor, Native };
 
-  TFunction(HostKind family, Kind kind, TRTTI* owner, Symbol name);
+  TFunction(HostKind family, Kind kind, ClassObject* owner, Symbol name);
   ~TFunction() override;
 
   Kind kind() const { return kind_; }
   bool isNative() const { return kind_ == Kind::Native; }
-  TRTTI* owner() const { return owner_; }
+  ClassObject* owner() const { return owner_; }
   Symbol name() const { return name_; }
   virtual std::string GetName() const { return symbols::text(name_); }
 
@@ -45,7 +43,7 @@ class TFunction : public HostObject {
   int32_t holders() const { return holders_; }
 
  private:
-  TRTTI* owner_;
+  ClassObject* owner_;
   int32_t holders_ = 0;
   Symbol name_;
   Kind kind_;
@@ -56,7 +54,7 @@ class TFunction : public HostObject {
 class TNormalFunction : public TFunction {
  public:
   static constexpr HostKind kHostKind = HostKind::Function;
-  TNormalFunction(TRTTI* owner, Symbol name, Kind kind = Kind::Normal);
+  TNormalFunction(ClassObject* owner, Symbol name, Kind kind = Kind::Normal);
   const char* hostClassName() const override;
 
   std::vector<std::string> params;
@@ -68,19 +66,19 @@ class TNormalFunction : public TFunction {
 
 class TConstructor : public TNormalFunction {
  public:
-  TConstructor(TRTTI* owner, Symbol name) : TNormalFunction(owner, name, Kind::Constructor) {}
+  TConstructor(ClassObject* owner, Symbol name) : TNormalFunction(owner, name, Kind::Constructor) {}
 };
 
 class TDestructor : public TNormalFunction {
  public:
-  TDestructor(TRTTI* owner, Symbol name) : TNormalFunction(owner, name, Kind::Destructor) {}
+  TDestructor(ClassObject* owner, Symbol name) : TNormalFunction(owner, name, Kind::Destructor) {}
 };
 
 // A method whose body the host supplies. Until bound it raises an error when called.
 class TNativeFunction : public TFunction {
  public:
   static constexpr HostKind kHostKind = HostKind::Native;
-  TNativeFunction(TRTTI* owner, Symbol name);
+  TNativeFunction(ClassObject* owner, Symbol name);
   const char* hostClassName() const override { return "TNativeFunction"; }
 
   NativeHandler handler;

@@ -64,8 +64,11 @@ void HostHandles::remove(uint32_t handle) {
 
 HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), kind_(kind) {}
 
+HostObject::HostObject(SharedHandle shared, HostKind kind)
+    : handle_(shared.handle), kind_(kind), ownsHandle_(false) {}
+
 HostObject::~HostObject() {
-  HostHandles::remove(handle_);
+  if (ownsHandle_) HostHandles::remove(handle_);
 }
 
 }  // namespace zunka::vm

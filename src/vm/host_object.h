@@ -10,7 +10,7 @@ enum class HostKind : uint8_t {
   List,  // array body: a list of value cells
   Process,
   String,    // TfString, the byte buffer of a script string
-  Class,     // TRTTI
+  Class,     // ClassObject
   Function,  // TNormalFunction and its subclasses
   Native,    // TNativeFunction
   Resource,  // any other resource of the tree
@@ -36,9 +36,19 @@ class HostObject {
   uint32_t handle() const { return handle_; }
   HostKind hostKind() const { return kind_; }
 
+ protected:
+  // The second face of an object that already has a handle (a class is both the
+  // interpreter's class object and a resource of the tree): it answers to the
+  // same handle, and the table entry and its retirement stay with the first face.
+  struct SharedHandle {
+    uint32_t handle;
+  };
+  HostObject(SharedHandle shared, HostKind kind);
+
  private:
   uint32_t handle_;
   HostKind kind_;
+  bool ownsHandle_ = true;
 };
 
 }  // namespace zunka::vm

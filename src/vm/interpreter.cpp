@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
@@ -41,7 +41,7 @@ constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくあ�
 // object or its class has no such slot (code compiled for another class).
 inline TValue* memberCell(const TValue& v, uint32_t slot) {
   TfObject* o = objectOf(v);
-  TRTTI* cls = classOf(o);
+  ClassObject* cls = classOf(o);
   if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return nullptr;
   return &o->members()[slot];
@@ -305,7 +305,7 @@ dispatch:
       Symbol name = PC[2];
       TfObject* o = objectOf(*target);
       if (LIKELY(o != nullptr)) {
-        TRTTI* cls = classOf(o);
+        ClassObject* cls = classOf(o);
         int32_t hint = int32_t(PC[3]);
         TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
         if (LIKELY(f != nullptr)) {
@@ -342,7 +342,7 @@ dispatch:
       words = 3;
       target = SP + argc;
       CHECK(target < stackEnd, "スタックオーバーフロー");
-      TRTTI* cls = classOf(objectOf(*target));
+      ClassObject* cls = classOf(objectOf(*target));
       TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
       if (UNLIKELY(!f || f->isNative())) {
         SAVE();
@@ -363,7 +363,7 @@ dispatch:
       argc = PC[1];
       words = 3;
       target = SP + argc;
-      TRTTI* cls = hostAs<TRTTI>(PC[2]);
+      ClassObject* cls = hostAs<ClassObject>(PC[2]);
       CHECK(cls && target < stackEnd, "生成するクラスがありません");
       SAVE();
       int32_t budget = runtime.debugStepBudget;
@@ -527,8 +527,8 @@ dispatch:
   }
   CASE(Is) {
     TValue old = *SP;
-    TRTTI* cls = classOf(objectOf(old));
-    TRTTI* wanted = hostAs<TRTTI>(PC[1]);
+    ClassObject* cls = classOf(objectOf(old));
+    ClassObject* wanted = hostAs<ClassObject>(PC[1]);
     *SP = TValue::ofInt(cls && wanted && cls->InheritsFrom(wanted) ? 1 : 0);
     RELEASE(old);
     PC += 2;
@@ -662,7 +662,7 @@ dispatch:
     NEED(2);
     TValue& collection = SP[0];
     TfObject* o = objectOf(collection);
-    TRTTI* cls = classOf(o);
+    ClassObject* cls = classOf(o);
     CHECK(cls && runtime.arrayClass && cls->InheritsFrom(runtime.arrayClass),
           "inの後ろの値が配列でありません");
     if (runtime.arrayBodySlot < 0)
@@ -747,7 +747,7 @@ SAVE();
 void recordPreemption(TProcess* p) {
   runtime.preempted = true;
   if (p->thisSlot) {
-    if (TRTTI* c = classOf(objectOf(*p->thisValue()))) runtime.preemptedClass = c->name();
+    if (ClassObject* c = classOf(objectOf(*p->thisValue()))) runtime.preemptedClass = c->name();
   }
 }
 
@@ -848,14 +848,15 @@ TTraceList Trace(const TProcess* p) {
     const TCompiledInfo* code = nullptr;
     if (auto* fn = hostAs<TNormalFunction>(fr->function)) {
       code = fn->code.get();
-    } else if (TRTTI* c = classOf(objectOf(*valueAt(fr->thisSlot)))) {
+    } else if (ClassObject* c = classOf(objectOf(*valueAt(fr->thisSlot)))) {
       code = c->classCode.get();
     }
     if (code && code->owner()) {
       std::string where = code->Locate(address);
       size_t comma = where.rfind(',');
       if (where != "none" && comma != std::string::npos)
-        trace.push_back(TTraceEntry{code->owner()->src, std::atoi(where.c_str() + comma + 1)});
+        trace.push_back(
+            TTraceEntry{code->owner()->sourcePath(), std::atoi(where.c_str() + comma + 1)});
     }
     address = fr->returnAddress;
     f = fr->callerFrame;

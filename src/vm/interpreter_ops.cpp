@@ -1,6 +1,6 @@
 #include "vm/interpreter_ops.h"
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
@@ -240,7 +240,7 @@ std::string notObjectReason(const TValue& v) {
 
 TValue* memberByName(TProcess* p, const TValue& top, Symbol name, uint32_t& hint) {
   if (TfObject* o = objectOf(top)) {
-    TRTTI* cls = classOf(o);
+    ClassObject* cls = classOf(o);
     int32_t h = int32_t(hint);
     int32_t slot = cls ? cls->MemberIndex(name, h) : -1;
     int32_t slots = cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;

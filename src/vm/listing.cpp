@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/code_tools.h"
 #include "vm/errors.h"
 #include "vm/function.h"
@@ -13,7 +13,7 @@ namespace zunka::vm {
 namespace {
 
 std::string classLabel(uint32_t handle) {
-  TRTTI* c = hostAs<TRTTI>(handle);
+  ClassObject* c = hostAs<ClassObject>(handle);
   return c ? c->DisplayName() : "@" + std::to_string(handle);
 }
 
@@ -87,7 +87,7 @@ bool operandText(const uint32_t* at, uint32_t wordsLeft, std::string& out) {
       out = std::to_string(int32_t(w(1)));
       return true;
     case Op_Point: {
-      TRTTI* c = hostAs<TRTTI>(w(1));
+      ClassObject* c = hostAs<ClassObject>(w(1));
       out = (c ? c->name() : std::string()) + "/" + std::to_string(int32_t(w(2)));
       return true;
     }

@@ -1,6 +1,6 @@
 #include "vm/process.h"
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/collector.h"
 #include "vm/errors.h"
 #include "vm/function.h"
@@ -16,7 +16,7 @@ TProcess::TProcess() : HostObject(HostKind::Process) {
 
 namespace {
 
-TNormalFunction* entryFunction(TRTTI* cls, std::string_view method) {
+TNormalFunction* entryFunction(ClassObject* cls, std::string_view method) {
   if (method.empty()) return nullptr;
   if (method == "constructor") return cls ? cls->Constructor() : nullptr;
   if (method == "destructor") return cls ? cls->Destructor() : nullptr;
@@ -31,7 +31,7 @@ TNormalFunction* entryFunction(TRTTI* cls, std::string_view method) {
 TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args,
                            std::string_view method) {
   initializeRuntime();
-  TRTTI* cls = classOf(objectOf(self));
+  ClassObject* cls = classOf(objectOf(self));
   TNormalFunction* function = entryFunction(cls, method);
   const uint32_t argc = static_cast<uint32_t>(args.size());
   // The bottom frame needs the this slot, the arguments, its record and the margin.

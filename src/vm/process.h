@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/console.h"
 #include "vm/arena.h"
+#include "vm/console.h"
 #include "vm/host_object.h"
 #include "vm/value.h"
 

@@ -5,13 +5,12 @@
 #include "vm/arena.h"
 #include "vm/value.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
 
+class ClassObject;
+
 class TProcess;
+class CollectorRoots;
 
 inline constexpr int32_t kUnlimitedSteps = 123456;
 inline constexpr int32_t kMaxNestedRuns = 160;
@@ -30,15 +29,18 @@ struct Runtime {
   std::string lastWarning;  // repeated warnings are shown once
   Ref dummy = 0;            // the cell failed lookups point at
 
-  TRTTI* objectClass = nullptr;
-  TRTTI* stringClass = nullptr;
-  TRTTI* arrayClass = nullptr;
+  ClassObject* objectClass = nullptr;
+  ClassObject* stringClass = nullptr;
+  ClassObject* arrayClass = nullptr;
   int32_t bodySlotHint = 0;    // slot of `_body` in strings
   int32_t arrayBodySlot = -1;  // slot of `_x` in arrays, -1 until known
 
   // Runs nested inside one another (a native running a process, a snippet, a
   // destructor); bounded so that the host's own stack cannot run out.
   int32_t nestedRuns = 0;
+
+  // The resource tree, as the collector sees it (nullptr: only the root process).
+  CollectorRoots* collectorRoots = nullptr;
 
   // Called when the debug step budget runs out; returns when it is positive again.
   void (*pauseRoutine)() = nullptr;

@@ -1,7 +1,7 @@
 #include "vm/script_calls.h"
 
-#include "resources/rtti.h"
-#include "shell/console.h"
+#include "vm/class_object.h"
+#include "vm/console.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
@@ -38,7 +38,7 @@ TValue callMethod(const TValue& self, std::string_view method, const std::vector
   return RunUntilHalted(TProcess::Create(self, args, method), kHostScriptRuns).result;
 }
 
-TValue constructObject(TRTTI* cls, const std::vector<TValue>& args) {
+TValue constructObject(ClassObject* cls, const std::vector<TValue>& args) {
   TValue object = TValue::ofRef(vtObject, cls->NewInstance());
   retain(object);
   if (cls->Constructor()) {

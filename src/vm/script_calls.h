@@ -6,11 +6,9 @@
 
 #include "vm/value.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
+
+class ClassObject;
 
 class TProcess;
 
@@ -37,6 +35,6 @@ TValue callMethod(const TValue& self, std::string_view method, const std::vector
 
 // A new instance of `cls` after its constructor ran with `args`, retained for
 // the caller.
-TValue constructObject(TRTTI* cls, const std::vector<TValue>& args);
+TValue constructObject(ClassObject* cls, const std::vector<TValue>& args);
 
 }  // namespace zunka::vm

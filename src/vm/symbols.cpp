@@ -1,6 +1,6 @@
 #include "vm/symbols.h"
 
-#include "resources/sjis_text.h"
+#include "platform/sjis_text.h"
 
 #include <string>
 #include <unordered_map>
@@ -10,7 +10,7 @@ namespace zunka::vm::symbols {
 namespace {
 
 std::string foldKey(std::string_view name) {
-  return foldAsciiCase(name);
+  return platform::foldAsciiCase(name);
 }
 
 struct Table {

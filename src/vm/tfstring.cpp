@@ -1,6 +1,6 @@
 #include "vm/tfstring.h"
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/live_counters.h"
@@ -18,7 +18,7 @@ TfString::~TfString() {
 
 namespace {
 TValue* bodySlot(TfObject* o) {
-  TRTTI* c = runtime.stringClass;
+  ClassObject* c = runtime.stringClass;
   int32_t slot = c->MemberIndex(symbols::kBody, runtime.bodySlotHint);
   return slot >= 0 ? &o->members()[slot] : nullptr;
 }
@@ -27,7 +27,7 @@ TValue* bodySlot(TfObject* o) {
 TValue newString(std::string_view text) {
   // Strings that double in a loop would otherwise eat all memory before failing.
   if (text.size() > kMaxStringBytes) throw ERuntimeError("文字列が長すぎます");
-  TRTTI* c = runtime.stringClass;
+  ClassObject* c = runtime.stringClass;
   if (!c) throw ERuntimeError("文字列クラスがありません");
   Ref record = c->NewInstance();
   TfObject* o = objectAt(record);

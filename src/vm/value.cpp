@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/runtime.h"
@@ -17,8 +17,8 @@ TfObject* objectOf(const TValue& v) {
   return objectAt(v.ref);
 }
 
-TRTTI* classOf(const TfObject* o) {
-  return o ? hostAs<TRTTI>(o->classHandle) : nullptr;
+ClassObject* classOf(const TfObject* o) {
+  return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
 }
 
 void releaseSlow(TValue& v) {
@@ -30,7 +30,7 @@ void releaseSlow(TValue& v) {
     throw ERuntimeError(toText(v) + ":参照カウントが負になりました");
   }
   if (--o->refCount == 0) {
-    if (TRTTI* c = classOf(o)) c->noteFree(v.ref);
+    if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
   }
 }
 
@@ -84,7 +84,7 @@ std::string toText(const TValue& v) {
       return floatText(v.f);
     case vtObject: {
       TfObject* o = objectOf(v);
-      TRTTI* c = classOf(o);
+      ClassObject* c = classOf(o);
       if (c && c == runtime.stringClass) {
         if (const TfString* s = stringBodyOf(o)) return s->bytes;
         return "";

@@ -7,11 +7,9 @@
 #include "vm/arena.h"
 #include "vm/symbols.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
+
+class ClassObject;
 
 // The kind tag of a value. The numbers appear in compiled code and module
 // interfaces and never change.
@@ -66,7 +64,7 @@ static_assert(sizeof(TVType) == 1);
 struct TfObject {
   int32_t refCount;      // -1 free, 0 garbage awaiting reuse, >0 referenced
   int32_t mark;          // collector's mark count, 0 outside a collection
-  uint32_t classHandle;  // host handle of the TRTTI
+  uint32_t classHandle;  // host handle of the ClassObject
   TValue firstMember;
 
   TValue* members() { return &firstMember; }
@@ -85,7 +83,7 @@ inline TValue* valueAt(Ref ref) {
 // The live object a value refers to, or nullptr when it refers to none.
 TfObject* objectOf(const TValue& v);
 // The class of a live object record (nullptr when the record is not a live one).
-TRTTI* classOf(const TfObject* o);
+ClassObject* classOf(const TfObject* o);
 
 void releaseSlow(TValue& v);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/player.h"
+#include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "support/vm_world.h"
 
@@ -46,7 +47,7 @@ struct GameBoot : BootSequence {
     self = newObject(gameClass());
     handle = TProcess::Create(self, {}, "")->handle();
     vm::runtime.rootProcess = handle;
-    hostState.designMode = false;
+    projectState.designMode = false;
   }
   ~GameBoot() override {
     if (TProcess* p = hostAs<TProcess>(handle)) delete p;

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "compiler/source_position.h"
+#include "resources/source_position.h"
 
 namespace zunka::test {
 namespace {

@@ -22,7 +22,7 @@ CompileWorld::CompileWorld() {
   auto* r = new TResourceList("root");
   r->Add(MakeResource<TResourceList>("usrglobal"));
   root = r;
-  resourceTree.root = r;
+  SetTreeRoot(r);
   resourceTree.baseDir = dir.system();
   resourceTree.workDir = dir.system();
   installScriptCompiler();

@@ -3,6 +3,7 @@
 #include "compile_support.h"
 #include "compiler/snippets.h"
 #include "platform/files.h"
+#include "resources/multi_statement_script.h"
 #include "resources/rtti.h"
 
 #include <memory>

@@ -13,8 +13,8 @@
 #include "platform/files.h"
 #include "resources/class_file_stream.h"
 #include "resources/resource_list.h"
-#include "shell/console.h"
 #include "support/class_world.h"
+#include "vm/console.h"
 #include "vm/runtime.h"
 
 using namespace zunka;

@@ -11,9 +11,9 @@
 #include "platform/files.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
 #include "shell/kernel_boot.h"
 #include "support/temp_dir.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/process.h"
@@ -30,6 +30,7 @@ class SilentConsole : public zunka::ConsoleSink {
 // scratch directory (class files land there, not in the repository).
 struct Kernel {
   zunka::testing::TempDir dir;
+  zunka::installScriptCompiler();
   zunka::KernelBoot boot;
   Kernel() {
     std::string kernel = zunka::platform::systemPath(ZUNKA_SOURCE_DIR "/kernel");

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "resources/tag_reader.h"
-#include "shell/console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 
 namespace {

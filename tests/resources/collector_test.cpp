@@ -55,7 +55,7 @@ class CollectorTest : public TreeTest {
   }
 
   TValue& member(const TValue& o, const char* name) {
-    TRTTI* cls = classOf(objectOf(o));
+    auto* cls = classOf(objectOf(o));
     return objectAt(o.ref)->members()[cls->members.find(symbols::intern(name))];
   }
 
@@ -108,7 +108,7 @@ TEST_F(CollectorTest, ObjectsInHostContainersLiveOnlyThroughGcMark) {
   TRTTI* markedBag = makeClass("MarkedBag", {"items"});
   TNativeFunction* markItems = VmWorld::get().addNative(
       markedBag, "mark_items", [](TNativeFunction*, TValue* target, int32_t, uint32_t) {
-        TRTTI* cls = classOf(objectOf(*target));
+        auto* cls = classOf(objectOf(*target));
         TValue& items = objectOf(*target)->members()[cls->members.find(symbols::intern("items"))];
         auto* list = hostAs<TValueList>(items.ref);
         for (int32_t i = 0; list && i < list->count(); ++i) MarkValue(list->at(i));

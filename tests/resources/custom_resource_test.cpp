@@ -5,7 +5,7 @@
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
 #include "vm/symbols.h"
 
@@ -27,7 +27,7 @@ constexpr const char* kNote =
 
 std::string member(TCustomResource& r, std::string_view name) {
   vm::TfObject* o = r.instance();
-  TRTTI* cls = vm::classOf(o);
+  auto* cls = vm::classOf(o);
   int32_t slot = cls->members.find(vm::symbols::intern(name));
   return slot < 0 ? "(none)" : vm::toText(o->members()[slot]);
 }

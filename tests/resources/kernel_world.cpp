@@ -4,17 +4,18 @@
 
 #include <climits>
 
+#include "compiler/class_compiler.h"
 #include "compiler/snippets.h"
 #include "platform/files.h"
 #include "platform/host_path.h"
 #include "resources/environment_store.h"
 #include "resources/page_build.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "shell/host_state.h"
-#include "shell/shell_hooks.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 
@@ -69,15 +70,15 @@ void KernelWorldTest::SetUp() {
   previousConsole_ = &zunka::console();
   setConsole(&console);
   hostState = HostState();
-  shellHooks = ShellHooks();
   environmentStore().Clear();
   alwaysRebuildPages = false;
   rebuildStalePages = false;
   copyKernel();
   resourceTree.baseDir = dir.system();
   resourceTree.workDir = dir.system();
-  hostState.baseDir = dir.system();
+  projectState.baseDir = dir.system();
   platform::setCurrentHostDirectory(dir.host());
+  installScriptCompiler();
   kernel = std::make_unique<KernelBoot>();
   kernel->boot();
   ASSERT_TRUE(kernel->ready());
@@ -86,7 +87,6 @@ void KernelWorldTest::SetUp() {
 
 void KernelWorldTest::TearDown() {
   kernel.reset();
-  shellHooks = ShellHooks();
   setConsole(previousConsole_);
   ASSERT_EQ(chdir(savedDirectory_.c_str()), 0);
 }

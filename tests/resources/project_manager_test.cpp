@@ -5,6 +5,7 @@
 #include "resources/environment_store.h"
 #include "resources/param.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
 #include "resources/recent_pages.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
@@ -87,7 +88,7 @@ TEST_F(ProjectTest, APageWithoutAProjectGetsANewProjectListingEveryPageOfItsDire
   EXPECT_TRUE(find("usr.global.$screenWidth") && find("usr.global.$screenHeight"));
   EXPECT_EQ(resourceTree.workDir, path("game"));
   EXPECT_EQ(environmentStore().GetEnv("AutoLoadPage"), stage1);
-  EXPECT_FALSE(hostState.noPageRunning);
+  EXPECT_FALSE(projectState.noPageRunning);
   EXPECT_EQ(countContaining(console.logLines, "Loading Page " + stage1), 1);
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 
@@ -108,7 +109,7 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
   write("game\\Opener.zunka", kOpener);
   write("game\\a.cmml", page(kProbes));
   projects().LoadPage("game\\a.cmml");
-  EXPECT_TRUE(hostState.pauseWhenInactive);
+  EXPECT_TRUE(projectState.pauseWhenInactive);
   EXPECT_EQ(projects().GetParam("commentID"), "77");  // kept when set
   EXPECT_EQ(projects().GetParam("nothing"), "");
 
@@ -116,11 +117,11 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
   EXPECT_EQ(projects().GetParam("level"), "3");
   EXPECT_TRUE(dynamic_cast<TfParam*>(find("project.params.Level")));
   projects().SetParam("DISABLE_PAUSE", "1");
-  EXPECT_TRUE(hostState.pauseDisabled);
+  EXPECT_TRUE(projectState.pauseDisabled);
   projects().SetParam("disable_pause", "1 ");  // exactly "1" only
-  EXPECT_FALSE(hostState.pauseDisabled);
+  EXPECT_FALSE(projectState.pauseDisabled);
   projects().SetParam("Deactivation_DisableKey", "1");
-  EXPECT_TRUE(hostState.disableKeysWhenInactive);
+  EXPECT_TRUE(projectState.disableKeysWhenInactive);
 
   // The same through the ProjectManager natives.
   EXPECT_EQ(run("m = new Pm();\r\n m.set(\"score\", 10);\r\n"
@@ -139,13 +140,13 @@ TEST_F(ProjectTest, BehaviourFlagsOfOneProjectDoNotCarryOverToTheNext) {
               "<param name=\"disable_pause\" value=\"1\"/></resourcelist>"));
   std::string second = write("two\\default.zunkaprj", project(""));
   projects().LoadProject(first);
-  EXPECT_FALSE(hostState.disableKeysWhenInactive);
-  EXPECT_TRUE(hostState.pauseWhenInactive);
-  EXPECT_TRUE(hostState.pauseDisabled);
+  EXPECT_FALSE(projectState.disableKeysWhenInactive);
+  EXPECT_TRUE(projectState.pauseWhenInactive);
+  EXPECT_TRUE(projectState.pauseDisabled);
   projects().LoadProject(second);
-  EXPECT_TRUE(hostState.disableKeysWhenInactive);  // keys read as up while inactive
-  EXPECT_FALSE(hostState.pauseWhenInactive);
-  EXPECT_FALSE(hostState.pauseDisabled);
+  EXPECT_TRUE(projectState.disableKeysWhenInactive);  // keys read as up while inactive
+  EXPECT_FALSE(projectState.pauseWhenInactive);
+  EXPECT_FALSE(projectState.pauseDisabled);
 }
 
 TEST_F(ProjectTest, SavedVersionIsTakenOverUnlessALaterVersionWroteIt) {
@@ -212,11 +213,11 @@ TEST(RecentPages, HoldNineEntriesAtMost) {
 TEST_F(ProjectTest, AMissingPageIsReportedAndLeavesTheTreeAlone) {
   write("game\\a.cmml", page());
   projects().LoadPage("game\\a.cmml");
-  hostState.noPageRunning = false;
+  projectState.noPageRunning = false;
   EXPECT_FALSE(projects().LoadPage("nowhere.cmml"));
   EXPECT_EQ(console.errors,
             (std::vector<std::string>{path("game\\nowhere.cmml") + "はありません"}));
-  EXPECT_TRUE(hostState.noPageRunning);
+  EXPECT_TRUE(projectState.noPageRunning);
   EXPECT_EQ(find("usr")->src, path("game\\a.cmml"));
 }
 
@@ -234,7 +235,7 @@ TEST_F(ProjectTest, PlayingAPageRunsBootExecuteAndAScriptRequestSwitchesPagesBet
   vm::TProcess* first = hostState.root();
   ASSERT_TRUE(first);
   uint32_t firstHandle = first->handle();
-  EXPECT_FALSE(hostState.designMode);
+  EXPECT_FALSE(projectState.designMode);
   EXPECT_TRUE(find("project.classes.Ball"));  // the page's classes join the project
   EXPECT_EQ(countContaining(console.logLines, "---LoadPage--"), 1);
   frames(2);
@@ -265,14 +266,14 @@ TEST_F(ProjectTest, DesignRequestsStartBootDesign) {
   projects().RequestPage("a.cmml", true);
   projects().ProcessRequest();
   ASSERT_TRUE(hostState.root());
-  EXPECT_TRUE(hostState.designMode);
+  EXPECT_TRUE(projectState.designMode);
   frames(1);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute", "design"}));
   // In design mode a page opened by script opens for design too.
   EXPECT_EQ(run("p = new Opener();\r\n p.open(\"a.cmml\");\r\n"), 0);
   frames(1);
   frames(1);
-  EXPECT_TRUE(hostState.designMode);
+  EXPECT_TRUE(projectState.designMode);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute", "design", "design"}));
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
@@ -282,13 +283,13 @@ TEST_F(ProjectTest, ACompileErrorIsShownAndThePageStaysStopped) {
   write("game\\a.cmml",
         page("<resourcelist name=\"classes\"><class name=\"Bad\" src=\"Bad.zunka\"/>"
              "</resourcelist>"));
-  hostState.noPageRunning = true;  // as start-up leaves it
+  projectState.noPageRunning = true;  // as start-up leaves it
   projects().LoadPageAndRun("game\\a.cmml");
   EXPECT_FALSE(hostState.root());
   EXPECT_FALSE(projects().classesReady());
-  EXPECT_TRUE(hostState.noPageRunning);
+  EXPECT_TRUE(projectState.noPageRunning);
   EXPECT_EQ(countContaining(console.errors, "初期化に失敗しました"), 1);
-  EXPECT_TRUE(hostState.designMode);
+  EXPECT_TRUE(projectState.designMode);
 }
 
 TEST_F(ProjectTest, APageOfAnotherDirectoryReplacesTheProjectAndItsObjects) {

@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "resources/global_value.h"
 #include "resources/resource_tree.h"
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
 #include "support/class_world.h"
 #include "support/vm_world.h"

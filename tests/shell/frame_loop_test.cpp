@@ -7,8 +7,10 @@
 
 #include "debug/time_analyzer.h"
 #include "platform/virtual_clock.h"
+#include "resources/project_state.h"
 #include "shell/frame_loop.h"
 #include "shell/shell_errors.h"
+#include "support/fake_hosts.h"
 #include "support/vm_world.h"
 
 using namespace zunka;
@@ -57,22 +59,22 @@ class FrameLoopTest : public ::testing::Test {
     VmWorld::get().console.clear();
     onFrame = nullptr;
     framesRun = 0;
-    hooks.setDoDraw = [this](int32_t v) { events.push_back("doDraw" + std::to_string(v)); };
-    hooks.clearSprites = [this] { events.push_back("clear"); };
-    hooks.drawAll = [this] { events.push_back("draw"); };
-    hooks.renderSound = [this] { ++soundRenders; };
-    hooks.evaluateSnippet = [this](std::string_view s) { snippets.emplace_back(s); };
-    hooks.hasRequest = [this] { return requestPending; };
-    hooks.processRequest = [this] {
+    hooks.onSetDoDraw = [this](int32_t v) { events.push_back("doDraw" + std::to_string(v)); };
+    hooks.onClearSprites = [this] { events.push_back("clear"); };
+    hooks.onDrawAll = [this] { events.push_back("draw"); };
+    hooks.onRenderSound = [this] { ++soundRenders; };
+    hooks.onEvaluateSnippet = [this](std::string_view s) { snippets.emplace_back(s); };
+    hooks.onHasRequest = [this] { return requestPending; };
+    hooks.onProcessRequest = [this] {
       if (requestPending) events.push_back("request");
       requestPending = false;
     };
-    hooks.showLoadingWindow = [this](std::string_view caption) {
+    hooks.onShowLoadingWindow = [this](std::string_view caption) {
       loadingShown.emplace_back(caption);
     };
     loop.setUp();
     state.checkExec = true;
-    state.designMode = false;
+    projectState.designMode = false;
     self = newObject(frameClass());
     root = TProcess::Create(self, {}, "");
     vm::runtime.rootProcess = root->handle();
@@ -99,8 +101,8 @@ class FrameLoopTest : public ::testing::Test {
   HostState state;
   platform::VirtualClock clock{kStart};
   FakeActivation activation;
-  ShellHooks hooks;
-  FrameLoop loop{state, clock, activation, hooks};
+  FakeHosts hooks;
+  FrameLoop loop{state, clock, activation, hooks, hooks.hosts};
   TValue self{};
   TProcess* root = nullptr;
   std::vector<std::string> events, snippets, loadingShown;
@@ -121,7 +123,7 @@ TEST_F(FrameLoopTest, LessThanOneIntervalRunsNoFrameAndDrawsNothing) {
 }
 
 TEST_F(FrameLoopTest, TenOverdueIntervalsRunSevenFramesAndDrawOnlyTheLast) {
-  hooks.statisticsText = [] { return std::string("// GC=0"); };
+  hooks.onStatisticsText = [] { return std::string("// GC=0"); };
   EXPECT_FALSE(idleAfter(10 * 17 + 5));
   EXPECT_EQ(framesRun, 7);
   EXPECT_EQ(state.frameCount, 7);
@@ -168,7 +170,7 @@ TEST_F(FrameLoopTest, UncheckingAutoRunPausesOnceAndResumingRunsNoBurst) {
 }
 
 TEST_F(FrameLoopTest, DesignModeSendsNoPauseNotifications) {
-  state.designMode = true;
+  projectState.designMode = true;
   state.checkExec = false;
   EXPECT_TRUE(idleAfter(17));
   state.checkExec = true;
@@ -182,7 +184,7 @@ TEST_F(FrameLoopTest, InactiveApplicationSleepsOrPausesAsTheProjectSays) {
   EXPECT_EQ(framesRun, 1);
   EXPECT_EQ(clock.sleptMilliseconds(), 100u);
   EXPECT_EQ(clock.sleepCalls(), 2);
-  state.pauseWhenInactive = true;
+  projectState.pauseWhenInactive = true;
   EXPECT_TRUE(idleAfter(17));
   EXPECT_EQ(framesRun, 1);
   EXPECT_EQ(snippets, std::vector<std::string>{FrameLoop::kPauseSnippet});
@@ -205,13 +207,13 @@ TEST_F(FrameLoopTest, EscapingErrorShowsOneMessageAndTheGameGoesOn) {
   RecordingConsole& console = VmWorld::get().console;
   root->position[0] = frameClass()->handle();  // as the last Point instruction left it
   bool failDraw = true;
-  hooks.drawAll = [&] {
+  hooks.onDrawAll = [&] {
     if (failDraw) throw EError("描画できません");
   };
   EXPECT_FALSE(idleAfter(17));
   EXPECT_EQ(console.errors, std::vector<std::string>{"実行時エラー:描画できません"});
   EXPECT_TRUE(console.lastTrace.empty());
-  EXPECT_TRUE(state.runtimeErrorSeen);
+  EXPECT_TRUE(projectState.runtimeErrorSeen);
   EXPECT_FALSE(state.inFrameLoop);
   EXPECT_TRUE(state.checkExec);
   EXPECT_EQ(loadingShown, std::vector<std::string>{"usr\\FrameLoopRoot.zunka"});
@@ -225,12 +227,12 @@ TEST_F(FrameLoopTest, EscapingErrorShowsOneMessageAndTheGameGoesOn) {
 
 TEST_F(FrameLoopTest, InvalidOperationSuspendsDrawingWithoutAMessageBox) {
   RecordingConsole& console = VmWorld::get().console;
-  hooks.setDoDraw = [](int32_t) { throw EInvalidOperation("surface lost"); };
+  hooks.onSetDoDraw = [](int32_t) { throw EInvalidOperation("surface lost"); };
   idleAfter(17);
   EXPECT_TRUE(console.errors.empty());
   EXPECT_EQ(console.logLines, std::vector<std::string>{"実行時エラー:surface lost"});
   EXPECT_TRUE(state.drawingSuspended);
-  hooks.setDoDraw = nullptr;
+  hooks.onSetDoDraw = nullptr;
   idleAfter(17);
   EXPECT_EQ(count("draw"), 0);
 }
@@ -241,7 +243,7 @@ TEST_F(FrameLoopTest, ScriptErrorIsReportedByItsProcessAndLaterFramesStillRun) {
   RecordingConsole& console = VmWorld::get().console;
   ASSERT_EQ(console.errors.size(), 1u);
   EXPECT_EQ(console.errors[0], "ゼロで割りました");
-  EXPECT_FALSE(state.runtimeErrorSeen);  // the process caught it, not the loop
+  EXPECT_FALSE(projectState.runtimeErrorSeen);  // the process caught it, not the loop
   onFrame = nullptr;
   EXPECT_FALSE(idleAfter(17));  // the ended root process runs no more, the loop goes on
   EXPECT_EQ(framesRun, 1);
@@ -313,9 +315,9 @@ TEST_F(FrameLoopTest, FrameSectionsAreTimedOncePerCall) {
   EXPECT_EQ(analyzer.passCount(45), 1);
   EXPECT_EQ(analyzer.passCount(46), 1);
   EXPECT_EQ(analyzer.passCount(47), 3);
-  hooks.drawAll = [] { throw EError("x"); };
+  hooks.onDrawAll = [] { throw EError("x"); };
   idleAfter(17);
-  hooks.drawAll = nullptr;
+  hooks.onDrawAll = nullptr;
   idleAfter(17);
   // The failed call closed its section: the next call is counted again.
   EXPECT_EQ(analyzer.passCount(46), 3);

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/keyboard.h"
+#include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "shell/input_natives.h"
 #include "support/native_call.h"
@@ -17,7 +18,7 @@ class KeyboardTest : public ::testing::Test {
   void SetUp() override {
     resetKeyboard();
     platform::setKeyboardOverride([this](int code) { return down.count(code) > 0; });
-    hostState.designMode = false;
+    projectState.designMode = false;
     hostState.applicationActive = true;
   }
   void TearDown() override { platform::setKeyboardOverride(nullptr); }
@@ -58,7 +59,7 @@ TEST_F(KeyboardTest, WithoutTheFrameResetTheCounterFreezes) {
   EXPECT_EQ(poll('Z'), 1);
   EXPECT_EQ(poll('Z'), 1);
   // In design mode every poll samples.
-  hostState.designMode = true;
+  projectState.designMode = true;
   EXPECT_EQ(poll('Z'), 2);
   EXPECT_EQ(poll('Z'), 3);
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "compiler/class_compiler.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "shell/kernel_boot.h"
@@ -33,6 +34,7 @@ TEST(KernelBoot, WritesItsConsoleLinesInOrderAndBindsEveryNativeSilently) {
   vm::Runtime saved = vm::runtime;
   setConsole(&console);
   KernelBase base;
+  installScriptCompiler();
   {
     KernelBoot boot;
     boot.boot();

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "resources/project_state.h"
 #include "shell/player_console.h"
+#include "support/fake_hosts.h"
 
 using namespace zunka;
 
@@ -33,9 +35,9 @@ std::string utf8(const char8_t* text) {
 class PlayerConsoleTest : public ::testing::Test {
  protected:
   HostState state;
-  ShellHooks hooks;
+  FakeHosts hooks;
   Lines out, err, log;
-  PlayerConsole sink{state, hooks, out, err};
+  PlayerConsole sink{state, hooks.hosts, out, err};
 };
 
 TEST_F(PlayerConsoleTest, PrintGoesToStandardOutputAsUtf8OneLinePerCall) {
@@ -70,7 +72,7 @@ TEST_F(PlayerConsoleTest, MessageBoxTextGoesToStandardErrorWithItsTrace) {
 
 TEST_F(PlayerConsoleTest, RelativeTracePathsAreReadAgainstTheBaseDirectory) {
   std::ofstream(::testing::TempDir() + "relative.zunka", std::ios::binary) << "\n\nxy";
-  state.baseDir = platform::systemPath(::testing::TempDir());
+  projectState.baseDir = platform::systemPath(::testing::TempDir());
   // Offsets count in the CR LF form the compiler reads: "\r\n\r\nxy".
   sink.logError("e", {{"relative.zunka", 5}}, true);
   EXPECT_EQ(err.lines.back(), "  at relative.zunka:3:2");
@@ -98,10 +100,10 @@ TEST_F(PlayerConsoleTest, LogReceivesEveryConsoleLineOnce) {
 
 TEST_F(PlayerConsoleTest, EveryCallKeepsThePlayerAliveAndPumpsOnlyWhileBooting) {
   int renders = 0, pumps = 0, ticks = 0, indicators = 0;
-  hooks.renderSound = [&] { ++renders; };
-  hooks.pumpMessages = [&] { ++pumps; };
-  hooks.tickLoadingWindow = [&] { ++ticks; };
-  hooks.drawActivityIndicator = [&] { ++indicators; };
+  hooks.onRenderSound = [&] { ++renders; };
+  hooks.onPumpMessages = [&] { ++pumps; };
+  hooks.onTickLoadingWindow = [&] { ++ticks; };
+  hooks.onDrawActivityIndicator = [&] { ++indicators; };
   sink.log("x");
   state.booting = true;
   sink.logError("y", {}, false);

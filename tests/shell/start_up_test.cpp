@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
 #include "shell/start_up.h"
 #include "support/vm_world.h"
 
@@ -63,9 +64,9 @@ TEST_F(StartUpTest, StepsRunInOrderWithTheBootFlags) {
   EXPECT_EQ(boot.steps, (std::vector<std::string>{"init booting", "boot booting", "project booting",
                                                   "page booted", "after booted"}));
   EXPECT_EQ(boot.page, platform::systemPath(page));
-  EXPECT_EQ(state.baseDir, StripTrailingBackslash(platform::systemPath(base)));
-  EXPECT_TRUE(state.fileToOpen.empty());
-  EXPECT_TRUE(state.noPageRunning);
+  EXPECT_EQ(projectState.baseDir, StripTrailingBackslash(platform::systemPath(base)));
+  EXPECT_TRUE(projectState.fileToOpen.empty());
+  EXPECT_TRUE(projectState.noPageRunning);
 }
 
 TEST_F(StartUpTest, MissingCommandLineFileIsDroppedSilently) {

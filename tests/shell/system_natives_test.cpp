@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "shell/system_natives.h"
 #include "vm/version.h"
@@ -63,7 +64,7 @@ TEST_F(SystemNatives, ExitAndOpenIdeCloseTheScreenWindow) {
   call("_n_exit", {});
   EXPECT_TRUE(hostState.closing);
   hostState = HostState{};
-  hostState.baseDir = ::testing::TempDir() + "/no_ide_here/";
+  projectState.baseDir = ::testing::TempDir() + "/no_ide_here/";
   call("_n_openIDE", {});  // nothing to start; the window closes all the same
   EXPECT_TRUE(hostState.closing);
 }

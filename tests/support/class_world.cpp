@@ -85,7 +85,7 @@ ClassWorld::ClassWorld() {
   resourceTree.workDir = dir.system();
   rootHolder = MakeResource<TResourceList>("root");
   root = static_cast<TResourceList*>(rootHolder.get());
-  resourceTree.root = root;
+  SetTreeRoot(root);
   globals =
       static_cast<TResourceList*>(add(*root, "<resourcelist name=\"usrglobal\"></resourcelist>"));
   classes =
@@ -113,7 +113,7 @@ ClassWorld::ClassWorld() {
 
 ClassWorld::~ClassWorld() {
   setClassCompiler(nullptr);
-  resourceTree.root = nullptr;
+  SetTreeRoot(nullptr);
   rootHolder.reset();
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "resources/class_compiler.h"
+#include "resources/compile_service.h"
 #include "resources/resource_list.h"
 #include "resources/rtti.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/console.h"
+#include "vm/console.h"
 
 namespace zunka::testing {
 

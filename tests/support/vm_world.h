@@ -9,8 +9,8 @@
 
 #include "code_builder.h"
 #include "resources/rtti.h"
-#include "shell/console.h"
 #include "support/recording_console.h"
+#include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"

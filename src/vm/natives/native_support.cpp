@@ -1,10 +1,10 @@
 #include "vm/natives/native_support.h"
 
-#include "resources/rtti.h"
+#include "vm/class_object.h"
 
 namespace zunka::vm {
 
-void bindNatives(TRTTI* cls, std::span<const NativeEntry> table) {
+void bindNatives(ClassObject* cls, std::span<const NativeEntry> table) {
   if (!cls) return;
   for (const NativeEntry& e : table) cls->RegisterNative(e.name, e.handler);
 }

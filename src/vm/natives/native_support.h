@@ -10,11 +10,9 @@
 #include "vm/host_handles.h"
 #include "vm/value.h"
 
-namespace zunka {
-class TRTTI;
-}
-
 namespace zunka::vm {
+
+class ClassObject;
 
 #define ZUNKA_NATIVE(name)                                                                   \
   void name([[maybe_unused]] vm::TNativeFunction* self, [[maybe_unused]] vm::TValue* target, \
@@ -38,6 +36,6 @@ struct NativeEntry {
 
 // Binds each entry to the class's native of that name (a message box per name
 // the class does not declare). A missing class binds nothing.
-void bindNatives(TRTTI* cls, std::span<const NativeEntry> table);
+void bindNatives(ClassObject* cls, std::span<const NativeEntry> table);
 
 }  // namespace zunka::vm

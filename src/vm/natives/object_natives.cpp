@@ -1,8 +1,8 @@
 #include "vm/natives/object_natives.h"
 
-#include "resources/rtti.h"
-#include "shell/console.h"
+#include "vm/class_object.h"
 #include "vm/collector.h"
+#include "vm/console.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
@@ -13,7 +13,7 @@ namespace {
 // The member slots of `this`, or nothing when it is not a live object.
 struct Members {
   TfObject* object = nullptr;
-  TRTTI* cls = nullptr;
+  ClassObject* cls = nullptr;
   int32_t count = 0;
   explicit Members(const TValue& self) : object(objectOf(self)), cls(classOf(object)) {
     if (cls) count = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
@@ -38,10 +38,11 @@ ZUNKA_NATIVE(nativeCurrentProcess) {
   if (runtime.current) setHost(*target, runtime.current->handle());
 }
 ZUNKA_NATIVE(nativeGetClassName) {
-  if (TRTTI* c = classOf(objectOf(*target))) setString(*target, c->name());
+  if (ClassObject* c = classOf(objectOf(*target))) setString(*target, c->name());
 }
 ZUNKA_NATIVE(nativeGetParentClassName) {
-  if (TRTTI* c = classOf(objectOf(*target))) setString(*target, c->parent ? c->parent->name() : "");
+  if (ClassObject* c = classOf(objectOf(*target)))
+    setString(*target, c->parent ? c->parent->name() : "");
 }
 ZUNKA_NATIVE(nativeClearAllValues) {
   Members m(*target);
@@ -52,8 +53,8 @@ ZUNKA_NATIVE(nativeTObject) {
 }
 ZUNKA_NATIVE(nativeIs) {
   if (argc < 1) return;
-  TRTTI* wanted = hostArg<TRTTI>(nativeArg(target, 1));
-  TRTTI* c = classOf(objectOf(*target));
+  ClassObject* wanted = hostArg<ClassObject>(nativeArg(target, 1));
+  ClassObject* c = classOf(objectOf(*target));
   setInt(*target, c && wanted && c->InheritsFrom(wanted) ? 1 : 0);
 }
 ZUNKA_NATIVE(nativeGcMark) {
@@ -93,17 +94,17 @@ ZUNKA_NATIVE(nativeSetValueByIndex) {
     assign(*cell, &nativeArg(target, 2));
 }
 ZUNKA_NATIVE(nativeGetValueCount) {
-  if (TRTTI* c = classOf(objectOf(*target))) setInt(*target, c->members.count());
+  if (ClassObject* c = classOf(objectOf(*target))) setInt(*target, c->members.count());
 }
 ZUNKA_NATIVE(nativeGetValueName) {
   if (argc < 1) return;
-  TRTTI* c = classOf(objectOf(*target));
+  ClassObject* c = classOf(objectOf(*target));
   int32_t i = toInt(nativeArg(target, 1));
   if (c && i >= 0 && i < c->members.count()) setString(*target, c->members.textAt(i));
 }
 ZUNKA_NATIVE(nativeGetValueIndex) {
   if (argc < 1) return;
-  TRTTI* c = classOf(objectOf(*target));
+  ClassObject* c = classOf(objectOf(*target));
   if (!c) return;
   int64_t s = symbols::lookup(toText(nativeArg(target, 1)));
   setInt(*target, s < 0 ? -1 : c->members.find(Symbol(s)));

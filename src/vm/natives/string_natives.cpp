@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "resources/rtti.h"
-#include "shell/regexp.h"
+#include "vm/class_object.h"
+#include "vm/natives/regexp.h"
 #include "vm/runtime.h"
 #include "vm/script_calls.h"
 #include "vm/tfstring.h"

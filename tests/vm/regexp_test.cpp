@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/regexp.h"
 #include "vm/errors.h"
+#include "vm/natives/regexp.h"
 
 using zunka::EError;
 using zunka::TBRegExp;

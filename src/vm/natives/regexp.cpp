@@ -1,4 +1,4 @@
-#include "shell/regexp.h"
+#include "vm/natives/regexp.h"
 
 #include "platform/regex_engine.h"
 #include "vm/errors.h"

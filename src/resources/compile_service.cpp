@@ -1,4 +1,4 @@
-#include "resources/class_compiler.h"
+#include "resources/compile_service.h"
 
 namespace zunka {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/console.h"
+#include "vm/console.h"
 
 #include <cstdio>
 

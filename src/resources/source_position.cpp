@@ -1,4 +1,4 @@
-#include "compiler/source_position.h"
+#include "resources/source_position.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "resources/snippets.h"
+#include "resources/snippet_service.h"
 
 #include "resources/resource.h"
 #include "resources/resource_list.h"

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zunka {
+
+// What the open project and its pages decide, shared by page loading, the project
+// manager, start-up and the frame loop. Everything runs on one thread, so plain
+// fields are enough.
+struct ProjectState {
+  // --- Where things are ---
+  std::string baseDir;  // system form: Shift_JIS, `\` separators, no trailing `\`
+  std::string workDir;
+  std::string fileToOpen;
+  std::string applicationTitle = "Zunka System";  // caption of message boxes
+  // The project's help file (path or URL).
+  std::string helpFile;
+  // The page hash of the kernel's files: the kernel's identity.
+  int32_t kernelId = 0;
+
+  // --- The page ---
+  bool designMode = true;  // from start-up until a page runs, again after StartDesign
+  bool noPageRunning = false;
+  bool runtimeErrorSeen = false;  // cleared when a page is loaded and run
+  // What the loading window would say ("コンパイルしています"); it shows none.
+  std::string statusText;
+
+  // --- Project behaviour flags (parameters of the open project) ---
+  bool pauseDisabled = false;      // disable_pause = "1"
+  bool pauseWhenInactive = false;  // deactivation_pause = "1"
+  // Keys read as up while the window is in the background (deactivation_disablekey).
+  bool disableKeysWhenInactive = true;
+
+  // --- Debug window ---
+  // The file list: the kernel's files after boot, "$$$project files" and the
+  // project's files once a project opens.
+  std::vector<std::string> debugFileList;
+};
+
+inline ProjectState projectState;
+
+}  // namespace zunka

@@ -1,0 +1,289 @@
+#include "vm/class_object.h"
+
+#include <bit>
+
+#include "vm/collector.h"
+#include "vm/console.h"
+#include "vm/errors.h"
+#include "vm/live_counters.h"
+#include "vm/runtime.h"
+
+namespace zunka::vm {
+
+namespace {
+// Every record carries a hidden word before it: its index in the pool, so that a
+// record that becomes free can tell its class where the next search may start.
+constexpr uint32_t kHiddenBytes = 8;
+uint32_t& poolIndexOf(Ref record) {
+  return *Arena::at<uint32_t>(record - kHiddenBytes);
+}
+}  // namespace
+
+ClassObject::ClassObject() : HostObject(HostKind::Class) {
+  initializeRuntime();
+  classRefCell_ = Arena::allocate(sizeof(TValue));
+  *valueAt(classRefCell_) = TValue::ofRef(vtHost, handle());
+}
+
+ClassObject::~ClassObject() {
+  Reset();
+  // Like a global's cell, the class cell outlives the class: code may point at it.
+  // Its stale handle names nothing any more.
+  *valueAt(classRefCell_) = TValue{};
+}
+
+int32_t ClassObject::EnsureMember(std::string_view name) {
+  Symbol s = symbols::intern(name);
+  int32_t i = members.find(s);
+  return i >= 0 ? i : members.addSymbol(s);
+}
+
+void ClassObject::methodsChanged() {
+  methodIndexStale_ = true;
+  constructorState_ = destructorState_ = Cached::Unknown;
+  constructorCache_ = destructorCache_ = nullptr;
+}
+
+void ClassObject::rebuildMethodIndex() const {
+  methodIndexStale_ = false;
+  // At most half full, so that a probe for an absent symbol ends quickly.
+  size_t size = std::bit_ceil(methods_.size() * 2 + 1);
+  methodIndex_.assign(size, MethodSlot{kNoSymbol, -1, -1});
+  for (size_t i = 0; i < methods_.size(); ++i) {
+    Symbol s = methods_[i]->name();
+    for (size_t at = s & (size - 1);; at = (at + 1) & (size - 1)) {
+      MethodSlot& slot = methodIndex_[at];
+      if (slot.symbol == kNoSymbol) slot = MethodSlot{s, static_cast<int32_t>(i), -1};
+      if (slot.symbol == s) {
+        slot.last = static_cast<int32_t>(i);
+        break;
+      }
+    }
+  }
+}
+
+const ClassObject::MethodSlot* ClassObject::findSlot(Symbol s) const {
+  if (methodIndexStale_) rebuildMethodIndex();
+  size_t size = methodIndex_.size();
+  if (size == 0) return nullptr;
+  for (size_t at = s & (size - 1);; at = (at + 1) & (size - 1)) {
+    const MethodSlot& slot = methodIndex_[at];
+    if (slot.symbol == s) return &slot;
+    if (slot.symbol == kNoSymbol) return nullptr;
+  }
+}
+
+TFunction* ClassObject::FindMethod(Symbol s, int32_t& hint) const {
+  // The call site keeps the index it found last; with the symbol index a lookup
+  // is one probe either way, so the hint is only refreshed for the listing.
+  const MethodSlot* slot = findSlot(s);
+  hint = slot ? slot->last : -1;
+  return slot ? methods_[slot->last] : nullptr;
+}
+
+TFunction* ClassObject::FindMethodBySymbol(Symbol s) const {
+  const MethodSlot* slot = findSlot(s);
+  return slot ? methods_[slot->first] : nullptr;
+}
+
+TFunction* ClassObject::FindMethodByName(std::string_view name) const {
+  int64_t s = symbols::lookup(name);
+  return s < 0 ? nullptr : FindMethodBySymbol(static_cast<Symbol>(s));
+}
+
+int32_t ClassObject::MethodIndexByName(std::string_view name) const {
+  int64_t s = symbols::lookup(name);
+  const MethodSlot* slot = s < 0 ? nullptr : findSlot(static_cast<Symbol>(s));
+  return slot ? slot->first : -1;
+}
+
+TFunction* ClassObject::MethodAt(int32_t index) const {
+  return index >= 0 && index < static_cast<int32_t>(methods_.size()) ? methods_[index] : nullptr;
+}
+
+int32_t ClassObject::IndexOfMethod(const TFunction* f) const {
+  if (!f) return -1;
+  for (size_t i = 0; i < methods_.size(); ++i)
+    if (methods_[i] == f) return static_cast<int32_t>(i);
+  return -1;
+}
+
+namespace {
+// The last method of `kind` in the table, or nullptr.
+TNormalFunction* lastOfKind(const std::vector<TFunction*>& methods, TFunction::Kind kind) {
+  for (auto it = methods.rbegin(); it != methods.rend(); ++it)
+    if ((*it)->kind() == kind) return static_cast<TNormalFunction*>(*it);
+  return nullptr;
+}
+}  // namespace
+
+TNormalFunction* ClassObject::Constructor() {
+  if (constructorState_ == Cached::Unknown) {
+    constructorCache_ = lastOfKind(methods_, TFunction::Kind::Constructor);
+    constructorState_ = constructorCache_ ? Cached::Found : Cached::None;
+  }
+  return constructorCache_;
+}
+
+TNormalFunction* ClassObject::Destructor() {
+  if (destructorState_ == Cached::Unknown) {
+    destructorCache_ = lastOfKind(methods_, TFunction::Kind::Destructor);
+    destructorState_ = destructorCache_ ? Cached::Found : Cached::None;
+  }
+  return destructorCache_;
+}
+
+void ClassObject::AddMethod(TFunction* f) {
+  methods_.push_back(f);
+  f->hold();
+  methodsChanged();
+}
+
+void ClassObject::AddOrOverride(TFunction* f) {
+  for (auto& slot : methods_) {
+    if (slot->name() == f->name()) {
+      TFunction* old = slot;
+      slot = f;
+      f->hold();
+      methodsChanged();
+      old->letGo();
+      return;
+    }
+  }
+  AddMethod(f);
+}
+
+void ClassObject::InheritMethods() {
+  if (!parent) return;
+  for (TFunction* f : parent->methods_) AddMethod(f);
+}
+
+void ClassObject::InheritMembers() {
+  if (!parent) return;
+  for (int32_t i = 0; i < parent->members.count(); ++i)
+    members.addSymbol(parent->members.symbolAt(i));
+}
+
+bool ClassObject::InheritsFrom(const ClassObject* other) const {
+  for (const ClassObject* c = this; c; c = c->parent)
+    if (c == other) return true;
+  return false;
+}
+
+Ref ClassObject::NewInstance() {
+  if (!compiled)
+    throw ERuntimeError("クラス" + DisplayName() +
+                        "はコンパイルが完了していないため、インスタンスを生成できません");
+  if (instanceSize_ < 0) instanceSize_ = members.count() * 8 + TfObject::kHeaderBytes;
+  ++instancesMade_;
+
+  Ref record = 0;
+  for (size_t i = firstCandidate_; i < pool_.size(); ++i) {
+    if (objectAt(pool_[i])->refCount <= 0) {
+      record = pool_[i];
+      firstCandidate_ = i + 1;
+      break;
+    }
+  }
+  if (!record) {
+    Ref block = Arena::allocate(kHiddenBytes + static_cast<uint32_t>(instanceSize_));
+    record = block + kHiddenBytes;
+    poolIndexOf(record) = static_cast<uint32_t>(pool_.size());
+    pool_.push_back(record);
+    firstCandidate_ = pool_.size();
+    TfObject* o = objectAt(record);
+    o->refCount = -1;
+    o->classHandle = handle();
+    Arena::flagObject(record, true);
+  }
+  TfObject* o = objectAt(record);
+  if (o->refCount == 0) DestroyObject(record);
+  o = objectAt(record);
+  o->refCount = 0;
+  o->mark = 0;
+  o->classHandle = handle();
+  int32_t slots = (instanceSize_ - static_cast<int32_t>(TfObject::kHeaderBytes)) / 8;
+  TValue* m = o->members();
+  for (int32_t i = 0; i < slots; ++i)
+    m[i] = TValue::ofRef(vtUnset, i < members.count() ? members.symbolAt(i) : 0);
+  ++liveCounters.objects;
+  noteFree(record);  // it stays free until the caller stores it
+  return record;
+}
+
+void ClassObject::noteFree(Ref record) {
+  size_t index = poolIndexOf(record);
+  if (index < firstCandidate_) firstCandidate_ = index;
+}
+
+std::vector<Ref> ClassObject::LiveInstances() const {
+  std::vector<Ref> live;
+  for (Ref r : pool_)
+    if (objectAt(r)->refCount > 0) live.push_back(r);
+  return live;
+}
+
+int32_t ClassObject::LiveCount() const {
+  int32_t n = 0;
+  for (Ref r : pool_)
+    if (objectAt(r)->refCount > 0) ++n;
+  return n;
+}
+
+std::string ClassObject::DisplayName() const {
+  return name() + "@" + std::to_string(handle());
+}
+
+void ClassObject::freePool() {
+  // Records nobody refers to any more still hold their members' references:
+  // finish them properly before the memory goes.
+  for (size_t i = 0; i < pool_.size(); ++i)
+    if (objectAt(pool_[i])->refCount == 0) DestroyObject(pool_[i]);
+  for (Ref r : pool_) {
+    Arena::flagObject(r, false);
+    Arena::release(r - kHiddenBytes, kHiddenBytes + static_cast<uint32_t>(instanceSize_));
+  }
+  pool_.clear();
+  firstCandidate_ = 0;
+}
+
+void ClassObject::Reset() {
+  compiled = false;
+  freePool();
+  instanceSize_ = -1;
+  members.clear();
+  std::vector<TFunction*> old;
+  old.swap(methods_);
+  methodsChanged();
+  for (TFunction* f : old) f->letGo();
+  classCode.reset();
+}
+
+void ClassObject::DestroyInstances() {
+  // By index: destructors may make new instances of this very class.
+  for (size_t i = 0; i < pool_.size(); ++i)
+    if (objectAt(pool_[i])->refCount >= 0) DestroyObject(pool_[i]);
+}
+
+void ClassObject::MarkInstances() {
+  if (!CollectorChecking()) return;
+  for (size_t i = 0; i < pool_.size(); ++i)
+    if (objectAt(pool_[i])->refCount > 0) MarkObject(pool_[i]);
+}
+
+void ClassObject::SweepInstances() {
+  for (size_t i = 0; i < pool_.size(); ++i)
+    if (objectAt(pool_[i])->refCount >= 0) SweepObject(pool_[i]);
+}
+
+void ClassObject::RegisterNative(std::string_view name, NativeHandler handler) {
+  TFunction* f = FindMethodByName(name);
+  if (!f) {
+    LogError("クラス" + this->name() + "のnative関数" + std::string(name) + "は未定義です", {},
+             true);
+    return;
+  }
+  if (f->isNative()) static_cast<TNativeFunction*>(f)->handler = handler;
+}
+
+}  // namespace zunka::vm

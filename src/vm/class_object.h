@@ -1,0 +1,126 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vm/compiled_info.h"
+#include "vm/function.h"
+#include "vm/host_object.h"
+#include "vm/rapid_string_list.h"
+#include "vm/value.h"
+
+namespace zunka::vm {
+
+// What the interpreter knows of a script class: parent, member layout, method
+// table, main code, and the pool of instance records. Objects are made only
+// through NewInstance, which reuses records that nothing refers to any more, so
+// steady object creation allocates nothing.
+//
+// The class resource of the tree (TRTTI) is one of these; it supplies the name.
+class ClassObject : public HostObject {
+ public:
+  static constexpr HostKind kHostKind = HostKind::Class;
+
+  ClassObject();
+  ~ClassObject() override;
+
+  // Supplied by the owner: the class name, its dotted place among the resources
+  // (for code locations) and its source file (for traces).
+  virtual const std::string& name() const = 0;
+  virtual std::string FullPath() const = 0;
+  virtual const std::string& sourcePath() const = 0;
+  // "NAME@NUMBER": a label naming this class object for the life of the process.
+  std::string DisplayName() const;
+
+  // Member table.
+  int32_t MemberIndex(Symbol s, int32_t& hint) const { return members.find(s, hint); }
+  bool HasMember(Symbol s) const { return members.find(s) >= 0; }
+  int32_t EnsureMember(std::string_view name);
+
+  // Method table. A table may hold two methods of one name (a native declared
+  // over an inherited method): FindMethod gives the later one, as a call does;
+  // FindMethodBySymbol the earlier one. Both are one probe of a symbol index.
+  TFunction* FindMethod(Symbol s, int32_t& hint) const;
+  TFunction* FindMethodByName(std::string_view name) const;
+  TFunction* FindMethodBySymbol(Symbol s) const;
+  int32_t MethodIndexByName(std::string_view name) const;
+  TFunction* MethodAt(int32_t index) const;
+  int32_t IndexOfMethod(const TFunction* f) const;
+  TNormalFunction* Constructor();
+  TNormalFunction* Destructor();
+  void AddMethod(TFunction* f);
+  void AddOrOverride(TFunction* f);
+  void InheritMethods();
+  void InheritMembers();
+  const std::vector<TFunction*>& methods() const { return methods_; }
+
+  // True when this class is `other` or inherits from it.
+  bool InheritsFrom(const ClassObject* other) const;
+
+  // Instances.
+  Ref NewInstance();
+  std::vector<Ref> LiveInstances() const;
+  int32_t LiveCount() const;
+  bool NoLiveInstances() const { return LiveCount() == 0; }
+  const std::vector<Ref>& pool() const { return pool_; }
+  int32_t instanceSize() const { return instanceSize_; }
+  // A record of this class became free (count 0 or below): the next search for a
+  // reusable record may start there.
+  void noteFree(Ref record);
+  int32_t instancesMade() const { return instancesMade_; }
+  // Finalises every record of the pool (count 0 or above).
+  void DestroyInstances();
+  // In the collector's checking pass, marks every live instance; sweeps them all.
+  void MarkInstances();
+  void SweepInstances();
+
+  // Back to uncompiled: members, methods, pool and main code are dropped.
+  void Reset();
+
+  // Binds a host function to the native method `name`; a message box when the
+  // class declares no such method.
+  void RegisterNative(std::string_view name, NativeHandler handler);
+
+  // A cell holding a host reference to this class, for code that pushes classes.
+  Ref classCell() const { return classRefCell_; }
+
+  ClassObject* parent = nullptr;
+  TRapidStringList members;
+  std::unique_ptr<TCompiledInfo> classCode;
+  bool compiled = false;
+  bool failed = false;
+
+ private:
+  // Method index by symbol: open addressing over a power-of-two table, rebuilt
+  // when the method table changes. Each slot keeps the first and the last method
+  // of its name.
+  struct MethodSlot {
+    Symbol symbol;
+    int32_t first;
+    int32_t last;
+  };
+  static constexpr Symbol kNoSymbol = ~Symbol{0};
+  const MethodSlot* findSlot(Symbol s) const;
+  void methodsChanged();
+  void rebuildMethodIndex() const;
+  void freePool();
+
+  int32_t instanceSize_ = -1;
+  std::vector<TFunction*> methods_;
+  mutable std::vector<MethodSlot> methodIndex_;
+  mutable bool methodIndexStale_ = false;
+  // Constructor and destructor lookups, "none" included.
+  enum class Cached : uint8_t { Unknown, None, Found };
+  Cached constructorState_ = Cached::Unknown;
+  Cached destructorState_ = Cached::Unknown;
+  TNormalFunction* constructorCache_ = nullptr;
+  TNormalFunction* destructorCache_ = nullptr;
+  Ref classRefCell_ = 0;
+  std::vector<Ref> pool_;
+  size_t firstCandidate_ = 0;  // no record before this index is free
+  int32_t instancesMade_ = 0;
+};
+
+}  // namespace zunka::vm
