@@ -40,6 +40,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
        [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Run, v); }},
       {"--disasm",
        [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Disasm, v); }},
+      {"--class", [](PlayerOptions& o,
+                     const std::string& v) { return o.classFiles.push_back(v), std::string(); }},
   };
   return options;
 }
@@ -99,6 +101,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
   if (parsed.error.empty() && o.command != Command::Play && positional)
     parsed.error =
         "FILE and FULLSCREEN only go with the player, not with --check, --run or --disasm";
+  if (parsed.error.empty() && o.command == Command::Play && !o.classFiles.empty())
+    parsed.error = "--class only goes with --check, --run or --disasm";
   if (version) o.command = Command::Version;
   if (help) o.command = Command::Help;
   if (version || help) parsed.error.clear();
@@ -107,7 +111,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
   return "usage: zunka [options] [FILE | FULLSCREEN]\n"
-         "       zunka --check FILE.zunka\n"
+         "       zunka --check|--run|--disasm FILE.zunka [--class CLASS.zunka ...]\n"
          "\n"
          "Plays the project in the base directory; FILE is a page or project to open\n"
          "once the system has booted, FULLSCREEN plays on the whole display.\n"
@@ -119,9 +123,11 @@ std::string usageText() {
          "  --frames N     stop after N frames\n"
          "  --log FILE     write every console line to FILE ('-': standard error)\n"
          "  --profile      print the section time table at exit\n"
-         "  --check FILE   check a class source for grammar errors\n"
-         "  --run FILE     (not available yet)\n"
-         "  --disasm FILE  (not available yet)\n"
+         "  --check FILE   compile a class and report its errors\n"
+         "  --run FILE     compile a class and run its main code\n"
+         "  --disasm FILE  compile a class and print its code, block by block\n"
+         "  --class FILE   with the three above: compile FILE as a class first, so\n"
+         "                 that the script can use it (repeat for more classes)\n"
          "  --version      print the version\n"
          "  --help         print this text\n";
 }

@@ -96,7 +96,10 @@ int runScriptCommand(const PlayerOptions& options) {
     installScriptCompiler();
     KernelBoot kernel;
     kernel.boot();
-    if (TRTTI* cls = compileScript(options.commandFile)) {
+    bool classesReady = true;
+    for (const std::string& file : options.classFiles)
+      classesReady = classesReady && compileScript(file) != nullptr;
+    if (TRTTI* cls = classesReady ? compileScript(options.commandFile) : nullptr) {
       switch (options.command) {
         case PlayerOptions::Command::Check:
           status = 0;
