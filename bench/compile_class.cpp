@@ -47,9 +47,9 @@ struct World {
   std::string path;
   World() {
     setConsole(&console);
-    resourceTree.baseDir = platform::systemPath(ZUNKA_SOURCE_DIR);
+    resourceTree().baseDir = platform::systemPath(ZUNKA_SOURCE_DIR);
     boot.boot();
-    resourceTree.baseDir = dir.system();
+    resourceTree().baseDir = dir.system();
     path = dir.write("Thousand.zunka", source);
   }
   // One compilation; `fromClassFile` leaves the class file of the last one in place.

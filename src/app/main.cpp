@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/player.h"
+#include "app/player_context.h"
 #include "app/player_options.h"
 #include "app/script_commands.h"
 #include "compiler/class_compiler.h"
@@ -13,6 +14,7 @@
 using zunka::app::PlayerOptions;
 
 int main(int argc, char** argv) {
+  zunka::app::PlayerContext context;
   zunka::platform::setCommandLine(argc, argv);
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   zunka::app::ParsedCommandLine parsed = zunka::app::parseCommandLine(args);

@@ -41,7 +41,7 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   platform::TextOutput* log = logFile.get();
   if (options.log && *options.log == "-") log = &platform::StreamOutput::standardError();
 
-  HostState& state = hostState;
+  HostState& state = hostState();
   state.fullScreen = options.fullScreen;
   platform::PlatformOptions platformOptions;
   platformOptions.headless = options.headless;

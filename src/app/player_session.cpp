@@ -16,17 +16,17 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
     : options_(options),
       host_(host),
       boot_(boot),
-      state_(hostState),
-      console_(state_, playerHosts, platform::StreamOutput::standardOutput(),
+      state_(hostState()),
+      console_(state_, playerHosts(), platform::StreamOutput::standardOutput(),
                platform::StreamOutput::standardError()),
-      loop_(state_, host.clock(), host.window(), pages_, playerHosts),
+      loop_(state_, host.clock(), host.window(), pages_, playerHosts()),
       loading_(state_, host.window(), host.headless()) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
   previousConsole_ = &console();
   setConsole(&console_);
   setPlayerFrameLoop(&loop_);
-  playerHosts.setWindows(this);
+  playerHosts().setWindows(this);
 }
 
 void PlayerSession::pumpMessages() {
@@ -47,7 +47,7 @@ void PlayerSession::showLoadingWindow(std::string_view caption) {
 }
 
 PlayerSession::~PlayerSession() {
-  playerHosts.setWindows(nullptr);
+  playerHosts().setWindows(nullptr);
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
 }
@@ -56,7 +56,7 @@ int PlayerSession::run(const std::string& baseDir) {
   if (options_.profile) timeAnalyzer().Reset();
   createWindows();
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
-  host_.window().setTitle(projectState.applicationTitle);
+  host_.window().setTitle(projectState().applicationTitle);
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();
@@ -112,7 +112,7 @@ void PlayerSession::printProfile() {
 
 int PlayerSession::exitStatus() const {
   if (!host_.headless()) return 0;
-  return console_.shownCount() > 0 || projectState.runtimeErrorSeen ? 1 : 0;
+  return console_.shownCount() > 0 || projectState().runtimeErrorSeen ? 1 : 0;
 }
 
 }  // namespace zunka::app

@@ -35,7 +35,7 @@ TRTTI* compileScript(const std::string& file) {
   auto owned = MakeResource<TRTTI>(BaseNameWithoutExt(path));
   auto* cls = static_cast<TRTTI*>(owned.get());
   cls->src = path;
-  resourceTree.root->Add(std::move(owned));
+  resourceTree().root->Add(std::move(owned));
   std::string source = ReadTextFile(path);
   if (CompileClass(*cls, source, true) != 0 || !cls->compiled) return nullptr;
   return cls;
@@ -76,10 +76,10 @@ int runScriptCommand(const PlayerOptions& options) {
           ? platform::executableDirectory()
           : platform::systemPath(
                 platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
-  resourceTree.baseDir = StripTrailingBackslash(baseDir);
-  projectState.baseDir = resourceTree.baseDir;
+  resourceTree().baseDir = StripTrailingBackslash(baseDir);
+  projectState().baseDir = resourceTree().baseDir;
 
-  PlayerConsole console(hostState, playerHosts, platform::StreamOutput::standardOutput(),
+  PlayerConsole console(hostState(), playerHosts(), platform::StreamOutput::standardOutput(),
                         platform::StreamOutput::standardError());
   std::unique_ptr<platform::StreamOutput> logFile;
   if (options.log && *options.log == "-") {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/compile_context.h"
+#include "compiler/compiler_state.h"
 #include "compiler/script_grammar.h"
 #include "compiler/snippets.h"
 #include "compiler/syntax_nodes.h"
@@ -22,41 +23,53 @@ namespace {
 
 constexpr int kParseSection = 10;  // tokenizing and parsing a class source
 
-// The grammar engine is built once, on the first compilation.
 TYup& scriptEngine() {
-  static std::unique_ptr<TYup> yup = makeScriptYup();
-  return *yup;
+  std::unique_ptr<TYup>& engine = compilerState().engine;
+  if (!engine) engine = makeScriptYup();
+  return *engine;
 }
 
 void report(const std::string& message, const std::string& path, int32_t offset) {
   LogError(message, TTraceList{TTraceEntry{path, offset}}, true);
 }
 
-class ScriptClassCompiler : public ClassCompiler {
- public:
-  int Compile(TRTTI& cls, std::string_view source, bool report) override {
-    return CompileClass(cls, source, report);
-  }
-};
-
-class ScriptSnippetEvaluator : public SnippetEvaluator {
- public:
-  void Evaluate(std::string_view source) override { EvaluateWithReport(source); }
-  int EvaluateChecked(std::string_view source) override { return EvaluateWithReport(source); }
-};
+CompilerState* currentState = nullptr;
 
 }  // namespace
 
+CompilerState::CompilerState() = default;
+CompilerState::~CompilerState() = default;
+
+CompilerState& compilerState() {
+  return *currentState;
+}
+
+CompilerState* setCompilerState(CompilerState* state) {
+  CompilerState* previous = currentState;
+  currentState = state;
+  return previous;
+}
+
+int ScriptClassCompiler::Compile(TRTTI& cls, std::string_view source, bool report) {
+  return CompileClass(cls, source, report);
+}
+
+void ScriptSnippetEvaluator::Evaluate(std::string_view source) {
+  EvaluateWithReport(source);
+}
+
+int ScriptSnippetEvaluator::EvaluateChecked(std::string_view source) {
+  return EvaluateWithReport(source);
+}
+
 void installScriptCompiler() {
-  static ScriptClassCompiler compiler;
-  static ScriptSnippetEvaluator evaluator;
-  setClassCompiler(&compiler);
-  setSnippetEvaluator(&evaluator);
+  setClassCompiler(&compilerState().classCompiler);
+  setSnippetEvaluator(&compilerState().snippetEvaluator);
 }
 
 int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
   if (!cls.src.empty()) {
-    Log("Compiling " + RelativePath(cls.src, resourceTree.workDir));
+    Log("Compiling " + RelativePath(cls.src, resourceTree().workDir));
     if (cls.LoadClassFile()) return 0;
   }
   TYup& yup = scriptEngine();
@@ -75,7 +88,7 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
       report("文法エラー:" + cls.src, cls.src, std::max(tokens->lastAcceptedPos, 0));
     return 1;
   }
-  TContext context(resourceTree.root, &cls, tokens->source());
+  TContext context(resourceTree().root, &cls, tokens->source());
   cls.failed = false;
   try {
     program->Generate(context);

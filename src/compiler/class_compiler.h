@@ -13,8 +13,8 @@ class TRTTI;
 // found. Names resolve against the resource tree's root.
 int CompileClass(TRTTI& cls, std::string_view source, bool report);
 
-// Makes the script compiler the one class resources compile through, and the
-// snippet evaluator the tree runs its snippets with.
+// Makes the current player's script compiler the one class resources compile
+// through, and its snippet evaluator the one the tree runs its snippets with.
 void installScriptCompiler();
 
 }  // namespace zunka

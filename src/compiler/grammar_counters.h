@@ -1,5 +1,5 @@
 #pragma once
-#include "vm/live_counters.h"
+#include "vm/runtime.h"
 
 namespace zunka {
 
@@ -11,10 +11,10 @@ struct GrammarCounters {
 };
 
 inline int liveTokenCount() {
-  return int(vm::liveCounters.lexElems);
+  return int(vm::liveCounters().lexElems);
 }
 inline int liveResultNodeCount() {
-  return int(vm::liveCounters.resultLists);
+  return int(vm::liveCounters().resultLists);
 }
 inline int outstandingParseCount() {
   return GrammarCounters::outstandingParses;

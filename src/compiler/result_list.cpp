@@ -5,11 +5,11 @@
 namespace zunka {
 
 TResultList::TResultList() {
-  ++vm::liveCounters.resultLists;
+  ++vm::liveCounters().resultLists;
 }
 
 TResultList::~TResultList() {
-  --vm::liveCounters.resultLists;
+  --vm::liveCounters().resultLists;
 }
 
 std::unique_ptr<TResultList> TResultList::newInstance() const {

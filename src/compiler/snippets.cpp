@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compiler/class_compiler.h"
+#include "compiler/compiler_state.h"
 #include "debug/time_analyzer.h"
 #include "platform/files.h"
 #include "resources/rtti.h"
@@ -16,7 +17,8 @@ namespace zunka {
 using namespace vm;
 
 TEvalCache& evalCache() {
-  static auto* cache = new TEvalCache();  // lives as long as the program
+  std::unique_ptr<TEvalCache>& cache = compilerState().evalCache;
+  if (!cache) cache = std::make_unique<TEvalCache>();
   return *cache;
 }
 

@@ -74,9 +74,18 @@ std::vector<int> TTimeAnalyzer::displayOrder(Order order) const {
   return shown;
 }
 
+namespace {
+TTimeAnalyzer* current = nullptr;
+}  // namespace
+
 TTimeAnalyzer& timeAnalyzer() {
-  static TTimeAnalyzer analyzer(platform::tickCount);
-  return analyzer;
+  return *current;
+}
+
+TTimeAnalyzer* setTimeAnalyzer(TTimeAnalyzer* analyzer) {
+  TTimeAnalyzer* previous = current;
+  current = analyzer;
+  return previous;
 }
 
 }  // namespace zunka

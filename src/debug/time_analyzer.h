@@ -51,9 +51,11 @@ class TTimeAnalyzer {
   std::array<Section, kSections> sections_{};
 };
 
-// The process-wide analyser the frame loop, page loading and the compiler
-// bracket their sections with (timed by the host's tick count).
+// The current player's analyser, which the frame loop, page loading and the
+// compiler bracket their sections with.
 TTimeAnalyzer& timeAnalyzer();
+// Makes `analyzer` the current one; gives the one it replaces.
+TTimeAnalyzer* setTimeAnalyzer(TTimeAnalyzer* analyzer);
 
 // Begin on construction, End on destruction: a section left by an exception is
 // still closed, so its nesting depth stays right for the next pass.

@@ -26,9 +26,10 @@ std::string reducedName(std::string_view relative) {
 }  // namespace
 
 std::string CacheFilePath(std::string_view prefix, std::string_view source) {
-  std::string dir = ResolvePath("Temp", resourceTree.baseDir);
+  std::string dir = ResolvePath("Temp", resourceTree().baseDir);
   if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
-  return dir + "\\" + std::string(prefix) + reducedName(RelativePath(source, resourceTree.baseDir));
+  return dir + "\\" + std::string(prefix) +
+         reducedName(RelativePath(source, resourceTree().baseDir));
 }
 
 }  // namespace zunka

@@ -152,7 +152,7 @@ bool TRTTI::ReadClassFile(ClassFileReader& file) {
   std::string parentPath = file.Str();
   parent = nullptr;
   if (!parentPath.empty()) {
-    TResource* found = resourceTree.root ? resourceTree.root->Find(parentPath) : nullptr;
+    TResource* found = resourceTree().root ? resourceTree().root->Find(parentPath) : nullptr;
     auto* parentClass = dynamic_cast<TRTTI*>(found);
     if (!parentClass) throw EError("親クラス" + parentPath + "はありません。");
     if (!parentClass->compiled) return false;
@@ -201,7 +201,7 @@ bool TRTTI::LoadClassFile() {
 void Bind(TCompiledInfo& info, TRTTI& cls) {
   info.bindTo(&cls);
   uint32_t* w = info.words();
-  TResource* root = resourceTree.root;
+  TResource* root = resourceTree().root;
   for (const TCInfoElem& e : info.symbols().entries) {
     const std::string& name = e.name;
     for (int32_t position : e.positions) {

@@ -1,15 +1,13 @@
 #include "resources/compile_service.h"
 
-namespace zunka {
-namespace {
-ClassCompiler* installed = nullptr;
-}  // namespace
+#include "resources/resources_state.h"
 
+namespace zunka {
 void setClassCompiler(ClassCompiler* compiler) {
-  installed = compiler;
+  resourcesState().classCompiler = compiler;
 }
 ClassCompiler* classCompiler() {
-  return installed;
+  return resourcesState().classCompiler;
 }
 
 }  // namespace zunka

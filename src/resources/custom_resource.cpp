@@ -36,8 +36,8 @@ TCustomResource::TCustomResource(const TSGML& tag, std::string_view dir) : TReso
 }
 
 void TCustomResource::makeInstance(const TSGML& tag) {
-  if (!resourceTree.root) return;
-  auto* cls = dynamic_cast<TRTTI*>(resourceTree.root->Find(tag.TagName()));
+  if (!resourceTree().root) return;
+  auto* cls = dynamic_cast<TRTTI*>(resourceTree().root->Find(tag.TagName()));
   // A class that is not compiled yet (a custom resource read while the kernel
   // itself loads) cannot make instances: the resource stays without one.
   if (!cls || !cls->compiled) return;
@@ -92,7 +92,7 @@ void TCustomResource::WriteTag(std::vector<std::string>& lines, const std::strin
   TRTTI* cls = TRTTI::Of(vm::classOf(object));
   TSGML element(cls->name());
   element.SetAttr("name", name());
-  element.SetAttr("src", RelativePath(src, resourceTree.workDir));
+  element.SetAttr("src", RelativePath(src, resourceTree().workDir));
   for (int32_t i = 0; i < cls->members.count(); ++i) {
     const vm::TValue& v = object->members()[i];
     if (!vm::isString(v)) continue;

@@ -62,13 +62,8 @@ void TEnvironmentStore::SetEnv(std::string_view name, std::string_view value) {
   lines_.push_back(std::string(kPrefix) + std::string(name) + "=" + std::string(value));
 }
 
-TEnvironmentStore& environmentStore() {
-  static TEnvironmentStore store;
-  return store;
-}
-
 std::string EnvironmentFilePath() {
-  return ResolvePath("Kernel\\Cookies.ini", resourceTree.baseDir);
+  return ResolvePath("Kernel\\Cookies.ini", resourceTree().baseDir);
 }
 
 }  // namespace zunka

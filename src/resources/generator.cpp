@@ -60,8 +60,8 @@ void TGenerator::SetInstAttr(std::string_view name, std::string_view value) {
 }
 
 TRTTI* TGenerator::FindClass() const {
-  if (!resourceTree.root || className.empty()) return nullptr;
-  return dynamic_cast<TRTTI*>(resourceTree.root->Find(className));
+  if (!resourceTree().root || className.empty()) return nullptr;
+  return dynamic_cast<TRTTI*>(resourceTree().root->Find(className));
 }
 
 void TGenerator::InitPass(TInitContext& context) {
@@ -133,7 +133,7 @@ void TGenerator::WriteTag(std::vector<std::string>& lines, const std::string&, i
   std::string line = "<generator";
   appendAttr(line, "className", className);
   appendAttr(line, "name", name());
-  if (!src.empty()) appendAttr(line, "src", RelativePath(src, resourceTree.workDir));
+  if (!src.empty()) appendAttr(line, "src", RelativePath(src, resourceTree().workDir));
   for (const std::string& attr : instAttrs)
     appendAttr(line, std::string(kInstPrefix) + AttrLineName(attr), AttrLineValue(attr));
   for (const std::string& attr : constants)

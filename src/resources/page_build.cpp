@@ -28,7 +28,7 @@ namespace {
 std::string writeScript(const std::string& file) {
   Log("ページ再構築中");
   TGenIterator iterator(PageFileHash(prjManager().currentPageFile()));
-  if (TResource* page = resourceTree.root ? resourceTree.root->Find("usr") : nullptr) {
+  if (TResource* page = resourceTree().root ? resourceTree().root->Find("usr") : nullptr) {
     page->Visit(iterator);
     iterator.setPass(1);
     page->Visit(iterator);
@@ -68,11 +68,11 @@ std::optional<int32_t> CachedPageHash(const std::string& script) {
 void BuildPage() {
   std::string file = GenerationCacheFile();
   std::string text;
-  bool rebuild = !platform::fileExists(file) || alwaysRebuildPages;
+  bool rebuild = !platform::fileExists(file) || alwaysRebuildPages();
   if (!rebuild) {
     text = ReadTextFile(file);
     rebuild =
-        rebuildStalePages && CachedPageHash(text) != PageFileHash(prjManager().currentPageFile());
+        rebuildStalePages() && CachedPageHash(text) != PageFileHash(prjManager().currentPageFile());
   }
   if (rebuild) {
     text = writeScript(file);
@@ -83,12 +83,12 @@ void BuildPage() {
   if (!cls) return;
   ClassCompiler* compiler = classCompiler();
   if (compiler) compiler->Compile(*cls, text, false);
-  projectState.statusText = "オブジェクトを配置しています";
+  projectState().statusText = "オブジェクトを配置しています";
   if (cls->compiled) runToEnd(*cls);
   // Objects of the script class that outlive the run (kept by the script) keep
   // their class rather than pointing at a freed one.
   if (!cls->NoLiveInstances()) made.release();
-  projectState.statusText.clear();
+  projectState().statusText.clear();
 }
 
 }  // namespace zunka

@@ -11,12 +11,12 @@ std::string GenerationCacheFile();
 
 // When on, every build writes the placement script again instead of reusing the
 // cached one. Off unless the shell turns it on.
-inline bool alwaysRebuildPages = false;
+bool& alwaysRebuildPages();
 
 // When on, a cached script that was built from another version of the page file
 // (its recorded page hash differs from the file's now) is written again: the
 // player edits pages and expects to see the edit. Off unless the shell turns it on.
-inline bool rebuildStalePages = false;
+bool& rebuildStalePages();
 
 // The page hash a cached placement script was built for, or nothing when the
 // script does not say.

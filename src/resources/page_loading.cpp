@@ -35,7 +35,7 @@ constexpr int kSectionLoadPage = 65;
 constexpr const char* kScreenGlobals[] = {"$screenWidth", "$screenHeight"};
 
 TResource* find(std::string_view path) {
-  return resourceTree.root ? resourceTree.root->Find(path) : nullptr;
+  return resourceTree().root ? resourceTree().root->Find(path) : nullptr;
 }
 
 TResourceList* findList(std::string_view path) {
@@ -46,8 +46,8 @@ TResourceList* findList(std::string_view path) {
 // the project's class list are the ones bare names find.
 class AliasRegistrationOff {
  public:
-  AliasRegistrationOff() { resourceTree.aliasRegistration = false; }
-  ~AliasRegistrationOff() { resourceTree.aliasRegistration = true; }
+  AliasRegistrationOff() { resourceTree().aliasRegistration = false; }
+  ~AliasRegistrationOff() { resourceTree().aliasRegistration = true; }
   AliasRegistrationOff(const AliasRegistrationOff&) = delete;
   AliasRegistrationOff& operator=(const AliasRegistrationOff&) = delete;
 };
@@ -64,8 +64,8 @@ void linkPage(const std::string& file) {
 
 void enterPageDirectory(const std::string& file) {
   std::string dir = ParentDir(file);
-  resourceTree.workDir = dir;
-  projectState.workDir = dir;
+  resourceTree().workDir = dir;
+  projectState().workDir = dir;
   platform::setCurrentHostDirectory(platform::hostPath(dir));
 }
 
@@ -73,14 +73,14 @@ void enterPageDirectory(const std::string& file) {
 
 bool TPrjManager::LoadPage(std::string_view requested) {
   TimeSection whole(kSectionLoadPage);
-  playerHosts.screen().pageLoading();
-  std::string file = ResolvePath(requested, resourceTree.workDir);
+  playerHosts().screen().pageLoading();
+  std::string file = ResolvePath(requested, resourceTree().workDir);
   if (file.empty() || !platform::fileExists(file)) {
     LogError(file + "はありません", {}, true);
-    projectState.noPageRunning = true;
+    projectState().noPageRunning = true;
     return false;
   }
-  projectState.statusText = "ページを読み込んでいます";
+  projectState().statusText = "ページを読み込んでいます";
   environmentStore().SetEnv("AutoLoadPage", file);
   currentPageFile_ = file;
   enterPageDirectory(file);
@@ -93,7 +93,7 @@ bool TPrjManager::LoadPage(std::string_view requested) {
   FindCurrentPage();
   linkPage(file);
   mergePageLists();
-  projectState.statusText = "コンパイルしています";
+  projectState().statusText = "コンパイルしています";
   {
     TimeSection compile(kSectionCompile);
     classesReady_ = false;
@@ -104,12 +104,12 @@ bool TPrjManager::LoadPage(std::string_view requested) {
   }
   {
     TimeSection patterns(kSectionPatterns);
-    playerHosts.screen().resetPatterns();
+    playerHosts().screen().resetPatterns();
     if (TResource* sheets = find("usr.patterns")) sheets->Initialize();
   }
   ensureScreenGlobals();
-  if (classesReady_) projectState.noPageRunning = false;
-  playerHosts.debugger().refreshViews();
+  if (classesReady_) projectState().noPageRunning = false;
+  playerHosts().debugger().refreshViews();
   projectOpening_ = false;
   return classesReady_;
 }
@@ -139,38 +139,39 @@ void TPrjManager::ensureScreenGlobals() const {
 }
 
 bool TPrjManager::startRoot(const char* method) {
-  auto* boot = resourceTree.root ? dynamic_cast<TRTTI*>(resourceTree.root->Find("Boot")) : nullptr;
+  auto* boot =
+      resourceTree().root ? dynamic_cast<TRTTI*>(resourceTree().root->Find("Boot")) : nullptr;
   if (!boot) return false;
-  if (vm::TProcess* old = vm::hostAs<vm::TProcess>(vm::runtime.rootProcess)) old->Destroy();
-  vm::runtime.rootProcess = 0;
+  if (vm::TProcess* old = vm::hostAs<vm::TProcess>(vm::runtime().rootProcess)) old->Destroy();
+  vm::runtime().rootProcess = 0;
   vm::TValue self = vm::TValue::ofRef(vm::vtObject, boot->NewInstance());
-  vm::runtime.rootProcess = vm::TProcess::Create(self, {}, method)->handle();
+  vm::runtime().rootProcess = vm::TProcess::Create(self, {}, method)->handle();
   return true;
 }
 
 void TPrjManager::LoadPageAndRun(std::string_view file) {
   // A new page shows its first warnings again, and its sound runs again.
-  vm::runtime.lastWarning.clear();
-  projectState.runtimeErrorSeen = false;
-  playerHosts.screen().designModeChanged(false);
+  vm::runtime().lastWarning.clear();
+  projectState().runtimeErrorSeen = false;
+  playerHosts().screen().designModeChanged(false);
   try {
     Log("---LoadPage--");
     LoadPage(file);
     Log("--/LoadPage--");
-    if (classesReady_ && startRoot("execute")) projectState.designMode = false;
+    if (classesReady_ && startRoot("execute")) projectState().designMode = false;
   } catch (const std::exception& e) {
     LogError(e.what(), {}, true);
   }
-  playerHosts.screen().pageStarted();
+  playerHosts().screen().pageStarted();
 }
 
 void TPrjManager::StartDesign() {
-  playerHosts.screen().pageStarted();
+  playerHosts().screen().pageStarted();
   StopPage();
   try {
     if (classesReady_ && startRoot("design")) {
-      projectState.designMode = true;
-      playerHosts.screen().designModeChanged(true);
+      projectState().designMode = true;
+      playerHosts().screen().designModeChanged(true);
     }
   } catch (const std::exception& e) {
     LogError(e.what(), {}, true);
@@ -183,16 +184,16 @@ void TPrjManager::ReloadPage() {
 }
 
 void TPrjManager::StopPage() {
-  playerHosts.screen().clearSprites();
-  if (vm::TProcess* root = vm::hostAs<vm::TProcess>(vm::runtime.rootProcess)) root->Destroy();
-  vm::runtime.rootProcess = 0;
+  playerHosts().screen().clearSprites();
+  if (vm::TProcess* root = vm::hostAs<vm::TProcess>(vm::runtime().rootProcess)) root->Destroy();
+  vm::runtime().rootProcess = 0;
   vm::Collect();  // returns at once without a root process
 }
 
 void TPrjManager::StopAndForget() {
   StopPage();
   TimeSection forget(kSectionForget);
-  if (resourceTree.root) resourceTree.root->ForgetObjects();
+  if (resourceTree().root) resourceTree().root->ForgetObjects();
 }
 
 void TPrjManager::RequestPage(std::string_view file, bool designMode) {
@@ -213,7 +214,7 @@ void TPrjManager::ProcessRequest() {
       LogError(e.what(), {}, true);
     }
     StartDesign();
-    playerHosts.debugger().refreshViews();
+    playerHosts().debugger().refreshViews();
   } else {
     StopPage();
     LoadPageAndRun(file);

@@ -111,6 +111,7 @@ class PlayerHosts {
   mutable NoWindows noWindows_;
 };
 
-inline PlayerHosts playerHosts;
+// The current player's hosts.
+PlayerHosts& playerHosts();
 
 }  // namespace zunka

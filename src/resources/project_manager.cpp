@@ -1,5 +1,7 @@
 #include "resources/project_manager.h"
 
+#include "resources/resources_state.h"
+
 #include <cstdlib>
 
 #include "platform/clock.h"
@@ -21,8 +23,6 @@
 namespace zunka {
 namespace {
 
-TPrjManager* installed = nullptr;
-
 constexpr const char* kProjectFileName = "default.zunkaprj";
 constexpr const char* kNewProjectText =
     "<resourcelist name=\"project\">\r\n <resourcelist name=\"pages\">\r\n </resourcelist>\r\n"
@@ -31,7 +31,7 @@ constexpr const char* kNewerVersionMessage =
     "このプロジェクトは正常に動作しない可能性があります。Zunkaの最新版をダウンロードしてください。";
 
 TResource* find(std::string_view path) {
-  return resourceTree.root ? resourceTree.root->Find(path) : nullptr;
+  return resourceTree().root ? resourceTree().root->Find(path) : nullptr;
 }
 
 TResourceList* findList(std::string_view path) {
@@ -58,10 +58,10 @@ std::string ensureList(std::string_view path) {
 // Restores workDir however the scope is left.
 class WorkDirScope {
  public:
-  explicit WorkDirScope(std::string dir) : saved_(std::move(resourceTree.workDir)) {
-    resourceTree.workDir = std::move(dir);
+  explicit WorkDirScope(std::string dir) : saved_(std::move(resourceTree().workDir)) {
+    resourceTree().workDir = std::move(dir);
   }
-  ~WorkDirScope() { resourceTree.workDir = std::move(saved_); }
+  ~WorkDirScope() { resourceTree().workDir = std::move(saved_); }
   WorkDirScope(const WorkDirScope&) = delete;
   WorkDirScope& operator=(const WorkDirScope&) = delete;
 
@@ -83,12 +83,12 @@ bool parseVersion(const std::string& text, int64_t& version) {
 }  // namespace
 
 TPrjManager& prjManager() {
-  static TPrjManager fallback;
-  return installed ? *installed : fallback;
+  ResourcesState& state = resourcesState();
+  return state.projectManager ? *state.projectManager : state.fallbackProjects;
 }
 
 void setPrjManager(TPrjManager* manager) {
-  installed = manager;
+  resourcesState().projectManager = manager;
 }
 
 // --- Where things are ---
@@ -148,17 +148,17 @@ void TPrjManager::ApplyParam(std::string_view name) const {
   std::string key = platform::foldAsciiCase(name);
   bool on = GetParam(name) == "1";
   if (key == "deactivation_disablekey")
-    projectState.disableKeysWhenInactive = on;
+    projectState().disableKeysWhenInactive = on;
   else if (key == "deactivation_pause")
-    projectState.pauseWhenInactive = on;
+    projectState().pauseWhenInactive = on;
   else if (key == "disable_pause")
-    projectState.pauseDisabled = on;
+    projectState().pauseDisabled = on;
 }
 
 // --- Projects and the page list ---
 
 bool TPrjManager::projectIsOpen() const {
-  return resourceTree.root && resourceTree.root->FindChild(ProjectPath());
+  return resourceTree().root && resourceTree().root->FindChild(ProjectPath());
 }
 
 bool TPrjManager::IsOtherProject(std::string_view pageFile) const {
@@ -195,9 +195,9 @@ void TPrjManager::LoadProject(std::string_view file) {
   // A project that leaves a behaviour parameter out gets the player's default,
   // not what the project opened before it chose.
   const ProjectState defaults;
-  projectState.disableKeysWhenInactive = defaults.disableKeysWhenInactive;
-  projectState.pauseWhenInactive = defaults.pauseWhenInactive;
-  projectState.pauseDisabled = defaults.pauseDisabled;
+  projectState().disableKeysWhenInactive = defaults.disableKeysWhenInactive;
+  projectState().pauseWhenInactive = defaults.pauseWhenInactive;
+  projectState().pauseDisabled = defaults.pauseDisabled;
   if (TResourceList* params = findList(ParamsPath())) {
     for (int i = 0; i < params->count(); ++i) ApplyParam(params->childAt(i)->name());
   }
@@ -269,19 +269,19 @@ void TPrjManager::CountProjectFiles() {
   TPageFileEnum files;
   project->Visit(files);
   pageHash_ = PageHash(files.files());
-  projectState.debugFileList = {"$$$project files"};
-  projectState.debugFileList.insert(projectState.debugFileList.end(), files.files().begin(),
-                                    files.files().end());
+  projectState().debugFileList = {"$$$project files"};
+  projectState().debugFileList.insert(projectState().debugFileList.end(), files.files().begin(),
+                                      files.files().end());
 }
 
 // --- Recent pages ---
 
 void TPrjManager::RememberRecentPage(std::string_view file) {
-  recent_.Remember(file, ResolvePath("Usr", resourceTree.baseDir));
+  recent_.Remember(file, ResolvePath("Usr", resourceTree().baseDir));
 }
 
 void TPrjManager::LoadRecentPages() {
-  recent_.Load(environmentStore(), resourceTree.baseDir);
+  recent_.Load(environmentStore(), resourceTree().baseDir);
 }
 
 }  // namespace zunka

@@ -29,7 +29,7 @@ ZUNKA_NATIVE(nativeOnGet) {
 
 ZUNKA_NATIVE(nativeOpen) {
   if (argc < 1) return;
-  prjManager().RequestPage(toText(nativeArg(target, 1)), projectState.designMode);
+  prjManager().RequestPage(toText(nativeArg(target, 1)), projectState().designMode);
 }
 
 ZUNKA_NATIVE(nativeGetPageHashCode) {

@@ -38,6 +38,7 @@ struct ProjectState {
   std::vector<std::string> debugFileList;
 };
 
-inline ProjectState projectState;
+// The current player's.
+ProjectState& projectState();
 
 }  // namespace zunka

@@ -97,9 +97,9 @@ TResource* TResource::Find(std::string_view path) {
   size_t dot = path.find('.');
   TResource* child = FindChild(path.substr(0, dot));
   if (dot != std::string_view::npos) return child ? child->Find(path.substr(dot + 1)) : nullptr;
-  if (child || this != resourceTree.root) return child;
+  if (child || this != resourceTree().root) return child;
   // Only the root knows bare class names and creates missing globals.
-  if (TRTTI* alias = resourceTree.aliases.Get(path)) return alias;
+  if (TRTTI* alias = resourceTree().aliases.Get(path)) return alias;
   if (path[0] != '$') return nullptr;
   TResourceList* globals = GlobalsList();
   if (!globals) return nullptr;
@@ -182,8 +182,8 @@ void TResource::Dispose() {
 }
 
 void SetTreeRoot(TResourceList* root) {
-  resourceTree.root = root;
-  vm::runtime.collectorRoots = root ? &resourceTree : nullptr;
+  resourceTree().root = root;
+  vm::runtime().collectorRoots = root ? &resourceTree() : nullptr;
 }
 
 void ResourceTree::MarkRoots() {
@@ -195,8 +195,8 @@ void ResourceTree::SweepRoots() {
 }
 
 TResourceList* GlobalsList() {
-  if (!resourceTree.root) return nullptr;
-  return dynamic_cast<TResourceList*>(resourceTree.root->FindChild("usrglobal"));
+  if (!resourceTree().root) return nullptr;
+  return dynamic_cast<TResourceList*>(resourceTree().root->FindChild("usrglobal"));
 }
 
 }  // namespace zunka

@@ -46,11 +46,11 @@ int64_t trailingNumber(std::string_view name) {
 }
 
 TResource* resourceAt(std::string_view path) {
-  return resourceTree.root ? resourceTree.root->Find(path) : nullptr;
+  return resourceTree().root ? resourceTree().root->Find(path) : nullptr;
 }
 
 void createStarterFile(const std::string& file, const std::string& text) {
-  std::string path = ResolvePath(file, resourceTree.workDir);
+  std::string path = ResolvePath(file, resourceTree().workDir);
   if (!platform::fileExists(path) && !platform::writeFile(path, text))
     throw EError("Cannot create file \"" + path + "\"");
 }

@@ -13,7 +13,7 @@ using namespace vm;
 namespace {
 
 TResource* findResource(const TValue& path) {
-  return resourceTree.root ? resourceTree.root->Find(toText(path)) : nullptr;
+  return resourceTree().root ? resourceTree().root->Find(toText(path)) : nullptr;
 }
 
 // The value cell of the global a "$" name names (created when missing), else none.

@@ -25,7 +25,8 @@ struct ResourceTree : vm::CollectorRoots {
   void SweepRoots() override;
 };
 
-inline ResourceTree resourceTree;
+// The current player's tree.
+ResourceTree& resourceTree();
 
 // Makes `root` the tree the player works on (nullptr: none), and the collector's
 // roots with it.

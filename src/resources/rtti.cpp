@@ -28,14 +28,15 @@ TRTTI::TRTTI(const TSGML& tag, std::string_view dir)
 TRTTI::~TRTTI() {
   // The instances' destructors run while the class is still whole.
   Reset();
-  if (aliased) resourceTree.aliases.Delete(this);
+  if (aliased) resourceTree().aliases.Delete(this);
 }
 
 void TRTTI::registerAlias() {
   // The first class of a name owns the bare name; a nameless class (made before
   // its name is set) never enters the table.
-  if (name().empty() || !resourceTree.aliasRegistration || resourceTree.aliases.Get(name())) return;
-  resourceTree.aliases.Add(name(), this);
+  if (name().empty() || !resourceTree().aliasRegistration || resourceTree().aliases.Get(name()))
+    return;
+  resourceTree().aliases.Add(name(), this);
   aliased = true;
 }
 
@@ -55,7 +56,7 @@ void TRTTI::InitPass(TInitContext& context) {
 
 void TRTTI::WriteTag(std::vector<std::string>& lines, const std::string& indent, int) {
   lines.push_back(indent + "<class name=\"" + EscapeAttr(name()) + "\" src=\"" +
-                  EscapeAttr(RelativePath(src, resourceTree.workDir)) + "\" category=\"" +
+                  EscapeAttr(RelativePath(src, resourceTree().workDir)) + "\" category=\"" +
                   EscapeAttr(category) + "\"/>");
 }
 
@@ -80,7 +81,7 @@ void TRTTI::CheckRemovable() const {
 
 void TRTTI::Dispose() {
   Reset();
-  if (aliased) resourceTree.aliases.Delete(this);
+  if (aliased) resourceTree().aliases.Delete(this);
   aliased = false;
   TResource::Dispose();
 }

@@ -3,31 +3,30 @@
 #include "resources/resource.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
+#include "resources/resources_state.h"
 
 namespace zunka {
-namespace {
-SnippetEvaluator* installed = nullptr;
-}  // namespace
-
 void setSnippetEvaluator(SnippetEvaluator* evaluator) {
-  installed = evaluator;
+  resourcesState().snippetEvaluator = evaluator;
 }
 SnippetEvaluator* snippetEvaluator() {
-  return installed;
+  return resourcesState().snippetEvaluator;
 }
 
 bool RunSnippet(std::string_view source) {
-  if (!installed) return false;
-  installed->Evaluate(source);
+  SnippetEvaluator* evaluator = snippetEvaluator();
+  if (!evaluator) return false;
+  evaluator->Evaluate(source);
   return true;
 }
 
 int RunSnippetChecked(std::string_view source) {
-  return installed ? installed->EvaluateChecked(source) : -1;
+  SnippetEvaluator* evaluator = snippetEvaluator();
+  return evaluator ? evaluator->EvaluateChecked(source) : -1;
 }
 
 vm::TValue* GlobalCell(std::string_view name) {
-  TResource* global = resourceTree.root ? resourceTree.root->Find(name) : nullptr;
+  TResource* global = resourceTree().root ? resourceTree().root->Find(name) : nullptr;
   vm::Ref cell = global ? global->ValueCell() : 0;
   return cell ? vm::valueAt(cell) : nullptr;
 }

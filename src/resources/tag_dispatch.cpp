@@ -1,5 +1,7 @@
 #include "resources/tag_dispatch.h"
 
+#include "resources/resources_state.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -22,33 +24,37 @@ namespace {
 
 // Files being read through `link` tags, innermost last, and how deep resources
 // nest across them; both keep a hostile set of files from recursing without end.
-std::vector<std::string> filesBeingLinked;
-int dispatchDepth = 0;
+std::vector<std::string>& filesBeingLinked() {
+  return resourcesState().filesBeingLinked;
+}
+int& dispatchDepth() {
+  return resourcesState().dispatchDepth;
+}
 
 class DepthGuard {
  public:
   DepthGuard() {
-    if (++dispatchDepth > kMaxTagDepth) {
-      --dispatchDepth;
+    if (++dispatchDepth() > kMaxTagDepth) {
+      --dispatchDepth();
       throw EError(kTagTooDeep);
     }
   }
-  ~DepthGuard() { --dispatchDepth; }
+  ~DepthGuard() { --dispatchDepth(); }
 };
 
 class LinkGuard {
  public:
   explicit LinkGuard(const std::string& path) {
-    for (const std::string& open : filesBeingLinked)
+    for (const std::string& open : filesBeingLinked())
       if (SamePath(open, path)) throw EError(path + "は自分自身をリンクしています");
-    filesBeingLinked.push_back(path);
+    filesBeingLinked().push_back(path);
   }
-  ~LinkGuard() { filesBeingLinked.pop_back(); }
+  ~LinkGuard() { filesBeingLinked().pop_back(); }
 };
 
 bool isCustomResourceTag(const std::string& tagName) {
-  if (!resourceTree.root) return false;
-  return dynamic_cast<TRTTI*>(resourceTree.root->Find("classes.customres." + tagName)) != nullptr;
+  if (!resourceTree().root) return false;
+  return dynamic_cast<TRTTI*>(resourceTree().root->Find("classes.customres." + tagName)) != nullptr;
 }
 
 }  // namespace
@@ -74,11 +80,11 @@ ResourcePtr ParseResourceText(std::string_view text, std::string_view dir) {
 }
 
 ResourcePtr ParseResourceText(std::string_view text) {
-  return ParseResourceText(text, resourceTree.workDir);
+  return ParseResourceText(text, resourceTree().workDir);
 }
 
 ResourcePtr LoadResourceFile(std::string_view path) {
-  std::string full = ResolvePath(path, resourceTree.workDir);
+  std::string full = ResolvePath(path, resourceTree().workDir);
   LinkGuard guard(full);
   std::string text = ReadTextFile(full);
   ResourcePtr resource = ParseResourceText(text, ParentDir(full));

@@ -8,6 +8,7 @@
 #include "resources/project_state.h"
 #include "resources/rtti.h"
 #include "shell/shell_errors.h"
+#include "shell/shell_state.h"
 #include "vm/console.h"
 #include "vm/runtime.h"
 
@@ -33,8 +34,6 @@ constexpr uint32_t kWaitForBoundaryMilliseconds = 1;
 // character (a long stall) show as the last one.
 constexpr char kHighestDigit = '~';
 
-FrameLoop* currentLoop = nullptr;
-
 // Clears a flag however the scope is left.
 class FlagScope {
  public:
@@ -58,10 +57,10 @@ std::string sourceOfPosition(const vm::TProcess* p) {
 }  // namespace
 
 FrameLoop* playerFrameLoop() {
-  return currentLoop;
+  return shellState().frameLoop;
 }
 void setPlayerFrameLoop(FrameLoop* loop) {
-  currentLoop = loop;
+  shellState().frameLoop = loop;
 }
 
 void FrameLoop::setUp() {
@@ -73,7 +72,7 @@ void FrameLoop::setUp() {
 
 bool FrameLoop::canRun() const {
   return state_.checkExec && !state_.debugHalt && state_.root() && !state_.inFrameLoop &&
-         (!projectState.pauseWhenInactive || activation_.isActive());
+         (!projectState().pauseWhenInactive || activation_.isActive());
 }
 
 void FrameLoop::Main(bool& done) {
@@ -97,18 +96,18 @@ void FrameLoop::Main(bool& done) {
     done = false;
   }
   pages_.processRequest();
-  state_.preemptedLabel = vm::runtime.preempted ? "Preempted" : "not Preempted";
+  state_.preemptedLabel = vm::runtime().preempted ? "Preempted" : "not Preempted";
 }
 
 void FrameLoop::runBatch() {
   resume();
-  vm::runtime.preempted = false;
+  vm::runtime().preempted = false;
   int32_t frames = 0;
   {
     TimeSection batch(kSectionBatch);
     frames = takeDueFrames();
     runFrames(frames);
-    if (!projectState.runtimeErrorSeen) hosts_.sound().render();
+    if (!projectState().runtimeErrorSeen) hosts_.sound().render();
   }
   if (!activation_.isActive()) clock_.sleep(kInactiveSleepMilliseconds);
   clock_.sleep(frames == 0 ? kWaitForBoundaryMilliseconds : 0);
@@ -169,7 +168,7 @@ void FrameLoop::runFrames(int32_t frames) {
 // The error path: one message, the loading window again, and the game goes on
 // with the next batch (the auto-run box stays checked).
 void FrameLoop::reportError(const std::exception& e) {
-  projectState.runtimeErrorSeen = true;
+  projectState().runtimeErrorSeen = true;
   std::string text = std::string("実行時エラー:") + e.what();
   if (dynamic_cast<const EInvalidOperation*>(&e)) {
     state_.drawingSuspended = true;
@@ -179,20 +178,20 @@ void FrameLoop::reportError(const std::exception& e) {
   }
   // A run restores the outer current process when it ends, so once the error
   // reaches this handler the root process is the one whose position is known.
-  const vm::TProcess* p = vm::runtime.current ? vm::runtime.current : state_.root();
+  const vm::TProcess* p = vm::runtime().current ? vm::runtime().current : state_.root();
   hosts_.windows().showLoadingWindow(sourceOfPosition(p));
 }
 
 // Pause and resume belong to a running game: design mode sends neither.
 void FrameLoop::pause() {
-  if (projectState.designMode || state_.paused) return;
+  if (projectState().designMode || state_.paused) return;
   state_.paused = true;
   pages_.evaluateSnippet(kPauseSnippet);
   redraw();
 }
 
 void FrameLoop::resume() {
-  if (projectState.designMode || !state_.paused) return;
+  if (projectState().designMode || !state_.paused) return;
   state_.paused = false;
   pages_.evaluateSnippet(kResumeSnippet);
   redraw();
@@ -203,7 +202,7 @@ void FrameLoop::redraw() {
 }
 
 void FrameLoop::singleStep() {
-  vm::runtime.preempted = false;
+  vm::runtime().preempted = false;
   vm::TProcess* root = state_.root();
   if (!root || stepping_) return;
   FlagScope underWay(stepping_);

@@ -39,10 +39,11 @@ struct HostState {
   bool closing = false;  // the screen window is closing: no frame runs any more
 
   // The root process (kept by the virtual machine, by handle).
-  vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(vm::runtime.rootProcess); }
+  vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(vm::runtime().rootProcess); }
 };
 
-inline HostState hostState;
+// The current player's.
+HostState& hostState();
 
 // Budget of one run of the root process per frame.
 inline constexpr int32_t kFrameStepBudget = 123456;

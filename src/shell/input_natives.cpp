@@ -1,5 +1,7 @@
 #include "shell/input_natives.h"
 
+#include "shell/shell_state.h"
+
 #include <array>
 
 #include "platform/keyboard.h"
@@ -10,29 +12,23 @@ namespace zunka {
 
 namespace {
 
-struct Keyboard {
-  std::array<int32_t, 256> counters{};
-  std::array<bool, 256> sampled{};
-};
-
-Keyboard& keyboard() {
-  static Keyboard k;
-  return k;
+KeyboardSampling& keyboard() {
+  return shellState().keyboard;
 }
 
 ZUNKA_NATIVE(nativeGetKey) {
-  Keyboard& k = keyboard();
+  KeyboardSampling& k = keyboard();
   if (argc < 1) {
     k.sampled.fill(false);  // a new frame: every key may be sampled once again
     return;
   }
-  if (!hostState.applicationActive && projectState.disableKeysWhenInactive) {
+  if (!hostState().applicationActive && projectState().disableKeysWhenInactive) {
     vm::setInt(*target, 0);
     return;
   }
   int code = vm::toInt(vm::nativeArg(target, 1));
   if (code < 0 || code > 255) code = 0;
-  if (projectState.designMode || !k.sampled[size_t(code)]) {
+  if (projectState().designMode || !k.sampled[size_t(code)]) {
     k.counters[size_t(code)] = platform::virtualKeyDown(code) ? k.counters[size_t(code)] + 1 : 0;
     k.sampled[size_t(code)] = true;
   }
@@ -52,7 +48,7 @@ int32_t keyCounter(int code) {
 }
 
 void resetKeyboard() {
-  keyboard() = Keyboard{};
+  keyboard() = KeyboardSampling{};
 }
 
 }  // namespace zunka

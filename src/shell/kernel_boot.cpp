@@ -27,7 +27,7 @@ namespace {
 constexpr const char* kDefaultTitle = "Zunka System";
 
 TRTTI* findClass(std::string_view path) {
-  return dynamic_cast<TRTTI*>(resourceTree.root->Find(path));
+  return dynamic_cast<TRTTI*>(resourceTree().root->Find(path));
 }
 
 void setGlobal(std::string_view name, const vm::TValue& v) {
@@ -42,12 +42,12 @@ KernelBoot::KernelBoot() {
 
 KernelBoot::~KernelBoot() {
   if (&prjManager() == &projects_) setPrjManager(nullptr);
-  if (resourceTree.root == root()) {
-    vm::runtime.rootProcess = 0;
+  if (resourceTree().root == root()) {
+    vm::runtime().rootProcess = 0;
     SetTreeRoot(nullptr);
     // The core classes go with the tree.
-    vm::runtime.objectClass = vm::runtime.stringClass = vm::runtime.arrayClass = nullptr;
-    vm::runtime.arrayBodySlot = -1;
+    vm::runtime().objectClass = vm::runtime().stringClass = vm::runtime().arrayClass = nullptr;
+    vm::runtime().arrayBodySlot = -1;
   }
 }
 
@@ -70,22 +70,22 @@ void KernelBoot::boot() {
   Log("TfObject=" + std::to_string(sizeof(vm::TfObject)));
   Log("Extended=10");
   Log("Loading Enviroment Values");
-  resourceTree.workDir = resourceTree.baseDir;
+  resourceTree().workDir = resourceTree().baseDir;
   // A page edited since its placement script was cached is placed anew.
-  rebuildStalePages = true;
+  rebuildStalePages() = true;
   Log("Loading Modules..");
   Log("Loading Kernel Resources..");
-  root_ = LoadResourceFile(ResolvePath("kernel\\resource.zunkares", resourceTree.baseDir));
+  root_ = LoadResourceFile(ResolvePath("kernel\\resource.zunkares", resourceTree().baseDir));
   SetTreeRoot(root());
-  if (!resourceTree.root) throw EError("kernel\\resource.zunkares:カーネルを読み込めません");
-  vm::runtime.objectClass = findClass("classes.lang.Object");
-  vm::runtime.stringClass = findClass("classes.lang.String");
-  vm::runtime.arrayClass = findClass("classes.lang.Array");
+  if (!resourceTree().root) throw EError("kernel\\resource.zunkares:カーネルを読み込めません");
+  vm::runtime().objectClass = findClass("classes.lang.Object");
+  vm::runtime().stringClass = findClass("classes.lang.String");
+  vm::runtime().arrayClass = findClass("classes.lang.Array");
   Log("Compiling Kernel Resources..");
-  resourceTree.root->Initialize();
+  resourceTree().root->Initialize();
   Log("Setting Native Interfaces..");
   bindKernelNatives();
-  vm::runtime.rootProcess = 0;
+  vm::runtime().rootProcess = 0;
   bindBootNatives();
   enumerateKernelFiles();
   Log("Ready");
@@ -96,19 +96,19 @@ void KernelBoot::boot() {
 // from.
 void KernelBoot::enumerateKernelFiles() {
   TPageFileEnum files;
-  resourceTree.root->Visit(files);
-  projectState.kernelId = PageHash(files.files());
-  projectState.debugFileList = files.files();
+  resourceTree().root->Visit(files);
+  projectState().kernelId = PageHash(files.files());
+  projectState().debugFileList = files.files();
 }
 
 void KernelBoot::loadProject() {
-  if (!resourceTree.root) return;
-  projects_.LoadProject(resourceTree.baseDir + "\\Usr\\default.zunkaprj");
+  if (!resourceTree().root) return;
+  projects_.LoadProject(resourceTree().baseDir + "\\Usr\\default.zunkaprj");
   std::string help = projects_.GetParam("helpfile");
   if (!help.empty() && help.find("http://") == std::string::npos)
-    help = ResolvePath(help, resourceTree.baseDir);
-  if (!help.empty()) projectState.helpFile = help;
-  if (projectState.fileToOpen.empty()) projectState.fileToOpen = firstPageFile();
+    help = ResolvePath(help, resourceTree().baseDir);
+  if (!help.empty()) projectState().helpFile = help;
+  if (projectState().fileToOpen.empty()) projectState().fileToOpen = firstPageFile();
   setGlobal("$_emChar", vm::TValue::ofInt(1));
   setGlobal("$_editMode", vm::TValue::ofInt(1));
 }
@@ -118,29 +118,29 @@ std::string KernelBoot::firstPageFile() const {
   TResource* entry = nullptr;
   std::string mainPage = projects_.GetParam("mainPage");
   if (!mainPage.empty()) {
-    entry = resourceTree.root->Find(projects_.PagesPath() + "." + mainPage);
+    entry = resourceTree().root->Find(projects_.PagesPath() + "." + mainPage);
   } else if (TResourceList* pages = projects_.PageList()) {
     entry = pages->count() > 0 ? pages->childAt(0) : nullptr;
   }
   if (!entry) return {};
-  return ResolvePath(entry->src, resourceTree.baseDir + "\\Usr");
+  return ResolvePath(entry->src, resourceTree().baseDir + "\\Usr");
 }
 
 void KernelBoot::startPage(const std::string& file) {
-  if (!resourceTree.root) return;
+  if (!resourceTree().root) return;
   projects_.LoadPage(file);
-  playerHosts.windows().setLoadingCaption(file);
+  playerHosts().windows().setLoadingCaption(file);
   projects_.ReloadPage();
 }
 
 void KernelBoot::afterStart() {
-  if (!resourceTree.root) return;
+  if (!resourceTree().root) return;
   std::string title = projects_.GetParam("title") + projects_.GetParam("version");
-  projectState.applicationTitle = title.empty() ? kDefaultTitle : title;
+  projectState().applicationTitle = title.empty() ? kDefaultTitle : title;
   // The screen window stands at the origin until it can report where it is.
   setGlobal("$windowX", vm::TValue::ofInt(0));
   setGlobal("$windowY", vm::TValue::ofInt(0));
-  setGlobal("$fullScreen", vm::TValue::ofInt(hostState.fullScreen ? 1 : 0));
+  setGlobal("$fullScreen", vm::TValue::ofInt(hostState().fullScreen ? 1 : 0));
 }
 
 }  // namespace zunka

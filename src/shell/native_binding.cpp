@@ -24,7 +24,7 @@ namespace {
 
 // Paths without dots are found through the alias table, like any bare class name.
 TRTTI* kernelClass(std::string_view path) {
-  return resourceTree.root ? dynamic_cast<TRTTI*>(resourceTree.root->Find(path)) : nullptr;
+  return resourceTree().root ? dynamic_cast<TRTTI*>(resourceTree().root->Find(path)) : nullptr;
 }
 
 void bind(std::string_view path, std::span<const vm::NativeEntry> table) {
@@ -36,7 +36,7 @@ void bind(std::string_view path, std::span<const vm::NativeEntry> table) {
 void bindKernelNatives() {
   bind("classes.lang.Array", vm::arrayNatives());
   if (TRTTI* array = kernelClass("classes.lang.Array"))
-    vm::runtime.arrayBodySlot = array->members.find(vm::symbols::intern("_x"));
+    vm::runtime().arrayBodySlot = array->members.find(vm::symbols::intern("_x"));
   bind("classes.lang.Object", vm::objectCoreNatives());
   bind("classes.lang.Object", vm::mathNatives());
   bind("classes.lang.Object", resourceObjectNatives());

@@ -28,7 +28,7 @@ void KernelPages::evaluateSnippet(std::string_view source) {
 
 std::string KernelPages::statisticsText() {
   // Nothing to count before the kernel's tree exists.
-  return resourceTree.root ? vm::Statistics() : std::string();
+  return resourceTree().root ? vm::Statistics() : std::string();
 }
 
 }  // namespace zunka

@@ -14,7 +14,7 @@ PlayerConsole::PlayerConsole(const HostState& state, const PlayerHosts& hosts,
                              platform::TextOutput& out, platform::TextOutput& err)
     : state_(state), hosts_(hosts), out_(out), err_(err) {
   readSource_ = [this](const std::string& path) {
-    return readSourceFile(projectState.baseDir, path);
+    return readSourceFile(projectState().baseDir, path);
   };
 }
 
@@ -46,7 +46,7 @@ void PlayerConsole::logError(std::string_view text, const TTraceList& trace, boo
   if (log_ && log_ != &err_)
     for (const std::string& l : lines) log_->writeLine(l);
   // A console "box" is standard error itself, which already has the text.
-  if (boxes_ && !boxes_->isConsole()) boxes_->show(text, projectState.applicationTitle);
+  if (boxes_ && !boxes_->isConsole()) boxes_->show(text, projectState().applicationTitle);
 }
 
 std::string PlayerConsole::traceLine(const TTraceEntry& entry) {

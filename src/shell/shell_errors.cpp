@@ -7,7 +7,7 @@ namespace zunka {
 
 void reportApplicationException(const std::exception& e) {
   if (dynamic_cast<const EInvalidOperation*>(&e)) {
-    hostState.drawingSuspended = true;
+    hostState().drawingSuspended = true;
     Log(e.what());
     return;
   }

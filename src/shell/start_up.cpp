@@ -24,14 +24,14 @@ void StartUp::firstPaint(const std::string& baseDirectory, const std::string& co
 void StartUp::run(const std::string& baseDirectory, const std::string& commandFile) {
   initialiseSystem(baseDirectory, commandFile);
   boot_.initialiseSystem();
-  projectState.noPageRunning = true;
+  projectState().noPageRunning = true;
   boot_.boot();
   boot_.loadProject();
   state_.booting = false;
   state_.booted = true;
-  if (!projectState.fileToOpen.empty()) {
-    std::string file = std::move(projectState.fileToOpen);
-    projectState.fileToOpen.clear();
+  if (!projectState().fileToOpen.empty()) {
+    std::string file = std::move(projectState().fileToOpen);
+    projectState().fileToOpen.clear();
     boot_.startPage(file);
   }
   boot_.afterStart();
@@ -39,14 +39,14 @@ void StartUp::run(const std::string& baseDirectory, const std::string& commandFi
 
 void StartUp::initialiseSystem(const std::string& baseDirectory, const std::string& commandFile) {
   std::string base = platform::absoluteHostPath(baseDirectory).value_or(baseDirectory);
-  projectState.baseDir = StripTrailingBackslash(platform::systemPath(base));
-  resourceTree.baseDir = projectState.baseDir;
-  resourceTree.workDir = projectState.baseDir;
-  projectState.fileToOpen.clear();
-  projectState.noPageRunning = true;
+  projectState().baseDir = StripTrailingBackslash(platform::systemPath(base));
+  resourceTree().baseDir = projectState().baseDir;
+  resourceTree().workDir = projectState().baseDir;
+  projectState().fileToOpen.clear();
+  projectState().noPageRunning = true;
   // Made absolute now: the current directory is about to become baseDir.
   if (!commandFile.empty() && platform::hostFileExists(commandFile))
-    projectState.fileToOpen =
+    projectState().fileToOpen =
         platform::systemPath(platform::absoluteHostPath(commandFile).value_or(commandFile));
   platform::setCurrentHostDirectory(base);
 }

@@ -12,7 +12,7 @@ namespace {
 // Closing the screen window ends the program: no further frame runs, and the
 // message loop ends after the current call.
 void closeScreenWindow() {
-  hostState.closing = true;
+  hostState().closing = true;
 }
 
 void nativeExit(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
@@ -20,7 +20,7 @@ void nativeExit(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
 }
 
 void nativeOpenIde(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
-  std::string ide = projectState.baseDir + "\\" + kIdeExecutable;
+  std::string ide = projectState().baseDir + "\\" + kIdeExecutable;
   if (platform::fileExists(ide)) platform::launchProgram(platform::hostPath(ide));
   closeScreenWindow();
 }
@@ -34,11 +34,11 @@ void nativeVersion(vm::TNativeFunction*, vm::TValue* target, int32_t, uint32_t) 
 ZUNKA_NATIVE(nativeSetFrameRate) {
   if (argc >= 2) {
     int32_t batch = vm::toInt(vm::nativeArg(target, 2));
-    if (batch > 0) hostState.maxFramesPerBatch = batch;
+    if (batch > 0) hostState().maxFramesPerBatch = batch;
   }
   if (argc >= 1) {
     int32_t interval = vm::toInt(vm::nativeArg(target, 1));
-    if (interval > 9) hostState.frameInterval = interval;
+    if (interval > 9) hostState().frameInterval = interval;
   }
 }
 

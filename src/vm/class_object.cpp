@@ -206,7 +206,7 @@ Ref ClassObject::NewInstance() {
   TValue* m = o->members();
   for (int32_t i = 0; i < slots; ++i)
     m[i] = TValue::ofRef(vtUnset, i < members.count() ? members.symbolAt(i) : 0);
-  ++liveCounters.objects;
+  ++liveCounters().objects;
   noteFree(record);  // it stays free until the caller stores it
   return record;
 }

@@ -12,16 +12,9 @@
 namespace zunka::vm {
 namespace {
 
-struct CollectorState {
-  bool checking = false;
-  // Marking visits members from a work list rather than by recursion, so a long
-  // chain of objects cannot exhaust the host stack.
-  std::vector<Ref> pending;
-  bool draining = false;
-  std::vector<std::string> report;
-};
-
-CollectorState state;
+CollectorState& state() {
+  return machine().collector;
+}
 
 // Runs a hook (gc_mark, destructor) of an object to completion in a process of its
 // own. Errors inside end that process with its own report; one that stops the
@@ -47,31 +40,31 @@ void visitObject(Ref record) {
 }
 
 void markTreeAndStack() {
-  if (runtime.collectorRoots) runtime.collectorRoots->MarkRoots();
-  if (TProcess* root = hostAs<TProcess>(runtime.rootProcess)) root->MarkStack();
+  if (runtime().collectorRoots) runtime().collectorRoots->MarkRoots();
+  if (TProcess* root = hostAs<TProcess>(runtime().rootProcess)) root->MarkStack();
 }
 
 void sweepTree() {
-  if (runtime.collectorRoots) runtime.collectorRoots->SweepRoots();
+  if (runtime().collectorRoots) runtime().collectorRoots->SweepRoots();
 }
 
 }  // namespace
 
 bool CollectorChecking() {
-  return state.checking;
+  return state().checking;
 }
 
 const std::vector<std::string>& CollectorReport() {
-  return state.report;
+  return state().report;
 }
 
 void Collect() {
-  if (!hostAs<TProcess>(runtime.rootProcess)) return;
-  state.report.clear();
-  state.checking = true;
+  if (!hostAs<TProcess>(runtime().rootProcess)) return;
+  state().report.clear();
+  state().checking = true;
   markTreeAndStack();
   sweepTree();
-  state.checking = false;
+  state().checking = false;
   markTreeAndStack();
   sweepTree();
 }
@@ -88,25 +81,25 @@ void MarkObject(Ref record) {
     return;
   }
   o->mark = 1;
-  state.pending.push_back(record);
-  if (state.draining) return;
-  state.draining = true;
-  while (!state.pending.empty()) {
-    Ref next = state.pending.back();
-    state.pending.pop_back();
+  state().pending.push_back(record);
+  if (state().draining) return;
+  state().draining = true;
+  while (!state().pending.empty()) {
+    Ref next = state().pending.back();
+    state().pending.pop_back();
     visitObject(next);
   }
-  state.draining = false;
+  state().draining = false;
 }
 
 void SweepObject(Ref record) {
   TfObject* o = objectAt(record);
-  if (state.checking) {
+  if (state().checking) {
     if (o->refCount < o->mark - 1) {
       ClassObject* cls = classOf(o);
-      state.report.push_back((cls ? cls->DisplayName() : std::string("?")) +
-                             ":r=" + std::to_string(o->mark - 1) +
-                             ",f=" + std::to_string(o->refCount) + "," + std::to_string(record));
+      state().report.push_back((cls ? cls->DisplayName() : std::string("?")) +
+                               ":r=" + std::to_string(o->mark - 1) +
+                               ",f=" + std::to_string(o->refCount) + "," + std::to_string(record));
     }
   } else if (o->mark == 0) {
     DestroyObject(record);
@@ -136,12 +129,12 @@ void DestroyObject(Ref record) {
     }
   }
   o->refCount = -1;
-  --liveCounters.objects;
+  --liveCounters().objects;
   if (cls) cls->noteFree(record);
 }
 
 std::string Statistics() {
-  const LiveCounters& c = liveCounters;
+  const LiveCounters& c = liveCounters();
   return "// GC=" + std::to_string(Arena::liveBlocks()) + " gar=" + std::to_string(c.lexElems) +
          " resgar=" + std::to_string(c.resultLists) + " stk=" + std::to_string(c.stacks) +
          " prc=" + std::to_string(c.processes) + "list=" + std::to_string(c.arrayCells) + "/" +

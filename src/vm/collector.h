@@ -16,6 +16,16 @@ class CollectorRoots {
   virtual void SweepRoots() = 0;
 };
 
+// The collector's working state, kept with the machine.
+struct CollectorState {
+  bool checking = false;  // the checking pass is running
+  // Marking visits members from a work list rather than by recursion, so a long
+  // chain of objects cannot exhaust the host stack.
+  std::vector<Ref> pending;
+  bool draining = false;
+  std::vector<std::string> report;
+};
+
 // Mark-and-sweep collection over the resource tree and the root process. Reference
 // counting frees everyday garbage; a collection (on request, from the debug
 // window) also reclaims cycles. It runs two passes of the same walk: a checking
@@ -23,7 +33,7 @@ class CollectorRoots {
 // and lists the records whose count is too low, then the collecting pass that
 // destroys every record the walk did not reach, whatever its count.
 //
-// Does nothing when there is no root process (runtime.rootProcess).
+// Does nothing when there is no root process (runtime().rootProcess).
 void Collect();
 
 // True during the checking pass.

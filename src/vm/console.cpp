@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "vm/runtime.h"
+
 namespace zunka {
 namespace {
 
@@ -13,16 +15,17 @@ class StderrSink : public ConsoleSink {
   }
 };
 
+// Stateless, so one serves every player.
 StderrSink defaultSink;
-ConsoleSink* current = &defaultSink;
 
 }  // namespace
 
 ConsoleSink& console() {
-  return *current;
+  vm::Machine* m = vm::detail::currentMachine;
+  return m && m->console ? *m->console : defaultSink;
 }
 void setConsole(ConsoleSink* sink) {
-  current = sink ? sink : &defaultSink;
+  if (vm::Machine* m = vm::detail::currentMachine) m->console = sink;
 }
 
 }  // namespace zunka

@@ -22,7 +22,8 @@ class ConsoleSink {
   virtual void logError(std::string_view text, const TTraceList& trace, bool show) = 0;
 };
 
-// The sink in use; until one is installed, lines go to standard error.
+// The current player's sink; until one is installed (or without a player),
+// errors go to standard error and log lines nowhere.
 ConsoleSink& console();
 void setConsole(ConsoleSink* sink);
 

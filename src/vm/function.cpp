@@ -1,17 +1,17 @@
 #include "vm/function.h"
 
 #include "vm/errors.h"
-#include "vm/live_counters.h"
+#include "vm/runtime.h"
 
 namespace zunka::vm {
 
 TFunction::TFunction(HostKind family, Kind kind, ClassObject* owner, Symbol name)
     : HostObject(family), owner_(owner), name_(name), kind_(kind) {
-  ++liveCounters.functions;
+  ++liveCounters().functions;
 }
 
 TFunction::~TFunction() {
-  --liveCounters.functions;
+  --liveCounters().functions;
 }
 
 void TFunction::letGo() {

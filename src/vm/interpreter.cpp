@@ -183,10 +183,10 @@ dispatch:
   CASE(PushString) {
     NEED(1);
     SAVE();
-    int32_t budget = runtime.debugStepBudget;
+    int32_t budget = runtime().debugStepBudget;
     const char* text = reinterpret_cast<const char*>(PC + 2);
     TValue s = newString(std::string_view(text, strnlen(text, PC[1])));
-    runtime.debugStepBudget = budget;
+    runtime().debugStepBudget = budget;
     retain(s);
     PUSH(s);
     PC += 2 + PC[1] / 4;
@@ -329,8 +329,8 @@ dispatch:
       std::string reason = ops::notObjectReason(*target);
       if (target->kind != vtError)
         Warn(p, reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
-      TFunction* hook = runtime.objectClass
-                            ? runtime.objectClass->FindMethodBySymbol(symbols::kErrorHook)
+      TFunction* hook = runtime().objectClass
+                            ? runtime().objectClass->FindMethodBySymbol(symbols::kErrorHook)
                             : nullptr;
       if (!hook || hook->isNative())
         ops::raiseText(reason + "、メソッド" + symbols::text(name) + "を呼び出せません");
@@ -366,9 +366,9 @@ dispatch:
       ClassObject* cls = hostAs<ClassObject>(PC[2]);
       CHECK(cls && target < stackEnd, "生成するクラスがありません");
       SAVE();
-      int32_t budget = runtime.debugStepBudget;
+      int32_t budget = runtime().debugStepBudget;
       Ref record = cls->NewInstance();
-      runtime.debugStepBudget = budget;
+      runtime().debugStepBudget = budget;
       TValue old = *target;
       *target = TValue::ofRef(vtObject, record);
       retain(*target);
@@ -663,11 +663,11 @@ dispatch:
     TValue& collection = SP[0];
     TfObject* o = objectOf(collection);
     ClassObject* cls = classOf(o);
-    CHECK(cls && runtime.arrayClass && cls->InheritsFrom(runtime.arrayClass),
+    CHECK(cls && runtime().arrayClass && cls->InheritsFrom(runtime().arrayClass),
           "inの後ろの値が配列でありません");
-    if (runtime.arrayBodySlot < 0)
-      runtime.arrayBodySlot = runtime.arrayClass->members.find(symbols::intern("_x"));
-    int32_t slot = runtime.arrayBodySlot;
+    if (runtime().arrayBodySlot < 0)
+      runtime().arrayBodySlot = runtime().arrayClass->members.find(symbols::intern("_x"));
+    int32_t slot = runtime().arrayBodySlot;
     TValue body = slot >= 0 && slot < (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8
                       ? o->members()[slot]
                       : TValue{};
@@ -745,9 +745,9 @@ SAVE();
 }
 
 void recordPreemption(TProcess* p) {
-  runtime.preempted = true;
+  runtime().preempted = true;
   if (p->thisSlot) {
-    if (ClassObject* c = classOf(objectOf(*p->thisValue()))) runtime.preemptedClass = c->name();
+    if (ClassObject* c = classOf(objectOf(*p->thisValue()))) runtime().preemptedClass = c->name();
   }
 }
 
@@ -766,15 +766,15 @@ void reportFailure(TProcess* p, const EError& e) {
 // however the run ends.
 class CurrentProcessScope {
  public:
-  explicit CurrentProcessScope(TProcess* p) : p_(p), outer_(runtime.current) {
-    runtime.current = p;
+  explicit CurrentProcessScope(TProcess* p) : p_(p), outer_(runtime().current) {
+    runtime().current = p;
     p->running = true;
-    ++runtime.nestedRuns;
+    ++runtime().nestedRuns;
   }
   ~CurrentProcessScope() {
-    --runtime.nestedRuns;
+    --runtime().nestedRuns;
     p_->running = false;
-    runtime.current = outer_;
+    runtime().current = outer_;
     if (p_->destroyPending) delete p_;
   }
 
@@ -791,7 +791,7 @@ void Run(TProcess* p, int32_t steps) {
   // left alone: running it again would re-enter the instruction that called.
   if (!p || !p->hasFrame() || p->halted || p->running) return;
   CurrentProcessScope scope(p);
-  if (runtime.nestedRuns > kMaxNestedRuns) {
+  if (runtime().nestedRuns > kMaxNestedRuns) {
     // Processes running processes without end (each exec() inside the one before)
     // would exhaust the host's stack: the innermost one fails instead.
     reportFailure(p, ERuntimeError("スタックオーバーフロー"));
@@ -800,24 +800,24 @@ void Run(TProcess* p, int32_t steps) {
   p->yieldFlag = 0;
   try {
     while (steps > 0 && !p->yieldFlag && !p->halted) {
-      int32_t avail = std::min(steps, runtime.debugStepBudget);
+      int32_t avail = std::min(steps, runtime().debugStepBudget);
       if (avail > 0) {
         p->avail = avail;
         p->slice = avail;
         execute(p);
-        if (runtime.debugStepBudget < kUnlimitedSteps) runtime.debugStepBudget -= p->slice;
+        if (runtime().debugStepBudget < kUnlimitedSteps) runtime().debugStepBudget -= p->slice;
         steps -= p->slice;
       }
-      if (runtime.debugStepBudget <= 0) {
-        if (runtime.pauseRoutine)
-          runtime.pauseRoutine();
+      if (runtime().debugStepBudget <= 0) {
+        if (runtime().pauseRoutine)
+          runtime().pauseRoutine();
         else
-          runtime.debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
-        if (runtime.debugStepBudget < kUnlimitedSteps) steps = runtime.debugStepBudget;
-        if (runtime.debugStepBudget <= 0) break;  // still paused: the program is ending
+          runtime().debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
+        if (runtime().debugStepBudget < kUnlimitedSteps) steps = runtime().debugStepBudget;
+        if (runtime().debugStepBudget <= 0) break;  // still paused: the program is ending
       }
     }
-    if (steps <= 0 && runtime.preemptWatch) recordPreemption(p);
+    if (steps <= 0 && runtime().preemptWatch) recordPreemption(p);
   } catch (const EError& e) {
     reportFailure(p, e);
   } catch (const std::bad_alloc&) {
@@ -829,8 +829,8 @@ void Run(TProcess* p, int32_t steps) {
 }
 
 void Warn(TProcess* p, const std::string& text) {
-  if (text == runtime.lastWarning) return;
-  runtime.lastWarning = text;
+  if (text == runtime().lastWarning) return;
+  runtime().lastWarning = text;
   LogError(text, p ? Trace(p) : TTraceList{}, true);
 }
 

@@ -3,7 +3,7 @@
 
 namespace zunka::vm {
 
-// Process-wide counts of live records, printed by the statistics line so that
+// Counts of live records, printed by the statistics line so that
 // leaks show up while a game runs.
 struct LiveCounters {
   int64_t objects = 0;  // live script objects
@@ -16,7 +16,5 @@ struct LiveCounters {
   int64_t lexElems = 0;     // tokens of the grammar engine
   int64_t resultLists = 0;  // parse result nodes
 };
-
-inline LiveCounters liveCounters;
 
 }  // namespace zunka::vm

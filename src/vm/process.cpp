@@ -11,7 +11,7 @@
 namespace zunka::vm {
 
 TProcess::TProcess() : HostObject(HostKind::Process) {
-  ++liveCounters.processes;
+  ++liveCounters().processes;
 }
 
 namespace {
@@ -40,7 +40,7 @@ TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args,
 
   auto* p = new TProcess();
   p->stack = Arena::allocate(kStackBytes);
-  ++liveCounters.stacks;
+  ++liveCounters().stacks;
   p->thisSlot = p->stack + kStackBytes - 8;
   p->fp = p->stack + 976 - 8 * argc;
   FrameRecord* r = p->frame(p->fp);
@@ -76,8 +76,8 @@ TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args,
 TProcess::~TProcess() {
   Kill();
   Arena::release(stack, kStackBytes);
-  --liveCounters.stacks;
-  --liveCounters.processes;
+  --liveCounters().stacks;
+  --liveCounters().processes;
 }
 
 void TProcess::Yield() {
@@ -163,10 +163,10 @@ TNormalFunction* TProcess::currentFunction() const {
 void RunToCompletion(const TValue& self, std::string_view method) {
   TProcess* p = TProcess::Create(self, {}, method);
   uint32_t handle = p->handle();
-  int32_t savedBudget = runtime.debugStepBudget;
-  runtime.debugStepBudget = kUnlimitedSteps;
+  int32_t savedBudget = runtime().debugStepBudget;
+  runtime().debugStepBudget = kUnlimitedSteps;
   Run(p, kUnlimitedSteps);
-  runtime.debugStepBudget = savedBudget;
+  runtime().debugStepBudget = savedBudget;
   // The script may have destroyed the process itself meanwhile.
   if (TProcess* q = hostAs<TProcess>(handle)) q->Destroy();
 }

@@ -3,12 +3,17 @@
 #include <string>
 
 #include "vm/arena.h"
+#include "vm/collector.h"
+#include "vm/live_counters.h"
 #include "vm/value.h"
+
+namespace zunka {
+class ConsoleSink;
+}
 
 namespace zunka::vm {
 
 class ClassObject;
-
 class TProcess;
 class CollectorRoots;
 
@@ -46,7 +51,41 @@ struct Runtime {
   void (*pauseRoutine)() = nullptr;
 };
 
-inline Runtime runtime;
+// Everything the virtual machine keeps for one player: the interpreter's state,
+// the live counts, the collector's work, the random numbers and the console sink.
+// The player context owns it; code reaches the current one through machine().
+//
+// Not in here, on purpose: the value arena, the host handle table and the symbol
+// table. They are the process's address space for 32-bit references, handles and
+// symbol numbers: the interpreter reads the first two on every instruction
+// through plain static pointers, and compiled code and class files hold their
+// numbers, so there is one of each per process, shared by every player context.
+struct Machine {
+  Runtime runtime;
+  LiveCounters counters;
+  CollectorState collector;
+  uint32_t randomState = 0x75BD924;       // the generator's start before any seed
+  zunka::ConsoleSink* console = nullptr;  // nullptr: errors to standard error
+};
+
+namespace detail {
+extern Machine* currentMachine;
+}
+
+// The current player's machine. There is always one while the player runs: the
+// player context installs it (tests and tools make a context too).
+inline Machine& machine() {
+  return *detail::currentMachine;
+}
+// Makes `m` the current machine; gives the one it replaces.
+Machine* setMachine(Machine* m);
+
+inline Runtime& runtime() {
+  return machine().runtime;
+}
+inline LiveCounters& liveCounters() {
+  return machine().counters;
+}
 
 // Ensures the arena and the shared cells exist.
 void initializeRuntime();

@@ -10,9 +10,9 @@ namespace zunka::vm {
 
 RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns) {
   uint32_t handle = p->handle();
-  int32_t savedBudget = runtime.debugStepBudget;
-  bool savedPreempted = runtime.preempted;
-  runtime.debugStepBudget = kUnlimitedSteps;
+  int32_t savedBudget = runtime().debugStepBudget;
+  bool savedPreempted = runtime().preempted;
+  runtime().debugStepBudget = kUnlimitedSteps;
   for (int32_t runs = 0; TProcess* q = hostAs<TProcess>(handle); ++runs) {
     if (q->halted) break;
     if (maxRuns > 0 && runs == maxRuns) {
@@ -23,8 +23,8 @@ RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns) {
     }
     Run(q, kUnlimitedSteps);
   }
-  runtime.debugStepBudget = savedBudget;
-  runtime.preempted = savedPreempted;
+  runtime().debugStepBudget = savedBudget;
+  runtime().preempted = savedPreempted;
   RunOutcome outcome;
   if (TProcess* q = hostAs<TProcess>(handle)) {
     outcome.state = q->state;

@@ -9,17 +9,17 @@
 namespace zunka::vm {
 
 TfString::TfString(std::string text) : HostObject(HostKind::String), bytes(std::move(text)) {
-  ++liveCounters.tfStrings;
+  ++liveCounters().tfStrings;
 }
 
 TfString::~TfString() {
-  --liveCounters.tfStrings;
+  --liveCounters().tfStrings;
 }
 
 namespace {
 TValue* bodySlot(TfObject* o) {
-  ClassObject* c = runtime.stringClass;
-  int32_t slot = c->MemberIndex(symbols::kBody, runtime.bodySlotHint);
+  ClassObject* c = runtime().stringClass;
+  int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
   return slot >= 0 ? &o->members()[slot] : nullptr;
 }
 }  // namespace
@@ -27,7 +27,7 @@ TValue* bodySlot(TfObject* o) {
 TValue newString(std::string_view text) {
   // Strings that double in a loop would otherwise eat all memory before failing.
   if (text.size() > kMaxStringBytes) throw ERuntimeError("文字列が長すぎます");
-  ClassObject* c = runtime.stringClass;
+  ClassObject* c = runtime().stringClass;
   if (!c) throw ERuntimeError("文字列クラスがありません");
   Ref record = c->NewInstance();
   TfObject* o = objectAt(record);
@@ -46,14 +46,14 @@ void setString(TValue& dst, std::string_view text) {
 }
 
 TfString* stringBodyOf(TfObject* o) {
-  if (!o || classOf(o) != runtime.stringClass) return nullptr;
+  if (!o || classOf(o) != runtime().stringClass) return nullptr;
   TValue* body = bodySlot(o);
   return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
 }
 
 bool isString(const TValue& v) {
   TfObject* o = objectOf(v);
-  return o && classOf(o) == runtime.stringClass;
+  return o && classOf(o) == runtime().stringClass;
 }
 
 }  // namespace zunka::vm

@@ -85,7 +85,7 @@ std::string toText(const TValue& v) {
     case vtObject: {
       TfObject* o = objectOf(v);
       ClassObject* c = classOf(o);
-      if (c && c == runtime.stringClass) {
+      if (c && c == runtime().stringClass) {
         if (const TfString* s = stringBodyOf(o)) return s->bytes;
         return "";
       }
@@ -108,7 +108,7 @@ std::string toText(const TValue& v) {
 std::string toLiteral(const TValue& v) {
   if (v.kind == vtObject) {
     TfObject* o = objectOf(v);
-    if (o && classOf(o) == runtime.stringClass) return "\"" + toText(v) + "\"";
+    if (o && classOf(o) == runtime().stringClass) return "\"" + toText(v) + "\"";
     return "objectFromID(" + std::to_string(v.ref) + ")";
   }
   if (v.kind == vtUnset) return "";
@@ -159,7 +159,7 @@ double compare(const TValue& a, const TValue& b) {
       return 1;
     case vtObject: {
       TfObject* o = objectOf(a);
-      if (o && classOf(o) == runtime.stringClass) return toText(a) == toText(b) ? 0 : 1;
+      if (o && classOf(o) == runtime().stringClass) return toText(a) == toText(b) ? 0 : 1;
       return (b.kind == vtObject && b.ref == a.ref) ? 0 : 1;
     }
     default:

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "vm/errors.h"
-#include "vm/live_counters.h"
+#include "vm/runtime.h"
 
 namespace zunka::vm {
 
@@ -31,15 +31,15 @@ Ref TValueList::newCell(const TValue& v) {
   TValue* p = valueAt(cell);
   *p = v;
   retain(*p);
-  ++liveCounters.valueCells;
-  if (arrayBody_) ++liveCounters.arrayCells;
+  ++liveCounters().valueCells;
+  if (arrayBody_) ++liveCounters().arrayCells;
   return cell;
 }
 
 void TValueList::freeCell(Ref cell) {
   Arena::release(cell, sizeof(TValue));
-  --liveCounters.valueCells;
-  if (arrayBody_) --liveCounters.arrayCells;
+  --liveCounters().valueCells;
+  if (arrayBody_) --liveCounters().arrayCells;
 }
 
 void TValueList::add(const TValue& v) {

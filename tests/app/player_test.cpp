@@ -24,7 +24,7 @@ bool failOnFrame = false;
 void frameNative(TNativeFunction*, TValue*, int32_t, uint32_t) {
   ++framesRun;
   if (failOnFrame && framesRun == 3) throw EError("三番目で失敗");
-  if (runtime.current) runtime.current->Yield();
+  if (runtime().current) runtime().current->Yield();
 }
 
 TRTTI* gameClass() {
@@ -46,8 +46,8 @@ struct GameBoot : BootSequence {
   void loadProject() override {
     self = newObject(gameClass());
     handle = TProcess::Create(self, {}, "")->handle();
-    vm::runtime.rootProcess = handle;
-    projectState.designMode = false;
+    vm::runtime().rootProcess = handle;
+    projectState().designMode = false;
   }
   ~GameBoot() override {
     if (TProcess* p = hostAs<TProcess>(handle)) delete p;
@@ -63,7 +63,7 @@ class PlayerTest : public ::testing::Test {
     char cwd[PATH_MAX];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     savedDirectory = cwd;
-    hostState = HostState{};
+    hostState() = HostState{};
     framesRun = 0;
     failOnFrame = false;
     options.headless = true;
@@ -71,7 +71,7 @@ class PlayerTest : public ::testing::Test {
     VmWorld::get().console.clear();
   }
   void TearDown() override {
-    hostState = HostState{};
+    hostState() = HostState{};
     ASSERT_EQ(chdir(savedDirectory.c_str()), 0);
   }
   std::string savedDirectory;
@@ -83,8 +83,8 @@ TEST_F(PlayerTest, HeadlessRunStopsAfterTheFramesAskedFor) {
   GameBoot boot;
   EXPECT_EQ(app::runPlayer(options, boot), 0);
   EXPECT_EQ(framesRun, 25);
-  EXPECT_EQ(hostState.frameCount, 25);
-  EXPECT_EQ(hostState.drawCount, 25);              // one frame per call, each drawn
+  EXPECT_EQ(hostState().frameCount, 25);
+  EXPECT_EQ(hostState().drawCount, 25);            // one frame per call, each drawn
   EXPECT_EQ(&console(), &VmWorld::get().console);  // the player's sink is gone again
 }
 
@@ -102,8 +102,8 @@ TEST_F(PlayerTest, HeadlessRunEndsWithStatusOneAfterAnError) {
 TEST_F(PlayerTest, HeadlessRunWithNothingToRunEndsAtOnce) {
   BootSequence nothing;
   EXPECT_EQ(app::runPlayer(options, nothing), 0);
-  EXPECT_TRUE(hostState.booted);
-  EXPECT_EQ(hostState.frameCount, 0);
+  EXPECT_TRUE(hostState().booted);
+  EXPECT_EQ(hostState().frameCount, 0);
 }
 
 TEST_F(PlayerTest, LogFileReceivesConsoleLines) {

@@ -23,8 +23,8 @@ CompileWorld::CompileWorld() {
   r->Add(MakeResource<TResourceList>("usrglobal"));
   root = r;
   SetTreeRoot(r);
-  resourceTree.baseDir = dir.system();
-  resourceTree.workDir = dir.system();
+  resourceTree().baseDir = dir.system();
+  resourceTree().workDir = dir.system();
   installScriptCompiler();
 }
 
@@ -68,7 +68,7 @@ std::vector<std::string> methodListing(const TRTTI* cls, const std::string& meth
 std::vector<std::string> runMain(TRTTI* cls) {
   VmWorld& w = VmWorld::get();
   w.console.clear();
-  vm::runtime.lastWarning.clear();
+  vm::runtime().lastWarning.clear();
   w.run(cls);
   std::vector<std::string> out = w.console.printed;
   for (const std::string& e : w.console.errors) out.push_back("!" + e);

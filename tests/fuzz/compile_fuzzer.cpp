@@ -34,9 +34,9 @@ struct Kernel {
   zunka::KernelBoot boot;
   Kernel() {
     std::string kernel = zunka::platform::systemPath(ZUNKA_SOURCE_DIR "/kernel");
-    zunka::resourceTree.baseDir = zunka::platform::systemPath(ZUNKA_SOURCE_DIR);
+    zunka::resourceTree().baseDir = zunka::platform::systemPath(ZUNKA_SOURCE_DIR);
     boot.boot();
-    zunka::resourceTree.baseDir = dir.system();  // new class files go to the scratch dir
+    zunka::resourceTree().baseDir = dir.system();  // new class files go to the scratch dir
     (void)kernel;
   }
 };

@@ -17,7 +17,7 @@ namespace {
 using ClassCacheTest = KernelWorldTest;
 
 TRTTI* classAt(std::string_view path) {
-  return dynamic_cast<TRTTI*>(resourceTree.root->Find(path));
+  return dynamic_cast<TRTTI*>(resourceTree().root->Find(path));
 }
 
 }  // namespace
@@ -25,10 +25,10 @@ TRTTI* classAt(std::string_view path) {
 TEST_F(ClassCacheTest, AClassRestoredFromItsClassFileAfterAFailureIsNoLongerFailed) {
   write("B.zunka", "extends Object;\r\n");
   write("A.zunka", "extends Object;\r\nfunction make() { return new B(); }\r\n");
-  resourceTree.root->Add(
+  resourceTree().root->Add(
       ParseResourceText("<resourcelist name=\"t\"><class name=\"B\" src=\"B.zunka\"/>"
                         "<class name=\"A\" src=\"A.zunka\"/></resourcelist>"));
-  TResource* list = resourceTree.root->Find("t");
+  TResource* list = resourceTree().root->Find("t");
   ASSERT_NO_THROW(list->Initialize());  // both compiled, their class files written
   TRTTI* a = classAt("t.A");
 

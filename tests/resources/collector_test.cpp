@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "vm/collector.h"
-#include "vm/live_counters.h"
+#include "vm/runtime.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -25,12 +25,12 @@ class CollectorTest : public TreeTest {
     *destroyed = TValue::ofInt(0);
     node = makeClass("Node", {"next", "other"});
     TValue rootSelf = newObject(world->object);
-    runtime.rootProcess = TProcess::Create(rootSelf, {}, "")->handle();
+    runtime().rootProcess = TProcess::Create(rootSelf, {}, "")->handle();
     setNull(rootSelf);
   }
   void TearDown() override {
-    delete hostAs<TProcess>(runtime.rootProcess);
-    runtime.rootProcess = 0;
+    delete hostAs<TProcess>(runtime().rootProcess);
+    runtime().rootProcess = 0;
     TreeTest::TearDown();
     Arena::release(counterCell, sizeof(TValue));
   }
@@ -75,12 +75,12 @@ TEST_F(CollectorTest, ACycleNobodyHoldsIsReclaimedWithItsDestructors) {
   setNull(b);
   ASSERT_EQ(objectAt(ra)->refCount, 1);
   ASSERT_EQ(objectAt(rb)->refCount, 1);
-  int64_t objects = liveCounters.objects;
+  int64_t objects = liveCounters().objects;
   Collect();
   EXPECT_EQ(objectAt(ra)->refCount, -1);
   EXPECT_EQ(objectAt(rb)->refCount, -1);
   EXPECT_EQ(toText(*destroyed), "2");
-  EXPECT_EQ(liveCounters.objects, objects - 2);
+  EXPECT_EQ(liveCounters().objects, objects - 2);
   EXPECT_TRUE(CollectorReport().empty());
   // Both passes sweep every class of the tree.
   EXPECT_EQ(std::count(console().logLines.begin(), console().logLines.end(), "sweeping Node"), 2);
@@ -92,7 +92,7 @@ TEST_F(CollectorTest, ReachableObjectsSurviveWithUntouchedCounts) {
   assign(member(held, "next"), &chained);
   setNull(chained);
   // The root process keeps a value on its stack.
-  TValue* slot = valueAt(hostAs<TProcess>(runtime.rootProcess)->sp -= 8);
+  TValue* slot = valueAt(hostAs<TProcess>(runtime().rootProcess)->sp -= 8);
   *slot = onStack;
   Collect();
   for (const TValue* v : {&held, &member(held, "next"), &onStack})
@@ -161,10 +161,10 @@ TEST_F(CollectorTest, WithoutARootProcessNothingHappens) {
   Ref ra = a.ref;
   setNull(a);
   setNull(b);
-  uint32_t root = runtime.rootProcess;
-  runtime.rootProcess = 0;
+  uint32_t root = runtime().rootProcess;
+  runtime().rootProcess = 0;
   Collect();
-  runtime.rootProcess = root;
+  runtime().rootProcess = root;
   EXPECT_EQ(objectAt(ra)->refCount, 1);
   EXPECT_TRUE(console().logLines.empty());
   Collect();
@@ -214,8 +214,8 @@ TEST_F(CollectorTest, StatisticsLineFormat) {
   ASSERT_TRUE(std::regex_match(after, counts, format));
   EXPECT_EQ(std::stoi(counts[1]), std::stoi(before[1]) + 1);
   EXPECT_EQ(std::stoi(counts[2]), std::stoi(before[2]) + 1);
-  EXPECT_EQ(after.find(" func=" + std::to_string(liveCounters.functions)),
-            after.size() - 6 - std::to_string(liveCounters.functions).size());
+  EXPECT_EQ(after.find(" func=" + std::to_string(liveCounters().functions)),
+            after.size() - 6 - std::to_string(liveCounters().functions).size());
   delete p;
   setNull(self);
 }

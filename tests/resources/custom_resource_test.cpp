@@ -40,9 +40,9 @@ class CustomResourceTest : public KernelWorldTest {
     ResourcePtr made = ParseResourceText("<class name=\"note\" src=\"" + file + "\"/>");
     TRTTI* note = dynamic_cast<TRTTI*>(made.get());
     ASSERT_TRUE(note);
-    resourceTree.root->Find("classes.customres")->Add(std::move(made));
+    resourceTree().root->Find("classes.customres")->Add(std::move(made));
     note->Initialize();
-    resourceTree.workDir = path("game");
+    resourceTree().workDir = path("game");
   }
 };
 

@@ -69,14 +69,14 @@ void KernelWorldTest::SetUp() {
   savedDirectory_ = cwd;
   previousConsole_ = &zunka::console();
   setConsole(&console);
-  hostState = HostState();
+  hostState() = HostState();
   environmentStore().Clear();
-  alwaysRebuildPages = false;
-  rebuildStalePages = false;
+  alwaysRebuildPages() = false;
+  rebuildStalePages() = false;
   copyKernel();
-  resourceTree.baseDir = dir.system();
-  resourceTree.workDir = dir.system();
-  projectState.baseDir = dir.system();
+  resourceTree().baseDir = dir.system();
+  resourceTree().workDir = dir.system();
+  projectState().baseDir = dir.system();
   platform::setCurrentHostDirectory(dir.host());
   installScriptCompiler();
   kernel = std::make_unique<KernelBoot>();
@@ -127,7 +127,7 @@ std::string KernelWorldTest::global(std::string_view name) {
 
 void KernelWorldTest::frames(int count) {
   for (int i = 0; i < count; ++i) {
-    if (vm::TProcess* root = hostState.root()) vm::Run(root, kFrameStepBudget);
+    if (vm::TProcess* root = hostState().root()) vm::Run(root, kFrameStepBudget);
     if (projects().HasRequest()) break;
   }
   projects().ProcessRequest();

@@ -77,7 +77,7 @@ class PageBuildTest : public KernelWorldTest {
     stage = write("game\\stage.cmml", kStage);
     init = write("game\\init.cmml", kInit);
   }
-  TResource* find(std::string_view path) { return resourceTree.root->Find(path); }
+  TResource* find(std::string_view path) { return resourceTree().root->Find(path); }
   int rebuilds() { return countContaining(console.logLines, "ページ再構築中"); }
   std::string stage, init;
 };
@@ -107,21 +107,21 @@ TEST_F(PageBuildTest, ThePlacementScriptIsWrittenOnceAndTellsWhetherThePageChang
   EXPECT_EQ(global("$_hashCode"), "0");
 
   // As cached, a changed page still runs the old script; $_hashCode tells.
-  rebuildStalePages = false;
+  rebuildStalePages() = false;
   platform::writeFile(stage, kStage + "\r\n");
   BuildPage();
   EXPECT_EQ(rebuilds(), 1);
   EXPECT_NE(global("$_hashCode"), "0");
 
   // The player rebuilds a script made for another version of the page.
-  rebuildStalePages = true;
+  rebuildStalePages() = true;
   BuildPage();
   EXPECT_EQ(rebuilds(), 2);
   EXPECT_EQ(global("$_hashCode"), "0");
   BuildPage();
   EXPECT_EQ(rebuilds(), 2);
 
-  alwaysRebuildPages = true;
+  alwaysRebuildPages() = true;
   BuildPage();
   EXPECT_EQ(rebuilds(), 3);
   EXPECT_EQ(global("$_hashCode"), "0");

@@ -49,7 +49,7 @@ constexpr const char* kBall =
     "function onGenerate() { print(\"generated x=\" + x); }\r\n";
 
 TResource* find(std::string_view path) {
-  return resourceTree.root->Find(path);
+  return resourceTree().root->Find(path);
 }
 
 std::vector<std::string> childNames(TResourceList* list) {
@@ -86,9 +86,9 @@ TEST_F(ProjectTest, APageWithoutAProjectGetsANewProjectListingEveryPageOfItsDire
   // The page is linked under usr, made the working directory, and remembered.
   EXPECT_EQ(find("usr")->src, stage1);
   EXPECT_TRUE(find("usr.global.$screenWidth") && find("usr.global.$screenHeight"));
-  EXPECT_EQ(resourceTree.workDir, path("game"));
+  EXPECT_EQ(resourceTree().workDir, path("game"));
   EXPECT_EQ(environmentStore().GetEnv("AutoLoadPage"), stage1);
-  EXPECT_FALSE(projectState.noPageRunning);
+  EXPECT_FALSE(projectState().noPageRunning);
   EXPECT_EQ(countContaining(console.logLines, "Loading Page " + stage1), 1);
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 
@@ -109,7 +109,7 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
   write("game\\Opener.zunka", kOpener);
   write("game\\a.cmml", page(kProbes));
   projects().LoadPage("game\\a.cmml");
-  EXPECT_TRUE(projectState.pauseWhenInactive);
+  EXPECT_TRUE(projectState().pauseWhenInactive);
   EXPECT_EQ(projects().GetParam("commentID"), "77");  // kept when set
   EXPECT_EQ(projects().GetParam("nothing"), "");
 
@@ -117,11 +117,11 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
   EXPECT_EQ(projects().GetParam("level"), "3");
   EXPECT_TRUE(dynamic_cast<TfParam*>(find("project.params.Level")));
   projects().SetParam("DISABLE_PAUSE", "1");
-  EXPECT_TRUE(projectState.pauseDisabled);
+  EXPECT_TRUE(projectState().pauseDisabled);
   projects().SetParam("disable_pause", "1 ");  // exactly "1" only
-  EXPECT_FALSE(projectState.pauseDisabled);
+  EXPECT_FALSE(projectState().pauseDisabled);
   projects().SetParam("Deactivation_DisableKey", "1");
-  EXPECT_TRUE(projectState.disableKeysWhenInactive);
+  EXPECT_TRUE(projectState().disableKeysWhenInactive);
 
   // The same through the ProjectManager natives.
   EXPECT_EQ(run("m = new Pm();\r\n m.set(\"score\", 10);\r\n"
@@ -140,13 +140,13 @@ TEST_F(ProjectTest, BehaviourFlagsOfOneProjectDoNotCarryOverToTheNext) {
               "<param name=\"disable_pause\" value=\"1\"/></resourcelist>"));
   std::string second = write("two\\default.zunkaprj", project(""));
   projects().LoadProject(first);
-  EXPECT_FALSE(projectState.disableKeysWhenInactive);
-  EXPECT_TRUE(projectState.pauseWhenInactive);
-  EXPECT_TRUE(projectState.pauseDisabled);
+  EXPECT_FALSE(projectState().disableKeysWhenInactive);
+  EXPECT_TRUE(projectState().pauseWhenInactive);
+  EXPECT_TRUE(projectState().pauseDisabled);
   projects().LoadProject(second);
-  EXPECT_TRUE(projectState.disableKeysWhenInactive);  // keys read as up while inactive
-  EXPECT_FALSE(projectState.pauseWhenInactive);
-  EXPECT_FALSE(projectState.pauseDisabled);
+  EXPECT_TRUE(projectState().disableKeysWhenInactive);  // keys read as up while inactive
+  EXPECT_FALSE(projectState().pauseWhenInactive);
+  EXPECT_FALSE(projectState().pauseDisabled);
 }
 
 TEST_F(ProjectTest, SavedVersionIsTakenOverUnlessALaterVersionWroteIt) {
@@ -213,11 +213,11 @@ TEST(RecentPages, HoldNineEntriesAtMost) {
 TEST_F(ProjectTest, AMissingPageIsReportedAndLeavesTheTreeAlone) {
   write("game\\a.cmml", page());
   projects().LoadPage("game\\a.cmml");
-  projectState.noPageRunning = false;
+  projectState().noPageRunning = false;
   EXPECT_FALSE(projects().LoadPage("nowhere.cmml"));
   EXPECT_EQ(console.errors,
             (std::vector<std::string>{path("game\\nowhere.cmml") + "はありません"}));
-  EXPECT_TRUE(projectState.noPageRunning);
+  EXPECT_TRUE(projectState().noPageRunning);
   EXPECT_EQ(find("usr")->src, path("game\\a.cmml"));
 }
 
@@ -232,10 +232,10 @@ TEST_F(ProjectTest, PlayingAPageRunsBootExecuteAndAScriptRequestSwitchesPagesBet
              " </resourcelist>\r\n"));
   write("game\\second.cmml", page());
   projects().LoadPageAndRun("game\\first.cmml");
-  vm::TProcess* first = hostState.root();
+  vm::TProcess* first = hostState().root();
   ASSERT_TRUE(first);
   uint32_t firstHandle = first->handle();
-  EXPECT_FALSE(projectState.designMode);
+  EXPECT_FALSE(projectState().designMode);
   EXPECT_TRUE(find("project.classes.Ball"));  // the page's classes join the project
   EXPECT_EQ(countContaining(console.logLines, "---LoadPage--"), 1);
   frames(2);
@@ -248,7 +248,7 @@ TEST_F(ProjectTest, PlayingAPageRunsBootExecuteAndAScriptRequestSwitchesPagesBet
   frames(1);
   EXPECT_FALSE(projects().HasRequest());
   EXPECT_EQ(vm::hostAs<vm::TProcess>(firstHandle), nullptr);
-  ASSERT_TRUE(hostState.root());
+  ASSERT_TRUE(hostState().root());
   EXPECT_EQ(projects().currentPageName(), "$page_second");
   EXPECT_EQ(find("usr")->src, path("game\\second.cmml"));
   EXPECT_EQ(countContaining(console.logLines, "TGenerator.Destroy :$ball matched."), 1);
@@ -265,15 +265,15 @@ TEST_F(ProjectTest, DesignRequestsStartBootDesign) {
   frames(1);
   projects().RequestPage("a.cmml", true);
   projects().ProcessRequest();
-  ASSERT_TRUE(hostState.root());
-  EXPECT_TRUE(projectState.designMode);
+  ASSERT_TRUE(hostState().root());
+  EXPECT_TRUE(projectState().designMode);
   frames(1);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute", "design"}));
   // In design mode a page opened by script opens for design too.
   EXPECT_EQ(run("p = new Opener();\r\n p.open(\"a.cmml\");\r\n"), 0);
   frames(1);
   frames(1);
-  EXPECT_TRUE(projectState.designMode);
+  EXPECT_TRUE(projectState().designMode);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute", "design", "design"}));
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
@@ -283,13 +283,13 @@ TEST_F(ProjectTest, ACompileErrorIsShownAndThePageStaysStopped) {
   write("game\\a.cmml",
         page("<resourcelist name=\"classes\"><class name=\"Bad\" src=\"Bad.zunka\"/>"
              "</resourcelist>"));
-  projectState.noPageRunning = true;  // as start-up leaves it
+  projectState().noPageRunning = true;  // as start-up leaves it
   projects().LoadPageAndRun("game\\a.cmml");
-  EXPECT_FALSE(hostState.root());
+  EXPECT_FALSE(hostState().root());
   EXPECT_FALSE(projects().classesReady());
-  EXPECT_TRUE(projectState.noPageRunning);
+  EXPECT_TRUE(projectState().noPageRunning);
   EXPECT_EQ(countContaining(console.errors, "初期化に失敗しました"), 1);
-  EXPECT_TRUE(projectState.designMode);
+  EXPECT_TRUE(projectState().designMode);
 }
 
 TEST_F(ProjectTest, APageOfAnotherDirectoryReplacesTheProjectAndItsObjects) {
@@ -308,7 +308,7 @@ TEST_F(ProjectTest, APageOfAnotherDirectoryReplacesTheProjectAndItsObjects) {
   EXPECT_FALSE(find("project.classes.Ball"));
   EXPECT_FALSE(find("Ball"));  // its alias went with it
   EXPECT_EQ(childNames(projects().PageList()), (std::vector<std::string>{"$page_b"}));
-  EXPECT_TRUE(hostState.root());
+  EXPECT_TRUE(hostState().root());
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
 

@@ -31,20 +31,20 @@ TEST_F(ProjectStartTest, TheBundledProjectOpensOnItsMainPageUnderItsTitle) {
   write("Usr\\intro.cmml", "<resourcelist name=\"intro\"/>");
   std::string title = write("Usr\\title.cmml", "<resourcelist name=\"title\"/>");
   kernel->loadProject();
-  EXPECT_EQ(projectState.fileToOpen, title);
-  EXPECT_EQ(projectState.helpFile, path("help\\index.html"));
+  EXPECT_EQ(projectState().fileToOpen, title);
+  EXPECT_EQ(projectState().helpFile, path("help\\index.html"));
   EXPECT_EQ(global("$_emChar"), "1");
   EXPECT_EQ(global("$_editMode"), "1");
 
-  kernel->startPage(projectState.fileToOpen);
-  EXPECT_TRUE(hostState.root());
-  EXPECT_FALSE(projectState.designMode);
+  kernel->startPage(projectState().fileToOpen);
+  EXPECT_TRUE(hostState().root());
+  EXPECT_FALSE(projectState().designMode);
   EXPECT_EQ(countContaining(console.logLines, "Loading Page " + title),
             2);  // loaded, then reloaded
   frames(1);
   EXPECT_EQ(console.printed, (std::vector<std::string>{"execute"}));
   kernel->afterStart();
-  EXPECT_EQ(projectState.applicationTitle, "Ball Game 2");
+  EXPECT_EQ(projectState().applicationTitle, "Ball Game 2");
   EXPECT_EQ(global("$fullScreen"), "0");
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
@@ -53,20 +53,20 @@ TEST_F(ProjectStartTest, WithoutAMainPageTheFirstPageOpensAndTheCaptionIsTheSyst
   write("Usr\\default.zunkaprj", usrProject(""));
   std::string intro = write("Usr\\intro.cmml", "<resourcelist name=\"intro\"/>");
   kernel->loadProject();
-  EXPECT_EQ(projectState.fileToOpen, intro);
-  projectState.fileToOpen = "\\elsewhere\\named.cmml";  // a page named on the command line wins
+  EXPECT_EQ(projectState().fileToOpen, intro);
+  projectState().fileToOpen = "\\elsewhere\\named.cmml";  // a page named on the command line wins
   kernel->loadProject();
-  EXPECT_EQ(projectState.fileToOpen, "\\elsewhere\\named.cmml");
+  EXPECT_EQ(projectState().fileToOpen, "\\elsewhere\\named.cmml");
   kernel->afterStart();
-  EXPECT_EQ(projectState.applicationTitle, "Zunka System");
+  EXPECT_EQ(projectState().applicationTitle, "Zunka System");
 }
 
 TEST_F(ProjectStartTest, BootHashesTheKernelFilesAndWiresPageRequestsIntoTheFrameLoop) {
-  const std::vector<std::string>& files = projectState.debugFileList;
+  const std::vector<std::string>& files = projectState().debugFileList;
   ASSERT_GT(files.size(), 10u);
   EXPECT_EQ(files.front(), path("kernel\\resource.zunkares"));
-  EXPECT_EQ(projectState.kernelId, PageHash(files));
-  EXPECT_NE(projectState.kernelId, 0);
+  EXPECT_EQ(projectState().kernelId, PageHash(files));
+  EXPECT_NE(projectState().kernelId, 0);
 
   write("game\\a.cmml", "<resourcelist name=\"a\"/>");
   KernelPages pages;
@@ -74,7 +74,7 @@ TEST_F(ProjectStartTest, BootHashesTheKernelFilesAndWiresPageRequestsIntoTheFram
   projects().RequestPage(path("game\\a.cmml"), false);
   EXPECT_TRUE(pages.hasRequest());
   pages.processRequest();
-  EXPECT_TRUE(hostState.root());
+  EXPECT_TRUE(hostState().root());
   // Opening the project replaced the file list with the project's.
-  EXPECT_EQ(projectState.debugFileList.front(), "$$$project files");
+  EXPECT_EQ(projectState().debugFileList.front(), "$$$project files");
 }

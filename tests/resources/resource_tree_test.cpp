@@ -60,9 +60,9 @@ TEST_F(ResourceTreeTest, AliasesResolveOnlyAtTheRoot) {
   // The first class of a name keeps it; a class made while registration is off stays out.
   TRTTI* second = static_cast<TRTTI*>(world->add(*world->globals, "<class name=\"Widget\"/>"));
   EXPECT_FALSE(second->aliased);
-  resourceTree.aliasRegistration = false;
+  resourceTree().aliasRegistration = false;
   TRTTI* hidden = world->addClass("Hidden", "");
-  resourceTree.aliasRegistration = true;
+  resourceTree().aliasRegistration = true;
   EXPECT_FALSE(hidden->aliased);
   EXPECT_EQ(world->root->Find("Hidden"), nullptr);
   RemoveAt("classes.Widget");
@@ -205,7 +205,7 @@ TEST_F(ResourceTreeTest, AFailedClassFailsInitialization) {
 }
 
 TEST_F(ResourceTreeTest, KernelFileLoadsWithLinksAndWritesBackWithoutLoss) {
-  resourceTree.workDir = dataDir();
+  resourceTree().workDir = dataDir();
   ResourcePtr kernel = LoadResourceFile("kernel.zunkares");
   ASSERT_TRUE(kernel);
   EXPECT_TRUE(SamePath(kernel->src, dataDir() + "\\kernel.zunkares"));
@@ -263,7 +263,7 @@ TEST_F(ResourceTreeTest, UnknownTagsAreReportedAndSkipped) {
 }
 
 TEST_F(ResourceTreeTest, LinkCyclesAndMissingFilesAreErrors) {
-  resourceTree.workDir = dataDir();
+  resourceTree().workDir = dataDir();
   for (const char* file : {"self_link.cmml", "ping.cmml"}) {
     try {
       LoadResourceFile(file);
@@ -278,7 +278,7 @@ TEST_F(ResourceTreeTest, LinkCyclesAndMissingFilesAreErrors) {
   std::string deep;
   for (int i = 0; i < 150; ++i) deep += "<resourcelist name=\"d\">";
   world->dir.write("deep.cmml", deep);
-  resourceTree.workDir = world->dir.system();
+  resourceTree().workDir = world->dir.system();
   EXPECT_THROW(ParseResourceText(deep + "<link src=\"deep.cmml\"/>"), EError);
 }
 

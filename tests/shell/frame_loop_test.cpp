@@ -31,7 +31,7 @@ int framesRun = 0;
 void frameNative(TNativeFunction*, TValue*, int32_t, uint32_t) {
   ++framesRun;
   if (onFrame) onFrame();
-  if (runtime.current) runtime.current->Yield();
+  if (runtime().current) runtime().current->Yield();
 }
 
 // A class whose main code runs one frame per run: it calls the frame native,
@@ -74,10 +74,10 @@ class FrameLoopTest : public ::testing::Test {
     };
     loop.setUp();
     state.checkExec = true;
-    projectState.designMode = false;
+    projectState().designMode = false;
     self = newObject(frameClass());
     root = TProcess::Create(self, {}, "");
-    vm::runtime.rootProcess = root->handle();
+    vm::runtime().rootProcess = root->handle();
   }
 
   void TearDown() override {
@@ -170,7 +170,7 @@ TEST_F(FrameLoopTest, UncheckingAutoRunPausesOnceAndResumingRunsNoBurst) {
 }
 
 TEST_F(FrameLoopTest, DesignModeSendsNoPauseNotifications) {
-  projectState.designMode = true;
+  projectState().designMode = true;
   state.checkExec = false;
   EXPECT_TRUE(idleAfter(17));
   state.checkExec = true;
@@ -184,7 +184,7 @@ TEST_F(FrameLoopTest, InactiveApplicationSleepsOrPausesAsTheProjectSays) {
   EXPECT_EQ(framesRun, 1);
   EXPECT_EQ(clock.sleptMilliseconds(), 100u);
   EXPECT_EQ(clock.sleepCalls(), 2);
-  projectState.pauseWhenInactive = true;
+  projectState().pauseWhenInactive = true;
   EXPECT_TRUE(idleAfter(17));
   EXPECT_EQ(framesRun, 1);
   EXPECT_EQ(snippets, std::vector<std::string>{FrameLoop::kPauseSnippet});
@@ -213,7 +213,7 @@ TEST_F(FrameLoopTest, EscapingErrorShowsOneMessageAndTheGameGoesOn) {
   EXPECT_FALSE(idleAfter(17));
   EXPECT_EQ(console.errors, std::vector<std::string>{"実行時エラー:描画できません"});
   EXPECT_TRUE(console.lastTrace.empty());
-  EXPECT_TRUE(projectState.runtimeErrorSeen);
+  EXPECT_TRUE(projectState().runtimeErrorSeen);
   EXPECT_FALSE(state.inFrameLoop);
   EXPECT_TRUE(state.checkExec);
   EXPECT_EQ(loadingShown, std::vector<std::string>{"usr\\FrameLoopRoot.zunka"});
@@ -243,7 +243,7 @@ TEST_F(FrameLoopTest, ScriptErrorIsReportedByItsProcessAndLaterFramesStillRun) {
   RecordingConsole& console = VmWorld::get().console;
   ASSERT_EQ(console.errors.size(), 1u);
   EXPECT_EQ(console.errors[0], "ゼロで割りました");
-  EXPECT_FALSE(projectState.runtimeErrorSeen);  // the process caught it, not the loop
+  EXPECT_FALSE(projectState().runtimeErrorSeen);  // the process caught it, not the loop
   onFrame = nullptr;
   EXPECT_FALSE(idleAfter(17));  // the ended root process runs no more, the loop goes on
   EXPECT_EQ(framesRun, 1);
@@ -300,12 +300,12 @@ TEST_F(FrameLoopTest, PreemptionIsShownAfterARunThatSpentItsBudget) {
   VmWorld::get().setMain(spinner, main, {&top});
   TValue spinSelf = newObject(spinner);
   TProcess* spin = TProcess::Create(spinSelf, {}, "");
-  vm::runtime.rootProcess = spin->handle();
+  vm::runtime().rootProcess = spin->handle();
   idleAfter(17);
   EXPECT_EQ(state.preemptedLabel, "Preempted");
   delete spin;
   setNull(spinSelf);
-  vm::runtime.rootProcess = root->handle();
+  vm::runtime().rootProcess = root->handle();
 }
 
 TEST_F(FrameLoopTest, FrameSectionsAreTimedOncePerCall) {

@@ -18,8 +18,8 @@ class KeyboardTest : public ::testing::Test {
   void SetUp() override {
     resetKeyboard();
     platform::setKeyboardOverride([this](int code) { return down.count(code) > 0; });
-    projectState.designMode = false;
-    hostState.applicationActive = true;
+    projectState().designMode = false;
+    hostState().applicationActive = true;
   }
   void TearDown() override { platform::setKeyboardOverride(nullptr); }
 
@@ -59,7 +59,7 @@ TEST_F(KeyboardTest, WithoutTheFrameResetTheCounterFreezes) {
   EXPECT_EQ(poll('Z'), 1);
   EXPECT_EQ(poll('Z'), 1);
   // In design mode every poll samples.
-  projectState.designMode = true;
+  projectState().designMode = true;
   EXPECT_EQ(poll('Z'), 2);
   EXPECT_EQ(poll('Z'), 3);
 }
@@ -72,11 +72,11 @@ TEST_F(KeyboardTest, OutOfRangeCodesReadKeyZeroAndInactiveWindowsReadNothing) {
   down = {0x20};
   newFrame();
   EXPECT_EQ(poll(0x20), 1);
-  hostState.applicationActive = false;
+  hostState().applicationActive = false;
   newFrame();
   EXPECT_EQ(poll(0x20), 0);
   EXPECT_EQ(keyCounter(0x20), 1);  // kept for when the window comes back
-  hostState.applicationActive = true;
+  hostState().applicationActive = true;
   newFrame();
   EXPECT_EQ(poll(0x20), 2);
 }

@@ -22,7 +22,7 @@ struct KernelBase {
   TempDir dir;
   KernelBase() {
     EXPECT_EQ(symlink(ZUNKA_SOURCE_DIR "/kernel", (dir.host() + "/kernel").c_str()), 0);
-    resourceTree.baseDir = dir.system();
+    resourceTree().baseDir = dir.system();
   }
 };
 
@@ -31,7 +31,7 @@ struct KernelBase {
 TEST(KernelBoot, WritesItsConsoleLinesInOrderAndBindsEveryNativeSilently) {
   RecordingConsole console;
   ConsoleSink* previous = &zunka::console();
-  vm::Runtime saved = vm::runtime;
+  vm::Runtime saved = vm::runtime();
   setConsole(&console);
   KernelBase base;
   installScriptCompiler();
@@ -53,11 +53,11 @@ TEST(KernelBoot, WritesItsConsoleLinesInOrderAndBindsEveryNativeSilently) {
     EXPECT_EQ(console.logLines.back(), "Ready");
     EXPECT_TRUE(console.errors.empty()) << console.errors.front();
     // The core classes are known to the interpreter.
-    EXPECT_EQ(vm::runtime.stringClass->FullPath(), "classes.lang.String");
-    EXPECT_GE(vm::runtime.arrayBodySlot, 0);
+    EXPECT_EQ(vm::runtime().stringClass->FullPath(), "classes.lang.String");
+    EXPECT_GE(vm::runtime().arrayBodySlot, 0);
   }
-  EXPECT_EQ(resourceTree.root, nullptr);
-  EXPECT_EQ(vm::runtime.stringClass, nullptr);
-  vm::runtime = saved;
+  EXPECT_EQ(resourceTree().root, nullptr);
+  EXPECT_EQ(vm::runtime().stringClass, nullptr);
+  vm::runtime() = saved;
   setConsole(previous);
 }

@@ -64,9 +64,9 @@ TEST_F(StartUpTest, StepsRunInOrderWithTheBootFlags) {
   EXPECT_EQ(boot.steps, (std::vector<std::string>{"init booting", "boot booting", "project booting",
                                                   "page booted", "after booted"}));
   EXPECT_EQ(boot.page, platform::systemPath(page));
-  EXPECT_EQ(projectState.baseDir, StripTrailingBackslash(platform::systemPath(base)));
-  EXPECT_TRUE(projectState.fileToOpen.empty());
-  EXPECT_TRUE(projectState.noPageRunning);
+  EXPECT_EQ(projectState().baseDir, StripTrailingBackslash(platform::systemPath(base)));
+  EXPECT_TRUE(projectState().fileToOpen.empty());
+  EXPECT_TRUE(projectState().noPageRunning);
 }
 
 TEST_F(StartUpTest, MissingCommandLineFileIsDroppedSilently) {

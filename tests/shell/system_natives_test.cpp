@@ -31,26 +31,26 @@ TValue call(std::string_view name, std::vector<TValue> args) {
 
 class SystemNatives : public ::testing::Test {
  protected:
-  void SetUp() override { hostState = HostState{}; }
-  void TearDown() override { hostState = HostState{}; }
+  void SetUp() override { hostState() = HostState{}; }
+  void TearDown() override { hostState() = HostState{}; }
 };
 
 TEST_F(SystemNatives, SetFrameRateIgnoresIntervalsOfNineOrLessAndBatchesBelowOne) {
   call("_n_setFrameRate", {TValue::ofInt(10)});
-  EXPECT_EQ(hostState.frameInterval, 10);
+  EXPECT_EQ(hostState().frameInterval, 10);
   call("_n_setFrameRate", {TValue::ofInt(9)});
-  EXPECT_EQ(hostState.frameInterval, 10);
+  EXPECT_EQ(hostState().frameInterval, 10);
   call("_n_setFrameRate", {TValue::ofInt(20), TValue::ofInt(0)});
-  EXPECT_EQ(hostState.frameInterval, 20);
-  EXPECT_EQ(hostState.maxFramesPerBatch, 7);
+  EXPECT_EQ(hostState().frameInterval, 20);
+  EXPECT_EQ(hostState().maxFramesPerBatch, 7);
   call("_n_setFrameRate", {TValue::ofInt(-5), TValue::ofInt(3)});
-  EXPECT_EQ(hostState.frameInterval, 20);
-  EXPECT_EQ(hostState.maxFramesPerBatch, 3);
+  EXPECT_EQ(hostState().frameInterval, 20);
+  EXPECT_EQ(hostState().maxFramesPerBatch, 3);
   call("_n_setFrameRate", {TValue::ofFloat(33.9f), TValue::ofFloat(0.5f)});
-  EXPECT_EQ(hostState.frameInterval, 33);  // converted to integers first
-  EXPECT_EQ(hostState.maxFramesPerBatch, 3);
+  EXPECT_EQ(hostState().frameInterval, 33);  // converted to integers first
+  EXPECT_EQ(hostState().maxFramesPerBatch, 3);
   call("_n_setFrameRate", {});
-  EXPECT_EQ(hostState.frameInterval, 33);
+  EXPECT_EQ(hostState().frameInterval, 33);
 }
 
 TEST_F(SystemNatives, VersionIs1210) {
@@ -62,11 +62,11 @@ TEST_F(SystemNatives, VersionIs1210) {
 
 TEST_F(SystemNatives, ExitAndOpenIdeCloseTheScreenWindow) {
   call("_n_exit", {});
-  EXPECT_TRUE(hostState.closing);
-  hostState = HostState{};
-  projectState.baseDir = ::testing::TempDir() + "/no_ide_here/";
+  EXPECT_TRUE(hostState().closing);
+  hostState() = HostState{};
+  projectState().baseDir = ::testing::TempDir() + "/no_ide_here/";
   call("_n_openIDE", {});  // nothing to start; the window closes all the same
-  EXPECT_TRUE(hostState.closing);
+  EXPECT_TRUE(hostState().closing);
 }
 
 }  // namespace

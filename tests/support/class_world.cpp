@@ -55,7 +55,7 @@ int FakeCompiler::Compile(TRTTI& cls, std::string_view source, bool) {
   bool fail = false;
   for (const std::string& line : splitOn(source, '\n')) {
     if (line.rfind("extends ", 0) == 0) {
-      auto* parent = dynamic_cast<TRTTI*>(resourceTree.root->Find(trim(line.substr(8))));
+      auto* parent = dynamic_cast<TRTTI*>(resourceTree().root->Find(trim(line.substr(8))));
       if (!parent) fail = true;
       cls.parent = parent;
     } else if (line.rfind("var ", 0) == 0) {
@@ -81,8 +81,8 @@ int FakeCompiler::Compile(TRTTI& cls, std::string_view source, bool) {
 
 ClassWorld::ClassWorld() {
   initializeRuntime();
-  resourceTree.baseDir = dir.system();
-  resourceTree.workDir = dir.system();
+  resourceTree().baseDir = dir.system();
+  resourceTree().workDir = dir.system();
   rootHolder = MakeResource<TResourceList>("root");
   root = static_cast<TResourceList*>(rootHolder.get());
   SetTreeRoot(root);

@@ -32,9 +32,9 @@ VmWorld::VmWorld() {
   addMethod(arrayClass, "constructor", ctor, 0, 0, {}, TFunction::Kind::Constructor);
   setBody.thisMember(0).argValue(0).op(Op_Subst).op(Op_Pop).pushThis().op(Op_Ret);
   addMethod(arrayClass, "_setBody", setBody, 1);
-  runtime.objectClass = objectClass;
-  runtime.stringClass = stringClass;
-  runtime.arrayClass = arrayClass;
+  runtime().objectClass = objectClass;
+  runtime().stringClass = stringClass;
+  runtime().arrayClass = arrayClass;
 }
 
 TRTTI* VmWorld::makeClass(const std::string& name, TRTTI* parent,

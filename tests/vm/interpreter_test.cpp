@@ -29,7 +29,7 @@ VmWorld::Outcome evaluate(const Emit& body, int locals = 0) {
   b.op(Op_Ret);
   w.addMethod(c, "m", b, 0, locals);
   w.console.clear();
-  runtime.lastWarning.clear();
+  runtime().lastWarning.clear();
   return w.run(c, "m");
 }
 
@@ -280,7 +280,7 @@ TEST(Members, MissingMemberWarnsOnceAndGivesError) {
   b.bind(done).pushNull().construct(0, target).memberByName("hp").op(Op_Deref).op(Op_Ret);
   w.addMethod(c, "m", b, 0, 1, {&top, &done});
   w.console.clear();
-  runtime.lastWarning.clear();
+  runtime().lastWarning.clear();
   auto out = w.run(c, "m");
   EXPECT_EQ(out.result, "変数hp");
   ASSERT_EQ(w.console.errors.size(), 1u);
@@ -365,7 +365,7 @@ TEST(Calls, MissingMethodRunsErrorHookAfterOneWarning) {
   m.bind(done).localValue(1).op(Op_Ret);
   w.addMethod(c, "m", m, 0, 2, {&top, &done});
   w.console.clear();
-  runtime.lastWarning.clear();
+  runtime().lastWarning.clear();
   EXPECT_EQ(show(w.run(c, "m")), "int:303");
   ASSERT_EQ(w.console.errors.size(), 1u);
   EXPECT_EQ(w.console.errors[0], "メソッドnothereは定義されていません");
@@ -458,17 +458,17 @@ TEST(Budget, DebugStepBudgetOfOnePausesAfterEachInstruction) {
   setNull(self);
   static int pauses;
   pauses = 0;
-  runtime.pauseRoutine = [] {
+  runtime().pauseRoutine = [] {
     ++pauses;
-    runtime.debugStepBudget = 1;
+    runtime().debugStepBudget = 1;
   };
-  runtime.debugStepBudget = 1;
+  runtime().debugStepBudget = 1;
   vm::Run(p, 0);
   // One instruction per slice, the pause routine between slices.
   EXPECT_EQ(pauses, 4);
   EXPECT_TRUE(p->halted);
   EXPECT_EQ(p->slice, 1);
-  runtime.debugStepBudget = kUnlimitedSteps;
-  runtime.pauseRoutine = nullptr;
+  runtime().debugStepBudget = kUnlimitedSteps;
+  runtime().pauseRoutine = nullptr;
   delete p;
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/vm_world.h"
-#include "vm/live_counters.h"
+#include "vm/runtime.h"
 #include "vm/script_calls.h"
 
 using namespace zunka;
@@ -32,16 +32,16 @@ TEST(Processes, MainCodeRunsWithTheGivenThisAndArguments) {
   main.pushFloat(0).op(Op_Halt);
   w.setMain(c, main);
   TValue self = newObject(c);
-  int64_t processesBefore = liveCounters.processes, stacksBefore = liveCounters.stacks;
+  int64_t processesBefore = liveCounters().processes, stacksBefore = liveCounters().stacks;
   TProcess* p = TProcess::Create(self, {TValue::ofInt(3), TValue::ofInt(4)}, "");
-  EXPECT_EQ(liveCounters.processes, processesBefore + 1);
-  EXPECT_EQ(liveCounters.stacks, stacksBefore + 1);
+  EXPECT_EQ(liveCounters().processes, processesBefore + 1);
+  EXPECT_EQ(liveCounters().stacks, stacksBefore + 1);
   vm::Run(p, 0);
   EXPECT_TRUE(p->halted);
   EXPECT_EQ(toText(objectAt(self.ref)->members()[0]), "7");
   delete p;
-  EXPECT_EQ(liveCounters.processes, processesBefore);
-  EXPECT_EQ(liveCounters.stacks, stacksBefore);
+  EXPECT_EQ(liveCounters().processes, processesBefore);
+  EXPECT_EQ(liveCounters().stacks, stacksBefore);
   setNull(self);
 }
 
@@ -65,8 +65,9 @@ TEST(Processes, DumpListsFramesFromTheInnermost) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("Dumper");
   // inner(a, b) suspends with a temporary on its stack; outer calls it.
-  TNativeFunction* suspend = w.addNative(
-      c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Yield(); });
+  TNativeFunction* suspend =
+      w.addNative(c, "suspend",
+                  [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime().current->Yield(); });
   CodeBuilder inner, outer;
   inner.pushInt(99).pushThis().nativeCall(0, suspend).op(Op_Pop).op(Op_Ret);
   outer.pushThis().pushInt(1).pushString("two").dcall(2, "inner").op(Op_Ret);
@@ -92,8 +93,9 @@ TEST(Processes, DumpListsFramesFromTheInnermost) {
 TEST(Processes, YieldEndsTheRunAfterTheCurrentInstruction) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("Yielder");
-  TNativeFunction* suspend = w.addNative(
-      c, "suspend", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Yield(); });
+  TNativeFunction* suspend =
+      w.addNative(c, "suspend",
+                  [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime().current->Yield(); });
   CodeBuilder main;
   CodeBuilder::Label top;
   main.bind(top).thisMember(0).pushInt(1).op(Op_AddSubst).op(Op_Pop);
@@ -171,14 +173,14 @@ TEST(Processes, NestedRunsRestoreTheCurrentProcess) {
   static TProcess* seenAfter;
   TNativeFunction* nested =
       w.addNative(c, "nested", [](TNativeFunction*, TValue* t, int32_t, uint32_t) {
-        TProcess* outer = runtime.current;
+        TProcess* outer = runtime().current;
         TProcess* inner = TProcess::Create(*t, {}, "leaf");
         vm::Run(inner, 0);
-        seenInside = runtime.current;
+        seenInside = runtime().current;
         delete inner;
         // Running the process that is running this native must not re-enter it.
         vm::Run(outer, 0);
-        seenAfter = runtime.current;
+        seenAfter = runtime().current;
       });
   CodeBuilder leaf, top;
   leaf.pushInt(1).op(Op_Ret);
@@ -191,7 +193,7 @@ TEST(Processes, NestedRunsRestoreTheCurrentProcess) {
   EXPECT_EQ(seenInside, p);
   EXPECT_EQ(seenAfter, p);
   EXPECT_TRUE(p->halted);
-  EXPECT_EQ(runtime.current, nullptr);
+  EXPECT_EQ(runtime().current, nullptr);
   delete p;
   setNull(self);
 }
@@ -199,8 +201,9 @@ TEST(Processes, NestedRunsRestoreTheCurrentProcess) {
 TEST(Processes, NativeKillingItsOwnProcessStopsCleanly) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = processClass("SelfKiller");
-  TNativeFunction* killSelf = w.addNative(
-      c, "killSelf", [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime.current->Kill(); });
+  TNativeFunction* killSelf =
+      w.addNative(c, "killSelf",
+                  [](TNativeFunction*, TValue*, int32_t, uint32_t) { runtime().current->Kill(); });
   CodeBuilder main;
   main.pushThis().pushString("arg").nativeCall(1, killSelf).pushInt(5).op(Op_Halt);
   w.setMain(c, main);

@@ -8,26 +8,29 @@
 
 #include "platform/clock.h"
 #include "vm/errors.h"
+#include "vm/runtime.h"
 
 namespace zunka::vm {
 
 namespace random {
 namespace {
 constexpr uint32_t kInitialState = 0x75BD924;
-uint32_t gState = kInitialState;
+uint32_t& gState() {
+  return machine().randomState;
+}
 }  // namespace
 
 void seed(int32_t seed) {
-  gState = (uint32_t(seed) & 0xFFFFFF) ^ kInitialState;
+  gState() = (uint32_t(seed) & 0xFFFFFF) ^ kInitialState;
 }
 uint32_t next() {
-  return gState = (gState * 48828125u) & 0x3FFFFFFF;
+  return gState() = (gState() * 48828125u) & 0x3FFFFFFF;
 }
 uint32_t state() {
-  return gState;
+  return gState();
 }
 void setState(uint32_t state) {
-  gState = state;
+  gState() = state;
 }
 }  // namespace random
 

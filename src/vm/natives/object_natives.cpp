@@ -25,17 +25,17 @@ struct Members {
 
 ZUNKA_NATIVE(nativePrint) {
   if (argc < 1) return;
-  LogError(toText(nativeArg(target, 1)), Trace(runtime.current), false);
+  LogError(toText(nativeArg(target, 1)), Trace(runtime().current), false);
 }
 ZUNKA_NATIVE(noEffect) {
   (void)target;
   (void)argc;
 }
 ZUNKA_NATIVE(nativeSuspend) {
-  if (runtime.current) runtime.current->Yield();
+  if (runtime().current) runtime().current->Yield();
 }
 ZUNKA_NATIVE(nativeCurrentProcess) {
-  if (runtime.current) setHost(*target, runtime.current->handle());
+  if (runtime().current) setHost(*target, runtime().current->handle());
 }
 ZUNKA_NATIVE(nativeGetClassName) {
   if (ClassObject* c = classOf(objectOf(*target))) setString(*target, c->name());
@@ -71,12 +71,12 @@ ZUNKA_NATIVE(nativeObjHandle) {
   setInt(*target, objectOf(v) ? int32_t(v.ref) : 0);
 }
 ZUNKA_NATIVE(nativeBreakExec) {
-  runtime.debugStepBudget = 0;
-  if (runtime.current) runtime.current->EndSlice();
+  runtime().debugStepBudget = 0;
+  if (runtime().current) runtime().current->EndSlice();
 }
 ZUNKA_NATIVE(nativeCurrentFunc) {
-  if (!runtime.current) return;
-  if (TNormalFunction* f = runtime.current->currentFunction()) setString(*target, f->GetName());
+  if (!runtime().current) return;
+  if (TNormalFunction* f = runtime().current->currentFunction()) setString(*target, f->GetName());
 }
 ZUNKA_NATIVE(nativeErrorValue) {
   setError(*target, 0);

@@ -47,10 +47,10 @@ std::string selfText(TValue* target) {
 ZUNKA_NATIVE(nativeInit) {
   if (argc < 1) return;
   TfObject* o = objectOf(*target);
-  if (!o || !runtime.stringClass) return;
-  int32_t slot = runtime.stringClass->MemberIndex(symbols::kBody, runtime.bodySlotHint);
+  if (!o || !runtime().stringClass) return;
+  int32_t slot = runtime().stringClass->MemberIndex(symbols::kBody, runtime().bodySlotHint);
   if (slot < 0 ||
-      slot >= (runtime.stringClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+      slot >= (runtime().stringClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return;
   auto* body = new TfString(std::string(1, char(toInt(nativeArg(target, 1)) & 0xFF)));
   o->members()[slot] = TValue::ofRef(vtHost, body->handle());
@@ -110,11 +110,11 @@ ZUNKA_NATIVE(nativeSplit) {
     }
   }
   // The result is a script array whose body is the new list.
-  if (!runtime.arrayClass) {
+  if (!runtime().arrayClass) {
     delete list;
     return;
   }
-  TValue array = constructObject(runtime.arrayClass, {});
+  TValue array = constructObject(runtime().arrayClass, {});
   TValue ignored = callMethod(array, "_setBody", {TValue::ofRef(vtHost, list->handle())});
   release(ignored);
   TValue old = *target;

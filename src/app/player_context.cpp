@@ -1,0 +1,62 @@
+#include "app/player_context.h"
+
+#include "platform/clock.h"
+
+namespace zunka::app {
+
+PlayerContext::PlayerContext() {
+  previousMachine_ = vm::setMachine(nullptr);
+  previousTimeAnalyzer_ = setTimeAnalyzer(nullptr);
+  previousResources_ = setResourcesState(nullptr);
+  previousCompiler_ = setCompilerState(nullptr);
+  previousShell_ = setShellState(nullptr);
+  build();
+}
+
+PlayerContext::~PlayerContext() {
+  tearDown();
+  setShellState(previousShell_);
+  setCompilerState(previousCompiler_);
+  setResourcesState(previousResources_);
+  setTimeAnalyzer(previousTimeAnalyzer_);
+  vm::setMachine(previousMachine_);
+}
+
+void PlayerContext::reset() {
+  tearDown();
+  build();
+}
+
+void PlayerContext::build() {
+  layers_ = std::make_unique<Layers>();
+  // Each layer is installed before the next is made: constructors may reach down.
+  layers_->machine = std::make_unique<vm::Machine>();
+  vm::setMachine(layers_->machine.get());
+  layers_->timeAnalyzer = std::make_unique<TTimeAnalyzer>(platform::tickCount);
+  setTimeAnalyzer(layers_->timeAnalyzer.get());
+  layers_->resources = std::make_unique<ResourcesState>();
+  setResourcesState(layers_->resources.get());
+  layers_->compiler = std::make_unique<CompilerState>();
+  setCompilerState(layers_->compiler.get());
+  layers_->shell = std::make_unique<ShellState>();
+  setShellState(layers_->shell.get());
+}
+
+void PlayerContext::tearDown() {
+  if (!layers_) return;
+  // Top-down, each layer still current while it goes: destructors (the snippet
+  // class maker, resources) may reach the layers below.
+  layers_->shell.reset();
+  setShellState(nullptr);
+  layers_->compiler.reset();
+  setCompilerState(nullptr);
+  layers_->resources.reset();
+  setResourcesState(nullptr);
+  layers_->timeAnalyzer.reset();
+  setTimeAnalyzer(nullptr);
+  layers_->machine.reset();
+  vm::setMachine(nullptr);
+  layers_.reset();
+}
+
+}  // namespace zunka::app

@@ -1,0 +1,56 @@
+#pragma once
+#include <memory>
+
+#include "compiler/compiler_state.h"
+#include "debug/time_analyzer.h"
+#include "resources/resources_state.h"
+#include "shell/shell_state.h"
+#include "vm/runtime.h"
+
+namespace zunka::app {
+
+// The one place the player's state lives: one object per layer (the machine,
+// the resource layer, the compiler, the shell, the time analyser). Making a
+// context makes it the current one; destroying it puts back the one before, so
+// contexts nest (a test inside a process that has one). reset() starts every
+// layer afresh, as a new player would.
+//
+// The value arena, the host handle table and the symbol table are shared by
+// every context: see vm::Machine.
+class PlayerContext {
+ public:
+  PlayerContext();
+  ~PlayerContext();
+  PlayerContext(const PlayerContext&) = delete;
+  PlayerContext& operator=(const PlayerContext&) = delete;
+
+  void reset();
+
+  vm::Machine& machine() { return *layers_->machine; }
+  ResourcesState& resources() { return *layers_->resources; }
+  CompilerState& compiler() { return *layers_->compiler; }
+  ShellState& shell() { return *layers_->shell; }
+  TTimeAnalyzer& timeAnalyzer() { return *layers_->timeAnalyzer; }
+
+ private:
+  // Built and installed bottom-up, torn down top-down.
+  struct Layers {
+    std::unique_ptr<vm::Machine> machine;
+    std::unique_ptr<TTimeAnalyzer> timeAnalyzer;
+    std::unique_ptr<ResourcesState> resources;
+    std::unique_ptr<CompilerState> compiler;
+    std::unique_ptr<ShellState> shell;
+  };
+  void build();
+  void tearDown();
+
+  std::unique_ptr<Layers> layers_;
+  // What was current before this context, put back when it goes.
+  vm::Machine* previousMachine_ = nullptr;
+  TTimeAnalyzer* previousTimeAnalyzer_ = nullptr;
+  ResourcesState* previousResources_ = nullptr;
+  CompilerState* previousCompiler_ = nullptr;
+  ShellState* previousShell_ = nullptr;
+};
+
+}  // namespace zunka::app

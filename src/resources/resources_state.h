@@ -1,0 +1,46 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resources/environment_store.h"
+#include "resources/player_hosts.h"
+#include "resources/project_manager.h"
+#include "resources/project_state.h"
+#include "resources/resource_tree.h"
+
+namespace zunka {
+
+class ClassCompiler;
+class SnippetEvaluator;
+
+// Everything the resource layer keeps for one player: the tree, the project and
+// page state, the hosts, the services installed from above (project manager,
+// class compiler, snippet evaluator) and the environment store. The player
+// context owns it; each piece is reached through its own accessor
+// (resourceTree(), projectState(), playerHosts(), prjManager(), ...).
+struct ResourcesState {
+  ResourceTree tree;
+  ProjectState project;
+  PlayerHosts hosts;
+  TEnvironmentStore environment;
+  // Placing scripts of pages: rebuilt on every load, or when the page changed.
+  bool alwaysRebuildPages = false;
+  bool rebuildStalePages = false;
+  // Files being read through `link` tags, innermost last, and how deep resources
+  // nest across them.
+  std::vector<std::string> filesBeingLinked;
+  int dispatchDepth = 0;
+  // Installed services; nullptr: none (the project manager then is `fallbackProjects`).
+  TPrjManager* projectManager = nullptr;
+  TPrjManager fallbackProjects;
+  ClassCompiler* classCompiler = nullptr;
+  SnippetEvaluator* snippetEvaluator = nullptr;
+};
+
+// The current player's resource layer.
+ResourcesState& resourcesState();
+// Makes `state` the current one; gives the one it replaces.
+ResourcesState* setResourcesState(ResourcesState* state);
+
+}  // namespace zunka
