@@ -6,10 +6,6 @@
 
 namespace zunka {
 
-std::string TContext::textOf(const TResList* node, int item) const {
-  return node->isToken(item) ? std::string(text(node->token(item))) : std::string();
-}
-
 void TContext::fail(const std::string& message) const {
   throw ECmpError(cls->name() + ":" + message);
 }

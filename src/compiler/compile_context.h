@@ -43,7 +43,10 @@ class TContext {
   std::string_view text(const TLexElem* token) const {
     return source.substr(token->start(), token->end() - token->start());
   }
-  std::string textOf(const TResList* node, int item) const;
+  // A token's text; empty where the grammar put a node instead of the token.
+  std::string textOf(const TLexElem* token) const {
+    return token ? std::string(text(token)) : std::string();
+  }
 
   // Raises the compile error CLASS:TEXT.
   [[noreturn]] void fail(const std::string& text) const;

@@ -18,40 +18,41 @@ bool isDeclaration(TResList* node) {
   return dynamic_cast<G_FuncDecl*>(node) || dynamic_cast<G_NativeDecl*>(node);
 }
 
-// The names of a parameter or variable list, in order.
-std::vector<std::string> namesOf(TContext& c, TResList* list) {
+}  // namespace
+
+// []VArgList: 'SYMBOL {}(', 'SYMBOL)
+std::vector<std::string> G_VArgList::names(const TContext& c) const {
   std::vector<std::string> names;
-  if (list->count() == 0) return names;
-  names.push_back(c.textOf(list, 0));
-  TResList* rest = list->item(1);
-  for (int k = 1; k < rest->count(); k += 2) names.push_back(c.textOf(rest, k));
+  if (!present()) return names;
+  names.push_back(c.textOf(first()));
+  ListTail rest = this->rest();
+  for (int k = 0; k < rest.size(); ++k) names.push_back(c.textOf(rest.elementToken(k)));
   return names;
 }
 
-}  // namespace
-
+// Program: Extends {}(|(FuncDecl NativeDecl Comment Sentence))
 int G_Program::Generate(TContext& c) {
   c.function = nullptr;
   c.pass = 1;
-  item(0)->Generate(c);
+  extendsClause()->Generate(c);
   TRTTI* parent = c.cls->parentClass();
   if (parent) {
     if (!parent->compiled) return 0;  // compiled in a later pass, after its parent
     c.cls->InheritMethods();
   }
-  TResList* body = item(1);
-  for (int i = 0; i < body->count(); ++i)
-    if (isDeclaration(body->item(i))) body->item(i)->Generate(c);
+  NodeSequence body = this->body();
+  for (int i = 0; i < body.size(); ++i)
+    if (isDeclaration(body[i])) body[i]->Generate(c);
   c.pass = 2;
   if (parent) c.cls->InheritMembers();
-  for (int i = 0; i < body->count(); ++i)
-    if (isDeclaration(body->item(i))) body->item(i)->Generate(c);
+  for (int i = 0; i < body.size(); ++i)
+    if (isDeclaration(body[i])) body[i]->Generate(c);
 
   TProgWriter writer(c.cls);
   c.writer = &writer;
   c.function = nullptr;
-  for (int i = 0; i < body->count(); ++i)
-    if (TResList* node = body->item(i); node && !isDeclaration(node)) node->Generate(c);
+  for (int i = 0; i < body.size(); ++i)
+    if (TResList* node = body[i]; node && !isDeclaration(node)) node->Generate(c);
   writer.PushReal(0);
   writer.op(Op_Halt);
   c.cls->classCode = writer.Finish();
@@ -60,10 +61,11 @@ int G_Program::Generate(TContext& c) {
   return 0;
 }
 
+// []Extends: 'extends ResourceVal ';
 int G_Extends::Generate(TContext& c) {
   c.cls->parent = nullptr;
-  if (count() == 0) return 0;
-  item(1)->Generate(c);
+  if (!present()) return 0;
+  parentPath()->Generate(c);
   if (!c.resolved) c.fail(c.resolvedPath + "は未定義です");
   // A resource that is not a class cannot be a parent; it is refused like a
   // missing one rather than used as if it were a class.
@@ -73,9 +75,10 @@ int G_Extends::Generate(TContext& c) {
   return 0;
 }
 
+// FuncDecl: |('function 'constructor 'destructor) 'SYMBOL '( VArgList ') VarBlock
 int G_FuncDecl::Generate(TContext& c) {
-  std::string keyword = c.textOf(this, 0);
-  std::string name = c.textOf(this, 1);
+  std::string keyword = c.textOf(this->keyword());
+  std::string name = c.textOf(this->name());
   if (c.pass == 1) {
     Symbol s = symbols::intern(name);
     TNormalFunction* f;
@@ -93,9 +96,9 @@ int G_FuncDecl::Generate(TContext& c) {
   TProgWriter writer(c.cls);
   c.writer = &writer;
   c.function = f;
-  f->params = namesOf(c, item(3));
+  f->params = parameters()->names(c);
   f->locals.clear();
-  item(5)->Generate(c);
+  body()->Generate(c);
   writer.PushThis();  // a body without return gives this
   writer.op(Op_Ret);
   writer.op(Op_Halt);
@@ -105,30 +108,34 @@ int G_FuncDecl::Generate(TContext& c) {
   return 0;
 }
 
+// NativeDecl: 'native 'SYMBOL ';
 int G_NativeDecl::Generate(TContext& c) {
-  if (c.pass == 1) c.cls->AddMethod(new TNativeFunction(c.cls, symbols::intern(c.textOf(this, 1))));
+  if (c.pass == 1) c.cls->AddMethod(new TNativeFunction(c.cls, symbols::intern(c.textOf(name()))));
   return 0;
 }
 
+// []VArgList: 'SYMBOL {}(', 'SYMBOL)
 int G_VArgList::Generate(TContext& c) {
   if (c.function) {
-    for (std::string& name : namesOf(c, this)) c.function->params.push_back(std::move(name));
+    for (std::string& name : names(c)) c.function->params.push_back(std::move(name));
   }
   return 0;
 }
 
+// VarBlock: '{ {}(VarDecl) {}(Sentence) '}
 int G_VarBlock::Generate(TContext& c) {
-  TResList* declarations = item(1);
-  for (int i = 0; i < declarations->count(); ++i) declarations->item(i)->Generate(c);
-  TResList* sentences = item(2);
-  for (int i = 0; i < sentences->count(); ++i)
-    if (TResList* s = sentences->item(i)) s->Generate(c);
+  NodeSequence declarations = this->declarations();
+  for (int i = 0; i < declarations.size(); ++i) declarations[i]->Generate(c);
+  NodeSequence sentences = this->sentences();
+  for (int i = 0; i < sentences.size(); ++i)
+    if (TResList* s = sentences[i]) s->Generate(c);
   return 0;
 }
 
+// VarDecl: 'var VArgList ';
 int G_VarDecl::Generate(TContext& c) {
   if (c.function) {
-    for (std::string& name : namesOf(c, item(1))) c.function->locals.push_back(std::move(name));
+    for (std::string& name : variables()->names(c)) c.function->locals.push_back(std::move(name));
   }
   return 0;
 }

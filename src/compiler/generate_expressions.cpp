@@ -76,26 +76,28 @@ std::string unescape(std::string_view body) {
 
 // Writes an operand chain joined by jumps (|| and &&): every jump aims past the
 // last operand, leaving the deciding value on the stack.
-void generateJumpChain(TContext& c, TResList* node, Opcode jump) {
-  node->item(0)->Generate(c);
-  TResList* pairs = node->item(1);
-  int n = pairs->count() / 2;
+template <class Node>
+void generateJumpChain(TContext& c, const OperatorChain<Node>& node, Opcode jump) {
+  node.first()->Generate(c);
+  OperatorPairs pairs = node.rest();
+  int n = pairs.size();
   std::vector<int32_t> jumps;
   if (n > 0) jumps.push_back(c.writer->jumpPlaceholder(jump));
   for (int k = 0; k < n; ++k) {
-    pairs->item(2 * k + 1)->Generate(c);
+    pairs.operand(k)->Generate(c);
     if (k + 1 < n) jumps.push_back(c.writer->jumpPlaceholder(jump));
   }
   for (int32_t at : jumps) c.writer->patchJump(at, c.writer->position());
 }
 
 // Left-associative binary operators: operand, then (operand, opcode) per pair.
-void generateBinaryChain(TContext& c, TResList* node) {
-  node->item(0)->Generate(c);
-  TResList* pairs = node->item(1);
-  for (int k = 0; k + 1 < pairs->count(); k += 2) {
-    pairs->item(k + 1)->Generate(c);
-    c.writer->op(operatorOpcode(c.text(pairs->token(k))));
+template <class Node>
+void generateBinaryChain(TContext& c, const OperatorChain<Node>& node) {
+  node.first()->Generate(c);
+  OperatorPairs pairs = node.rest();
+  for (int k = 0; k < pairs.size(); ++k) {
+    pairs.operand(k)->Generate(c);
+    c.writer->op(operatorOpcode(c.text(pairs.op(k))));
   }
 }
 
@@ -115,79 +117,92 @@ void generateAssignment(TContext& c, TResList* lval, TResList* right, Opcode opc
 
 }  // namespace
 
+// Expr: [](LVal |('= '+= '-=)) RVal
 int G_Expr::Generate(TContext& c) {
-  TResList* assignment = item(0);
-  if (assignment->count() == 0) return item(1)->Generate(c);
-  generateAssignment(c, assignment->item(0), item(1), operatorOpcode(c.text(assignment->token(1))));
+  Assignment assignment = this->assignment();
+  if (!assignment.present()) return value()->Generate(c);
+  generateAssignment(c, assignment.target(), value(), operatorOpcode(c.text(assignment.op())));
   return 0;
 }
 
+// RVal: OrEx {}('|| OrEx)
 int G_RVal::Generate(TContext& c) {
-  generateJumpChain(c, this, Op_Jump_Or);
+  generateJumpChain(c, *this, Op_Jump_Or);
   return 0;
 }
 
+// OrEx: AndEx {}('&& AndEx)
 int G_OrEx::Generate(TContext& c) {
-  generateJumpChain(c, this, Op_Jump_And);
+  generateJumpChain(c, *this, Op_Jump_And);
   return 0;
 }
 
+// AndEx: IsEx {}(|('!= '== '>= '<= '> '<) IsEx)
 int G_AndEx::Generate(TContext& c) {
-  generateBinaryChain(c, this);
+  generateBinaryChain(c, *this);
   return 0;
 }
 
+// CompEx: ASEx {}(|('+ '-) ASEx)
 int G_CompEx::Generate(TContext& c) {
-  generateBinaryChain(c, this);
+  generateBinaryChain(c, *this);
   return 0;
 }
 
+// ASEx: MDEx {}(|('* '/ '%) MDEx)
 int G_ASEx::Generate(TContext& c) {
-  generateBinaryChain(c, this);
+  generateBinaryChain(c, *this);
   return 0;
 }
 
+// IsEx: CompEx []('is ResourceVal)
 int G_IsEx::Generate(TContext& c) {
-  item(0)->Generate(c);
-  TResList* test = item(1);
-  if (test->count() == 0) return 0;
-  test->item(1)->Generate(c);
+  operand()->Generate(c);
+  TypeTest test = this->test();
+  if (!test.present()) return 0;
+  test.classPath()->Generate(c);
   auto* cls = dynamic_cast<TRTTI*>(c.resolved);
   if (!cls) c.fail("isの後ろがクラスでありません");
   c.writer->Is(cls);
   return 0;
 }
 
+// MDEx: [](|('- '!)) Una
 int G_MDEx::Generate(TContext& c) {
-  item(1)->Generate(c);
-  TResList* prefix = item(0);
-  if (prefix->count() > 0) c.writer->op(c.text(prefix->token(0)) == "-" ? Op_Neg : Op_Not);
+  operand()->Generate(c);
+  OptionalOperator prefix = this->prefix();
+  if (prefix.present()) c.writer->op(c.text(prefix.op()) == "-" ? Op_Neg : Op_Not);
   return 0;
 }
 
+// IncEx: LVal [](|('++ '--))
 int G_IncEx::Generate(TContext& c) {
-  TResList* postfix = item(1);
-  if (postfix->count() == 0) return item(0)->Generate(c);
-  generateAssignment(c, item(0), nullptr,
-                     c.text(postfix->token(0)) == "++" ? Op_AddSubst : Op_SubSubst);
+  OptionalOperator postfix = this->postfix();
+  if (!postfix.present()) return target()->Generate(c);
+  generateAssignment(c, target(), nullptr,
+                     c.text(postfix.op()) == "++" ? Op_AddSubst : Op_SubSubst);
   return 0;
 }
 
+// Par: '( Expr ')
 int G_Par::Generate(TContext& c) {
-  return item(1)->Generate(c);
+  return inner()->Generate(c);
 }
 
+// |Una: IncEx Const Par NewObj
 int G_Una::Generate(TContext& c) {
-  return item(0) ? item(0)->Generate(c) : 0;
+  return chosen() ? chosen()->Generate(c) : 0;
 }
 
+// Names no rule.
 int G_This::Generate(TContext& c) {
   c.writer->PushThis();
   return 0;
 }
 
+// Const: |('null 'NUM 'STRING)
 int G_Const::Generate(TContext& c) {
-  std::string_view t = c.text(token(0));
+  std::string_view t = c.text(literal());
   if (t == "null") {
     c.writer->Push(TValue{}, "");
   } else if (!t.empty() && t[0] == '"') {
@@ -204,10 +219,11 @@ int G_Const::Generate(TContext& c) {
   return 0;
 }
 
+// NewObj: 'new ResourceVal '( ArgList ')
 int G_NewObj::Generate(TContext& c) {
   c.writer->PushReal(0);  // the slot the new object will take
-  int argc = item(3)->Generate(c);
-  item(1)->Generate(c);
+  int argc = arguments()->Generate(c);
+  classPath()->Generate(c);
   if (!c.resolved) c.fail(c.resolvedPath + "は定義されていません");
   auto* cls = dynamic_cast<TRTTI*>(c.resolved);
   if (!cls)
@@ -216,25 +232,26 @@ int G_NewObj::Generate(TContext& c) {
   return 0;
 }
 
+// ResourceVal: 'SYMBOL {}('. 'SYMBOL)
 int G_ResourceVal::Generate(TContext& c) {
-  std::string path = c.textOf(this, 0);
-  TResList* rest = item(1);
-  for (int k = 1; k < rest->count(); k += 2) path += "." + c.textOf(rest, k);
+  std::string path = c.textOf(first());
+  ListTail rest = this->rest();
+  for (int k = 0; k < rest.size(); ++k) path += "." + c.textOf(rest.elementToken(k));
   c.resolved = c.root ? c.root->Find(path) : nullptr;
   c.resolvedPath = path;
   return 0;
 }
 
+// []ArgList: Expr {}(', Expr)
 int G_ArgList::Generate(TContext& c) {
-  if (count() == 0) return 0;
+  if (!present()) return 0;
   bool saved = c.lvalueWanted;
   c.lvalueWanted = false;
-  item(0)->Generate(c);
-  int n = 1;
-  TResList* rest = item(1);
-  for (int k = 1; k < rest->count(); k += 2, ++n) rest->item(k)->Generate(c);
+  first()->Generate(c);
+  ListTail rest = this->rest();
+  for (int k = 0; k < rest.size(); ++k) rest.element(k)->Generate(c);
   c.lvalueWanted = saved;
-  return n;
+  return 1 + rest.size();
 }
 
 }  // namespace zunka

@@ -139,26 +139,28 @@ void generateName(TContext& c, const std::string& name) {
 
 }  // namespace
 
+// LValE: |('SYMBOL 'constructor) []('( ArgList '))
 int G_LValE::Generate(TContext& c) {
-  std::string name = c.textOf(this, 0);
-  TResList* call = item(1);
-  if (call->count() == 0) {
+  std::string name = c.textOf(this->name());
+  Call call = this->call();
+  if (!call.present()) {
     generateName(c, name);
     return 0;
   }
   if (c.lvalueWanted) c.fail("代入式の左辺がメソッド呼び出しです");
-  generateCall(c, name, call->item(1));
+  generateCall(c, name, call.arguments());
   return 0;
 }
 
+// LVal: LValE {}('. LValE)
 int G_LVal::Generate(TContext& c) {
   bool wanted = c.lvalueWanted;
   c.chain = ChainState::Start;
-  TResList* rest = item(1);
-  int last = rest->count() / 2;
+  ListTail rest = this->rest();
+  int last = rest.size();
   for (int k = 0; k <= last; ++k) {
     c.lvalueWanted = wanted && k == last;
-    TResList* element = k == 0 ? item(0) : rest->item(2 * k - 1);
+    TResList* element = k == 0 ? first() : rest.element(k - 1);
     element->Generate(c);
   }
   if (c.chain == ChainState::Resource) c.fail("リソースは直接参照できません");

@@ -35,58 +35,63 @@ void generateValue(TContext& c, TResList* node) {
 
 }  // namespace
 
+// ExprS: Expr ';
 int G_ExprS::Generate(TContext& c) {
   c.lvalueWanted = false;
-  c.statementOffset = int32_t(token(1)->start());
+  c.statementOffset = int32_t(semicolon()->start());
   c.writer->Point(c.statementOffset);
-  item(0)->Generate(c);
+  expression()->Generate(c);
   c.writer->Pop();
   return 0;
 }
 
+// Block: '{ {}(Sentence) '}
 int G_Block::Generate(TContext& c) {
-  TResList* sentences = item(1);
-  for (int i = 0; i < sentences->count(); ++i)
-    if (TResList* s = sentences->item(i)) s->Generate(c);
+  NodeSequence sentences = this->sentences();
+  for (int i = 0; i < sentences.size(); ++i)
+    if (TResList* s = sentences[i]) s->Generate(c);
   return 0;
 }
 
+// If: 'if '( Expr ') Sentence []('else Sentence)
 int G_If::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
-  generateValue(c, item(2));
+  generateValue(c, condition());
   int32_t toElse = w.jumpPlaceholder(Op_JumpZero);
-  item(4)->Generate(c);
+  thenBody()->Generate(c);
   int32_t toEnd = w.jumpPlaceholder(Op_Jump);  // written even without an else
   w.patchJump(toElse, w.position());
-  TResList* elseGroup = item(5);
-  if (elseGroup->count() > 0) elseGroup->item(1)->Generate(c);
+  ElseBranch elseBranch = this->elseBranch();
+  if (elseBranch.present()) elseBranch.body()->Generate(c);
   w.patchJump(toEnd, w.position());
   return 0;
 }
 
+// While: 'while '( Expr ') Sentence
 int G_While::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
   BreakScope breaks(c);
   int32_t start = w.position();
-  generateValue(c, item(2));
+  generateValue(c, condition());
   int32_t toEnd = w.jumpPlaceholder(Op_JumpZero);
-  item(4)->Generate(c);
+  body()->Generate(c);
   w.jump(Op_Jump, start - w.position());
   w.patchJump(toEnd, w.position());
   breaks.patchTo(w.position());
   return 0;
 }
 
+// For: 'for '( Expr '; Expr '; Expr ') Sentence
 int G_For::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
   BreakScope breaks(c);
-  generateValue(c, item(2));
+  generateValue(c, init());
   w.Pop();
   int32_t start = w.position();
-  generateValue(c, item(4));
+  generateValue(c, condition());
   int32_t toEnd = w.jumpPlaceholder(Op_JumpZero);
-  item(8)->Generate(c);
-  generateValue(c, item(6));
+  body()->Generate(c);
+  generateValue(c, step());
   w.Pop();
   w.jump(Op_Jump, start - w.position());
   w.patchJump(toEnd, w.position());
@@ -94,19 +99,20 @@ int G_For::Generate(TContext& c) {
   return 0;
 }
 
+// Forin: 'for '( LVal 'in Expr ') Sentence
 int G_Forin::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
   BreakScope breaks(c);
   bool saved = c.lvalueWanted;
   c.lvalueWanted = true;
-  item(2)->Generate(c);  // leaves a pointer to the loop variable
+  variable()->Generate(c);  // leaves a pointer to the loop variable
   c.lvalueWanted = false;
-  item(4)->Generate(c);
+  collection()->Generate(c);
   c.lvalueWanted = saved;
   w.op(Op_InitForIn);
   int32_t start = w.position();
   int32_t toEnd = w.jumpPlaceholder(Op_DoForIn);
-  item(6)->Generate(c);
+  body()->Generate(c);
   w.jump(Op_Jump, start - w.position());
   w.patchJump(toEnd, w.position());
   breaks.patchTo(w.position());
@@ -114,26 +120,30 @@ int G_Forin::Generate(TContext& c) {
   return 0;
 }
 
+// Break: 'break ';
 int G_Break::Generate(TContext& c) {
   // Outside a loop a break writes nothing.
   if (c.breaks) c.breaks->push_back(c.writer->jumpPlaceholder(Op_Jump));
   return 0;
 }
 
+// Return: 'return [](Expr) ';
 int G_Return::Generate(TContext& c) {
-  TResList* value = item(1);
-  if (value->count() > 0)
-    generateValue(c, value->item(0));
+  Value value = this->value();
+  if (value.present())
+    generateValue(c, value.expression());
   else
     c.writer->PushThis();
   c.writer->op(Op_Ret);
   return 0;
 }
 
+// |Sentence: Block While For If Return ExprS Forin Comment Break
 int G_Sentence::Generate(TContext& c) {
-  return item(0) ? item(0)->Generate(c) : 0;
+  return chosen() ? chosen()->Generate(c) : 0;
 }
 
+// `[]` and `{}` groups: read through the accessors of the node holding them.
 int G_Err::Generate(TContext&) {
   LogError("Error!? Usrsub", {}, true);
   return 0;
