@@ -1,5 +1,7 @@
 #include "resources/resources_state.h"
 
+#include "resources/compile_service.h"
+
 namespace zunka {
 namespace {
 ResourcesState* current = nullptr;
@@ -32,6 +34,13 @@ bool& alwaysRebuildPages() {
 }
 bool& rebuildStalePages() {
   return current->rebuildStalePages;
+}
+
+void setClassCompiler(ClassCompiler* compiler) {
+  current->classCompiler = compiler;
+}
+ClassCompiler* classCompiler() {
+  return current->classCompiler;
 }
 
 }  // namespace zunka

@@ -39,7 +39,6 @@ class FrameLoop {
   int32_t takeDueFrames();
   void recordFrameDigit(int64_t frames);
   void runFrames(int32_t frames);
-  void finishBatch();
   void reportError(const std::exception& e);
   void pause();
   void resume();

@@ -23,9 +23,8 @@ inline constexpr int32_t kMaxNestedRuns = 160;
 // Interpreter state shared by every process. Everything runs on one thread.
 struct Runtime {
   TProcess* current = nullptr;  // innermost running process
-  // The process the frame loop runs each frame; the collector marks its stack.
-  // Not owned here.
-  // The root process the frame loop runs, by handle: a script may destroy it.
+  // The root process the frame loop runs each frame and whose stack the collector
+  // marks. Kept by handle, not owned: a script may destroy it.
   uint32_t rootProcess = 0;
   int32_t debugStepBudget = kUnlimitedSteps;
   bool preemptWatch = true;

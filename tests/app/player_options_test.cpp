@@ -66,8 +66,7 @@ TEST(PlayerOptions, CommandsTakeTheirFile) {
   EXPECT_EQ(parse({"--base", "/x", "--run", "r.zunka"}).options.command, Command::Run);
   EXPECT_EQ(parse({"--disasm=d.zunka"}).options.commandFile, "d.zunka");
   // Helper classes come with a command, in the order given.
-  PlayerOptions o =
-      parse({"--class", "a.zunka", "--run", "r.zunka", "--class=b.zunka"}).options;
+  PlayerOptions o = parse({"--class", "a.zunka", "--run", "r.zunka", "--class=b.zunka"}).options;
   EXPECT_EQ(o.classFiles, (std::vector<std::string>{"a.zunka", "b.zunka"}));
   EXPECT_NE(parse({"--class", "a.zunka"}).error, "");
 }
