@@ -12,8 +12,10 @@ namespace zunka {
 class ScreenHost {
  public:
   virtual ~ScreenHost() = default;
-  // Redraws the whole screen from the sprite list, then shows it.
+  // Redraws the whole screen from the sprite list into the off-screen surface.
   virtual void drawAll() = 0;
+  // Shows the off-screen surface in the window.
+  virtual void present() = 0;
   // Empties the sprite list (before a frame that draws, and when a page stops).
   virtual void clearSprites() = 0;
   // A page is loading: the screen shows the loading state.
@@ -42,6 +44,10 @@ class DebuggerHost {
   virtual ~DebuggerHost() = default;
   // The views that show the resource tree, classes and files are stale.
   virtual void refreshViews() = 0;
+  // The interpreter ran out of debug steps (single-stepping, a break): runs the
+  // debugger until vm::runtime().debugStepBudget is positive again, or leaves it
+  // at 0 when the player is closing.
+  virtual void pause() = 0;
 };
 
 // The player's other windows: the loading window, and the host's message queue
@@ -61,6 +67,7 @@ class WindowHost {
 class HeadlessScreen final : public ScreenHost {
  public:
   void drawAll() override {}
+  void present() override {}
   void clearSprites() override {}
   void pageLoading() override {}
   void pageStarted() override {}
@@ -74,9 +81,11 @@ class SilentSound final : public SoundHost {
   void render() override {}
 };
 
+// Without a debugger nothing waits: the interpreter is never paused.
 class NoDebugger final : public DebuggerHost {
  public:
   void refreshViews() override {}
+  void pause() override {}
 };
 
 class NoWindows final : public WindowHost {
@@ -97,7 +106,8 @@ class PlayerHosts {
   WindowHost& windows() const { return windows_ ? *windows_ : noWindows_; }
   void setScreen(ScreenHost* host) { screen_ = host; }
   void setSound(SoundHost* host) { sound_ = host; }
-  void setDebugger(DebuggerHost* host) { debugger_ = host; }
+  // Also makes the debugger the interpreter's pause routine (none: no pause).
+  void setDebugger(DebuggerHost* host);
   void setWindows(WindowHost* host) { windows_ = host; }
 
  private:

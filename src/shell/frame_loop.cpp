@@ -116,6 +116,7 @@ void FrameLoop::runBatch() {
     if (state_.drawFrame && !state_.drawingSuspended) {
       ++state_.drawCount;
       hosts_.screen().drawAll();
+      hosts_.screen().present();
     }
   }
   std::string statistics = pages_.statisticsText();
@@ -198,7 +199,9 @@ void FrameLoop::resume() {
 }
 
 void FrameLoop::redraw() {
-  if (!state_.drawingSuspended) hosts_.screen().drawAll();
+  if (state_.drawingSuspended) return;
+  hosts_.screen().drawAll();
+  hosts_.screen().present();
 }
 
 void FrameLoop::singleStep() {

@@ -77,6 +77,56 @@ TEST_F(ClassResourceTest, NewInstanceReusesAnUnstoredRecordAndRefusesUncompiledC
   EXPECT_EQ(sub->DisplayName(), "Sub@" + std::to_string(sub->handle()));
 }
 
+TEST_F(ClassResourceTest, TwoMethodsOfOneNameAnswerByTheirOrderAndEveryChangeIsSeen) {
+  // A native declared over an inherited method leaves both in the table: a call
+  // (FindMethod) takes the later one, a lookup by name the earlier one.
+  TRTTI* object = world->object;
+  TRTTI* sub = subclassOf(*world, object, "Sub", {});
+  Symbol draw = symbols::intern("draw");
+  TFunction* inherited = sub->FindMethodBySymbol(draw);
+  auto* native = new TNativeFunction(sub, draw);
+  sub->AddMethod(native);
+  int32_t hint = -1;
+  EXPECT_EQ(sub->FindMethod(draw, hint), native);
+  EXPECT_EQ(sub->MethodAt(hint), native);
+  EXPECT_EQ(sub->FindMethodBySymbol(draw), inherited);
+  EXPECT_EQ(sub->MethodIndexByName("draw"), sub->IndexOfMethod(inherited));
+  // A hint left by another class's table is corrected, not trusted.
+  hint = 0;
+  EXPECT_EQ(sub->FindMethod(draw, hint), native);
+  EXPECT_EQ(sub->FindMethod(symbols::intern("noSuchMethod"), hint), nullptr);
+  EXPECT_EQ(hint, -1);
+
+  // "No constructor" is remembered, and forgotten when one arrives.
+  TRTTI* plain = subclassOf(*world, sub, "Plain", {});
+  TNormalFunction* inheritedConstructor = plain->Constructor();
+  auto* own = new TConstructor(plain, symbols::intern("Plain"));
+  plain->AddMethod(own);
+  EXPECT_EQ(plain->Constructor(), own);
+  EXPECT_NE(own, inheritedConstructor);
+  EXPECT_EQ(plain->Destructor(), nullptr);
+  auto* destructor = new TDestructor(plain, symbols::intern("destructor"));
+  plain->AddMethod(destructor);
+  EXPECT_EQ(plain->Destructor(), destructor);
+  plain->Reset();
+  EXPECT_EQ(plain->Constructor(), nullptr);
+  EXPECT_EQ(plain->FindMethodBySymbol(draw), nullptr);
+}
+
+TEST_F(ClassResourceTest, ATableOfManyMethodsFindsEachOne) {
+  TRTTI* sub = subclassOf(*world, world->object, "Wide", {});
+  std::vector<TFunction*> added;
+  for (int i = 0; i < 300; ++i) {
+    added.push_back(new TNormalFunction(sub, symbols::intern("m" + std::to_string(i))));
+    sub->AddOrOverride(added.back());
+  }
+  for (int i = 0; i < 300; ++i) {
+    int32_t hint = -1;
+    ASSERT_EQ(sub->FindMethod(symbols::intern("m" + std::to_string(i)), hint), added[i]) << i;
+    EXPECT_EQ(sub->MethodAt(hint), added[i]);
+  }
+}
+
 TEST_F(ClassResourceTest, RegisterNativeBindsByNameOrReports) {
   TRTTI* object = world->object;
   auto handler = [](TNativeFunction*, TValue* target, int32_t, uint32_t) { setInt(*target, 5); };

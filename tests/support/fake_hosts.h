@@ -28,7 +28,6 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   FakeHosts() {
     hosts.setScreen(this);
     hosts.setSound(this);
-    hosts.setDebugger(this);
     hosts.setWindows(this);
   }
   PlayerHosts hosts;
@@ -40,6 +39,7 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   }
   // ScreenHost
   void drawAll() override { call(onDrawAll); }
+  void present() override {}
   void clearSprites() override { call(onClearSprites); }
   void pageLoading() override {}
   void pageStarted() override {}
@@ -50,6 +50,7 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   void render() override { call(onRenderSound); }
   // DebuggerHost
   void refreshViews() override {}
+  void pause() override {}
   // WindowHost
   void pumpMessages() override { call(onPumpMessages); }
   void showLoadingWindow(std::string_view caption) override { call(onShowLoadingWindow, caption); }
