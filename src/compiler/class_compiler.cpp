@@ -8,6 +8,7 @@
 #include "compiler/snippets.h"
 #include "compiler/syntax_nodes.h"
 #include "debug/time_analyzer.h"
+#include "platform/current_slot.h"
 #include "resources/compile_service.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -33,7 +34,7 @@ void report(const std::string& message, const std::string& path, int32_t offset)
   LogError(message, TTraceList{TTraceEntry{path, offset}}, true);
 }
 
-CompilerState* currentState = nullptr;
+platform::CurrentSlot<CompilerState> currentState;
 
 }  // namespace
 
@@ -41,13 +42,10 @@ CompilerState::CompilerState() = default;
 CompilerState::~CompilerState() = default;
 
 CompilerState& compilerState() {
-  return *currentState;
+  return currentState.get();
 }
-
 CompilerState* setCompilerState(CompilerState* state) {
-  CompilerState* previous = currentState;
-  currentState = state;
-  return previous;
+  return currentState.set(state);
 }
 
 int ScriptClassCompiler::Compile(TRTTI& cls, std::string_view source, bool report) {

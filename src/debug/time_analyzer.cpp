@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/clock.h"
+#include "platform/current_slot.h"
 
 namespace zunka {
 
@@ -75,17 +75,14 @@ std::vector<int> TTimeAnalyzer::displayOrder(Order order) const {
 }
 
 namespace {
-TTimeAnalyzer* current = nullptr;
+platform::CurrentSlot<TTimeAnalyzer> current;
 }  // namespace
 
 TTimeAnalyzer& timeAnalyzer() {
-  return *current;
+  return current.get();
 }
-
 TTimeAnalyzer* setTimeAnalyzer(TTimeAnalyzer* analyzer) {
-  TTimeAnalyzer* previous = current;
-  current = analyzer;
-  return previous;
+  return current.set(analyzer);
 }
 
 }  // namespace zunka

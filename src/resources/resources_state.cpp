@@ -1,46 +1,44 @@
 #include "resources/resources_state.h"
 
+#include "platform/current_slot.h"
 #include "resources/compile_service.h"
 
 namespace zunka {
 namespace {
-ResourcesState* current = nullptr;
+platform::CurrentSlot<ResourcesState> current;
 }  // namespace
 
 ResourcesState& resourcesState() {
-  return *current;
+  return current.get();
 }
-
 ResourcesState* setResourcesState(ResourcesState* state) {
-  ResourcesState* previous = current;
-  current = state;
-  return previous;
+  return current.set(state);
 }
 
 ResourceTree& resourceTree() {
-  return current->tree;
+  return current.get().tree;
 }
 ProjectState& projectState() {
-  return current->project;
+  return current.get().project;
 }
 PlayerHosts& playerHosts() {
-  return current->hosts;
+  return current.get().hosts;
 }
 TEnvironmentStore& environmentStore() {
-  return current->environment;
+  return current.get().environment;
 }
 bool& alwaysRebuildPages() {
-  return current->alwaysRebuildPages;
+  return current.get().alwaysRebuildPages;
 }
 bool& rebuildStalePages() {
-  return current->rebuildStalePages;
+  return current.get().rebuildStalePages;
 }
 
 void setClassCompiler(ClassCompiler* compiler) {
-  current->classCompiler = compiler;
+  current.get().classCompiler = compiler;
 }
 ClassCompiler* classCompiler() {
-  return current->classCompiler;
+  return current.get().classCompiler;
 }
 
 }  // namespace zunka

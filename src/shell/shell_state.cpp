@@ -1,22 +1,21 @@
 #include "shell/shell_state.h"
 
+#include "platform/current_slot.h"
+
 namespace zunka {
 namespace {
-ShellState* current = nullptr;
+platform::CurrentSlot<ShellState> current;
 }  // namespace
 
 ShellState& shellState() {
-  return *current;
+  return current.get();
 }
-
 ShellState* setShellState(ShellState* state) {
-  ShellState* previous = current;
-  current = state;
-  return previous;
+  return current.set(state);
 }
 
 HostState& hostState() {
-  return current->host;
+  return current.get().host;
 }
 
 }  // namespace zunka
