@@ -16,7 +16,7 @@ namespace zunka::app {
 
 // One run of the player on an opened platform: the windows' set-up in their
 // order (screen, loading window, frame loop), the first paint that boots, and
-// the idle loop. The console sink and the shell hooks it installs are removed
+// the idle loop. The console sink and the window host it installs are removed
 // again when the session ends.
 class PlayerSession final : public WindowHost {
  public:

@@ -77,7 +77,6 @@ int runScriptCommand(const PlayerOptions& options) {
           : platform::systemPath(
                 platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
   resourceTree().baseDir = StripTrailingBackslash(baseDir);
-  projectState().baseDir = resourceTree().baseDir;
 
   PlayerConsole console(hostState(), playerHosts(), platform::StreamOutput::standardOutput(),
                         platform::StreamOutput::standardError());

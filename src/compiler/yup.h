@@ -15,8 +15,8 @@ namespace zunka {
 class Tokenizer;
 
 // The grammar engine: turns a lexical and a grammar definition text into a
-// tokenizer and a backtracking parser. It knows nothing of any language; the
-// texts and the owner's OnCreateList mapping supply everything.
+// tokenizer and a parser (memoised by default, plain backtracking on request). It knows nothing of
+// any language; the texts and the owner's OnCreateList mapping supply everything.
 class TYup {
  public:
   TYup();

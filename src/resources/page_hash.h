@@ -10,7 +10,7 @@ namespace zunka {
 
 // The page hash tells a generated placement script whether the page it was made
 // from has changed since (and gives the kernel its identity number). It is built
-// on the process-wide random generator of the `rnd` natives, exactly as scripts
+// on the player's random generator of the `rnd` natives, exactly as scripts
 // see it, and leaves that generator's state changed.
 //
 // Per file: 0 when the file is missing or its extension is exactly ".dll";

@@ -65,7 +65,6 @@ void linkPage(const std::string& file) {
 void enterPageDirectory(const std::string& file) {
   std::string dir = ParentDir(file);
   resourceTree().workDir = dir;
-  projectState().workDir = dir;
   platform::setCurrentHostDirectory(platform::hostPath(dir));
 }
 

@@ -106,7 +106,7 @@ class TPrjManager {
 };
 
 // The project manager natives and page loading talk to: the one installed by the
-// player's boot, else a process-wide default.
+// player's boot, else the resource layer's default one.
 TPrjManager& prjManager();
 void setPrjManager(TPrjManager* manager);
 

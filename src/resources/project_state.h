@@ -10,8 +10,6 @@ namespace zunka {
 // fields are enough.
 struct ProjectState {
   // --- Where things are ---
-  std::string baseDir;  // system form: Shift_JIS, `\` separators, no trailing `\`
-  std::string workDir;
   std::string fileToOpen;
   std::string applicationTitle = "Zunka System";  // caption of message boxes
   // The project's help file (path or URL).

@@ -8,7 +8,7 @@ namespace zunka {
 
 class TResourceList;
 
-// Process-wide state of the resource tree. The root is owned by whoever boots the
+// The player's resource tree. The root is owned by whoever boots the
 // tree (boot, or a test); everything else here refers into it.
 struct ResourceTree : vm::CollectorRoots {
   TResourceList* root = nullptr;

@@ -7,6 +7,7 @@
 #include "resources/project_state.h"
 #include "resources/source_position.h"
 #include "resources/text_file.h"
+#include "resources/resource_tree.h"
 
 namespace zunka {
 
@@ -14,7 +15,7 @@ PlayerConsole::PlayerConsole(const HostState& state, const PlayerHosts& hosts,
                              platform::TextOutput& out, platform::TextOutput& err)
     : state_(state), hosts_(hosts), out_(out), err_(err) {
   readSource_ = [this](const std::string& path) {
-    return readSourceFile(projectState().baseDir, path);
+    return readSourceFile(resourceTree().baseDir, path);
   };
 }
 

@@ -39,9 +39,8 @@ void StartUp::run(const std::string& baseDirectory, const std::string& commandFi
 
 void StartUp::initialiseSystem(const std::string& baseDirectory, const std::string& commandFile) {
   std::string base = platform::absoluteHostPath(baseDirectory).value_or(baseDirectory);
-  projectState().baseDir = StripTrailingBackslash(platform::systemPath(base));
-  resourceTree().baseDir = projectState().baseDir;
-  resourceTree().workDir = projectState().baseDir;
+  resourceTree().baseDir = StripTrailingBackslash(platform::systemPath(base));
+  resourceTree().workDir = resourceTree().baseDir;
   projectState().fileToOpen.clear();
   projectState().noPageRunning = true;
   // Made absolute now: the current directory is about to become baseDir.

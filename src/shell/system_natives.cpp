@@ -5,6 +5,7 @@
 #include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "vm/version.h"
+#include "resources/resource_tree.h"
 
 namespace zunka {
 namespace {
@@ -20,7 +21,7 @@ void nativeExit(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
 }
 
 void nativeOpenIde(vm::TNativeFunction*, vm::TValue*, int32_t, uint32_t) {
-  std::string ide = projectState().baseDir + "\\" + kIdeExecutable;
+  std::string ide = resourceTree().baseDir + "\\" + kIdeExecutable;
   if (platform::fileExists(ide)) platform::launchProgram(platform::hostPath(ide));
   closeScreenWindow();
 }

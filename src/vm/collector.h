@@ -27,8 +27,8 @@ struct CollectorState {
 };
 
 // Mark-and-sweep collection over the resource tree and the root process. Reference
-// counting frees everyday garbage; a collection (on request, from the debug
-// window) also reclaims cycles. It runs two passes of the same walk: a checking
+// counting frees everyday garbage; a collection, on request (the debugger's
+// collect command), also reclaims cycles. It runs two passes of the same walk: a checking
 // pass that compares every live record's count with the references actually found
 // and lists the records whose count is too low, then the collecting pass that
 // destroys every record the walk did not reach, whatever its count.

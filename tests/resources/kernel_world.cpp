@@ -76,7 +76,7 @@ void KernelWorldTest::SetUp() {
   copyKernel();
   resourceTree().baseDir = dir.system();
   resourceTree().workDir = dir.system();
-  projectState().baseDir = dir.system();
+  resourceTree().baseDir = dir.system();
   platform::setCurrentHostDirectory(dir.host());
   installScriptCompiler();
   kernel = std::make_unique<KernelBoot>();

@@ -8,6 +8,7 @@
 #include "resources/project_state.h"
 #include "shell/player_console.h"
 #include "support/fake_hosts.h"
+#include "resources/resource_tree.h"
 
 using namespace zunka;
 
@@ -72,7 +73,7 @@ TEST_F(PlayerConsoleTest, MessageBoxTextGoesToStandardErrorWithItsTrace) {
 
 TEST_F(PlayerConsoleTest, RelativeTracePathsAreReadAgainstTheBaseDirectory) {
   std::ofstream(::testing::TempDir() + "relative.zunka", std::ios::binary) << "\n\nxy";
-  projectState().baseDir = platform::systemPath(::testing::TempDir());
+  resourceTree().baseDir = platform::systemPath(::testing::TempDir());
   // Offsets count in the CR LF form the compiler reads: "\r\n\r\nxy".
   sink.logError("e", {{"relative.zunka", 5}}, true);
   EXPECT_EQ(err.lines.back(), "  at relative.zunka:3:2");

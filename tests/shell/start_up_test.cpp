@@ -11,6 +11,7 @@
 #include "resources/project_state.h"
 #include "shell/start_up.h"
 #include "support/vm_world.h"
+#include "resources/resource_tree.h"
 
 using namespace zunka;
 using namespace zunka::testing;
@@ -64,7 +65,7 @@ TEST_F(StartUpTest, StepsRunInOrderWithTheBootFlags) {
   EXPECT_EQ(boot.steps, (std::vector<std::string>{"init booting", "boot booting", "project booting",
                                                   "page booted", "after booted"}));
   EXPECT_EQ(boot.page, platform::systemPath(page));
-  EXPECT_EQ(projectState().baseDir, StripTrailingBackslash(platform::systemPath(base)));
+  EXPECT_EQ(resourceTree().baseDir, StripTrailingBackslash(platform::systemPath(base)));
   EXPECT_TRUE(projectState().fileToOpen.empty());
   EXPECT_TRUE(projectState().noPageRunning);
 }

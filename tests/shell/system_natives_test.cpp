@@ -7,6 +7,7 @@
 #include "shell/host_state.h"
 #include "shell/system_natives.h"
 #include "vm/version.h"
+#include "resources/resource_tree.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -64,7 +65,7 @@ TEST_F(SystemNatives, ExitAndOpenIdeCloseTheScreenWindow) {
   call("_n_exit", {});
   EXPECT_TRUE(hostState().closing);
   hostState() = HostState{};
-  projectState().baseDir = ::testing::TempDir() + "/no_ide_here/";
+  resourceTree().baseDir = ::testing::TempDir() + "/no_ide_here/";
   call("_n_openIDE", {});  // nothing to start; the window closes all the same
   EXPECT_TRUE(hostState().closing);
 }

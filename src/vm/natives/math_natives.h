@@ -10,7 +10,8 @@ namespace zunka::vm {
 // degree, the random generator, truncation, time and text-to-number.
 std::span<const NativeEntry> mathNatives();
 
-// The process-wide random generator (30-bit state), shared with the page hash.
+// The player's random generator (30-bit state, kept in the machine), shared with
+// the page hash.
 namespace random {
 void seed(int32_t seed);
 uint32_t next();
