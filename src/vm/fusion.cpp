@@ -14,104 +14,38 @@ uint32_t wordAt(const uint32_t* words, uint32_t count, uint64_t i) {
   return i < count ? words[i] : uint32_t(Op_Halt);
 }
 
+// Whether the run of instructions `fused` merges starts at `pc`.
+bool runStartsAt(const OpcodeFacts& fused, const uint32_t* words, uint32_t count, uint64_t pc) {
+  for (uint8_t p = 0; p < fused.fusedFrom.count; ++p) {
+    uint32_t part = fused.fusedFrom.code[p];
+    if (wordAt(words, count, pc) != part) return false;
+    pc += opcodeFacts(part)->words;
+  }
+  return true;
+}
+
 }  // namespace
 
 void fuseInstructions(uint32_t* words, uint32_t count) {
   uint64_t pc = 0;
   while (pc < count && words[pc] != Op_Halt) {
-    uint32_t* at = words + pc;
-    switch (at[0]) {
-      case Op_Push:
-        if (wordAt(words, count, pc + 3) == Op_Deref) {
-          at[0] = Op_Push_Deref;
-          pc += 4;
-        } else {
-          pc += 3;
-        }
-        break;
-      case Op_PushString:
-        pc += 2 + wordAt(words, count, pc + 1) / 4;
-        break;
-      case Op_PushThis:
-        if (wordAt(words, count, pc + 1) == Op_SMemberValPtr) {
-          at[0] = Op_PushThis_SMemberValPtr;
-          if (wordAt(words, count, pc + 3) == Op_Deref) {
-            at[0] = Op_PushThis_SMemberValPtr_Deref;
-            pc += 4;
-          } else {
-            pc += 3;
-          }
-        } else {
-          pc += 1;
-        }
-        break;
-      case Op_DMemberValPtr:
-        if (wordAt(words, count, pc + 3) == Op_Deref) {
-          at[0] = Op_DMemberValPtr_Deref;
-          pc += 4;
-        } else {
-          pc += 3;
-        }
-        break;
-      case Op_LocalValPtr:
-      case Op_ArgValPtr:
-        if (wordAt(words, count, pc + 2) == Op_Deref) {
-          at[0] = at[0] == Op_LocalValPtr ? Op_LocalValPtr_Deref : Op_ArgValPtr_Deref;
-          pc += 3;
-        } else {
-          pc += 2;
-        }
-        break;
-      case Op_Pop:
-      case Op_Add:
-      case Op_Sub:
-      case Op_Mul:
-      case Op_Div:
-      case Op_Mod:
-      case Op_GT:
-      case Op_GTE:
-      case Op_LT:
-      case Op_LTE:
-      case Op_EQ:
-      case Op_NEQ:
-      case Op_And:
-      case Op_Or:
-      case Op_Not:
-      case Op_Neg:
-      case Op_Subst:
-      case Op_AddSubst:
-      case Op_SubSubst:
-      case Op_Deref:
-      case Op_Ret:
-      case Op_InitForIn:
-      case Op_ClearForIn:
-        pc += 1;
-        break;
-      case Op_SMemberValPtr:
-      case Op_Is:
-      case Op_Jump:
-      case Op_JumpZero:
-      case Op_Jump_And:
-      case Op_Jump_Or:
-      case Op_DoForIn:
-        pc += 2;
-        break;
-      case Op_PushThis_SMemberValPtr:
-      case Op_SCall:
-      case Op_SuperCall:
-      case Op_NativeCall:
-      case Op_Constructor:
-        pc += 3;
-        break;
-      case Op_PushThis_SMemberValPtr_Deref:
-      case Op_DMemberValPtr_Deref:
-      case Op_DCall:
-      case Op_Point:
-        pc += 4;
-        break;
-      default:
-        badInstruction(at[0]);
+    const OpcodeFacts* facts = opcodeFacts(words[pc]);
+    // Fused codes come only from this pass: a block that holds them is not fresh.
+    if (!facts || facts->isFused()) badInstruction(words[pc]);
+    if (facts->words == 0) {  // inline text
+      pc += 2 + wordAt(words, count, pc + 1) / 4;
+      continue;
     }
+    // The longest run that starts here becomes one instruction; the words of the
+    // others stay where they are.
+    const OpcodeFacts* into = facts;
+    for (uint32_t code = 0; code < kOpcodeCount; ++code) {
+      const OpcodeFacts& fused = *opcodeFacts(code);
+      if (fused.isFused() && fused.words > into->words && runStartsAt(fused, words, count, pc))
+        into = &fused;
+    }
+    words[pc] = into->code;
+    pc += into->words;
   }
 }
 
