@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "support/vm_world.h"
 #include "vm/code_tools.h"
 
@@ -103,4 +106,167 @@ TEST(OpcodeTable, ListingOfEveryInstructionStaysByteForByte) {
       "000001B4:DMemberValPtr_Deref 4294967295",
   };
   EXPECT_EQ(lines, expected);
+}
+
+namespace {
+
+// A class to run single instructions in: member a holds an array, `callee` takes
+// two arguments, and a plain class without constructor to make and test against.
+struct Stage {
+  VmWorld& world = VmWorld::get();
+  TRTTI* cls = world.makeClass("Staged", world.objectClass, {"a"});
+  TRTTI* plain = world.makeClass("Plain", world.objectClass);
+  TNormalFunction* callee;
+  TNativeFunction* native;
+  Ref cell = Arena::allocate(8);
+  int methods = 0;
+
+  Stage() {
+    CodeBuilder body;
+    body.pushInt(1).op(Op_Ret);
+    callee = world.addMethod(cls, "callee", body, 2);
+    native = world.addNative(cls, "nat", [](TNativeFunction*, TValue*, int32_t, uint32_t) {});
+    *valueAt(cell) = TValue::ofInt(5);
+  }
+
+  uint32_t slotA() const { return uint32_t(cls->members.find(symbols::intern("a"))); }
+
+  // A word of the kind `kind` that the instruction can run with here.
+  uint32_t operandFor(OperandKind kind, uint32_t words) const {
+    switch (kind) {
+      case OperandKind::ValueKind:
+        return vtPointer;
+      case OperandKind::ValueBits:
+        return cell;
+      case OperandKind::MemberSlot:
+        return slotA();
+      case OperandKind::MemberName:
+        return symbols::intern("a");
+      case OperandKind::ArgCount:
+        return 2;
+      case OperandKind::MethodName:
+        return symbols::intern("callee");
+      case OperandKind::MethodIndex:
+        return uint32_t(cls->MethodIndexByName("callee"));
+      case OperandKind::SuperMethod:
+        return callee->handle();
+      case OperandKind::NativeMethod:
+        return native->handle();
+      case OperandKind::ClassRef:
+        return plain->handle();
+      case OperandKind::SourceClass:
+        return cls->handle();
+      case OperandKind::JumpOffset:
+        return words * 4;  // the next instruction, whether taken or not
+      case OperandKind::Fused:
+        return Op_Halt;  // stepping onto it would stop the run before the marker
+      default:
+        return 0;
+    }
+  }
+
+  // The instruction as the table describes it.
+  void emit(CodeBuilder& b, uint32_t code) const {
+    const OpcodeFacts& facts = *opcodeFacts(code);
+    if (facts.words == 0) {
+      b.pushString("ab");
+      return;
+    }
+    b.op(Opcode(code));
+    for (uint32_t i = 1; i < facts.words; ++i) b.word(operandFor(facts.operand(i), facts.words));
+  }
+
+  struct Result {
+    int64_t depthBytes;
+    TValue top;
+    bool clean;
+  };
+
+  // Runs `code` (unfused) in a fresh process with one local, on an instance whose
+  // member a is an array, up to its Halt.
+  Result run(CodeBuilder& code) {
+    auto* f = new TNormalFunction(cls, symbols::intern("m" + std::to_string(++methods)));
+    f->locals.push_back("l");
+    f->code = code.finish(cls, {}, false);
+    cls->AddMethod(f);
+    TValue self = newObject(cls);
+    objectAt(self.ref)->members()[slotA()] = newObject(world.arrayClass);
+    TProcess* p = TProcess::Create(self, {}, f->GetName());
+    setNull(self);
+    for (int guard = 0; guard < 100 && !p->halted; ++guard) Run(p, 0);
+    Result r{int64_t(p->fp) - int64_t(p->sp), *valueAt(p->sp), p->halted && p->state == 0};
+    delete p;
+    return r;
+  }
+};
+
+constexpr int32_t kMarker = 12345;
+
+}  // namespace
+
+// Every instruction, written as the table lays it out and run between a setup and a
+// marker: the interpreter must step exactly over the table's words and move the
+// stack as the verifier will assume (jumps both ways where the way shows).
+TEST(OpcodeTable, InterpreterStepsAndMovesTheStackAsTheTableSays) {
+  Stage stage;
+  using Emit = std::function<void(CodeBuilder&)>;
+  auto ints = [](std::vector<int32_t> values) {
+    return [values](CodeBuilder& b) {
+      for (int32_t v : values) b.pushInt(v);
+    };
+  };
+  auto forIn = [&](CodeBuilder& b) { b.local(0).thisMemberValue(stage.slotA()).op(Op_InitForIn); };
+  struct Case {
+    Emit setup;
+    bool jumps = false;  // the setup makes a jump be taken
+  };
+  std::map<uint32_t, std::vector<Case>> cases;
+  for (uint32_t op : {Op_Pop, Op_Not, Op_Neg}) cases[op] = {{ints({1})}};
+  for (uint32_t op = Op_Add; op <= Op_NEQ; ++op) cases[op] = {{ints({6, 3})}};
+  for (uint32_t op : {Op_SMemberValPtr, Op_DMemberValPtr, Op_DMemberValPtr_Deref, Op_Is})
+    cases[op] = {{[](CodeBuilder& b) { b.pushThis(); }}};
+  for (uint32_t op : {Op_DCall, Op_SCall, Op_SuperCall, Op_NativeCall})
+    cases[op] = {{[](CodeBuilder& b) { b.pushThis().pushInt(1).pushInt(2); }}};
+  cases[Op_Constructor] = {{[](CodeBuilder& b) { b.pushNull().pushInt(1).pushInt(2); }}};
+  for (uint32_t op : {Op_Subst, Op_AddSubst, Op_SubSubst})
+    cases[op] = {{[](CodeBuilder& b) { b.local(0).pushInt(1); }}};
+  cases[Op_Deref] = {{[](CodeBuilder& b) { b.local(0); }}};
+  cases[Op_Jump] = {{[](CodeBuilder&) {}, true}};
+  cases[Op_JumpZero] = {{ints({0}), true}, {ints({1})}};
+  cases[Op_Jump_And] = {{ints({0}), true}, {ints({1})}};
+  cases[Op_Jump_Or] = {{ints({1}), true}, {ints({0})}};
+  cases[Op_InitForIn] = {{[&](CodeBuilder& b) { b.local(0).thisMemberValue(stage.slotA()); }}};
+  cases[Op_DoForIn] = {{forIn, true}};  // an empty array: out at once
+  cases[Op_ClearForIn] = {{forIn}};
+  for (uint32_t op :
+       {Op_Push, Op_PushString, Op_PushThis, Op_LocalValPtr, Op_ArgValPtr,
+        Op_PushThis_SMemberValPtr, Op_PushThis_SMemberValPtr_Deref, Op_LocalValPtr_Deref,
+        Op_ArgValPtr_Deref, Op_Push_Deref, Op_And, Op_Or, Op_Point})
+    cases[op] = {{[](CodeBuilder&) {}}};
+
+  for (uint32_t code = 0; code < kOpcodeCount; ++code) {
+    const OpcodeFacts& facts = *opcodeFacts(code);
+    if (facts.flow == Flow::Stop) continue;  // leaves no stack behind to measure
+    SCOPED_TRACE(facts.name);
+    ASSERT_TRUE(cases.count(code)) << "no case for this instruction";
+    for (const Case& c : cases[code]) {
+      CodeBuilder before, with;
+      c.setup(before);
+      c.setup(with);
+      stage.emit(with, code);
+      before.pushInt(kMarker);
+      with.pushInt(kMarker);
+      Stage::Result base = stage.run(before);
+      Stage::Result after = stage.run(with);
+      ASSERT_TRUE(base.clean && after.clean);
+      EXPECT_EQ(after.top.kind, vtInt);
+      EXPECT_EQ(after.top.i, kMarker);
+      int64_t argc = facts.operand(1) == OperandKind::ArgCount ? 2 : 0;
+      int64_t delta = c.jumps && facts.flow == Flow::BranchKeep ? 0 : facts.stack.delta - argc;
+      EXPECT_EQ(after.depthBytes - base.depthBytes, delta * 8);
+      if (c.jumps) {
+        EXPECT_TRUE(facts.isJump());
+      }
+    }
+  }
 }
