@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <vector>
+
 #include "vm/code_tools.h"
 #include "vm/errors.h"
 #include "vm/opcodes.h"
@@ -12,6 +15,20 @@ namespace {
 // The word at `i`, or Halt past the end, so a truncated block cannot be overrun.
 uint32_t wordAt(const uint32_t* words, uint32_t count, uint64_t i) {
   return i < count ? words[i] : uint32_t(Op_Halt);
+}
+
+// The fused instructions, longest first, so that the first run that matches wins.
+const std::vector<const OpcodeFacts*>& fusedForms() {
+  static const std::vector<const OpcodeFacts*> forms = [] {
+    std::vector<const OpcodeFacts*> found;
+    for (uint32_t code = 0; code < kOpcodeCount; ++code)
+      if (opcodeFacts(code)->isFused()) found.push_back(opcodeFacts(code));
+    std::stable_sort(found.begin(), found.end(), [](const OpcodeFacts* a, const OpcodeFacts* b) {
+      return a->words > b->words;
+    });
+    return found;
+  }();
+  return forms;
 }
 
 // Whether the run of instructions `fused` merges starts at `pc`.
@@ -36,13 +53,14 @@ void fuseInstructions(uint32_t* words, uint32_t count) {
       pc += 2 + wordAt(words, count, pc + 1) / 4;
       continue;
     }
-    // The longest run that starts here becomes one instruction; the words of the
-    // others stay where they are.
+    // The longest run that starts here becomes one instruction; the opcode words
+    // of its later parts stay where they are.
     const OpcodeFacts* into = facts;
-    for (uint32_t code = 0; code < kOpcodeCount; ++code) {
-      const OpcodeFacts& fused = *opcodeFacts(code);
-      if (fused.isFused() && fused.words > into->words && runStartsAt(fused, words, count, pc))
-        into = &fused;
+    for (const OpcodeFacts* fused : fusedForms()) {
+      if (fused->fusedFrom.code[0] == facts->code && runStartsAt(*fused, words, count, pc)) {
+        into = fused;
+        break;
+      }
     }
     words[pc] = into->code;
     pc += into->words;
