@@ -198,66 +198,72 @@ bool TRTTI::LoadClassFile() {
   return restored;
 }
 
+namespace {
+
+// Fills the operand at `at`, of kind `kind`, with what `name` stands for in this run.
+void linkOperand(OperandKind kind, const std::string& name, uint32_t* at, TRTTI& cls) {
+  TResource* root = resourceTree().root;
+  switch (kind) {
+    case OperandKind::ValueKind: {  // a global's cell, or a constant when nameless
+      if (name.empty()) break;
+      TResource* r = root ? root->Find(name) : nullptr;
+      Ref cell = r ? r->ValueCell() : 0;
+      if (!cell) throw EError("値" + name + "が見つかりません");
+      at[0] = vtPointer;
+      at[1] = cell;
+      break;
+    }
+    case OperandKind::MemberSlot:
+      at[0] = static_cast<uint32_t>(cls.EnsureMember(name));
+      break;
+    case OperandKind::MemberName:
+    case OperandKind::MethodName:
+      at[0] = symbols::intern(name);
+      break;
+    case OperandKind::MethodIndex: {
+      int32_t index = cls.MethodIndexByName(name);
+      if (index < 0) throw EError("メソッド" + name + "が見つかりません");
+      at[0] = static_cast<uint32_t>(index);
+      break;
+    }
+    case OperandKind::SuperMethod: {
+      TRTTI* p = cls.parentClass();
+      TFunction* f = !p                      ? nullptr
+                     : name == "constructor" ? p->Constructor()
+                     : name == "destructor"  ? p->Destructor()
+                                             : p->FindMethodByName(name);
+      if (!f) throw EError("メソッドsuper." + name + "が見つかりません");
+      at[0] = f->handle();
+      break;
+    }
+    case OperandKind::NativeMethod: {
+      TFunction* f = cls.FindMethodByName(name);
+      if (!f) throw EError("nativeメソッド" + name + "が見つかりません");
+      at[0] = f->handle();
+      break;
+    }
+    case OperandKind::ClassRef: {
+      auto* target = dynamic_cast<TRTTI*>(root ? root->Find(name) : nullptr);
+      if (!target) throw EError("クラス" + name + "が見つかりません");
+      at[0] = target->handle();
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
 void Bind(TCompiledInfo& info, TRTTI& cls) {
   info.bindTo(&cls);
   uint32_t* w = info.words();
-  TResource* root = resourceTree().root;
   for (const TCInfoElem& e : info.symbols().entries) {
-    const std::string& name = e.name;
-    for (int32_t position : e.positions) {
-      uint32_t* at = w + position / 4;
-      switch (e.opcode) {
-        case Op_Push: {
-          if (name.empty()) break;  // a constant
-          TResource* r = root ? root->Find(name) : nullptr;
-          Ref cell = r ? r->ValueCell() : 0;
-          if (!cell) throw EError("値" + name + "が見つかりません");
-          at[1] = vtPointer;
-          at[2] = cell;
-          break;
-        }
-        case Op_SMemberValPtr:
-          at[1] = static_cast<uint32_t>(cls.EnsureMember(name));
-          break;
-        case Op_DMemberValPtr:
-          at[1] = symbols::intern(name);
-          break;
-        case Op_DCall:
-          at[2] = symbols::intern(name);
-          break;
-        case Op_SCall: {
-          int32_t index = cls.MethodIndexByName(name);
-          if (index < 0) throw EError("メソッド" + name + "が見つかりません");
-          at[2] = static_cast<uint32_t>(index);
-          break;
-        }
-        case Op_SuperCall: {
-          TRTTI* p = cls.parentClass();
-          TFunction* f = !p                      ? nullptr
-                         : name == "constructor" ? p->Constructor()
-                         : name == "destructor"  ? p->Destructor()
-                                                 : p->FindMethodByName(name);
-          if (!f) throw EError("メソッドsuper." + name + "が見つかりません");
-          at[2] = f->handle();
-          break;
-        }
-        case Op_NativeCall: {
-          TFunction* f = cls.FindMethodByName(name);
-          if (!f) throw EError("nativeメソッド" + name + "が見つかりません");
-          at[2] = f->handle();
-          break;
-        }
-        case Op_Constructor:
-        case Op_Is: {
-          auto* target = dynamic_cast<TRTTI*>(root ? root->Find(name) : nullptr);
-          if (!target) throw EError("クラス" + name + "が見つかりません");
-          at[e.opcode == Op_Is ? 1 : 2] = target->handle();
-          break;
-        }
-        default:
-          break;
-      }
-    }
+    const OpcodeFacts* facts = opcodeFacts(uint32_t(e.opcode));
+    if (!facts || facts->linkWord == 0) continue;
+    OperandKind kind = facts->operand(facts->linkWord);
+    for (int32_t position : e.positions)
+      linkOperand(kind, e.name, w + position / 4 + facts->linkWord, cls);
   }
 }
 

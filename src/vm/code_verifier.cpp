@@ -8,93 +8,22 @@ namespace {
 
 constexpr int kUnvisited = -1;
 
-// What each instruction needs on the stack and how it changes the depth. Calls
+// What an instruction needs on the stack and how it changes the depth. Calls
 // consume their arguments and leave the result in the target slot below them.
 struct StackEffect {
   int64_t needs;
   int64_t delta;
 };
 
-StackEffect effectOf(const uint32_t* at) {
-  switch (at[0]) {
-    case Op_Push:
-    case Op_PushString:
-    case Op_PushThis:
-    case Op_LocalValPtr:
-    case Op_ArgValPtr:
-    case Op_PushThis_SMemberValPtr:
-    case Op_PushThis_SMemberValPtr_Deref:
-    case Op_LocalValPtr_Deref:
-    case Op_ArgValPtr_Deref:
-    case Op_Push_Deref:
-      return {0, 1};
-    case Op_Pop:
-    case Op_JumpZero:
-      return {1, -1};
-    case Op_SMemberValPtr:
-    case Op_DMemberValPtr:
-    case Op_DMemberValPtr_Deref:
-    case Op_Is:
-    case Op_Not:
-    case Op_Neg:
-    case Op_Deref:
-      return {1, 0};
-    case Op_DCall:
-    case Op_SCall:
-    case Op_SuperCall:
-    case Op_NativeCall:
-    case Op_Constructor:
-      return {int64_t(at[1]) + 1, -int64_t(at[1])};
-    case Op_Add:
-    case Op_Sub:
-    case Op_Mul:
-    case Op_Div:
-    case Op_Mod:
-    case Op_GT:
-    case Op_GTE:
-    case Op_LT:
-    case Op_LTE:
-    case Op_EQ:
-    case Op_NEQ:
-    case Op_Subst:
-    case Op_AddSubst:
-    case Op_SubSubst:
-      return {2, -1};
-    case Op_Jump_And:
-    case Op_Jump_Or:  // falls through popped; the jump keeps the value
-      return {1, -1};
-    case Op_Ret:
-      return {1, 0};
-    case Op_InitForIn:
-      return {1, 2};
-    case Op_DoForIn:
-      return {4, 0};
-    case Op_ClearForIn:
-      return {4, -4};
-    default:  // And, Or, Jump, Point, Halt
-      return {0, 0};
+StackEffect effectOf(const OpcodeFacts& facts, const uint32_t* at) {
+  StackEffect e{facts.stack.needs, facts.stack.delta};
+  for (uint32_t i = 1; i <= facts.operands.count; ++i) {
+    if (facts.operand(i) == OperandKind::ArgCount) {
+      e.needs += at[i];
+      e.delta -= at[i];
+    }
   }
-}
-
-bool isJump(uint32_t op) {
-  return op == Op_Jump || op == Op_JumpZero || op == Op_Jump_And || op == Op_Jump_Or ||
-         op == Op_DoForIn;
-}
-
-// Instructions whose operand is a symbol, handle or pointer: linking must rewrite them.
-bool mustBeLinked(uint32_t op) {
-  switch (op) {
-    case Op_DMemberValPtr:
-    case Op_DMemberValPtr_Deref:
-    case Op_DCall:
-    case Op_SuperCall:
-    case Op_NativeCall:
-    case Op_Constructor:
-    case Op_Is:
-      return true;
-    default:
-      return false;
-  }
+  return e;
 }
 
 class Verifier {
@@ -116,13 +45,12 @@ class Verifier {
   std::string decode() {
     size_t pc = 0;
     while (pc < w_.size()) {
-      uint32_t op = w_[pc];
-      if (op >= kOpcodeCount)
-        return "unknown opcode " + std::to_string(op) + " at " + std::to_string(pc * 4);
-      if (op == Op_PushString && (pc + 1 >= w_.size() || w_[pc + 1] % 4 != 0))
-        return "bad string length";
-      uint64_t length =
-          op == Op_PushString ? 2 + uint64_t(w_[pc + 1]) / 4 : instructionWords(&w_[pc]);
+      const OpcodeFacts* facts = opcodeFacts(w_[pc]);
+      if (!facts)
+        return "unknown opcode " + std::to_string(w_[pc]) + " at " + std::to_string(pc * 4);
+      bool inlineText = facts->words == 0;
+      if (inlineText && (pc + 1 >= w_.size() || w_[pc + 1] % 4 != 0)) return "bad string length";
+      uint64_t length = inlineText ? 2 + uint64_t(w_[pc + 1]) / 4 : facts->words;
       if (pc + length > w_.size()) return "instruction past the end at " + std::to_string(pc * 4);
       starts_[pc] = true;
       pc += length;
@@ -131,33 +59,25 @@ class Verifier {
     return "";
   }
 
-  bool opAt(size_t i, uint32_t a, uint32_t b) const {
-    return starts_[i] && (w_[i] == a || w_[i] == b);
-  }
-
-  // A recorded position must hold the instruction the entry names (or its fused form).
+  // A recorded position must hold the instruction the entry names, which the
+  // fusion pass may have merged into a longer one: at the fused instruction's start
+  // (its opcode replaced the named one) or further in (the named opcode stayed).
   bool entryFits(uint32_t opcode, size_t i) const {
-    if (i >= w_.size()) return false;
-    switch (opcode) {
-      case Op_Push:
-        return opAt(i, Op_Push, Op_Push_Deref);
-      case Op_DMemberValPtr:
-        return opAt(i, Op_DMemberValPtr, Op_DMemberValPtr_Deref);
-      case Op_SMemberValPtr:
-        // Fused after PushThis, the member instruction sits one word into it.
-        return w_[i] == Op_SMemberValPtr && i + 1 < w_.size() &&
-               (starts_[i] ||
-                (i > 0 && opAt(i - 1, Op_PushThis_SMemberValPtr, Op_PushThis_SMemberValPtr_Deref)));
-      case Op_DCall:
-      case Op_SCall:
-      case Op_SuperCall:
-      case Op_NativeCall:
-      case Op_Constructor:
-      case Op_Is:
-        return opAt(i, opcode, opcode);
-      default:
-        return false;
+    const OpcodeFacts* named = opcodeFacts(opcode);
+    if (!named || named->linkWord == 0 || i >= w_.size()) return false;
+    if (starts_[i] && w_[i] == opcode) return true;
+    for (uint32_t code = 0; code < kOpcodeCount; ++code) {
+      const OpcodeFacts& fused = *opcodeFacts(code);
+      size_t offset = 0;
+      for (uint8_t p = 0; p < fused.fusedFrom.count; ++p) {
+        uint32_t part = fused.fusedFrom.code[p];
+        if (part == opcode && offset <= i && starts_[i - offset] && w_[i - offset] == code &&
+            (offset == 0 || w_[i] == opcode))
+          return true;
+        offset += opcodeFacts(part)->words;
+      }
     }
+    return false;
   }
 
   std::string checkEntries() {
@@ -167,8 +87,10 @@ class Verifier {
         if (position < 0 || position % 4 != 0 ||
             !entryFits(uint32_t(e.opcode), size_t(position) / 4))
           return "symbol entry does not fit the code at " + std::to_string(position);
-        // A Push entry without a name is a constant: it is left as it is.
-        if (e.opcode != Op_Push || !e.name.empty()) linked_[size_t(position) / 4] = true;
+        // An immediate's entry without a name is a constant: it is left as it is.
+        const OpcodeFacts& named = *opcodeFacts(uint32_t(e.opcode));
+        if (named.operand(named.linkWord) != OperandKind::ValueKind || !e.name.empty())
+          linked_[size_t(position) / 4] = true;
       }
     }
     return "";
@@ -176,19 +98,23 @@ class Verifier {
 
   std::string checkOperands() const {
     for (size_t pc = 0; pc < w_.size(); pc += instructionWords(&w_[pc])) {
-      uint32_t op = w_[pc];
-      if (op == Op_Push || op == Op_Push_Deref) {
-        uint32_t kind = w_[pc + 1];
-        bool constant = kind == vtNull || kind == vtInt || kind == vtFloat || kind == vtError;
-        if (!constant && !(kind == vtPointer && linked_[pc]))
-          return "raw value pushed at " + std::to_string(pc * 4);
-      } else if (mustBeLinked(op) && !linked_[pc]) {
-        return "unlinked operand at " + std::to_string(pc * 4);
-      } else if (isJump(op)) {
-        int64_t target = int64_t(pc * 4) + int32_t(w_[pc + 1]);
-        if (target < 0 || target % 4 != 0 || target / 4 > int64_t(w_.size()) ||
-            !starts_[size_t(target / 4)])
-          return "jump outside the code at " + std::to_string(pc * 4);
+      const OpcodeFacts& facts = *opcodeFacts(w_[pc]);
+      for (uint32_t i = 1; i <= facts.operands.count; ++i) {
+        OperandKind kind = facts.operand(i);
+        if (kind == OperandKind::ValueKind) {
+          uint32_t valueKind = w_[pc + i];
+          bool constant = valueKind == vtNull || valueKind == vtInt || valueKind == vtFloat ||
+                          valueKind == vtError;
+          if (!constant && !(valueKind == vtPointer && linked_[pc]))
+            return "raw value pushed at " + std::to_string(pc * 4);
+        } else if (mustBeLinked(kind) && !linked_[pc]) {
+          return "unlinked operand at " + std::to_string(pc * 4);
+        } else if (kind == OperandKind::JumpOffset) {
+          int64_t target = int64_t(pc * 4) + int32_t(w_[pc + i]);
+          if (target < 0 || target % 4 != 0 || target / 4 > int64_t(w_.size()) ||
+              !starts_[size_t(target / 4)])
+            return "jump outside the code at " + std::to_string(pc * 4);
+        }
       }
     }
     return "";
@@ -212,16 +138,17 @@ class Verifier {
       work.pop_back();
       if (pc == w_.size()) continue;  // the closing Halt
       const uint32_t* at = &w_[pc];
-      StackEffect e = effectOf(at);
+      const OpcodeFacts& facts = *opcodeFacts(at[0]);
+      StackEffect e = effectOf(facts, at);
       int64_t d = depth[pc];
       if (d < e.needs) return "stack underflow at " + std::to_string(pc * 4);
-      if (at[0] == Op_Ret || at[0] == Op_Halt) continue;
+      if (facts.flow == Flow::Stop) continue;
       size_t next = pc + instructionWords(at);
-      if (isJump(at[0])) {
-        int64_t taken = at[0] == Op_Jump_And || at[0] == Op_Jump_Or ? d : d + e.delta;
+      if (facts.isJump()) {  // the offset is the first operand
+        int64_t taken = facts.flow == Flow::BranchKeep ? d : d + e.delta;
         if (!reach(size_t((int64_t(pc * 4) + int32_t(at[1])) / 4), taken))
           return "inconsistent stack at a jump target from " + std::to_string(pc * 4);
-        if (at[0] == Op_Jump) continue;
+        if (facts.flow == Flow::Goto) continue;
       }
       if (!reach(next, d + e.delta)) return "inconsistent stack at " + std::to_string(next * 4);
     }

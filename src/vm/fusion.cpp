@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <vector>
+
 #include "vm/code_tools.h"
 #include "vm/errors.h"
 #include "vm/opcodes.h"
@@ -14,104 +17,53 @@ uint32_t wordAt(const uint32_t* words, uint32_t count, uint64_t i) {
   return i < count ? words[i] : uint32_t(Op_Halt);
 }
 
+// The fused instructions, longest first, so that the first run that matches wins.
+const std::vector<const OpcodeFacts*>& fusedForms() {
+  static const std::vector<const OpcodeFacts*> forms = [] {
+    std::vector<const OpcodeFacts*> found;
+    for (uint32_t code = 0; code < kOpcodeCount; ++code)
+      if (opcodeFacts(code)->isFused()) found.push_back(opcodeFacts(code));
+    std::stable_sort(found.begin(), found.end(), [](const OpcodeFacts* a, const OpcodeFacts* b) {
+      return a->words > b->words;
+    });
+    return found;
+  }();
+  return forms;
+}
+
+// Whether the run of instructions `fused` merges starts at `pc`.
+bool runStartsAt(const OpcodeFacts& fused, const uint32_t* words, uint32_t count, uint64_t pc) {
+  for (uint8_t p = 0; p < fused.fusedFrom.count; ++p) {
+    uint32_t part = fused.fusedFrom.code[p];
+    if (wordAt(words, count, pc) != part) return false;
+    pc += opcodeFacts(part)->words;
+  }
+  return true;
+}
+
 }  // namespace
 
 void fuseInstructions(uint32_t* words, uint32_t count) {
   uint64_t pc = 0;
   while (pc < count && words[pc] != Op_Halt) {
-    uint32_t* at = words + pc;
-    switch (at[0]) {
-      case Op_Push:
-        if (wordAt(words, count, pc + 3) == Op_Deref) {
-          at[0] = Op_Push_Deref;
-          pc += 4;
-        } else {
-          pc += 3;
-        }
-        break;
-      case Op_PushString:
-        pc += 2 + wordAt(words, count, pc + 1) / 4;
-        break;
-      case Op_PushThis:
-        if (wordAt(words, count, pc + 1) == Op_SMemberValPtr) {
-          at[0] = Op_PushThis_SMemberValPtr;
-          if (wordAt(words, count, pc + 3) == Op_Deref) {
-            at[0] = Op_PushThis_SMemberValPtr_Deref;
-            pc += 4;
-          } else {
-            pc += 3;
-          }
-        } else {
-          pc += 1;
-        }
-        break;
-      case Op_DMemberValPtr:
-        if (wordAt(words, count, pc + 3) == Op_Deref) {
-          at[0] = Op_DMemberValPtr_Deref;
-          pc += 4;
-        } else {
-          pc += 3;
-        }
-        break;
-      case Op_LocalValPtr:
-      case Op_ArgValPtr:
-        if (wordAt(words, count, pc + 2) == Op_Deref) {
-          at[0] = at[0] == Op_LocalValPtr ? Op_LocalValPtr_Deref : Op_ArgValPtr_Deref;
-          pc += 3;
-        } else {
-          pc += 2;
-        }
-        break;
-      case Op_Pop:
-      case Op_Add:
-      case Op_Sub:
-      case Op_Mul:
-      case Op_Div:
-      case Op_Mod:
-      case Op_GT:
-      case Op_GTE:
-      case Op_LT:
-      case Op_LTE:
-      case Op_EQ:
-      case Op_NEQ:
-      case Op_And:
-      case Op_Or:
-      case Op_Not:
-      case Op_Neg:
-      case Op_Subst:
-      case Op_AddSubst:
-      case Op_SubSubst:
-      case Op_Deref:
-      case Op_Ret:
-      case Op_InitForIn:
-      case Op_ClearForIn:
-        pc += 1;
-        break;
-      case Op_SMemberValPtr:
-      case Op_Is:
-      case Op_Jump:
-      case Op_JumpZero:
-      case Op_Jump_And:
-      case Op_Jump_Or:
-      case Op_DoForIn:
-        pc += 2;
-        break;
-      case Op_PushThis_SMemberValPtr:
-      case Op_SCall:
-      case Op_SuperCall:
-      case Op_NativeCall:
-      case Op_Constructor:
-        pc += 3;
-        break;
-      case Op_PushThis_SMemberValPtr_Deref:
-      case Op_DMemberValPtr_Deref:
-      case Op_DCall:
-      case Op_Point:
-        pc += 4;
-        break;
-      default:
-        badInstruction(at[0]);
+    const OpcodeFacts* facts = opcodeFacts(words[pc]);
+    // Fused codes come only from this pass: a block that holds them is not fresh.
+    if (!facts || facts->isFused()) badInstruction(words[pc]);
+    if (facts->words == 0) {  // inline text
+      pc += 2 + wordAt(words, count, pc + 1) / 4;
+      continue;
     }
+    // The longest run that starts here becomes one instruction; the opcode words
+    // of its later parts stay where they are.
+    const OpcodeFacts* into = facts;
+    for (const OpcodeFacts* fused : fusedForms()) {
+      if (fused->fusedFrom.code[0] == facts->code && runStartsAt(*fused, words, count, pc)) {
+        into = fused;
+        break;
+      }
+    }
+    words[pc] = into->code;
+    pc += into->words;
   }
 }
 

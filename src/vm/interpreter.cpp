@@ -129,7 +129,7 @@ void execute(TProcess* p) {
   // bad-instruction exit. Code is checked when it is made or read back, so a
   // word at an instruction boundary is always one of the 49 codes.
   static void* const kDispatch[64] = {
-#define ZUNKA_OPCODE_LABEL_ADDR(code, name, label, words) &&L_##name,
+#define ZUNKA_OPCODE_LABEL_ADDR(code, name, ...) &&L_##name,
       ZUNKA_OPCODES(ZUNKA_OPCODE_LABEL_ADDR)
 #undef ZUNKA_OPCODE_LABEL_ADDR
           && bad_op,

@@ -31,70 +31,55 @@ std::string immediateText(uint32_t kindWord, uint32_t payload) {
   return toText(v);
 }
 
+// The text of one operand in a listing style (see the opcode list) for word `i`.
+void appendOperand(char style, const uint32_t* at, uint32_t i, uint32_t wordsLeft,
+                   std::string& out) {
+  auto w = [&](uint32_t k) { return k < wordsLeft ? at[k] : 0u; };
+  switch (style) {
+    case 'd':
+      out += std::to_string(int32_t(w(i)));
+      break;
+    case 'u':
+      out += std::to_string(w(i));
+      break;
+    case 's':
+      out += symbols::text(w(i));
+      break;
+    case 'f':
+      out += functionName(w(i));
+      break;
+    case 'c':
+      out += classLabel(w(i));
+      break;
+    case 'n':
+      if (ClassObject* c = hostAs<ClassObject>(w(i))) out += c->name();
+      break;
+    case 'v':
+      out += immediateText(w(i), w(i + 1));
+      break;
+    case 't': {  // the text follows its length word, never read past the block
+      uint32_t room = wordsLeft > i + 1 ? (wordsLeft - i - 1) * 4 : 0;
+      const char* text = reinterpret_cast<const char*>(at + i + 1);
+      out.append(text, strnlen(text, std::min(w(i), room)));
+      break;
+    }
+  }
+}
+
 // The operand text of one instruction, or false when the opcode is unknown.
 bool operandText(const uint32_t* at, uint32_t wordsLeft, std::string& out) {
-  auto w = [&](uint32_t i) { return i < wordsLeft ? at[i] : 0u; };
-  switch (at[0]) {
-    case Op_Push:
-    case Op_Push_Deref:
-      out = immediateText(w(1), w(2));
-      return true;
-    case Op_PushString: {
-      uint32_t room = wordsLeft > 2 ? (wordsLeft - 2) * 4 : 0;
-      uint32_t len = std::min(w(1), room);
-      const char* text = reinterpret_cast<const char*>(at + 2);
-      out.assign(text, strnlen(text, len));
-      return true;
+  out.clear();
+  const OpcodeFacts* facts = opcodeFacts(at[0]);
+  if (!facts) return false;
+  for (const char* form = facts->listing; *form; ++form) {
+    if (*form >= 'a' && *form <= 'z') {
+      appendOperand(form[0], at, uint32_t(form[1] - '0'), wordsLeft, out);
+      ++form;
+    } else {
+      out += *form;
     }
-    case Op_SMemberValPtr:
-    case Op_LocalValPtr:
-    case Op_ArgValPtr:
-    case Op_LocalValPtr_Deref:
-    case Op_ArgValPtr_Deref:
-      out = std::to_string(int32_t(w(1)));
-      return true;
-    case Op_DMemberValPtr:
-      out = symbols::text(w(1));
-      return true;
-    case Op_PushThis_SMemberValPtr:
-    case Op_PushThis_SMemberValPtr_Deref:
-      out = std::to_string(int32_t(w(2)));
-      return true;
-    case Op_DMemberValPtr_Deref:
-      out = std::to_string(w(1));
-      return true;
-    case Op_DCall:
-      out = std::to_string(int32_t(w(1))) + "," + symbols::text(w(2));
-      return true;
-    case Op_SCall:
-      out = std::to_string(int32_t(w(1))) + "," + std::to_string(int32_t(w(2)));
-      return true;
-    case Op_SuperCall:
-    case Op_NativeCall:
-      out = std::to_string(int32_t(w(1))) + "," + functionName(w(2));
-      return true;
-    case Op_Constructor:
-      out = std::to_string(int32_t(w(1))) + "," + classLabel(w(2));
-      return true;
-    case Op_Is:
-      out = classLabel(w(1));
-      return true;
-    case Op_Jump:
-    case Op_JumpZero:
-    case Op_Jump_And:
-    case Op_Jump_Or:
-    case Op_DoForIn:
-      out = std::to_string(int32_t(w(1)));
-      return true;
-    case Op_Point: {
-      ClassObject* c = hostAs<ClassObject>(w(1));
-      out = (c ? c->name() : std::string()) + "/" + std::to_string(int32_t(w(2)));
-      return true;
-    }
-    default:
-      out.clear();
-      return at[0] < kOpcodeCount;
   }
+  return true;
 }
 
 }  // namespace

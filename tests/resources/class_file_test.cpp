@@ -235,6 +235,99 @@ TEST_F(ClassFileTest, CodeThatCouldMisbehaveIsRefused) {
   EXPECT_EQ(jump(4), "broken");  // lands on the offset word
 }
 
+// Every operand a symbol entry names, plain and inside each fused form, is written
+// with a meaningless value, goes through a class file and comes back relinked.
+TEST_F(ClassFileTest, LinkingFillsEveryLinkedOperandPlainOrFused) {
+  TRTTI* object = world->object;
+  Ref score = world->root->Find("$score")->ValueCell();
+  TSymInfoList symbols;
+  auto block = [&](bool linked) {
+    CodeBuilder b;
+    auto named = [&](Opcode op, const char* name, size_t wordsIn = 0) {
+      if (!linked) symbols.record(op, name, int32_t((b.size() + wordsIn) * 4));
+    };
+    auto value = [&](uint32_t real) { return linked ? real : 0u; };
+    auto handle = [&](const auto* o) { return linked ? o->handle() : 0u; };
+    uint32_t z = value(uint32_t(sub->EnsureMember("z")));
+    named(Op_Push, "$score");
+    b.op(Op_Push).word(vtPointer).word(value(score)).pushInt(1).op(Op_Subst).op(Op_Pop);
+    named(Op_Push, "$score");
+    b.op(Op_Push_Deref).word(vtPointer).word(value(score)).word(Op_Deref).op(Op_Pop);
+    named(Op_Push, "");  // a constant stays as it is
+    b.pushInt(7).op(Op_Pop).pushThis();
+    named(Op_SMemberValPtr, "z");
+    b.member(z).op(Op_Deref).op(Op_Pop);
+    named(Op_SMemberValPtr, "z", 1);
+    b.op(Op_PushThis_SMemberValPtr).word(Op_SMemberValPtr).word(z).op(Op_Pop);
+    named(Op_SMemberValPtr, "z", 1);
+    b.op(Op_PushThis_SMemberValPtr_Deref).word(Op_SMemberValPtr).word(z).word(Op_Deref);
+    b.op(Op_Pop).pushThis();
+    named(Op_DMemberValPtr, "x");
+    b.op(Op_DMemberValPtr).word(value(symbols::intern("x"))).word(0).op(Op_Deref).op(Op_Pop);
+    b.pushThis();
+    named(Op_DMemberValPtr, "y");
+    b.op(Op_DMemberValPtr_Deref).word(value(symbols::intern("y"))).word(0).word(Op_Deref);
+    b.op(Op_Pop).pushThis();
+    named(Op_DCall, "ping");
+    b.op(Op_DCall).word(0).word(value(symbols::intern("ping"))).word(0).op(Op_Pop).pushThis();
+    named(Op_SCall, "ping");
+    b.scall(0, value(uint32_t(sub->MethodIndexByName("ping")))).op(Op_Pop).pushThis();
+    named(Op_SuperCall, "draw");
+    b.op(Op_SuperCall).word(0).word(handle(object->FindMethodByName("draw"))).op(Op_Pop);
+    b.pushThis();
+    named(Op_NativeCall, "nat");
+    b.op(Op_NativeCall).word(0).word(handle(sub->FindMethodByName("nat"))).op(Op_Pop);
+    b.pushNull();
+    named(Op_Constructor, "classes.lang.Object");
+    b.op(Op_Constructor).word(0).word(handle(object)).op(Op_Pop).pushThis();
+    named(Op_Is, "classes.lang.Object");
+    b.op(Op_Is).word(handle(object)).op(Op_Pop);
+    return b.words();
+  };
+  std::vector<uint32_t> unlinked = block(false);
+  ASSERT_EQ(VerifyCode(unlinked, symbols), "");
+
+  ClassFileWriter out;
+  TCompiledInfo written(sub, unlinked, symbols);
+  WriteCompiledInfo(out, &written);
+  ClassFileReader in(out.bytes(), "broken");
+  std::unique_ptr<TCompiledInfo> read = ReadCompiledInfo(in, sub);
+  Bind(*read, *sub);
+  EXPECT_EQ(wordsOf(*read), block(true));
+}
+
+// Symbol entries name the instruction the compiler wrote; after fusion it may sit
+// inside a longer one, at its start or (with its opcode word kept) further in.
+TEST(CodeVerifier, SymbolEntriesFitPlainAndFusedInstructions) {
+  auto fits = [](std::vector<uint32_t> w, Opcode named, int32_t position) {
+    TSymInfoList symbols;
+    symbols.record(named, "x", position);
+    return VerifyCode(w, symbols) == "";
+  };
+  const uint32_t member = Op_SMemberValPtr;
+  std::vector<uint32_t> plain{Op_PushThis, Op_SMemberValPtr, 0, Op_Pop};
+  std::vector<uint32_t> fused{Op_PushThis_SMemberValPtr, member, 0, Op_Pop};
+  std::vector<uint32_t> fusedRead{Op_PushThis_SMemberValPtr_Deref, member, 0, Op_Deref, Op_Pop};
+  EXPECT_TRUE(fits(plain, Op_SMemberValPtr, 4));
+  EXPECT_TRUE(fits(fused, Op_SMemberValPtr, 4));
+  EXPECT_TRUE(fits(fusedRead, Op_SMemberValPtr, 4));
+  EXPECT_FALSE(fits(fused, Op_SMemberValPtr, 0));
+  EXPECT_FALSE(fits(fusedRead, Op_SMemberValPtr, 12));
+  // The opcode word must still be there, and inside a member read, not any word 4.
+  EXPECT_FALSE(fits({Op_PushThis_SMemberValPtr, Op_Pop, 0, Op_Pop}, Op_SMemberValPtr, 4));
+  EXPECT_FALSE(fits({Op_Push, vtInt, member, Op_Pop}, Op_SMemberValPtr, 8));
+
+  std::vector<uint32_t> byName{Op_PushThis, Op_DMemberValPtr_Deref, 5, 0, Op_Deref, Op_Pop};
+  EXPECT_TRUE(fits(byName, Op_DMemberValPtr, 4));
+  EXPECT_FALSE(fits(byName, Op_DMemberValPtr_Deref, 4));  // entries never name fused codes
+  EXPECT_NE(VerifyCode(byName, {}), "");                  // and its symbol must be relinked
+  EXPECT_TRUE(fits({Op_Push_Deref, vtPointer, 0, Op_Deref, Op_Pop}, Op_Push, 0));
+  // Instructions without a linked operand are never named.
+  EXPECT_FALSE(fits({Op_LocalValPtr_Deref, 0, Op_Deref, Op_Pop}, Op_LocalValPtr, 0));
+  EXPECT_FALSE(fits({Op_LocalValPtr, 0, Op_Pop}, Op_LocalValPtr, 0));
+  EXPECT_EQ(VerifyCode(fused, {}), "");  // slots are checked as the code runs
+}
+
 TEST(CodeVerifier, TracksTheStackAcrossJumps) {
   TSymInfoList none;
   auto verify = [&](std::vector<uint32_t> w) { return VerifyCode(w, none); };

@@ -53,6 +53,30 @@ TEST(Fusion, RewritesPairsAndTriplesInPlace) {
   EXPECT_EQ(w.size(), b.words().size());
 }
 
+// The pass must land on every instruction start: each instruction the compiler
+// writes is followed by a local read it should fuse. Operand words hold a fused code,
+// which the pass refuses, so stepping onto one shows at once.
+TEST(Fusion, StepsOverEveryInstructionTheCompilerWrites) {
+  CodeBuilder b;
+  std::vector<size_t> reads;
+  for (uint32_t code = 0; code < kOpcodeCount; ++code) {
+    const OpcodeFacts& facts = *opcodeFacts(code);
+    if (facts.isFused() || code == Op_Halt) continue;
+    if (facts.words == 0) {
+      b.pushString("abcd");
+    } else {
+      b.op(Opcode(code));
+      for (uint32_t i = 1; i < facts.words; ++i) b.word(Op_LocalValPtr_Deref);
+    }
+    reads.push_back(b.size());
+    b.localValue(1);
+  }
+  b.op(Op_Halt);
+  std::vector<uint32_t> expected = b.words();
+  for (size_t at : reads) expected[at] = Op_LocalValPtr_Deref;
+  EXPECT_EQ(fused(b.words()), expected);
+}
+
 TEST(Fusion, UnknownOpcodeIsReported) {
   std::vector<uint32_t> words{Op_Pop, 77, Op_Halt};
   try {
