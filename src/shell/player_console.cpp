@@ -5,9 +5,9 @@
 #include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/project_state.h"
+#include "resources/resource_tree.h"
 #include "resources/source_position.h"
 #include "resources/text_file.h"
-#include "resources/resource_tree.h"
 
 namespace zunka {
 

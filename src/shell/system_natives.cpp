@@ -3,9 +3,9 @@
 #include "platform/files.h"
 #include "platform/program_launcher.h"
 #include "resources/project_state.h"
+#include "resources/resource_tree.h"
 #include "shell/host_state.h"
 #include "vm/version.h"
-#include "resources/resource_tree.h"
 
 namespace zunka {
 namespace {

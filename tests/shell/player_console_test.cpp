@@ -6,9 +6,9 @@
 
 #include "platform/files.h"
 #include "resources/project_state.h"
+#include "resources/resource_tree.h"
 #include "shell/player_console.h"
 #include "support/fake_hosts.h"
-#include "resources/resource_tree.h"
 
 using namespace zunka;
 

@@ -9,9 +9,9 @@
 #include "platform/files.h"
 #include "resources/paths.h"
 #include "resources/project_state.h"
+#include "resources/resource_tree.h"
 #include "shell/start_up.h"
 #include "support/vm_world.h"
-#include "resources/resource_tree.h"
 
 using namespace zunka;
 using namespace zunka::testing;

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "resources/project_state.h"
+#include "resources/resource_tree.h"
 #include "shell/host_state.h"
 #include "shell/system_natives.h"
 #include "vm/version.h"
-#include "resources/resource_tree.h"
 
 using namespace zunka;
 using namespace zunka::vm;
