@@ -44,6 +44,14 @@ void PlayerContext::build() {
 
 void PlayerContext::tearDown() {
   if (!layers_) return;
+  // Whatever a sink belonged to (a session, a test world) may be gone already.
+  layers_->machine->console = nullptr;
+  // The resource layer forgets the compiler's services before they go.
+  ResourcesState& resources = *layers_->resources;
+  if (resources.classCompiler == &layers_->compiler->classCompiler)
+    resources.classCompiler = nullptr;
+  if (resources.snippetEvaluator == &layers_->compiler->snippetEvaluator)
+    resources.snippetEvaluator = nullptr;
   // Top-down, each layer still current while it goes: destructors (the snippet
   // class maker, resources) may reach the layers below.
   layers_->shell.reset();

@@ -13,7 +13,10 @@ namespace zunka::app {
 // the resource layer, the compiler, the shell, the time analyser). Making a
 // context makes it the current one; destroying it puts back the one before, so
 // contexts nest (a test inside a process that has one). reset() starts every
-// layer afresh, as a new player would.
+// layer afresh, as a new player before start-up: nothing installed (console
+// sink, script compiler, hosts). Nothing made against the old layers (a player
+// session, a kernel boot, a frame loop) may outlive a reset: they hold
+// references to the layer objects.
 //
 // The value arena, the host handle table and the symbol table are shared by
 // every context: see vm::Machine.

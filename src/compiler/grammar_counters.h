@@ -6,10 +6,6 @@ namespace zunka {
 // Live-object counts of the grammar engine, printed by the memory statistics line
 // ("gar=" tokens, "resgar=" result nodes) so that leaks of compiler data show up
 // while a game runs. They are kept with the other live counts of the system.
-struct GrammarCounters {
-  static inline int outstandingParses = 0;
-};
-
 inline int liveTokenCount() {
   return int(vm::liveCounters().lexElems);
 }
@@ -17,7 +13,7 @@ inline int liveResultNodeCount() {
   return int(vm::liveCounters().resultLists);
 }
 inline int outstandingParseCount() {
-  return GrammarCounters::outstandingParses;
+  return int(vm::liveCounters().parses);
 }
 
 }  // namespace zunka

@@ -5,7 +5,7 @@
 namespace zunka {
 
 ParseTree::ParseTree(std::unique_ptr<TResultList> root) : root_(std::move(root)) {
-  if (root_) ++GrammarCounters::outstandingParses;
+  if (root_) ++vm::liveCounters().parses;
 }
 
 ParseTree::~ParseTree() {
@@ -25,7 +25,7 @@ ParseTree& ParseTree::operator=(ParseTree&& other) noexcept {
 void ParseTree::reset() {
   if (!root_) return;
   root_.reset();
-  --GrammarCounters::outstandingParses;
+  --vm::liveCounters().parses;
 }
 
 }  // namespace zunka

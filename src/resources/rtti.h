@@ -1,4 +1,5 @@
 #pragma once
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,8 +30,14 @@ class TRTTI : public vm::ClassObject, public TResource {
   const char* hostClassName() const override { return "TRTTI"; }
 
   // Every class object of the player is a class resource.
-  static TRTTI* Of(vm::ClassObject* cls) { return static_cast<TRTTI*>(cls); }
-  static const TRTTI* Of(const vm::ClassObject* cls) { return static_cast<const TRTTI*>(cls); }
+  static TRTTI* Of(vm::ClassObject* cls) {
+    assert(!cls || dynamic_cast<TRTTI*>(cls));
+    return static_cast<TRTTI*>(cls);
+  }
+  static const TRTTI* Of(const vm::ClassObject* cls) {
+    assert(!cls || dynamic_cast<const TRTTI*>(cls));
+    return static_cast<const TRTTI*>(cls);
+  }
   // The class a handle names, or nullptr.
   static TRTTI* FromClassHandle(uint32_t handle) { return Of(vm::hostAs<vm::ClassObject>(handle)); }
 

@@ -27,11 +27,12 @@ struct CollectorState {
 };
 
 // Mark-and-sweep collection over the resource tree and the root process. Reference
-// counting frees everyday garbage; a collection, on request (the debugger's
-// collect command), also reclaims cycles. It runs two passes of the same walk: a checking
-// pass that compares every live record's count with the references actually found
-// and lists the records whose count is too low, then the collecting pass that
-// destroys every record the walk did not reach, whatever its count.
+// counting frees everyday garbage; a collection, on request, also reclaims cycles.
+// (Stopping a page asks for one after clearing the root process, so that request
+// returns at once; a debugger's collect command is the caller to come.) It runs two passes of the
+// same walk: a checking pass that compares every live record's count with the references actually
+// found and lists the records whose count is too low, then the collecting pass that destroys every
+// record the walk did not reach, whatever its count.
 //
 // Does nothing when there is no root process (runtime().rootProcess).
 void Collect();

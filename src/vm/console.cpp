@@ -15,14 +15,18 @@ class StderrSink : public ConsoleSink {
   }
 };
 
-// Stateless, so one serves every player.
-StderrSink defaultSink;
+// Stateless, so one serves every player; never destroyed, so that code running
+// during the process's exit still has a sink.
+ConsoleSink& defaultSink() {
+  static auto* sink = new StderrSink;
+  return *sink;
+}
 
 }  // namespace
 
 ConsoleSink& console() {
   vm::Machine* m = vm::detail::currentMachine;
-  return m && m->console ? *m->console : defaultSink;
+  return m && m->console ? *m->console : defaultSink();
 }
 void setConsole(ConsoleSink* sink) {
   if (vm::Machine* m = vm::detail::currentMachine) m->console = sink;

@@ -15,6 +15,7 @@ struct LiveCounters {
   int64_t functions = 0;    // compiled functions
   int64_t lexElems = 0;     // tokens of the grammar engine
   int64_t resultLists = 0;  // parse result nodes
+  int64_t parses = 0;       // parse trees not yet freed
 };
 
 }  // namespace zunka::vm

@@ -64,6 +64,7 @@ class PlayerTest : public ::testing::Test {
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     savedDirectory = cwd;
     hostState() = HostState{};
+    projectState() = ProjectState{};
     framesRun = 0;
     failOnFrame = false;
     options.headless = true;
@@ -72,6 +73,7 @@ class PlayerTest : public ::testing::Test {
   }
   void TearDown() override {
     hostState() = HostState{};
+    projectState() = ProjectState{};
     ASSERT_EQ(chdir(savedDirectory.c_str()), 0);
   }
   std::string savedDirectory;

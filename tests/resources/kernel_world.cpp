@@ -70,6 +70,7 @@ void KernelWorldTest::SetUp() {
   previousConsole_ = &zunka::console();
   setConsole(&console);
   hostState() = HostState();
+  projectState() = ProjectState();
   environmentStore().Clear();
   alwaysRebuildPages() = false;
   rebuildStalePages() = false;

@@ -56,6 +56,7 @@ class FrameLoopTest : public ::testing::Test {
   static constexpr double kStart = 1000;
 
   void SetUp() override {
+    projectState() = ProjectState{};
     VmWorld::get().console.clear();
     onFrame = nullptr;
     framesRun = 0;

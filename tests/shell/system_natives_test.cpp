@@ -32,8 +32,14 @@ TValue call(std::string_view name, std::vector<TValue> args) {
 
 class SystemNatives : public ::testing::Test {
  protected:
-  void SetUp() override { hostState() = HostState{}; }
-  void TearDown() override { hostState() = HostState{}; }
+  void SetUp() override {
+    hostState() = HostState{};
+    projectState() = ProjectState{};
+  }
+  void TearDown() override {
+    hostState() = HostState{};
+    projectState() = ProjectState{};
+  }
 };
 
 TEST_F(SystemNatives, SetFrameRateIgnoresIntervalsOfNineOrLessAndBatchesBelowOne) {
