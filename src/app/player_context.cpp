@@ -1,6 +1,7 @@
 #include "app/player_context.h"
 
 #include "platform/clock.h"
+#include "screen/cpattern.h"
 
 namespace zunka::app {
 
@@ -10,11 +11,13 @@ PlayerContext::PlayerContext() {
   previousResources_ = setResourcesState(nullptr);
   previousCompiler_ = setCompilerState(nullptr);
   previousShell_ = setShellState(nullptr);
+  previousScreen_ = setScreenState(nullptr);
   build();
 }
 
 PlayerContext::~PlayerContext() {
   tearDown();
+  setScreenState(previousScreen_);
   setShellState(previousShell_);
   setCompilerState(previousCompiler_);
   setResourcesState(previousResources_);
@@ -40,6 +43,10 @@ void PlayerContext::build() {
   setCompilerState(layers_->compiler.get());
   layers_->shell = std::make_unique<ShellState>();
   setShellState(layers_->shell.get());
+  layers_->screen = std::make_unique<ScreenState>();
+  setScreenState(layers_->screen.get());
+  layers_->resources->hosts.setScreen(&layers_->screen->screen);
+  RegisterPatternResources();
 }
 
 void PlayerContext::tearDown() {
@@ -54,6 +61,9 @@ void PlayerContext::tearDown() {
     resources.snippetEvaluator = nullptr;
   // Top-down, each layer still current while it goes: destructors (the snippet
   // class maker, resources) may reach the layers below.
+  resources.hosts.setScreen(nullptr);
+  layers_->screen.reset();
+  setScreenState(nullptr);
   layers_->shell.reset();
   setShellState(nullptr);
   layers_->compiler.reset();

@@ -4,19 +4,20 @@
 #include "compiler/compiler_state.h"
 #include "debug/time_analyzer.h"
 #include "resources/resources_state.h"
+#include "screen/screen_state.h"
 #include "shell/shell_state.h"
 #include "vm/runtime.h"
 
 namespace zunka::app {
 
 // The one place the player's state lives: one object per layer (the machine,
-// the resource layer, the compiler, the shell, the time analyser). Making a
+// the resource layer, the compiler, the shell, the screen, the time analyser). Making a
 // context makes it the current one; destroying it puts back the one before, so
 // contexts nest (a test inside a process that has one). reset() starts every
 // layer afresh, as a new player before start-up: nothing installed (console
-// sink, script compiler, hosts). Nothing made against the old layers (a player
-// session, a kernel boot, a frame loop) may outlive a reset: they hold
-// references to the layer objects.
+// sink, script compiler, hosts) but the screen and its resource kinds. Nothing made against the old
+// layers (a player session, a kernel boot, a frame loop) may outlive a reset: they hold references
+// to the layer objects.
 //
 // The value arena, the host handle table and the symbol table are shared by
 // every context: see vm::Machine.
@@ -33,6 +34,7 @@ class PlayerContext {
   ResourcesState& resources() { return *layers_->resources; }
   CompilerState& compiler() { return *layers_->compiler; }
   ShellState& shell() { return *layers_->shell; }
+  ScreenState& screen() { return *layers_->screen; }
   TTimeAnalyzer& timeAnalyzer() { return *layers_->timeAnalyzer; }
 
  private:
@@ -43,6 +45,7 @@ class PlayerContext {
     std::unique_ptr<ResourcesState> resources;
     std::unique_ptr<CompilerState> compiler;
     std::unique_ptr<ShellState> shell;
+    std::unique_ptr<ScreenState> screen;
   };
   void build();
   void tearDown();
@@ -54,6 +57,7 @@ class PlayerContext {
   ResourcesState* previousResources_ = nullptr;
   CompilerState* previousCompiler_ = nullptr;
   ShellState* previousShell_ = nullptr;
+  ScreenState* previousScreen_ = nullptr;
 };
 
 }  // namespace zunka::app

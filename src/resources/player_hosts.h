@@ -26,6 +26,9 @@ class ScreenHost {
   virtual void designModeChanged(bool design) = 0;
   // The pattern list back to the kernel's patterns.
   virtual void resetPatterns() = 0;
+  // The kernel's resources are compiled: the patterns loaded so far are the
+  // kernel's, kept by every page.
+  virtual void kernelLoaded() = 0;
   // Shows that the player is busy (a long console burst, a long load).
   virtual void drawActivityIndicator() = 0;
 };
@@ -73,6 +76,7 @@ class HeadlessScreen final : public ScreenHost {
   void pageStarted() override {}
   void designModeChanged(bool) override {}
   void resetPatterns() override {}
+  void kernelLoaded() override {}
   void drawActivityIndicator() override {}
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
 #include "resources/resource_tree.h"
+#include "resources/tag_dispatch.h"
 
 namespace zunka {
 
@@ -31,6 +33,8 @@ struct ResourcesState {
   // nest across them.
   std::vector<std::string> filesBeingLinked;
   int dispatchDepth = 0;
+  // Resource kinds registered from above, by tag name.
+  std::map<std::string, ResourceMaker, std::less<>> resourceKinds;
   // Installed services; nullptr: none (the project manager then is `fallbackProjects`).
   TPrjManager* projectManager = nullptr;
   TPrjManager fallbackProjects;

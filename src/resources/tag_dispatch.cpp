@@ -59,6 +59,10 @@ bool isCustomResourceTag(const std::string& tagName) {
 
 }  // namespace
 
+void RegisterResourceKind(std::string tagName, ResourceMaker make) {
+  resourcesState().resourceKinds[std::move(tagName)] = make;
+}
+
 ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
   DepthGuard depth;
   const std::string& t = tag.TagName();
@@ -68,6 +72,9 @@ ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
   if (t == "link") return LoadResourceFile(ResolvePath(tag.GetAttr("src"), dir));
   if (t == "param") return MakeResource<TfParam>(tag, dir);
   if (t == "generator") return MakeResource<TGenerator>(tag, dir);
+  if (auto kind = resourcesState().resourceKinds.find(t);
+      kind != resourcesState().resourceKinds.end())
+    return kind->second(tag, dir);
   if (t == "cpattern" || t == "module") return MakeResource<TTagResource>(tag, dir);
   if (isCustomResourceTag(t)) return MakeResource<TCustomResource>(tag, dir);
   LogError(t + "は不正なタグ名です", {}, true);

@@ -87,6 +87,7 @@ void KernelBoot::boot() {
   bindKernelNatives();
   vm::runtime().rootProcess = 0;
   bindBootNatives();
+  playerHosts().screen().kernelLoaded();
   enumerateKernelFiles();
   Log("Ready");
   ready_ = true;

@@ -45,6 +45,7 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   void pageStarted() override {}
   void designModeChanged(bool) override {}
   void resetPatterns() override {}
+  void kernelLoaded() override {}
   void drawActivityIndicator() override { call(onDrawActivityIndicator); }
   // SoundHost
   void render() override { call(onRenderSound); }
