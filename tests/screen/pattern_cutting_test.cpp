@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "screen/pattern_sheet.h"
 #include "support/picture_files.h"
 #include "support/vm_world.h"
@@ -113,6 +114,25 @@ TEST_F(PatternCutting, FramesThatCannotBeReadMakeTheSheetOnePicture) {
   EXPECT_FALSE(set.isSheet);
   EXPECT_EQ(set.failX, 11);
   EXPECT_EQ(set.failY, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KernelPictures, ThePlaceholderIsOneFramedPicture) {
+  std::string bytes, error;
+  ASSERT_TRUE(
+      platform::readFile(platform::systemPath(ZUNKA_SOURCE_DIR "/kernel/images/404.bmp"), bytes));
+  std::optional<platform::Image> image = platform::decodeImage(bytes, error);
+  ASSERT_TRUE(image) << error;
+  TPatRects set;
+  set.surface = std::move(*image);
+  CutSheet(set);
+  EXPECT_TRUE(set.isSheet);
+  ASSERT_EQ(set.elems.size(), 1u);
+  EXPECT_EQ(set.elems[0].width(), 32);
+  EXPECT_EQ(set.elems[0].height(), 32);
 }
 
 }  // namespace
