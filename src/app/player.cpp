@@ -7,7 +7,9 @@
 #include "platform/files.h"
 #include "platform/host_path.h"
 #include "platform/host_platform.h"
+#include "platform/image_file.h"
 #include "platform/stream_output.h"
+#include "screen/screen_state.h"
 #include "shell/host_state.h"
 
 namespace zunka::app {
@@ -23,6 +25,14 @@ std::unique_ptr<platform::StreamOutput> openLog(const PlayerOptions& options, bo
     ok = false;
   }
   return file;
+}
+
+// The game area as last drawn, as a PNG file.
+bool writeScreenshot(const std::string& file) {
+  std::string png = platform::encodePng(screenState().surface);
+  if (!png.empty() && platform::writeFile(platform::systemPath(file), png)) return true;
+  std::fprintf(stderr, "zunka: cannot write the screenshot %s\n", file.c_str());
+  return false;
 }
 
 }  // namespace
@@ -49,8 +59,14 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   platformOptions.frameInterval = [&state] { return state.frameInterval; };
   std::unique_ptr<platform::HostPlatform> host = platform::openHostPlatform(platformOptions);
 
+  // Pages change the current directory: a relative screenshot path is taken now.
+  std::optional<std::string> screenshot;
+  if (options.screenshot)
+    screenshot = platform::absoluteHostPath(*options.screenshot).value_or(*options.screenshot);
   PlayerSession session(options, *host, boot, log);
-  return session.run(baseDir);
+  int status = session.run(baseDir);
+  if (screenshot && !writeScreenshot(*screenshot)) return 2;
+  return status;
 }
 
 }  // namespace zunka::app

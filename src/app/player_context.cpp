@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "screen/cpattern.h"
+#include "screen/sprite_natives.h"
 
 namespace zunka::app {
 
@@ -47,6 +48,7 @@ void PlayerContext::build() {
   setScreenState(layers_->screen.get());
   layers_->resources->hosts.setScreen(&layers_->screen->screen);
   RegisterPatternResources();
+  RegisterSpriteNatives();
 }
 
 void PlayerContext::tearDown() {

@@ -34,6 +34,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
        [](PlayerOptions& o, const std::string& v) { return o.baseDir = v, std::string(); }},
       {"--frames", setFrames},
       {"--log", [](PlayerOptions& o, const std::string& v) { return o.log = v, std::string(); }},
+      {"--screenshot",
+       [](PlayerOptions& o, const std::string& v) { return o.screenshot = v, std::string(); }},
       {"--check",
        [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Check, v); }},
       {"--run",
@@ -122,6 +124,7 @@ std::string usageText() {
          "                 step, so runs are repeatable\n"
          "  --frames N     stop after N frames\n"
          "  --log FILE     write every console line to FILE ('-': standard error)\n"
+         "  --screenshot FILE.png  write the game area as last drawn when the player stops\n"
          "  --profile      print the section time table at exit\n"
          "  --check FILE   compile a class and report its errors\n"
          "  --run FILE     compile a class and run its main code\n"

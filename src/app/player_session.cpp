@@ -67,7 +67,7 @@ int PlayerSession::run(const std::string& baseDir) {
 // the loading window (its bar starts), the debug window (the frame loop's clock
 // starts).
 void PlayerSession::createWindows() {
-  state_.drawFrame = true;
+  projectState().drawFrame = true;
   host_.window().paintBlank();
   loading_.show(host_.clock().tickCount());
   loop_.setUp();

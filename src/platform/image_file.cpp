@@ -55,6 +55,26 @@ std::optional<Image> decodePng(std::string_view bytes, std::string& error) {
 
 }  // namespace
 
+std::string encodePng(const Image& image) {
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = uint32_t(image.width);
+  png.height = uint32_t(image.height);
+  png.format = PNG_FORMAT_BGRA;
+  std::vector<uint32_t> pixels = image.pixels;
+  if constexpr (std::endian::native == std::endian::big) {
+    for (uint32_t& p : pixels) p = __builtin_bswap32(p);
+  }
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&png, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
+  std::string bytes(size, '\0');
+  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, pixels.data(), 0, nullptr))
+    return {};
+  bytes.resize(size);
+  return bytes;
+}
+
 std::optional<Image> decodeImage(std::string_view bytes, std::string& error) {
   static constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0)

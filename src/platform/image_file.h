@@ -32,4 +32,7 @@ bool imageSizeAccepted(int64_t width, int64_t height, std::string& error);
 // `error` says why in one line.
 std::optional<Image> decodeImage(std::string_view bytes, std::string& error);
 
+// The picture as the bytes of an RGBA PNG file; empty when it cannot be encoded.
+std::string encodePng(const Image& image);
+
 }  // namespace zunka::platform

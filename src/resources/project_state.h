@@ -17,6 +17,12 @@ struct ProjectState {
   // The page hash of the kernel's files: the kernel's identity.
   int32_t kernelId = 0;
 
+  // --- The frame ---
+  // The frame now running is the last of its batch (or a single step): only then
+  // do the drawing natives record sprites. True from the creation of the screen
+  // window.
+  bool drawFrame = false;
+
   // --- The page ---
   bool designMode = true;  // from start-up until a page runs, again after StartDesign
   bool noPageRunning = false;

@@ -34,6 +34,10 @@ bool& rebuildStalePages() {
   return current.get().rebuildStalePages;
 }
 
+void RegisterNativeTable(std::string classPath, std::span<const vm::NativeEntry> table) {
+  current.get().nativeTables.emplace_back(std::move(classPath), table);
+}
+
 void setClassCompiler(ClassCompiler* compiler) {
   current.get().classCompiler = compiler;
 }

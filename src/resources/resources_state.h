@@ -1,7 +1,9 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/environment_store.h"
@@ -10,6 +12,7 @@
 #include "resources/project_state.h"
 #include "resources/resource_tree.h"
 #include "resources/tag_dispatch.h"
+#include "vm/natives/native_support.h"
 
 namespace zunka {
 
@@ -33,6 +36,8 @@ struct ResourcesState {
   // nest across them.
   std::vector<std::string> filesBeingLinked;
   int dispatchDepth = 0;
+  // Native tables registered from above: bound to their classes with the kernel's.
+  std::vector<std::pair<std::string, std::span<const vm::NativeEntry>>> nativeTables;
   // Resource kinds registered from above, by tag name.
   std::map<std::string, ResourceMaker, std::less<>> resourceKinds;
   // Installed services; nullptr: none (the project manager then is `fallbackProjects`).
@@ -41,6 +46,10 @@ struct ResourcesState {
   ClassCompiler* classCompiler = nullptr;
   SnippetEvaluator* snippetEvaluator = nullptr;
 };
+
+// Natives that a higher layer supplies for the class at `classPath` (dotted, or a
+// bare alias): the kernel boot binds them with its own.
+void RegisterNativeTable(std::string classPath, std::span<const vm::NativeEntry> table);
 
 // The current player's resource layer.
 ResourcesState& resourcesState();

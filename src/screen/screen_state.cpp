@@ -1,13 +1,19 @@
 #include "screen/screen_state.h"
 
+#include "debug/time_analyzer.h"
 #include "platform/current_slot.h"
+#include "resources/project_state.h"
 #include "resources/resource.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
+#include "resources/snippet_service.h"
 
 namespace zunka {
 namespace {
 platform::CurrentSlot<ScreenState> current;
+// Time-analyser sections of the whole-screen redraw.
+constexpr int kSectionDrawSprites = 48;
+constexpr int kSectionFill = 50;
 }  // namespace
 
 ScreenState& screenState() {
@@ -26,6 +32,32 @@ void ReloadAllPatterns() {
   screenState().patterns.TruncateAt(0);
   kernel->Initialize();
   project->Initialize();
+}
+
+ScreenState::ScreenState() {
+  surface.width = kGameWidth;
+  surface.height = kGameHeight;
+  surface.pixels.assign(size_t(kGameWidth) * kGameHeight, 0xFFFFFFFFu);
+}
+
+void PictureScreen::drawAll() {
+  ScreenState& state = screenState();
+  platform::Image& surface = state.surface;
+  uint32_t background = 0xFFFFFFFFu;
+  const vm::TValue* colour =
+      projectState().noPageRunning ? nullptr : ExistingGlobalCell("$bgcolor");
+  if (colour && (colour->kind == vm::vtInt || colour->kind == vm::vtFloat))
+    background = raster::fromScriptColour(vm::toInt(*colour));
+  {
+    TimeSection fill(kSectionFill);
+    raster::fill(surface, {0, 0, surface.width, surface.height}, background);
+  }
+  TimeSection draw(kSectionDrawSprites);
+  state.sprites.DrawAll(surface, state.patterns);
+}
+
+void PictureScreen::clearSprites() {
+  screenState().sprites.Clear();
 }
 
 void PictureScreen::resetPatterns() {

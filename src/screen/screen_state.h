@@ -3,16 +3,20 @@
 
 #include "resources/player_hosts.h"
 #include "screen/pattern_list.h"
+#include "screen/sprite_list.h"
 
 namespace zunka {
 
 // The player's screen: what it draws from, and how it answers the rest of the
-// player. So far it keeps the pattern sheets; drawing comes with the renderer.
+// player. It draws the same headless as in a window; showing the picture in a
+// window and text are still to come.
 class PictureScreen final : public ScreenHost {
  public:
-  void drawAll() override {}
+  // Fills the game area (white while no page runs, else $bgcolor) and draws the
+  // sprite list onto it.
+  void drawAll() override;
   void present() override {}
-  void clearSprites() override {}
+  void clearSprites() override;
   void pageLoading() override {}
   void pageStarted() override {}
   void designModeChanged(bool) override {}
@@ -26,8 +30,19 @@ class PictureScreen final : public ScreenHost {
 
 // Everything the screen keeps for one player. The player context owns it.
 struct ScreenState {
+  ScreenState();
+  // The game area's size until the screen window says otherwise.
+  static constexpr int32_t kGameWidth = 560;
+  static constexpr int32_t kGameHeight = 381;
+
   TPatCache cache;
   TPatternList patterns;
+  TSpriteList sprites;
+  // The drawing offset (setAdjust), subtracted from the positions of new sprites.
+  int32_t adjustX = 0;
+  int32_t adjustY = 0;
+  // The game area as last drawn.
+  platform::Image surface;
   // The pattern total once the kernel's sheets were loaded: page loads keep them.
   int32_t kernelPatternCount = 0;
   PictureScreen screen;

@@ -113,7 +113,7 @@ void FrameLoop::runBatch() {
   clock_.sleep(frames == 0 ? kWaitForBoundaryMilliseconds : 0);
   {
     TimeSection draw(kSectionDraw);
-    if (state_.drawFrame && !state_.drawingSuspended) {
+    if (projectState().drawFrame && !state_.drawingSuspended) {
       ++state_.drawCount;
       hosts_.screen().drawAll();
       hosts_.screen().present();
@@ -145,10 +145,10 @@ void FrameLoop::recordFrameDigit(int64_t frames) {
 }
 
 void FrameLoop::runFrames(int32_t frames) {
-  state_.drawFrame = false;
+  projectState().drawFrame = false;
   while (frames > 0) {
-    state_.drawFrame = frames == 1;
-    if (state_.drawFrame) {
+    projectState().drawFrame = frames == 1;
+    if (projectState().drawFrame) {
       pages_.setDoDraw(1);
       hosts_.screen().clearSprites();
     } else {
@@ -209,7 +209,7 @@ void FrameLoop::singleStep() {
   vm::TProcess* root = state_.root();
   if (!root || stepping_) return;
   FlagScope underWay(stepping_);
-  state_.drawFrame = true;
+  projectState().drawFrame = true;
   hosts_.screen().clearSprites();
   vm::Run(root, kFrameStepBudget);
   redraw();

@@ -13,9 +13,6 @@ namespace zunka {
 // ProjectState. Everything runs on one thread, so plain fields are enough.
 struct HostState {
   // --- Frame loop ---
-  // The frame now running is the last of its batch: only then do the drawing
-  // natives record sprites. True from the creation of the screen window.
-  bool drawFrame = false;
   bool paused = false;            // doPause sent, doPauseEnd not yet
   bool debugHalt = false;         // the debugger's break loop is active
   bool inFrameLoop = false;       // re-entrancy guard

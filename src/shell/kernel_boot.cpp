@@ -41,6 +41,9 @@ KernelBoot::KernelBoot() {
 }
 
 KernelBoot::~KernelBoot() {
+  // The last frame's sprites hold the objects that drew them: they go before the
+  // classes of those objects.
+  playerHosts().screen().clearSprites();
   if (&prjManager() == &projects_) setPrjManager(nullptr);
   if (resourceTree().root == root()) {
     vm::runtime().rootProcess = 0;

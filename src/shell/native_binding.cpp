@@ -7,6 +7,7 @@
 #include "resources/resource_list.h"
 #include "resources/resource_natives.h"
 #include "resources/resource_tree.h"
+#include "resources/resources_state.h"
 #include "resources/rtti.h"
 #include "shell/input_natives.h"
 #include "shell/system_natives.h"
@@ -44,6 +45,7 @@ void bindKernelNatives() {
   bind("classes.lang.Object", pageObjectNatives());
   bind("classes.lang.String", vm::stringNatives());
   bind("classes.lang.Process", vm::processNatives());
+  for (const auto& [path, table] : resourcesState().nativeTables) bind(path, table);
   bind("Page", pageNatives());
   bind("ProjectManager", projectManagerNatives().first(1));
   bind("classes.customres.CustomResource", customResourceNatives());

@@ -283,11 +283,11 @@ TEST_F(FrameLoopTest, ExitDuringAFrameRunsNoFurtherFrame) {
 }
 
 TEST_F(FrameLoopTest, SingleStepRunsOnceAndDrawsButNeverNests) {
-  state.drawFrame = false;
+  projectState().drawFrame = false;
   onFrame = [this] { loop.singleStep(); };
   loop.singleStep();
   EXPECT_EQ(framesRun, 1);
-  EXPECT_TRUE(state.drawFrame);
+  EXPECT_TRUE(projectState().drawFrame);
   EXPECT_EQ(events, (std::vector<std::string>{"clear", "draw"}));
 }
 

@@ -1,0 +1,127 @@
+#include "screen/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace zunka::raster {
+namespace {
+
+constexpr uint32_t kRgb = 0xFFFFFF;
+
+// `top` over `under`, `top`'s alpha scaled by `alpha` (0 to 255); the result is opaque
+// where `under` is.
+inline uint32_t blend(uint32_t under, uint32_t top, uint32_t alpha) {
+  uint32_t a = (top >> 24) * alpha / 255;
+  if (a == 255) return top;
+  if (a == 0) return under;
+  uint32_t out = under & 0xFF000000u;
+  for (int shift : {0, 8, 16}) {
+    uint32_t t = top >> shift & 0xFF, u = under >> shift & 0xFF;
+    out |= ((t * a + u * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
+}
+
+bool clip(const platform::Image& image, Rect& r) {
+  r.left = std::max(r.left, 0);
+  r.top = std::max(r.top, 0);
+  r.right = std::min(r.right, image.width);
+  r.bottom = std::min(r.bottom, image.height);
+  return r.left < r.right && r.top < r.bottom;
+}
+
+}  // namespace
+
+void fill(platform::Image& target, Rect r, uint32_t pixel) {
+  if (!clip(target, r)) return;
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    uint32_t* row = target.pixels.data() + size_t(y) * size_t(target.width);
+    std::fill(row + r.left, row + r.right, pixel);
+  }
+}
+
+void copyKeyed(platform::Image& target, int32_t x, int32_t y, const platform::Image& source,
+               Rect from, uint32_t key, bool mirror) {
+  if (!clip(source, from)) return;
+  int32_t w = from.right - from.left, h = from.bottom - from.top;
+  Rect to{x, y, x + w, y + h};
+  if (!clip(target, to)) return;
+  for (int32_t ty = to.top; ty < to.bottom; ++ty) {
+    const uint32_t* src =
+        source.pixels.data() + size_t(from.top + ty - y) * size_t(source.width) + size_t(from.left);
+    uint32_t* dst = target.pixels.data() + size_t(ty) * size_t(target.width);
+    for (int32_t tx = to.left; tx < to.right; ++tx) {
+      int32_t sx = mirror ? w - 1 - (tx - x) : tx - x;
+      uint32_t p = src[sx];
+      if ((p & kRgb) == (key & kRgb)) continue;
+      dst[tx] = (p >> 24) == 255 ? p : blend(dst[tx], p, 255);
+    }
+  }
+}
+
+void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const platform::Image& source,
+                     Rect from, uint32_t key, int32_t width, int32_t height, int32_t angle,
+                     int32_t alpha) {
+  if (!clip(source, from) || width == 0 || height <= 0 || alpha <= 0) return;
+  alpha = std::min(alpha, 255);
+  int32_t sw = from.right - from.left, sh = from.bottom - from.top;
+  double theta = (angle & 255) * (2 * M_PI / 256);
+  double c = std::cos(theta), s = std::sin(theta);
+  double halfW = std::abs(width) / 2.0, halfH = height / 2.0;
+  // The drawn rectangle's corners after rotation bound the target pixels to visit.
+  double extentX = std::abs(c) * halfW + std::abs(s) * halfH;
+  double extentY = std::abs(s) * halfW + std::abs(c) * halfH;
+  Rect to{int32_t(std::floor(cx - extentX)), int32_t(std::floor(cy - extentY)),
+          int32_t(std::ceil(cx + extentX)) + 1, int32_t(std::ceil(cy + extentY)) + 1};
+  if (!clip(target, to)) return;
+  double scaleX = double(sw) / width, scaleY = double(sh) / height;  // source per target pixel
+  for (int32_t ty = to.top; ty < to.bottom; ++ty) {
+    uint32_t* dst = target.pixels.data() + size_t(ty) * size_t(target.width);
+    for (int32_t tx = to.left; tx < to.right; ++tx) {
+      // The pixel's centre, rotated back into the unrotated drawn rectangle.
+      double dx = tx + 0.5 - cx, dy = ty + 0.5 - cy;
+      double u = c * dx + s * dy, v = -s * dx + c * dy;
+      // A negative width counts source columns from the right edge.
+      double fx = (u + (width < 0 ? -halfW : halfW)) * scaleX;
+      double fy = (v + halfH) * scaleY;
+      if (!(fx >= 0 && fx < sw && fy >= 0 && fy < sh)) continue;
+      uint32_t p = source.pixels[size_t(from.top + int32_t(fy)) * size_t(source.width) +
+                                 size_t(from.left + int32_t(fx))];
+      if ((p & kRgb) == (key & kRgb)) continue;
+      dst[tx] = blend(dst[tx], p, uint32_t(alpha));
+    }
+  }
+}
+
+void line(platform::Image& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t pixel) {
+  // Point i of n steps is the start moved i/n of the way, rounded; only the steps
+  // whose point can lie on the target are visited, so a line of any length costs
+  // at most the target's size.
+  double dx = double(x2) - x1, dy = double(y2) - y1;
+  int64_t steps = int64_t(std::max(std::abs(dx), std::abs(dy)));
+  if (steps == 0) return;
+  double first = 0, last = 1;  // the part of the segment inside the target, widened a pixel
+  auto narrow = [&](double p, double q) {  // keeps the t with p * t <= q
+    if (p == 0) return q >= 0;
+    double t = q / p;
+    if (p < 0)
+      first = std::max(first, t);
+    else
+      last = std::min(last, t);
+    return first <= last;
+  };
+  if (!narrow(-dx, x1 + 1.0) || !narrow(dx, target.width - x1 + 0.0) || !narrow(-dy, y1 + 1.0) ||
+      !narrow(dy, target.height - y1 + 0.0))
+    return;
+  int64_t from = std::max<int64_t>(0, int64_t(std::floor(first * steps)) - 1);
+  int64_t to = std::min<int64_t>(steps, int64_t(std::ceil(last * steps)) + 1);
+  for (int64_t i = from; i < to; ++i) {
+    int64_t x = x1 + std::llround(dx * double(i) / double(steps));
+    int64_t y = y1 + std::llround(dy * double(i) / double(steps));
+    if (x >= 0 && y >= 0 && x < target.width && y < target.height)
+      target.pixels[size_t(y) * size_t(target.width) + size_t(x)] = pixel;
+  }
+}
+
+}  // namespace zunka::raster
