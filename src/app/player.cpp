@@ -61,8 +61,7 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
 
   // Pages change the current directory: a relative screenshot path is taken now.
   std::optional<std::string> screenshot;
-  if (options.screenshot)
-    screenshot = platform::absoluteHostPath(*options.screenshot).value_or(*options.screenshot);
+  if (options.screenshot) screenshot = platform::absoluteHostPathFromHere(*options.screenshot);
   PlayerSession session(options, *host, boot, log);
   int status = session.run(baseDir);
   if (screenshot && !writeScreenshot(*screenshot)) return 2;

@@ -1,5 +1,7 @@
 #include "platform/host_path.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,12 @@ std::optional<std::string> absoluteHostPath(const std::string& hostPath) {
   std::string path = resolved;
   if (hostDirectoryExists(path) && path.back() != '/') path += '/';
   return path;
+}
+
+std::string absoluteHostPathFromHere(const std::string& hostPath) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(hostPath, error);
+  return error ? hostPath : path.lexically_normal().string();
 }
 
 bool setCurrentHostDirectory(const std::string& hostPath) {

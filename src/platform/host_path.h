@@ -12,6 +12,8 @@ bool hostDirectoryExists(const std::string& hostPath);
 // The absolute form of an existing path (directories end with '/'); nothing when
 // it does not exist.
 std::optional<std::string> absoluteHostPath(const std::string& hostPath);
+// The path made absolute against the current directory, whether or not it exists.
+std::string absoluteHostPathFromHere(const std::string& hostPath);
 bool setCurrentHostDirectory(const std::string& hostPath);
 
 }  // namespace zunka::platform
