@@ -5,6 +5,7 @@
 #include "resources/page_hash.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
+#include "vm/errors.h"
 #include "vm/tfstring.h"
 
 namespace zunka {
@@ -44,6 +45,17 @@ ZUNKA_NATIVE(nativeSetGenAttr) {
   if (gen) gen->SetInstAttr(toText(nativeArg(target, 2)), toLiteral(nativeArg(target, 3)));
 }
 
+// Char._changeAttr(generator, name, value): as _n_setGenAttr, but a first argument
+// that is no generator is a run-time error.
+ZUNKA_NATIVE(nativeChangeAttr) {
+  if (argc < 3) return;
+  const TValue& handle = nativeArg(target, 1);
+  auto* gen = handle.kind == vtHost ? dynamic_cast<TGenerator*>(TResource::FromHandle(handle.ref))
+                                    : nullptr;
+  if (!gen) throw ERuntimeError("invalid generator at chattr");
+  gen->SetInstAttr(toText(nativeArg(target, 2)), toLiteral(nativeArg(target, 3)));
+}
+
 // The ranking client polls here once it exists; until then there is nothing to do.
 ZUNKA_NATIVE(nativeRefresh) {}
 
@@ -63,6 +75,7 @@ constexpr NativeEntry kPageObjectNatives[] = {
     {"_n_refresh", nativeRefresh},
 };
 constexpr NativeEntry kBootNatives[] = {{"generate", nativeGenerate}};
+constexpr NativeEntry kCharNatives[] = {{"_changeAttr", nativeChangeAttr}};
 
 }  // namespace
 
@@ -77,6 +90,9 @@ std::span<const NativeEntry> pageObjectNatives() {
 }
 std::span<const NativeEntry> bootNatives() {
   return kBootNatives;
+}
+std::span<const NativeEntry> charNatives() {
+  return kCharNatives;
 }
 
 }  // namespace zunka

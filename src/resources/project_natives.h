@@ -15,5 +15,7 @@ std::span<const vm::NativeEntry> pageNatives();
 std::span<const vm::NativeEntry> pageObjectNatives();
 // classes.lang.Boot: generate, which places the page's objects.
 std::span<const vm::NativeEntry> bootNatives();
+// `_changeAttr` of classes.game.Char.
+std::span<const vm::NativeEntry> charNatives();
 
 }  // namespace zunka

@@ -46,6 +46,7 @@ void bindKernelNatives() {
   bind("classes.lang.String", vm::stringNatives());
   bind("classes.lang.Process", vm::processNatives());
   for (const auto& [path, table] : resourcesState().nativeTables) bind(path, table);
+  bind("classes.game.Char", charNatives());
   bind("Page", pageNatives());
   bind("ProjectManager", projectManagerNatives().first(1));
   bind("classes.customres.CustomResource", customResourceNatives());

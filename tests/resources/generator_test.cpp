@@ -2,7 +2,9 @@
 
 #include "resources/gen_iterator.h"
 #include "resources/generator.h"
+#include "resources/project_natives.h"
 #include "resources/sgml.h"
+#include "vm/tfstring.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -141,3 +143,27 @@ TEST_F(GeneratorTest, MissingAndUncompiledClassesPlaceNothing) {
   EXPECT_EQ(iterator.snippets()[2],
             "$later.setGenerator( getResource(\"usr.$later\").getTObject() );");
 }
+
+namespace {
+
+TEST_F(GeneratorTest, CharChangeAttrSetsAGeneratorsAttributeAndRefusesAnythingElse) {
+  TGenerator* gen =
+      generator(*world->root, "<generator name=\"$c\" classname=\"C\" inst_x=\"1\"/>");
+  NativeHandler changeAttr = charNatives()[0].handler;
+  // Arguments sit below the target: value, name, generator, then the target.
+  std::vector<TValue> slots = {TValue::ofInt(9), TValue{}, TValue::ofRef(vtHost, gen->handle()),
+                               TValue{}};
+  setString(slots[1], "x");
+  changeAttr(nullptr, &slots[3], 3, 0);
+  EXPECT_EQ(gen->instAttrs, std::vector<std::string>{"x=9"});
+  slots[2] = TValue::ofInt(3);
+  try {
+    changeAttr(nullptr, &slots[3], 3, 0);
+    ADD_FAILURE() << "no error";
+  } catch (const ERuntimeError& e) {
+    EXPECT_EQ(e.message(), "invalid generator at chattr");
+  }
+  release(slots[1]);
+}
+
+}  // namespace
