@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "resources/player_hosts.h"
 #include "screen/pattern_list.h"
@@ -37,7 +38,11 @@ struct ScreenState {
 
   TPatCache cache;
   TPatternList patterns;
-  TSpriteList sprites;
+  platform::TextRenderer text;
+  TSpriteList sprites{text};
+  // The font of new text sprites (_n_setFont).
+  std::string fontName;
+  platform::TextStyle fontStyle;
   // The drawing offset (setAdjust), subtracted from the positions of new sprites.
   int32_t adjustX = 0;
   int32_t adjustY = 0;

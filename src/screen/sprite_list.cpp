@@ -96,10 +96,14 @@ void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& p
     case Sprite::Kind::Rect:
       raster::fill(target, {s.x, s.y, s.x2, s.y2}, raster::fromScriptColour(s.colour));
       return;
+    case Sprite::Kind::Text:
+      text_.draw(target, s.x, s.y, s.fontName, s.fontSize, s.fontStyle,
+                 raster::fromScriptColour(s.colour), s.text);
+      return;
   }
 }
 
-raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) {
+raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) const {
   switch (s.kind) {
     case Sprite::Kind::Pattern:
     case Sprite::Kind::DxPattern: {
@@ -111,6 +115,10 @@ raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) 
     case Sprite::Kind::Line:
     case Sprite::Kind::Rect:
       return {std::min(s.x, s.x2), std::min(s.y, s.y2), std::max(s.x, s.x2), std::max(s.y, s.y2)};
+    case Sprite::Kind::Text: {
+      auto [w, h] = text_.measure(s.fontName, s.fontSize, s.fontStyle, s.text);
+      return {s.x, s.y, s.x + w, s.y + h};
+    }
   }
   return {};
 }

@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <string>
+
+#include "platform/text_renderer.h"
 #include "screen/pattern_list.h"
 #include "screen/raster.h"
 #include "vm/value.h"
@@ -13,7 +16,7 @@ namespace zunka {
 // (TRectSprite). Plain records in one list whose storage is reused from frame to
 // frame, so drawing allocates nothing per sprite.
 struct Sprite {
-  enum class Kind : uint8_t { Pattern, DxPattern, Line, Rect };
+  enum class Kind : uint8_t { Pattern, DxPattern, Line, Rect, Text };
   Kind kind = Kind::Pattern;
   bool mirror = false;
   vm::TValue owner;  // the script object that drew it (held), or none
@@ -24,6 +27,11 @@ struct Sprite {
   int32_t angle = 0;  // degrees
   int32_t x2 = 0, y2 = 0;
   int32_t colour = 0;  // 00BBGGRR
+  // Text sprites (TTxtSprite): the text with its font, size and style.
+  std::string text;
+  std::string fontName;
+  int32_t fontSize = 12;
+  platform::TextStyle fontStyle;
 };
 
 // Angle in 256ths of a turn: negative angles count back from 360.
@@ -31,7 +39,7 @@ int32_t angleIn256ths(int32_t degrees);
 
 class TSpriteList {
  public:
-  TSpriteList() = default;
+  explicit TSpriteList(platform::TextRenderer& text) : text_(text) {}
   ~TSpriteList();
   TSpriteList(const TSpriteList&) = delete;
   TSpriteList& operator=(const TSpriteList&) = delete;
@@ -46,14 +54,15 @@ class TSpriteList {
   // sprites of equal z keep the order they were drawn in.
   void DrawAll(platform::Image& target, TPatternList& patterns);
   // The rectangle a sprite covers (right and bottom exclusive).
-  static raster::Rect Bounds(const Sprite& sprite, const TPatternList& patterns);
+  raster::Rect Bounds(const Sprite& sprite, const TPatternList& patterns) const;
   // The distinct owners of the sprites whose bounds meet `r` by the centre test, in
   // list order.
   std::vector<vm::TValue> OwnersAt(raster::Rect r, const TPatternList& patterns) const;
 
  private:
-  static void Draw(const Sprite& sprite, platform::Image& target, TPatternList& patterns);
+  void Draw(const Sprite& sprite, platform::Image& target, TPatternList& patterns);
 
+  platform::TextRenderer& text_;
   std::vector<Sprite> sprites_;
   std::vector<uint32_t> order_;
 };

@@ -3,6 +3,7 @@
 #include "resources/project_state.h"
 #include "resources/resources_state.h"
 #include "screen/screen_state.h"
+#include "vm/console.h"
 #include "vm/natives/native_support.h"
 
 namespace zunka {
@@ -94,7 +95,47 @@ ZUNKA_NATIVE(nativeSetAdjust) {
   screenState().adjustY = toInt(nativeArg(target, 2));
 }
 
+// setText(x, y, text[, colour[, size[, z]]]): with fewer than five arguments a
+// message box says so first (the kernel's drawText always gives six).
+ZUNKA_NATIVE(nativeSetText) {
+  if (!drawnFrame()) return;
+  if (argc < 5) LogError("SetText..." + std::to_string(argc), {}, true);
+  if (argc < 3) return;
+  ScreenState& screen = screenState();
+  Sprite s = spriteOf(target, Sprite::Kind::Text, toInt(nativeArg(target, 1)),
+                      toInt(nativeArg(target, 2)));
+  s.text = vm::toText(nativeArg(target, 3));
+  s.colour = argc >= 4 ? toInt(nativeArg(target, 4)) : 0xFFFFFF;
+  s.fontSize = argc >= 5 ? toInt(nativeArg(target, 5)) : 12;
+  s.z = argc >= 6 ? toInt(nativeArg(target, 6)) : 0;
+  s.fontName = screen.fontName;
+  s.fontStyle = screen.fontStyle;
+  screen.sprites.Append(s);
+}
+
+// setFont(name[, bold[, italic[, underline]]]), in every frame.
+ZUNKA_NATIVE(nativeSetFont) {
+  if (argc < 1) return;
+  ScreenState& screen = screenState();
+  screen.fontName = vm::toText(nativeArg(target, 1));
+  screen.fontStyle.bold = argc >= 2 && toInt(nativeArg(target, 2)) != 0;
+  screen.fontStyle.italic = argc >= 3 && toInt(nativeArg(target, 3)) != 0;
+  screen.fontStyle.underline = argc >= 4 && toInt(nativeArg(target, 4)) != 0;
+}
+
+// textExtent(height?, text, size): the height (selector true) or the width in pixels.
+ZUNKA_NATIVE(nativeTextExtent) {
+  if (argc < 3) return;
+  ScreenState& screen = screenState();
+  auto [width, height] = screen.text.measure(screen.fontName, toInt(nativeArg(target, 3)),
+                                             screen.fontStyle, vm::toText(nativeArg(target, 2)));
+  vm::setInt(*target, toInt(nativeArg(target, 1)) != 0 ? height : width);
+}
+
 constexpr vm::NativeEntry kSpriteNatives[] = {
+    {"native_setText", nativeSetText},
+    {"_n_setFont", nativeSetFont},
+    {"native_textExtent", nativeTextExtent},
     {"native_init", nativeInit},
     {"native_free", nativeNothing},
     {"native_set", nativeSet},

@@ -83,7 +83,7 @@ class Sprites : public ::testing::Test {
 TEST_F(Sprites, APatternIsCentredOnItsPositionLessTheDrawingOffset) {
   call("classes.scr.Sprite", "native_set", {}, ints({0, 100, 100, 0}));
   ASSERT_EQ(list().size(), 1u);
-  EXPECT_EQ(TSpriteList::Bounds(list()[0], screenState().patterns),
+  EXPECT_EQ(screenState().sprites.Bounds(list()[0], screenState().patterns),
             (raster::Rect{92, 92, 108, 108}));
   draw();
   EXPECT_EQ(at(92, 92), 0x0000FFu);  // the blue left column
@@ -92,7 +92,7 @@ TEST_F(Sprites, APatternIsCentredOnItsPositionLessTheDrawingOffset) {
   EXPECT_EQ(at(108, 107), 0u);
   call("classes.lang.Object", "setAdjust", {}, ints({10, 0}));
   call("classes.scr.Sprite", "native_set", {}, ints({0, 100, 100, 0}));
-  EXPECT_EQ(TSpriteList::Bounds(list()[1], screenState().patterns),
+  EXPECT_EQ(screenState().sprites.Bounds(list()[1], screenState().patterns),
             (raster::Rect{82, 92, 98, 108}));
   // Frames that are not drawn add nothing.
   projectState().drawFrame = false;
@@ -134,7 +134,7 @@ TEST_F(Sprites, ScaledMirroredAndTurnedPatterns) {
   EXPECT_EQ(mirrored.size(), 31u);
   EXPECT_EQ(at(mirrored.back(), 100), 0x0000FFu);  // now on the right
   // Bounds ignore the angle and use the truncated scaled size.
-  EXPECT_EQ(TSpriteList::Bounds(list()[0], screenState().patterns),
+  EXPECT_EQ(screenState().sprites.Bounds(list()[0], screenState().patterns),
             (raster::Rect{84, 24, 116, 56}));
 
   // A quarter turn of a 16 × 8 scaled picture stands 16 high and 8 wide.
@@ -166,7 +166,8 @@ TEST_F(Sprites, HalfAlphaBlendsAndZeroAlphaDrawsNothing) {
 
 TEST_F(Sprites, LinesLeaveOutTheirEndPointAndNothingDrawsOutsideTheTarget) {
   call("classes.scr.Sprite", "native_drawLine", {}, ints({10, 10, 0, 0, 0xFFFFFF}));
-  EXPECT_EQ(TSpriteList::Bounds(list()[0], screenState().patterns), (raster::Rect{0, 0, 10, 10}));
+  EXPECT_EQ(screenState().sprites.Bounds(list()[0], screenState().patterns),
+            (raster::Rect{0, 0, 10, 10}));
   draw();
   EXPECT_EQ(at(10, 10), 0xFFFFFFu);
   EXPECT_EQ(at(1, 1), 0xFFFFFFu);
@@ -186,7 +187,8 @@ TEST_F(Sprites, LinesLeaveOutTheirEndPointAndNothingDrawsOutsideTheTarget) {
   draw();
   EXPECT_EQ(at(100, 5), 0xFFFFFFu);  // the long line, clipped
   EXPECT_EQ(at(2, 2), 0xFF0000u);
-  EXPECT_EQ(TSpriteList::Bounds(list()[4], screenState().patterns), (raster::Rect{10, 10, 11, 11}));
+  EXPECT_EQ(screenState().sprites.Bounds(list()[4], screenState().patterns),
+            (raster::Rect{10, 10, 11, 11}));
 }
 
 TEST_F(Sprites, AnObjectUnderAPointIsReportedOnceWhateverItDrew) {

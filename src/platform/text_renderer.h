@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "platform/image_file.h"
+
+namespace zunka::platform {
+
+struct TextStyle {
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  auto operator<=>(const TextStyle&) const = default;
+};
+
+// Text in the fonts of the host, found through fontconfig and drawn with SDL_ttf
+// at 96 dots per inch. Texts and font names are Shift_JIS; the usual Windows
+// Japanese font names (ＭＳ ゴシック, MS Gothic, ＭＳ Ｐゴシック, ＭＳ 明朝, MS Mincho)
+// and an empty name map to the IPA fonts. Rendered texts are cached by font,
+// size, style, colour and text, so a text drawn every frame is rendered once.
+class TextRenderer {
+ public:
+  TextRenderer();
+  ~TextRenderer();
+  TextRenderer(const TextRenderer&) = delete;
+  TextRenderer& operator=(const TextRenderer&) = delete;
+
+  // Width and height in pixels of `text`; (0, 0) when no font can be had.
+  std::pair<int32_t, int32_t> measure(std::string_view fontName, int32_t pointSize, TextStyle style,
+                                      std::string_view text);
+  // Draws `text` in `rgb` (0xRRGGBB) with its top-left at (x, y), blended by the
+  // glyphs' coverage; clipped to the target.
+  void draw(Image& target, int32_t x, int32_t y, std::string_view fontName, int32_t pointSize,
+            TextStyle style, uint32_t rgb, std::string_view text);
+
+  // The font file a (Shift_JIS) font name resolves to; empty when none.
+  std::string fontFile(std::string_view fontName);
+  size_t renders() const { return renders_; }  // texts rendered (not found in the cache)
+
+ private:
+  struct Font;
+  Font* font(std::string_view fontName, int32_t pointSize, TextStyle style);
+  const Image* rendered(std::string_view fontName, int32_t pointSize, TextStyle style, uint32_t rgb,
+                        std::string_view text);
+
+  bool ready_ = false;
+  std::map<std::string, std::string, std::less<>> files_;
+  std::map<std::tuple<std::string, int32_t, TextStyle>, std::unique_ptr<Font>> fonts_;
+  std::map<std::tuple<std::string, int32_t, TextStyle, uint32_t, std::string>, Image> texts_;
+  size_t renders_ = 0;
+};
+
+}  // namespace zunka::platform
