@@ -76,15 +76,17 @@ void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const plat
           int32_t(std::ceil(cx + extentX)) + 1, int32_t(std::ceil(cy + extentY)) + 1};
   if (!clip(target, to)) return;
   double scaleX = double(sw) / width, scaleY = double(sh) / height;  // source per target pixel
+  // Source coordinates move by a constant step per target pixel along a row.
+  double stepX = c * scaleX, stepY = -s * scaleY;
+  double offsetX = width < 0 ? -halfW : halfW;
   for (int32_t ty = to.top; ty < to.bottom; ++ty) {
     uint32_t* dst = target.pixels.data() + size_t(ty) * size_t(target.width);
-    for (int32_t tx = to.left; tx < to.right; ++tx) {
-      // The pixel's centre, rotated back into the unrotated drawn rectangle.
-      double dx = tx + 0.5 - cx, dy = ty + 0.5 - cy;
-      double u = c * dx + s * dy, v = -s * dx + c * dy;
-      // A negative width counts source columns from the right edge.
-      double fx = (u + (width < 0 ? -halfW : halfW)) * scaleX;
-      double fy = (v + halfH) * scaleY;
+    // The first pixel's centre, rotated back into the unrotated drawn rectangle; a
+    // negative width counts source columns from the right edge.
+    double dx = to.left + 0.5 - cx, dy = ty + 0.5 - cy;
+    double fx = (c * dx + s * dy + offsetX) * scaleX;
+    double fy = (-s * dx + c * dy + halfH) * scaleY;
+    for (int32_t tx = to.left; tx < to.right; ++tx, fx += stepX, fy += stepY) {
       if (!(fx >= 0 && fx < sw && fy >= 0 && fy < sh)) continue;
       uint32_t p = source.pixels[size_t(from.top + int32_t(fy)) * size_t(source.width) +
                                  size_t(from.left + int32_t(fx))];
