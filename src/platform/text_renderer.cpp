@@ -49,6 +49,7 @@ TextRenderer::TextRenderer() {
 TextRenderer::~TextRenderer() {
   fonts_.clear();
   if (ready_) TTF_Quit();
+  if (fontConfig_) FcConfigDestroy(fontConfig_);
 }
 
 std::string TextRenderer::fontFile(std::string_view fontName) {
@@ -56,11 +57,14 @@ std::string TextRenderer::fontFile(std::string_view fontName) {
   if (auto found = files_.find(utf8); found != files_.end()) return found->second;
   std::string file;
   std::string family = familyFor(utf8);
-  if (FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()))) {
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  if (!fontConfig_) fontConfig_ = FcInitLoadConfigAndFonts();
+  FcPattern* pattern =
+      fontConfig_ ? FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str())) : nullptr;
+  if (pattern) {
+    FcConfigSubstitute(fontConfig_, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    if (FcPattern* match = FcFontMatch(fontConfig_, pattern, &result)) {
       FcChar8* path = nullptr;
       if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
         file = reinterpret_cast<const char*>(path);

@@ -8,6 +8,8 @@
 
 #include "platform/image_file.h"
 
+struct _FcConfig;
+
 namespace zunka::platform {
 
 struct TextStyle {
@@ -48,6 +50,9 @@ class TextRenderer {
                         std::string_view text);
 
   bool ready_ = false;
+  // The font configuration of this renderer's own, loaded on first use, so that
+  // nothing of it outlives the renderer.
+  ::_FcConfig* fontConfig_ = nullptr;
   std::map<std::string, std::string, std::less<>> files_;
   std::map<std::tuple<std::string, int32_t, TextStyle>, std::unique_ptr<Font>> fonts_;
   std::map<std::tuple<std::string, int32_t, TextStyle, uint32_t, std::string>, Image> texts_;
