@@ -1,4 +1,5 @@
 // Cutting a pattern sheet into the pictures inside its frames.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -107,8 +108,20 @@ class Sheet {
 void CutSheet(TPatRects& set) {
   set.isSheet = true;
   set.elems.clear();
+  set.keyed.reset();
   if (set.surface.width <= 0 || set.surface.height <= 0) return;
   Sheet(set).cut();
+  platform::Image keyed = set.surface;
+  for (uint32_t& p : keyed.pixels) p = platform::premultiplied(p);
+  for (const TPatElem& e : set.elems) {
+    for (int32_t y = std::max(e.top, 0); y < std::min(e.bottom, keyed.height); ++y)
+      for (int32_t x = std::max(e.left, 0); x < std::min(e.right, keyed.width); ++x) {
+        uint32_t& p = keyed.pixels[size_t(y) * size_t(keyed.width) + size_t(x)];
+        size_t at = size_t(y) * size_t(keyed.width) + size_t(x);
+        if ((set.surface.pixels[at] & 0xFFFFFF) == (e.colourKey & 0xFFFFFF)) p = 0;
+      }
+  }
+  set.keyed = std::make_unique<platform::CompositeSource>(std::move(keyed));
 }
 
 }  // namespace zunka

@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <memory>
+
+#include "platform/compositor.h"
 #include "platform/image_file.h"
 
 namespace zunka {
@@ -32,6 +35,9 @@ struct TPatRects {
   // The colour key in use for the surface (−2: none yet), changed only when a
   // picture with another key is drawn.
   int64_t currentKey = -2;
+  // The sheet premultiplied, each picture's key colour made transparent inside
+  // its rectangle: every unmirrored picture is then one composite.
+  std::unique_ptr<platform::CompositeSource> keyed;
 };
 
 // Cuts `set.surface` into pictures by their one-pixel frames on a plain

@@ -63,7 +63,10 @@ void TSpriteList::DrawAll(platform::Image& target, TPatternList& patterns) {
   for (uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
   std::stable_sort(order_.begin(), order_.end(),
                    [&](uint32_t a, uint32_t b) { return sprites_[a].z > sprites_[b].z; });
+  platform::CompositeTarget composite(target);
+  composite_ = &composite;
   for (uint32_t i : order_) Draw(sprites_[i], target, patterns);
+  composite_ = nullptr;
 }
 
 void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& patterns) {
@@ -74,6 +77,10 @@ void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& p
       if (!e) return;
       set->currentKey = e->colourKey;
       raster::Rect at = centred(s.x, s.y, e->width(), e->height());
+      if (!s.mirror && set->keyed && composite_) {
+        composite_->over(*set->keyed, e->left, e->top, at.left, at.top, e->width(), e->height());
+        return;
+      }
       raster::copyKeyed(target, at.left, at.top, set->surface, sourceRect(*e), e->colourKey,
                         s.mirror);
       return;

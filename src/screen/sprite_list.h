@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/compositor.h"
 #include "platform/text_renderer.h"
 #include "screen/pattern_list.h"
 #include "screen/raster.h"
@@ -63,6 +64,7 @@ class TSpriteList {
   void Draw(const Sprite& sprite, platform::Image& target, TPatternList& patterns);
 
   platform::TextRenderer& text_;
+  platform::CompositeTarget* composite_ = nullptr;  // the target while DrawAll runs
   std::vector<Sprite> sprites_;
   std::vector<uint32_t> order_;
 };
