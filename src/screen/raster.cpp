@@ -11,14 +11,21 @@ constexpr uint32_t kRgb = 0xFFFFFF;
 
 // `top` over `under`, `top`'s alpha scaled by `alpha` (0 to 255); the result is opaque
 // where `under` is.
+// x / 255 rounded to the nearest, for x up to 255 × 255.
+inline uint32_t divide255(uint32_t x) {
+  x += 128;
+  return (x + (x >> 8)) >> 8;
+}
+
 inline uint32_t blend(uint32_t under, uint32_t top, uint32_t alpha) {
-  uint32_t a = (top >> 24) * alpha / 255;
+  uint32_t topAlpha = top >> 24;
+  uint32_t a = topAlpha == 255 ? alpha : topAlpha * alpha / 255;
   if (a == 255) return top;
   if (a == 0) return under;
   uint32_t out = under & 0xFF000000u;
   for (int shift : {0, 8, 16}) {
     uint32_t t = top >> shift & 0xFF, u = under >> shift & 0xFF;
-    out |= ((t * a + u * (255 - a) + 127) / 255) << shift;
+    out |= divide255(t * a + u * (255 - a)) << shift;
   }
   return out;
 }
@@ -86,12 +93,31 @@ void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const plat
     double dx = to.left + 0.5 - cx, dy = ty + 0.5 - cy;
     double fx = (c * dx + s * dy + offsetX) * scaleX;
     double fy = (-s * dx + c * dy + halfH) * scaleY;
-    for (int32_t tx = to.left; tx < to.right; ++tx, fx += stepX, fy += stepY) {
+    // Only the stretch of the row whose source point lies in the picture is walked
+    // (widened by a pixel against rounding; the test below stays exact).
+    double first = 0, last = to.right - to.left;
+    auto keepInside = [&](double start, double step, double size) {
+      if (step == 0) {
+        if (!(start >= 0 && start < size)) last = -1;
+        return;
+      }
+      double a = (0 - start) / step, b = (size - start) / step;
+      if (a > b) std::swap(a, b);
+      first = std::max(first, std::floor(a) - 1);
+      last = std::min(last, std::ceil(b) + 1);
+    };
+    keepInside(fx, stepX, sw);
+    keepInside(fy, stepY, sh);
+    if (last <= first) continue;
+    int32_t begin = to.left + int32_t(first), end = to.left + int32_t(last);
+    fx += stepX * first;
+    fy += stepY * first;
+    for (int32_t tx = begin; tx < end; ++tx, fx += stepX, fy += stepY) {
       if (!(fx >= 0 && fx < sw && fy >= 0 && fy < sh)) continue;
       uint32_t p = source.pixels[size_t(from.top + int32_t(fy)) * size_t(source.width) +
                                  size_t(from.left + int32_t(fx))];
       if ((p & kRgb) == (key & kRgb)) continue;
-      dst[tx] = blend(dst[tx], p, uint32_t(alpha));
+      dst[tx] = (p >> 24) == 255 && alpha == 255 ? p : blend(dst[tx], p, uint32_t(alpha));
     }
   }
 }
