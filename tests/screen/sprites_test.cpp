@@ -62,6 +62,7 @@ class Sprites : public ::testing::Test {
     target = plainPicture(200, 150, 0);
   }
   void TearDown() override {
+    screenState().adjustX = screenState().adjustY = 0;
     screenState().sprites.Clear();
     screenState().patterns.TruncateAt(0);
     projectState().drawFrame = false;

@@ -83,6 +83,7 @@ TEST(TextSprites, SetTextWithoutColourAndSizeSaysSoAndDrawsInTheCurrentFont) {
   projectState().drawFrame = true;
   ScreenState& screen = screenState();
   screen.sprites.Clear();
+  screen.adjustX = screen.adjustY = 0;
   // setFont("MS Mincho", 1)
   std::vector<vm::TValue> font = {vm::TValue::ofInt(1), {}, {}};
   vm::setString(font[1], "MS Mincho");
