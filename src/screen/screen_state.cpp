@@ -44,8 +44,10 @@ void PictureScreen::drawAll() {
   ScreenState& state = screenState();
   platform::Image& surface = state.surface;
   uint32_t background = 0xFFFFFFFFu;
-  const vm::TValue* colour =
-      projectState().noPageRunning ? nullptr : ExistingGlobalCell("$bgcolor");
+  // White until the kernel has booted and while no page runs.
+  const vm::TValue* colour = !state.kernelLoaded || projectState().noPageRunning
+                                 ? nullptr
+                                 : ExistingGlobalCell("$bgcolor");
   if (colour && (colour->kind == vm::vtInt || colour->kind == vm::vtFloat))
     background = raster::fromScriptColour(vm::toInt(*colour));
   {
@@ -67,6 +69,7 @@ void PictureScreen::resetPatterns() {
 
 void PictureScreen::kernelLoaded() {
   ScreenState& state = screenState();
+  state.kernelLoaded = true;
   state.kernelPatternCount = state.patterns.Total();
   ReloadAllPatterns();
 }

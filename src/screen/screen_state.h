@@ -13,8 +13,8 @@ namespace zunka {
 // window and text are still to come.
 class PictureScreen final : public ScreenHost {
  public:
-  // Fills the game area (white while no page runs, else $bgcolor) and draws the
-  // sprite list onto it.
+  // Fills the game area (white before the kernel has booted and while no page
+  // runs, else $bgcolor) and draws the sprite list onto it.
   void drawAll() override;
   void present() override {}
   void clearSprites() override;
@@ -50,6 +50,7 @@ struct ScreenState {
   platform::Image surface;
   // The pattern total once the kernel's sheets were loaded: page loads keep them.
   int32_t kernelPatternCount = 0;
+  bool kernelLoaded = false;  // the kernel has booted: $bgcolor may be read
   PictureScreen screen;
 };
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "resources/project_state.h"
 #include "resources/resources_state.h"
 #include "screen/screen_state.h"
@@ -206,6 +207,52 @@ TEST_F(Sprites, AnObjectUnderAPointIsReportedOnceWhateverItDrew) {
   screenState().sprites.Clear();
   vm::release(a);
   vm::release(b);
+}
+
+}  // namespace
+
+namespace {
+
+std::string goldenFile(const char* name) {
+  std::string bytes;
+  platform::readFile(
+      platform::systemPath(std::string(ZUNKA_SOURCE_DIR "/tests/screen/golden/") + name), bytes);
+  return bytes;
+}
+
+// The golden picture is drawn by tools/make_golden_sprites.py from the drawing
+// rules alone: centring, mirroring, the transparent key, an exclusive rectangle.
+TEST(GoldenSprites, ASceneDrawsExactlyAsTheRulesSay) {
+  std::string error;
+  static TPatRects set;
+  std::optional<platform::Image> sheet = platform::decodeImage(goldenFile("sheet.bmp"), error);
+  ASSERT_TRUE(sheet) << error;
+  set.surface = std::move(*sheet);
+  CutSheet(set);
+  ASSERT_EQ(set.elems.size(), 1u);
+  ScreenState& screen = screenState();
+  screen.sprites.Clear();
+  screen.patterns.TruncateAt(0);
+  screen.patterns.Append(set);
+  Sprite put;
+  put.pattern = 0;
+  put.x = 10, put.y = 10;
+  screen.sprites.Append(put);
+  put.x = 30, put.mirror = true;
+  screen.sprites.Append(put);
+  Sprite rect;
+  rect.kind = Sprite::Kind::Rect;
+  rect.x = 2, rect.y = 20, rect.x2 = 12, rect.y2 = 26, rect.colour = 0x0000FF;
+  screen.sprites.Append(rect);
+  platform::Image target = plainPicture(40, 30, 0);
+  screen.sprites.DrawAll(target, screen.patterns);
+  std::optional<platform::Image> golden = platform::decodeImage(goldenFile("scene.png"), error);
+  ASSERT_TRUE(golden) << error;
+  ASSERT_EQ(target.width, golden->width);
+  for (size_t i = 0; i < target.pixels.size(); ++i)
+    ASSERT_EQ(target.pixels[i], golden->pixels[i]) << "at " << i % 40 << "," << i / 40;
+  screen.sprites.Clear();
+  screen.patterns.TruncateAt(0);
 }
 
 }  // namespace
