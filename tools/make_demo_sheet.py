@@ -2,10 +2,10 @@
 """Draws the bundled demo's pattern sheet (Usr/demo.png): two framed pictures on a
 white sheet, a walker (16 x 24) and a spark (8 x 8), each inside a one-pixel
 magenta frame whose colour is then transparent."""
-import struct
 import sys
-import zlib
 from pathlib import Path
+
+from picture_files import png
 
 WHITE, KEY = (255, 255, 255), (255, 0, 255)
 WIDTH, HEIGHT = 40, 30
@@ -35,19 +35,9 @@ def pixel(x, y):
     return WHITE
 
 
-def png():
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    raw = b"".join(b"\0" + bytes(c for x in range(WIDTH) for c in pixel(x, y))
-                   for y in range(HEIGHT))
-    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
-
-
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "Usr/demo.png")
-    out.write_bytes(png())
+    out.write_bytes(png(WIDTH, HEIGHT, pixel))
 
 
 if __name__ == "__main__":

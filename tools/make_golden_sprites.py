@@ -7,10 +7,10 @@ from the drawing rules alone, independently of the player's renderer:
 - scene.png: a 40 x 30 black picture with that pattern put centred on (10, 10),
   put mirrored centred on (30, 10), and a rectangle filled from (2, 20) up to,
   not including, (12, 26) in the script colour 0x0000FF (red)."""
-import struct
 import sys
-import zlib
 from pathlib import Path
+
+from picture_files import bmp24, png
 
 KEY, WHITE, BLACK, RED = (255, 0, 255), (255, 255, 255), (0, 0, 0), (255, 0, 0)
 PW, PH = 7, 5
@@ -28,27 +28,6 @@ def sheet_pixel(x, y):
             return KEY
         return picture(x - fx - 1, y - fy - 1)
     return WHITE
-
-
-def bmp(width, height, pixel):
-    stride = (width * 3 + 3) // 4 * 4
-    rows = []
-    for y in reversed(range(height)):
-        line = b"".join(bytes((b, g, r)) for r, g, b in (pixel(x, y) for x in range(width)))
-        rows.append(line + b"\0" * (stride - len(line)))
-    body = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 54 + len(body), 0, 0, 54) + info + body
-
-
-def png(width, height, pixel):
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    raw = b"".join(b"\0" + bytes(c for x in range(width) for c in pixel(x, y))
-                   for y in range(height))
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
 
 
 def scene():
@@ -71,7 +50,7 @@ def scene():
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "tests/screen/golden")
     out.mkdir(parents=True, exist_ok=True)
-    (out / "sheet.bmp").write_bytes(bmp(PW + 6, PH + 6, sheet_pixel))
+    (out / "sheet.bmp").write_bytes(bmp24(PW + 6, PH + 6, sheet_pixel))
     (out / "scene.png").write_bytes(png(40, 30, scene()))
 
 
