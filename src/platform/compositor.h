@@ -17,6 +17,8 @@ class CompositeSource {
   CompositeSource(const CompositeSource&) = delete;
   CompositeSource& operator=(const CompositeSource&) = delete;
   void* handle() const { return handle_; }
+  int32_t width() const { return pixels_.width; }
+  int32_t height() const { return pixels_.height; }
 
  private:
   Image pixels_;

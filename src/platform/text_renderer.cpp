@@ -107,11 +107,12 @@ std::pair<int32_t, int32_t> TextRenderer::measure(std::string_view fontName, int
   return {w, h};
 }
 
-const Image* TextRenderer::rendered(std::string_view fontName, int32_t pointSize, TextStyle style,
-                                    uint32_t rgb, std::string_view text) {
+const CompositeSource* TextRenderer::rendered(std::string_view fontName, int32_t pointSize,
+                                              TextStyle style, uint32_t rgb,
+                                              std::string_view text) {
   text = text.substr(0, kLongestText);
   auto key = std::make_tuple(std::string(fontName), pointSize, style, rgb, std::string(text));
-  if (auto found = texts_.find(key); found != texts_.end()) return &found->second;
+  if (auto found = texts_.find(key); found != texts_.end()) return found->second.get();
   Font* f = font(fontName, pointSize, style);
   std::string utf8 = sjisToUtf8(text);
   if (!f || utf8.empty()) return nullptr;
@@ -119,43 +120,35 @@ const Image* TextRenderer::rendered(std::string_view fontName, int32_t pointSize
   SDL_Color colour{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
   SDL_Surface* surface = TTF_RenderUTF8_Blended(f->handle, utf8.c_str(), colour);
   if (!surface) return nullptr;
-  Image image;
   SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(surface);
   if (!argb) return nullptr;
+  Image image;
   image.width = argb->w;
   image.height = argb->h;
-  image.pixels.resize(size_t(argb->w) * size_t(argb->h));
+  image.pixels.reserve(size_t(argb->w) * size_t(argb->h));
   for (int y = 0; y < argb->h; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
                                                         size_t(y) * size_t(argb->pitch));
-    std::copy(row, row + argb->w, image.pixels.begin() + ptrdiff_t(size_t(y) * size_t(argb->w)));
+    for (int x = 0; x < argb->w; ++x) image.pixels.push_back(premultiplied(row[x]));
   }
   SDL_FreeSurface(argb);
   ++renders_;
-  return &texts_.emplace(std::move(key), std::move(image)).first->second;
+  auto source = std::make_unique<CompositeSource>(std::move(image));
+  return texts_.emplace(std::move(key), std::move(source)).first->second.get();
+}
+
+void TextRenderer::draw(CompositeTarget& target, int32_t x, int32_t y, std::string_view fontName,
+                        int32_t pointSize, TextStyle style, uint32_t rgb, std::string_view text) {
+  const CompositeSource* source = rendered(
+      fontName, std::clamp(pointSize, kSmallestPoint, kLargestPoint), style, rgb & 0xFFFFFF, text);
+  if (source) target.over(*source, 0, 0, x, y, source->width(), source->height());
 }
 
 void TextRenderer::draw(Image& target, int32_t x, int32_t y, std::string_view fontName,
                         int32_t pointSize, TextStyle style, uint32_t rgb, std::string_view text) {
-  const Image* image = rendered(fontName, std::clamp(pointSize, kSmallestPoint, kLargestPoint),
-                                style, rgb & 0xFFFFFF, text);
-  if (!image) return;
-  for (int32_t row = std::max(0, -y); row < image->height && y + row < target.height; ++row) {
-    const uint32_t* src = image->pixels.data() + size_t(row) * size_t(image->width);
-    uint32_t* dst = target.pixels.data() + size_t(y + row) * size_t(target.width);
-    for (int32_t col = std::max(0, -x); col < image->width && x + col < target.width; ++col) {
-      uint32_t p = src[col], a = p >> 24;
-      if (a == 0) continue;
-      uint32_t& d = dst[x + col];
-      uint32_t out = d & 0xFF000000u;
-      for (int shift : {0, 8, 16}) {
-        uint32_t t = p >> shift & 0xFF, u = d >> shift & 0xFF;
-        out |= ((t * a + u * (255 - a) + 127) / 255) << shift;
-      }
-      d = out;
-    }
-  }
+  CompositeTarget composite(target);
+  draw(composite, x, y, fontName, pointSize, style, rgb, text);
 }
 
 }  // namespace zunka::platform

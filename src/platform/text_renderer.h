@@ -6,6 +6,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "platform/compositor.h"
 #include "platform/image_file.h"
 
 struct _FcConfig;
@@ -36,6 +37,8 @@ class TextRenderer {
                                       std::string_view text);
   // Draws `text` in `rgb` (0xRRGGBB) with its top-left at (x, y), blended by the
   // glyphs' coverage; clipped to the target.
+  void draw(CompositeTarget& target, int32_t x, int32_t y, std::string_view fontName,
+            int32_t pointSize, TextStyle style, uint32_t rgb, std::string_view text);
   void draw(Image& target, int32_t x, int32_t y, std::string_view fontName, int32_t pointSize,
             TextStyle style, uint32_t rgb, std::string_view text);
 
@@ -46,8 +49,8 @@ class TextRenderer {
  private:
   struct Font;
   Font* font(std::string_view fontName, int32_t pointSize, TextStyle style);
-  const Image* rendered(std::string_view fontName, int32_t pointSize, TextStyle style, uint32_t rgb,
-                        std::string_view text);
+  const CompositeSource* rendered(std::string_view fontName, int32_t pointSize, TextStyle style,
+                                  uint32_t rgb, std::string_view text);
 
   bool ready_ = false;
   // The font configuration of this renderer's own, loaded on first use, so that
@@ -55,7 +58,10 @@ class TextRenderer {
   ::_FcConfig* fontConfig_ = nullptr;
   std::map<std::string, std::string, std::less<>> files_;
   std::map<std::tuple<std::string, int32_t, TextStyle>, std::unique_ptr<Font>> fonts_;
-  std::map<std::tuple<std::string, int32_t, TextStyle, uint32_t, std::string>, Image> texts_;
+  // Rendered texts, premultiplied for the compositor.
+  std::map<std::tuple<std::string, int32_t, TextStyle, uint32_t, std::string>,
+           std::unique_ptr<CompositeSource>>
+      texts_;
   size_t renders_ = 0;
 };
 

@@ -104,8 +104,9 @@ void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& p
       raster::fill(target, {s.x, s.y, s.x2, s.y2}, raster::fromScriptColour(s.colour));
       return;
     case Sprite::Kind::Text:
-      text_.draw(target, s.x, s.y, s.fontName, s.fontSize, s.fontStyle,
-                 raster::fromScriptColour(s.colour), s.text);
+      if (composite_)
+        text_.draw(*composite_, s.x, s.y, s.fontName, s.fontSize, s.fontStyle,
+                   raster::fromScriptColour(s.colour), s.text);
       return;
   }
 }
