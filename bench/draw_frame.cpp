@@ -53,10 +53,10 @@ void fillList(int kind, int count) {
       s.alpha = 128 + i % 128;
       s.scaleX = s.scaleY = 0.75 + (i % 4) * 0.25;
     } else if (kind == 2) {
-      s.kind = Sprite::Kind::Text;
-      s.text = "Score " + std::to_string(i % 50);
       s.fontSize = 12;
       s.colour = 0xFFFFFF;
+      screen.sprites.AppendText(s, "Score " + std::to_string(i % 50), "");
+      continue;
     }
     screen.sprites.Append(s);
   }

@@ -40,6 +40,7 @@ class CompositeTarget {
 
  private:
   void* handle_ = nullptr;
+  int32_t width_ = 0, height_ = 0;
 };
 
 // The premultiplied form of an 0xAARRGGBB pixel.

@@ -17,7 +17,6 @@ constexpr size_t kMostOpenFonts = 64;
 constexpr int32_t kSmallestPoint = 1;
 constexpr int32_t kLargestPoint = 400;
 // Texts longer than this many bytes are cut: nothing longer fits on a screen.
-constexpr size_t kLongestText = 4096;
 
 // The family fontconfig is asked for, for a (UTF-8) font name.
 std::string familyFor(const std::string& name) {
@@ -80,7 +79,7 @@ TextRenderer::Font* TextRenderer::font(std::string_view fontName, int32_t pointS
                                        TextStyle style) {
   if (!ready_) return nullptr;
   pointSize = std::clamp(pointSize, kSmallestPoint, kLargestPoint);
-  auto key = std::make_tuple(std::string(fontName), pointSize, style);
+  auto key = std::tuple<std::string_view, int32_t, TextStyle>(fontName, pointSize, style);
   if (auto found = fonts_.find(key); found != fonts_.end()) return found->second.get();
   if (fonts_.size() >= kMostOpenFonts) fonts_.clear(), texts_.clear();
   auto font = std::make_unique<Font>();
@@ -92,7 +91,7 @@ TextRenderer::Font* TextRenderer::font(std::string_view fontName, int32_t pointS
     TTF_SetFontStyle(font->handle, flags);
   }
   Font* result = font->handle ? font.get() : nullptr;
-  fonts_.emplace(std::move(key), std::move(font));
+  fonts_.emplace(FontKey{std::string(fontName), pointSize, style}, std::move(font));
   return result;
 }
 
@@ -111,7 +110,8 @@ const CompositeSource* TextRenderer::rendered(std::string_view fontName, int32_t
                                               TextStyle style, uint32_t rgb,
                                               std::string_view text) {
   text = text.substr(0, kLongestText);
-  auto key = std::make_tuple(std::string(fontName), pointSize, style, rgb, std::string(text));
+  auto key = std::tuple<std::string_view, int32_t, TextStyle, uint32_t, std::string_view>(
+      fontName, pointSize, style, rgb, text);
   if (auto found = texts_.find(key); found != texts_.end()) return found->second.get();
   Font* f = font(fontName, pointSize, style);
   std::string utf8 = sjisToUtf8(text);
@@ -135,7 +135,8 @@ const CompositeSource* TextRenderer::rendered(std::string_view fontName, int32_t
   SDL_FreeSurface(argb);
   ++renders_;
   auto source = std::make_unique<CompositeSource>(std::move(image));
-  return texts_.emplace(std::move(key), std::move(source)).first->second.get();
+  TextKey stored{std::string(fontName), pointSize, style, rgb, std::string(text)};
+  return texts_.emplace(std::move(stored), std::move(source)).first->second.get();
 }
 
 void TextRenderer::draw(CompositeTarget& target, int32_t x, int32_t y, std::string_view fontName,

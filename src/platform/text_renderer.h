@@ -27,6 +27,9 @@ struct TextStyle {
 // size, style, colour and text, so a text drawn every frame is rendered once.
 class TextRenderer {
  public:
+  // Longer texts are cut to this many bytes.
+  static constexpr size_t kLongestText = 4096;
+
   TextRenderer();
   ~TextRenderer();
   TextRenderer(const TextRenderer&) = delete;
@@ -52,16 +55,46 @@ class TextRenderer {
   const CompositeSource* rendered(std::string_view fontName, int32_t pointSize, TextStyle style,
                                   uint32_t rgb, std::string_view text);
 
+  // Cache keys, looked up through views so that a lookup allocates nothing.
+  struct FontKey {
+    std::string name;
+    int32_t pointSize;
+    TextStyle style;
+  };
+  struct TextKey {
+    std::string fontName;
+    int32_t pointSize;
+    TextStyle style;
+    uint32_t rgb;
+    std::string text;
+  };
+  struct KeyOrder {
+    using is_transparent = void;
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const {
+      return view(a) < view(b);
+    }
+    static auto view(const FontKey& k) {
+      return std::tuple<std::string_view, int32_t, TextStyle>(k.name, k.pointSize, k.style);
+    }
+    static auto view(const TextKey& k) {
+      return std::tuple<std::string_view, int32_t, TextStyle, uint32_t, std::string_view>(
+          k.fontName, k.pointSize, k.style, k.rgb, k.text);
+    }
+    template <class... T>
+    static const std::tuple<T...>& view(const std::tuple<T...>& k) {
+      return k;
+    }
+  };
+
   bool ready_ = false;
   // The font configuration of this renderer's own, loaded on first use, so that
   // nothing of it outlives the renderer.
   ::_FcConfig* fontConfig_ = nullptr;
   std::map<std::string, std::string, std::less<>> files_;
-  std::map<std::tuple<std::string, int32_t, TextStyle>, std::unique_ptr<Font>> fonts_;
+  std::map<FontKey, std::unique_ptr<Font>, KeyOrder> fonts_;
   // Rendered texts, premultiplied for the compositor.
-  std::map<std::tuple<std::string, int32_t, TextStyle, uint32_t, std::string>,
-           std::unique_ptr<CompositeSource>>
-      texts_;
+  std::map<TextKey, std::unique_ptr<CompositeSource>, KeyOrder> texts_;
   size_t renders_ = 0;
 };
 

@@ -10,24 +10,18 @@ namespace {
 constexpr uint32_t kRgb = 0xFFFFFF;
 
 // `top` over `under`, `top`'s alpha scaled by `alpha` (0 to 255); the result is opaque
-// where `under` is.
-// x / 255 rounded to the nearest, for x up to 255 × 255.
-inline uint32_t divide255(uint32_t x) {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
-
+// where `under` is. Red and blue are weighed together in one word, then green, each
+// channel rounded as x / 255 to the nearest.
 inline uint32_t blend(uint32_t under, uint32_t top, uint32_t alpha) {
   uint32_t topAlpha = top >> 24;
   uint32_t a = topAlpha == 255 ? alpha : topAlpha * alpha / 255;
   if (a == 255) return top;
   if (a == 0) return under;
-  uint32_t out = under & 0xFF000000u;
-  for (int shift : {0, 8, 16}) {
-    uint32_t t = top >> shift & 0xFF, u = under >> shift & 0xFF;
-    out |= divide255(t * a + u * (255 - a)) << shift;
-  }
-  return out;
+  uint32_t rb = (top & 0xFF00FF) * a + (under & 0xFF00FF) * (255 - a) + 0x800080;
+  rb = (rb + (rb >> 8 & 0xFF00FF)) >> 8 & 0xFF00FF;
+  uint32_t g = (top >> 8 & 0xFF) * a + (under >> 8 & 0xFF) * (255 - a) + 0x80;
+  g = (g + (g >> 8)) >> 8 & 0xFF;
+  return (under & 0xFF000000u) | rb | g << 8;
 }
 
 bool clip(const platform::Image& image, Rect& r) {
@@ -49,20 +43,29 @@ void fill(platform::Image& target, Rect r, uint32_t pixel) {
 }
 
 void copyKeyed(platform::Image& target, int32_t x, int32_t y, const platform::Image& source,
-               Rect from, uint32_t key, bool mirror) {
-  if (!clip(source, from)) return;
-  int32_t w = from.right - from.left, h = from.bottom - from.top;
-  Rect to{x, y, x + w, y + h};
-  if (!clip(target, to)) return;
+               Rect from, uint32_t key, bool mirror, int32_t alpha) {
+  if (alpha <= 0) return;
+  alpha = std::min(alpha, 255);
+  // What lies outside the source draws nothing: the visible part keeps its place.
+  Rect inside = from;
+  if (!clip(source, inside)) return;
+  int32_t w = inside.right - inside.left, h = inside.bottom - inside.top;
+  int64_t shiftX = mirror ? int64_t(from.right) - inside.right : int64_t(inside.left) - from.left;
+  int64_t left = x + shiftX, top = y + (int64_t(inside.top) - from.top);
+  if (left >= target.width || top >= target.height || left + w <= 0 || top + h <= 0) return;
+  Rect to{int32_t(left), int32_t(top), int32_t(left + w), int32_t(top + h)};
+  int32_t x0 = to.left, y0 = to.top;
+  clip(target, to);
+  key &= kRgb;
   for (int32_t ty = to.top; ty < to.bottom; ++ty) {
-    const uint32_t* src =
-        source.pixels.data() + size_t(from.top + ty - y) * size_t(source.width) + size_t(from.left);
+    const uint32_t* src = source.pixels.data() +
+                          size_t(inside.top + ty - y0) * size_t(source.width) + size_t(inside.left);
     uint32_t* dst = target.pixels.data() + size_t(ty) * size_t(target.width);
     for (int32_t tx = to.left; tx < to.right; ++tx) {
-      int32_t sx = mirror ? w - 1 - (tx - x) : tx - x;
+      int32_t sx = mirror ? w - 1 - (tx - x0) : tx - x0;
       uint32_t p = src[sx];
-      if ((p & kRgb) == (key & kRgb)) continue;
-      dst[tx] = (p >> 24) == 255 ? p : blend(dst[tx], p, 255);
+      if ((p & kRgb) == key) continue;
+      dst[tx] = (p >> 24) == 255 && alpha == 255 ? p : blend(dst[tx], p, uint32_t(alpha));
     }
   }
 }
@@ -79,8 +82,10 @@ void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const plat
   // The drawn rectangle's corners after rotation bound the target pixels to visit.
   double extentX = std::abs(c) * halfW + std::abs(s) * halfH;
   double extentY = std::abs(s) * halfW + std::abs(c) * halfH;
-  Rect to{int32_t(std::floor(cx - extentX)), int32_t(std::floor(cy - extentY)),
-          int32_t(std::ceil(cx + extentX)) + 1, int32_t(std::ceil(cy + extentY)) + 1};
+  // Bounded before conversion: a drawn size of any magnitude stays arithmetic.
+  auto bound = [](double v) { return int32_t(std::clamp(v, -1e9, 1e9)); };
+  Rect to{bound(std::floor(cx - extentX)), bound(std::floor(cy - extentY)),
+          bound(std::ceil(cx + extentX) + 1), bound(std::ceil(cy + extentY) + 1)};
   if (!clip(target, to)) return;
   double scaleX = double(sw) / width, scaleY = double(sh) / height;  // source per target pixel
   // Source coordinates move by a constant step per target pixel along a row.

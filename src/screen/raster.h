@@ -23,10 +23,11 @@ inline uint32_t fromScriptColour(int32_t colour) {
 void fill(platform::Image& target, Rect r, uint32_t pixel);
 
 // Copies `source` rectangle `from` with its top-left at (x, y), leaving out pixels
-// of colour `key` (alpha ignored in the comparison) and blending the rest by their
-// own alpha; `mirror` flips it left to right.
+// of colour `key` (alpha ignored in the comparison) and blending the rest at
+// `alpha` (0 to 255) times their own; `mirror` flips it left to right. A part of
+// `from` outside the source draws nothing.
 void copyKeyed(platform::Image& target, int32_t x, int32_t y, const platform::Image& source,
-               Rect from, uint32_t key, bool mirror);
+               Rect from, uint32_t key, bool mirror, int32_t alpha);
 
 // Draws `source` rectangle `from` scaled to `width` × `height` (a negative width
 // flips it), rotated by `angle` 256ths of a turn about its centre, with its centre

@@ -4,20 +4,32 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "screen/surface.h"
+#include "vm/host_handles.h"
+
 namespace zunka {
 namespace {
 
 // Scaled sizes are kept within what the drawing arithmetic can hold.
 constexpr double kLargestDrawnSide = 1 << 30;
+// A frame holds at most this many sprites; a script that draws more in one frame
+// (no game does) loses the rest rather than the player's memory.
+constexpr size_t kMostSprites = 1 << 18;
+
+// A drawing coordinate computed wide, kept where the drawing arithmetic can hold it
+// (far beyond any picture, so clipping gives the same result).
+int32_t coordinate(int64_t value) {
+  return int32_t(std::clamp<int64_t>(value, -(int64_t(1) << 30), int64_t(1) << 30));
+}
 
 int32_t truncated(double value) {
   return int32_t(std::clamp(std::trunc(value), -kLargestDrawnSide, kLargestDrawnSide));
 }
 
 // The w × h rectangle centred on (x, y), halves truncated toward zero.
-raster::Rect centred(int32_t x, int32_t y, int32_t w, int32_t h) {
-  int32_t left = x - w / 2, top = y - h / 2;
-  return {left, top, left + w, top + h};
+raster::Rect centred(int64_t x, int64_t y, int64_t w, int64_t h) {
+  int64_t left = x - w / 2, top = y - h / 2;
+  return {coordinate(left), coordinate(top), coordinate(left + w), coordinate(top + h)};
 }
 
 const TPatElem* resolve(const TPatternList& patterns, int32_t number, TPatRects** set) {
@@ -45,8 +57,27 @@ TSpriteList::~TSpriteList() {
 }
 
 void TSpriteList::Append(const Sprite& sprite) {
+  if (sprites_.size() >= kMostSprites) return;
   sprites_.push_back(sprite);
   vm::retain(sprites_.back().owner);
+}
+
+uint32_t TSpriteList::store(std::string_view bytes) {
+  auto at = uint32_t(texts_.size());
+  texts_.append(bytes);
+  return at;
+}
+
+void TSpriteList::AppendText(Sprite sprite, std::string_view text, std::string_view fontName) {
+  if (sprites_.size() >= kMostSprites) return;
+  text = text.substr(0, platform::TextRenderer::kLongestText);
+  fontName = fontName.substr(0, platform::TextRenderer::kLongestText);
+  sprite.kind = Sprite::Kind::Text;
+  sprite.textAt = store(text);
+  sprite.textLength = uint32_t(text.size());
+  sprite.fontNameAt = store(fontName);
+  sprite.fontNameLength = uint32_t(fontName.size());
+  Append(sprite);
 }
 
 void TSpriteList::Clear() {
@@ -55,6 +86,7 @@ void TSpriteList::Clear() {
   for (const Sprite& s : sprites_)
     if (s.owner.kind == vm::vtObject) owners.push_back(s.owner);
   sprites_.clear();
+  texts_.clear();
   for (vm::TValue& owner : owners) vm::release(owner);
 }
 
@@ -82,7 +114,7 @@ void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& p
         return;
       }
       raster::copyKeyed(target, at.left, at.top, set->surface, sourceRect(*e), e->colourKey,
-                        s.mirror);
+                        s.mirror, 255);
       return;
     }
     case Sprite::Kind::DxPattern: {
@@ -105,10 +137,40 @@ void TSpriteList::Draw(const Sprite& s, platform::Image& target, TPatternList& p
       return;
     case Sprite::Kind::Text:
       if (composite_)
-        text_.draw(*composite_, s.x, s.y, s.fontName, s.fontSize, s.fontStyle,
-                   raster::fromScriptColour(s.colour), s.text);
+        text_.draw(*composite_, s.x, s.y, fontNameOf(s), s.fontSize, s.fontStyle,
+                   raster::fromScriptColour(s.colour), textOf(s));
+      return;
+    case Sprite::Kind::Map:
+      DrawMap(s, target);
       return;
   }
+}
+
+void TSpriteList::DrawMap(const Sprite& s, platform::Image& target) {
+  const TSurface* map = vm::hostAs<TSurface>(s.surface);
+  if (!map) return;
+  uint32_t key = map->transparentColour;
+  int32_t alpha = s.alpha <= 254 ? std::max(s.alpha, 0) : 255;
+  if (s.rotated) {
+    raster::drawTransformed(target, s.x, s.y, map->image, {0, 0, s.mapWidth, s.mapHeight}, key,
+                            s.viewWidth, s.viewHeight, angleIn256ths(s.angle), alpha);
+    return;
+  }
+  // The map wraps round in both directions: the view is up to four pieces of it.
+  // The arithmetic is wide, so no scroll or view size can overflow it.
+  auto piece = [&](int64_t left, int64_t top, int64_t right, int64_t bottom, int64_t x, int64_t y) {
+    raster::copyKeyed(target, coordinate(x), coordinate(y), map->image,
+                      {coordinate(left), coordinate(top), coordinate(right), coordinate(bottom)},
+                      key, false, alpha);
+  };
+  int64_t x = s.x, y = s.y, scrollX = s.scrollX, scrollY = s.scrollY;
+  int64_t viewWidth = s.viewWidth, viewHeight = s.viewHeight;
+  int64_t w = std::min<int64_t>(viewWidth, s.mapWidth - scrollX);
+  int64_t h = std::min<int64_t>(viewHeight, s.mapHeight - scrollY);
+  piece(scrollX, scrollY, scrollX + w, scrollY + h, x, y);
+  if (h < viewHeight) piece(scrollX, 0, scrollX + w, viewHeight - h, x, y + h);
+  if (w < viewWidth) piece(0, scrollY, viewWidth - w, scrollY + h, x + w, y);
+  if (h < viewHeight && w < viewWidth) piece(0, 0, viewWidth - w, viewHeight - h, x + w, y + h);
 }
 
 raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) const {
@@ -116,7 +178,7 @@ raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) 
     case Sprite::Kind::Pattern:
     case Sprite::Kind::DxPattern: {
       const TPatElem* e = resolve(patterns, s.pattern, nullptr);
-      if (!e) return {s.x, s.y, s.x + 1, s.y + 1};
+      if (!e) return {s.x, s.y, coordinate(int64_t(s.x) + 1), coordinate(int64_t(s.y) + 1)};
       if (s.kind == Sprite::Kind::Pattern) return centred(s.x, s.y, e->width(), e->height());
       return centred(s.x, s.y, truncated(e->width() * s.scaleX), truncated(e->height() * s.scaleY));
     }
@@ -124,9 +186,13 @@ raster::Rect TSpriteList::Bounds(const Sprite& s, const TPatternList& patterns) 
     case Sprite::Kind::Rect:
       return {std::min(s.x, s.x2), std::min(s.y, s.y2), std::max(s.x, s.x2), std::max(s.y, s.y2)};
     case Sprite::Kind::Text: {
-      auto [w, h] = text_.measure(s.fontName, s.fontSize, s.fontStyle, s.text);
-      return {s.x, s.y, s.x + w, s.y + h};
+      auto [w, h] = text_.measure(fontNameOf(s), s.fontSize, s.fontStyle, textOf(s));
+      return {s.x, s.y, coordinate(int64_t(s.x) + w), coordinate(int64_t(s.y) + h)};
     }
+    case Sprite::Kind::Map:
+      if (s.rotated) return centred(s.x, s.y, s.viewWidth, s.viewHeight);
+      return {s.x, s.y, coordinate(int64_t(s.x) + s.viewWidth),
+              coordinate(int64_t(s.y) + s.viewHeight)};
   }
   return {};
 }

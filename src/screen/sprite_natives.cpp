@@ -104,13 +104,19 @@ ZUNKA_NATIVE(nativeSetText) {
   ScreenState& screen = screenState();
   Sprite s = spriteOf(target, Sprite::Kind::Text, toInt(nativeArg(target, 1)),
                       toInt(nativeArg(target, 2)));
-  s.text = vm::toText(nativeArg(target, 3));
   s.colour = argc >= 4 ? toInt(nativeArg(target, 4)) : 0xFFFFFF;
   s.fontSize = argc >= 5 ? toInt(nativeArg(target, 5)) : 12;
   s.z = argc >= 6 ? toInt(nativeArg(target, 6)) : 0;
-  s.fontName = screen.fontName;
   s.fontStyle = screen.fontStyle;
-  screen.sprites.Append(s);
+  // A string's bytes go straight into the list's text store: no copy per frame.
+  std::string_view text;
+  TValue& given = nativeArg(target, 3);
+  if (vm::stringBytes(given, text)) {
+    screen.sprites.AppendText(s, text, screen.fontName);
+  } else {
+    std::string shown = vm::toText(given);
+    screen.sprites.AppendText(s, shown, screen.fontName);
+  }
 }
 
 // setFont(name[, bold[, italic[, underline]]]), in every frame.

@@ -74,6 +74,16 @@ std::string floatText(float value) {
   return out;
 }
 
+bool stringBytes(const TValue& v, std::string_view& bytes) {
+  if (v.kind != vtObject) return false;
+  TfObject* o = objectOf(v);
+  ClassObject* c = classOf(o);
+  if (!c || c != runtime().stringClass) return false;
+  const TfString* s = stringBodyOf(o);
+  bytes = s ? std::string_view(s->bytes) : std::string_view();
+  return true;
+}
+
 std::string toText(const TValue& v) {
   switch (v.kind) {
     case vtNull:

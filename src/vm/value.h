@@ -135,6 +135,9 @@ inline void setNull(TValue& dst) {
 void setObject(TValue& dst, Ref object);
 
 std::string toText(const TValue& v);
+// The bytes of a string object, without copying them (valid until the string
+// changes); false for any other value.
+bool stringBytes(const TValue& v, std::string_view& bytes);
 std::string toLiteral(const TValue& v);
 int32_t toInt(const TValue& v);
 float toFloat(const TValue& v);

@@ -96,8 +96,8 @@ TEST(TextSprites, SetTextWithoutColourAndSizeSaysSoAndDrawsInTheCurrentFont) {
   EXPECT_EQ(VmWorld::get().console.errors, std::vector<std::string>{"SetText...4"});
   ASSERT_EQ(screen.sprites.sprites().size(), 1u);
   const Sprite& s = screen.sprites.sprites()[0];
-  EXPECT_EQ(s.text, "abc");
-  EXPECT_EQ(s.fontName, "MS Mincho");
+  EXPECT_EQ(screen.sprites.textOf(s), "abc");
+  EXPECT_EQ(screen.sprites.fontNameOf(s), "MS Mincho");
   EXPECT_TRUE(s.fontStyle.bold);
   EXPECT_EQ(s.fontSize, 12);
   EXPECT_EQ(
