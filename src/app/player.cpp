@@ -63,6 +63,11 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   std::optional<std::string> screenshot;
   if (options.screenshot) screenshot = platform::absoluteHostPathFromHere(*options.screenshot);
   PlayerSession session(options, *host, boot, log);
+  std::string logError;
+  if (!session.openInputLog(logError)) {
+    std::fprintf(stderr, "zunka: %s\n", logError.c_str());
+    return 2;
+  }
   int status = session.run(baseDir);
   if (screenshot && !writeScreenshot(*screenshot)) return 2;
   return status;

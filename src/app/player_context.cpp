@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "screen/cpattern.h"
 #include "screen/sprite_natives.h"
+#include "window/window_natives.h"
 
 namespace zunka::app {
 
@@ -13,11 +14,13 @@ PlayerContext::PlayerContext() {
   previousCompiler_ = setCompilerState(nullptr);
   previousShell_ = setShellState(nullptr);
   previousScreen_ = setScreenState(nullptr);
+  previousWindow_ = setWindowState(nullptr);
   build();
 }
 
 PlayerContext::~PlayerContext() {
   tearDown();
+  setWindowState(previousWindow_);
   setScreenState(previousScreen_);
   setShellState(previousShell_);
   setCompilerState(previousCompiler_);
@@ -47,8 +50,11 @@ void PlayerContext::build() {
   layers_->screen = std::make_unique<ScreenState>();
   setScreenState(layers_->screen.get());
   layers_->resources->hosts.setScreen(&layers_->screen->screen);
+  layers_->window = std::make_unique<WindowState>();
+  setWindowState(layers_->window.get());
   RegisterPatternResources();
   RegisterSpriteNatives();
+  RegisterWindowNatives();
 }
 
 void PlayerContext::tearDown() {
@@ -64,6 +70,8 @@ void PlayerContext::tearDown() {
   // Top-down, each layer still current while it goes: destructors (the snippet
   // class maker, resources) may reach the layers below.
   resources.hosts.setScreen(nullptr);
+  layers_->window.reset();
+  setWindowState(nullptr);
   layers_->screen.reset();
   setScreenState(nullptr);
   layers_->shell.reset();

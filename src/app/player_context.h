@@ -7,11 +7,12 @@
 #include "screen/screen_state.h"
 #include "shell/shell_state.h"
 #include "vm/runtime.h"
+#include "window/window_state.h"
 
 namespace zunka::app {
 
 // The one place the player's state lives: one object per layer (the machine,
-// the resource layer, the compiler, the shell, the screen, the time analyser). Making a
+// the resource layer, the compiler, the shell, the screen, the window, the time analyser). Making a
 // context makes it the current one; destroying it puts back the one before, so
 // contexts nest (a test inside a process that has one). reset() starts every
 // layer afresh, as a new player before start-up: nothing installed (console
@@ -35,6 +36,7 @@ class PlayerContext {
   CompilerState& compiler() { return *layers_->compiler; }
   ShellState& shell() { return *layers_->shell; }
   ScreenState& screen() { return *layers_->screen; }
+  WindowState& window() { return *layers_->window; }
   TTimeAnalyzer& timeAnalyzer() { return *layers_->timeAnalyzer; }
 
  private:
@@ -46,6 +48,7 @@ class PlayerContext {
     std::unique_ptr<CompilerState> compiler;
     std::unique_ptr<ShellState> shell;
     std::unique_ptr<ScreenState> screen;
+    std::unique_ptr<WindowState> window;
   };
   void build();
   void tearDown();
@@ -58,6 +61,7 @@ class PlayerContext {
   CompilerState* previousCompiler_ = nullptr;
   ShellState* previousShell_ = nullptr;
   ScreenState* previousScreen_ = nullptr;
+  WindowState* previousWindow_ = nullptr;
 };
 
 }  // namespace zunka::app

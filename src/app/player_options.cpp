@@ -36,6 +36,10 @@ const std::map<std::string, ValueHandler>& valueOptions() {
       {"--log", [](PlayerOptions& o, const std::string& v) { return o.log = v, std::string(); }},
       {"--screenshot",
        [](PlayerOptions& o, const std::string& v) { return o.screenshot = v, std::string(); }},
+      {"--record",
+       [](PlayerOptions& o, const std::string& v) { return o.record = v, std::string(); }},
+      {"--replay",
+       [](PlayerOptions& o, const std::string& v) { return o.replay = v, std::string(); }},
       {"--check",
        [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Check, v); }},
       {"--run",
@@ -103,6 +107,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
   if (parsed.error.empty() && o.command != Command::Play && positional)
     parsed.error =
         "FILE and FULLSCREEN only go with the player, not with --check, --run or --disasm";
+  if (parsed.error.empty() && o.record && o.replay && *o.record == *o.replay)
+    parsed.error = "--record and --replay cannot name the same file";
   if (parsed.error.empty() && o.command == Command::Play && !o.classFiles.empty())
     parsed.error = "--class only goes with --check, --run or --disasm";
   if (version) o.command = Command::Version;
@@ -125,6 +131,8 @@ std::string usageText() {
          "  --frames N     stop after N frames\n"
          "  --log FILE     write every console line to FILE ('-': standard error)\n"
          "  --screenshot FILE.png  write the game area as last drawn when the player stops\n"
+         "  --record FILE  write every input the game sees to FILE (an input log)\n"
+         "  --replay FILE  play an input log instead of the keyboard, mouse and pads\n"
          "  --profile      print the section time table at exit\n"
          "  --check FILE   compile a class and report its errors\n"
          "  --run FILE     compile a class and run its main code\n"
@@ -132,7 +140,14 @@ std::string usageText() {
          "  --class FILE   with the three above: compile FILE as a class first, so\n"
          "                 that the script can use it (repeat for more classes)\n"
          "  --version      print the version\n"
-         "  --help         print this text\n";
+         "  --help         print this text\n"
+         "\n"
+         "keys in the window:\n"
+         "  F1 help   F2 information   F3 pause/resume   F4 window scale 1x-4x\n"
+         "  F5 sound on/off   F6 status bar on/off   F7 draw mode A/B/C\n"
+         "  F12 save a screenshot beside the project   Alt+Enter full screen\n"
+         "  a gamepad's d-pad or stick, A, B, X, Y and Start press the arrow keys,\n"
+         "  Z, X, C, V and Enter\n";
 }
 
 }  // namespace zunka::app

@@ -19,6 +19,8 @@ struct PlayerOptions {
   std::optional<int64_t> frames;          // --frames N: stop after N frames
   std::optional<std::string> log;         // --log FILE, "-" for standard error
   std::optional<std::string> screenshot;  // --screenshot FILE.png (host path)
+  std::optional<std::string> record;      // --record FILE: the input log to write
+  std::optional<std::string> replay;      // --replay FILE: the input log to play
   bool profile = false;                   // --profile
   bool fullScreen = false;                // FULLSCREEN
   std::string file;                       // page or project to open after boot

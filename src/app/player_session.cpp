@@ -6,8 +6,10 @@
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
 #include "resources/project_state.h"
+#include "resources/snippet_service.h"
 #include "shell/shell_errors.h"
 #include "shell/start_up.h"
+#include "window/window_state.h"
 
 namespace zunka::app {
 
@@ -19,7 +21,10 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
       state_(hostState()),
       console_(state_, playerHosts(), platform::StreamOutput::standardOutput(),
                platform::StreamOutput::standardError()),
-      loop_(state_, host.clock(), host.window(), pages_, playerHosts()),
+      screen_(host.window(), state_, options.fullScreen),
+      input_(state_, screen_, host.window(), host.clock(), host.gamepads(),
+             {.headless = host.headless(), .close = [this] { close(); }}),
+      loop_(state_, host.clock(), input_, pages_, playerHosts()),
       loading_(state_, host.window(), host.headless()) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
@@ -27,6 +32,23 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
   setConsole(&console_);
   setPlayerFrameLoop(&loop_);
   playerHosts().setWindows(this);
+  previousScreen_ = &playerHosts().screen();
+  playerHosts().setScreen(&screen_);
+  windowState().screen = &screen_;
+  windowState().input = &input_;
+  host_.setInputSink(&input_);
+}
+
+bool PlayerSession::openInputLog(std::string& error) {
+  if (options_.replay && !input_.replay(*options_.replay, error)) return false;
+  if (options_.record && !input_.record(*options_.record, error)) return false;
+  return true;
+}
+
+// The user closes the window: no frame runs any more, and the loop ends.
+void PlayerSession::close() {
+  state_.closing = true;
+  host_.idleLoop().quit();
 }
 
 void PlayerSession::pumpMessages() {
@@ -47,6 +69,10 @@ void PlayerSession::showLoadingWindow(std::string_view caption) {
 }
 
 PlayerSession::~PlayerSession() {
+  host_.setInputSink(nullptr);
+  windowState().screen = nullptr;
+  windowState().input = nullptr;
+  playerHosts().setScreen(previousScreen_);
   playerHosts().setWindows(nullptr);
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
@@ -57,6 +83,8 @@ int PlayerSession::run(const std::string& baseDir) {
   createWindows();
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
   host_.window().setTitle(projectState().applicationTitle);
+  if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
+    vm::setInt(*fullScreen, screen_.coversDisplay() ? 1 : 0);
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();
@@ -75,8 +103,13 @@ void PlayerSession::createWindows() {
 
 void PlayerSession::idle(bool& done) {
   try {
-    loading_.tickIfDue(host_.clock().tickCount());
+    uint32_t now = host_.clock().tickCount();
+    loading_.tickIfDue(now);
+    screen_.timerTick(now);
+    input_.deliverDue();
+    int32_t drawn = state_.drawCount;
     loop_.Main(done);
+    if (state_.drawCount != drawn) screen_.noteDrawnFrame(host_.clock().milliseconds());
   } catch (const std::exception& e) {
     reportApplicationException(e);
   }

@@ -11,6 +11,8 @@
 #include "shell/loading_window.h"
 #include "shell/page_host.h"
 #include "shell/player_console.h"
+#include "window/input_router.h"
+#include "window/screen_window.h"
 
 namespace zunka::app {
 
@@ -26,6 +28,8 @@ class PlayerSession final : public WindowHost {
   PlayerSession(const PlayerSession&) = delete;
   PlayerSession& operator=(const PlayerSession&) = delete;
 
+  // Opens the input log to record or replay; false (with `error`) when it cannot.
+  bool openInputLog(std::string& error);
   // Runs until the player ends; gives the exit status.
   int run(const std::string& baseDir);
 
@@ -37,6 +41,7 @@ class PlayerSession final : public WindowHost {
 
  private:
   void createWindows();
+  void close();
   void idle(bool& done);
   bool shouldStop() const;
   bool nothingToRun() const;
@@ -49,9 +54,12 @@ class PlayerSession final : public WindowHost {
   HostState& state_;
   KernelPages pages_;
   PlayerConsole console_;
+  ScreenWindow screen_;
+  InputRouter input_;
   FrameLoop loop_;
   LoadingWindow loading_;
   ConsoleSink* previousConsole_;
+  ScreenHost* previousScreen_;
   double loopStart_ = 0;
 };
 

@@ -17,13 +17,16 @@ class HeadlessPlatform : public HostPlatform {
   IdleLoop& idleLoop() override { return loop_; }
   MessagePump& messagePump() override { return loop_; }
   MessageBoxes& messageBoxes() override { return boxes_; }
-  HostWindow& window() override { return window_; }
+  HeadlessWindow& window() override { return window_; }
+  Gamepads& gamepads() override { return gamepads_; }
+  void setInputSink(InputSink*) override {}  // no user: nothing ever happens
 
  private:
   VirtualClock clock_;
   HeadlessIdleLoop loop_;
   ConsoleMessageBoxes boxes_;
   HeadlessWindow window_;
+  NoGamepads gamepads_;
 };
 
 }  // namespace zunka::platform

@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "platform/clock_source.h"
+#include "platform/gamepads.h"
 #include "platform/host_window.h"
 #include "platform/idle_loop.h"
+#include "platform/input_event.h"
 #include "platform/message_boxes.h"
 #include "platform/message_pump.h"
 
@@ -22,11 +24,14 @@ class HostPlatform {
   virtual MessagePump& messagePump() = 0;
   virtual MessageBoxes& messageBoxes() = 0;
   virtual HostWindow& window() = 0;
+  virtual Gamepads& gamepads() = 0;
+  // Where what the user does goes (nothing happens to it without a sink).
+  virtual void setInputSink(InputSink* sink) = 0;
 };
 
 struct PlatformOptions {
   bool headless = false;
-  bool fullScreen = false;
+  bool fullScreen = false;  // a borderless window covering the display
   int32_t width = 560;
   int32_t height = 400;
   // The frame interval now in force, in milliseconds: the headless clock moves by

@@ -2,13 +2,11 @@
 
 #include <SDL.h>
 
+#include <array>
+#include <cstdint>
+
 namespace zunka::platform {
 namespace {
-
-std::function<bool(int)>& keyboardOverride() {
-  static std::function<bool(int)> keyDown;
-  return keyDown;
-}
 
 // The scan code of a virtual-key code, or SDL_SCANCODE_UNKNOWN.
 SDL_Scancode scancodeOf(int vk) {
@@ -76,6 +74,14 @@ SDL_Scancode scancodeOf(int vk) {
       return SDL_SCANCODE_LCTRL;
     case 0xA3:
       return SDL_SCANCODE_RCTRL;
+    case 0xA4:
+      return SDL_SCANCODE_LALT;
+    case 0xA5:
+      return SDL_SCANCODE_RALT;
+    case 0xC0:
+      return SDL_SCANCODE_GRAVE;
+    case 0xDE:
+      return SDL_SCANCODE_APOSTROPHE;
     case 0xBA:
       return SDL_SCANCODE_SEMICOLON;
     case 0xBB:
@@ -101,25 +107,34 @@ SDL_Scancode scancodeOf(int vk) {
 
 }  // namespace
 
-bool virtualKeyDown(int code) {
-  if (auto& keyDown = keyboardOverride()) return keyDown(code);
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-  SDL_Scancode sc = scancodeOf(code);
-  if (sc == SDL_SCANCODE_UNKNOWN) return false;
-  int count = 0;
-  const Uint8* state = SDL_GetKeyboardState(&count);
-  // Shift, Control and Alt as generic keys answer for either side.
-  if (code >= 0x10 && code <= 0x12) {
-    SDL_Scancode right = code == 0x10   ? SDL_SCANCODE_RSHIFT
-                         : code == 0x11 ? SDL_SCANCODE_RCTRL
-                                        : SDL_SCANCODE_RALT;
-    return (sc < count && state[sc]) || (right < count && state[right]);
+int virtualKeyOf(int scancode) {
+  // The side-specific codes name modifier keys: the generic ones (0x10 to 0x12)
+  // follow from them when key states are kept.
+  switch (scancode) {
+    case SDL_SCANCODE_LSHIFT:
+      return 0xA0;
+    case SDL_SCANCODE_RSHIFT:
+      return 0xA1;
+    case SDL_SCANCODE_LCTRL:
+      return 0xA2;
+    case SDL_SCANCODE_RCTRL:
+      return 0xA3;
+    case SDL_SCANCODE_LALT:
+      return 0xA4;
+    case SDL_SCANCODE_RALT:
+      return 0xA5;
+    case SDL_SCANCODE_KP_ENTER:
+      return 0x0D;
+    default:
+      break;
   }
-  return sc < count && state[sc];
-}
-
-void setKeyboardOverride(std::function<bool(int)> keyDown) {
-  keyboardOverride() = std::move(keyDown);
+  static const std::array<uint8_t, SDL_NUM_SCANCODES> table = [] {
+    std::array<uint8_t, SDL_NUM_SCANCODES> t{};
+    for (int vk = 255; vk > 0; --vk)
+      if (SDL_Scancode sc = scancodeOf(vk); sc != SDL_SCANCODE_UNKNOWN) t[size_t(sc)] = uint8_t(vk);
+    return t;
+  }();
+  return scancode >= 0 && scancode < SDL_NUM_SCANCODES ? table[size_t(scancode)] : 0;
 }
 
 }  // namespace zunka::platform

@@ -7,4 +7,8 @@ namespace zunka::platform {
 // could not start it.
 bool launchProgram(const std::string& hostPath);
 
+// Opens a web address (http:// or https:// only) with the desktop's default
+// program, without a shell; false when it could not be started.
+bool openAddress(const std::string& address);
+
 }  // namespace zunka::platform

@@ -55,6 +55,8 @@ std::unique_ptr<SdlPlatform> SdlPlatform::open(const PlatformOptions& options, s
     SDL_Quit();
     return nullptr;
   }
+  // Game controllers are optional too: keys and mouse work without them.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   bool sound = startAudio();
   return std::unique_ptr<SdlPlatform>(new SdlPlatform(std::move(window), sound));
 }

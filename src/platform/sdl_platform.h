@@ -26,6 +26,8 @@ class SdlPlatform : public HostPlatform {
   MessagePump& messagePump() override { return loop_; }
   MessageBoxes& messageBoxes() override { return boxes_; }
   HostWindow& window() override { return *window_; }
+  Gamepads& gamepads() override { return gamepads_; }
+  void setInputSink(InputSink* sink) override { loop_.setInputSink(sink); }
 
  private:
   SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound);
@@ -33,6 +35,7 @@ class SdlPlatform : public HostPlatform {
   std::unique_ptr<SdlWindow> window_;
   SdlEventLoop loop_;
   SdlMessageBoxes boxes_;
+  SdlGamepads gamepads_;
   bool sound_;
 };
 

@@ -10,43 +10,67 @@ namespace {
 
 constexpr int kLoadingBarHeight = 4;
 
-Uint32 mapColour(const SDL_Surface* surface, uint32_t colour) {
-  // Colours arrive as 00BBGGRR, red in the low byte.
-  return SDL_MapRGB(surface->format, colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 }  // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::create(int32_t width, int32_t height, bool fullScreen,
+std::unique_ptr<SdlWindow> SdlWindow::create(int32_t width, int32_t height, bool coverDisplay,
                                              std::string& error) {
-  Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  SDL_Window* window = SDL_CreateWindow("Zunka System", SDL_WINDOWPOS_CENTERED,
-                                        SDL_WINDOWPOS_CENTERED, width, height, flags);
+  if (coverDisplay) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) width = mode.w, height = mode.h;
+  }
+  Uint32 flags = SDL_WINDOW_SHOWN | (coverDisplay ? SDL_WINDOW_BORDERLESS : 0);
+  SDL_Window* window =
+      SDL_CreateWindow("Zunka System", coverDisplay ? 0 : SDL_WINDOWPOS_CENTERED,
+                       coverDisplay ? 0 : SDL_WINDOWPOS_CENTERED, width, height, flags);
   if (!window) {
     error = SDL_GetError();
     return nullptr;
   }
-  return std::unique_ptr<SdlWindow>(new SdlWindow(window));
+  // Nearest sampling: enlarged pixel art stays crisp.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer) {
+    error = SDL_GetError();
+    SDL_DestroyWindow(window);
+    return nullptr;
+  }
+  auto created = std::unique_ptr<SdlWindow>(new SdlWindow(window, renderer, width, height));
+  created->coversDisplay_ = coverDisplay;
+  if (coverDisplay) SDL_RaiseWindow(window);
+  return created;
+}
+
+SdlWindow::SdlWindow(SDL_Window* window, SDL_Renderer* renderer, int32_t width, int32_t height)
+    : window_(window), renderer_(renderer), width_(width), height_(height) {
+  fitRenderer();
 }
 
 SdlWindow::~SdlWindow() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  SDL_DestroyRenderer(renderer_);
   SDL_DestroyWindow(window_);
 }
 
-int32_t SdlWindow::clientWidth() const {
-  int w = 0, h = 0;
-  SDL_GetWindowSize(window_, &w, &h);
-  return w;
+void SdlWindow::fitRenderer() {
+  SDL_RenderSetLogicalSize(renderer_, width_, height_);
+  // Whole multiples in a window; on the full screen the largest picture that fits.
+  SDL_RenderSetIntegerScale(renderer_, fullScreen_ ? SDL_FALSE : SDL_TRUE);
 }
 
-int32_t SdlWindow::clientHeight() const {
-  int w = 0, h = 0;
-  SDL_GetWindowSize(window_, &w, &h);
-  return h;
+void SdlWindow::applyWindowSize() {
+  if (!fullScreen_ && !coversDisplay_)
+    SDL_SetWindowSize(window_, width_ * scale_, height_ * scale_);
+  fitRenderer();
 }
 
 void SdlWindow::setTitle(std::string_view sjisTitle) {
   SDL_SetWindowTitle(window_, sjisToUtf8(sjisTitle).c_str());
+}
+
+void SdlWindow::paintBlank() {
+  blank_ = true;
+  paint();
 }
 
 void SdlWindow::showLoadingBar(int32_t width, uint32_t colour) {
@@ -60,16 +84,111 @@ void SdlWindow::hideLoadingBar() {
   paint();
 }
 
-void SdlWindow::paint() {
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
-  if (!surface) return;  // minimised or lost: the next expose paints again
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
-  if (barWidth_ > 0) {
-    SDL_Rect bar{0, surface->h - kLoadingBarHeight, std::min(barWidth_, surface->w),
-                 kLoadingBarHeight};
-    SDL_FillRect(surface, &bar, mapColour(surface, barColour_));
+void SdlWindow::present(const Image& client) {
+  if (client.width <= 0 || client.height <= 0) return;
+  if (!texture_ || textureWidth_ != client.width || textureHeight_ != client.height) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 client.width, client.height);
+    textureWidth_ = client.width;
+    textureHeight_ = client.height;
   }
-  SDL_UpdateWindowSurface(window_);
+  if (!texture_) return;
+  SDL_UpdateTexture(texture_, nullptr, client.pixels.data(), client.width * 4);
+  blank_ = false;
+  paint();
+}
+
+void SdlWindow::paint() {
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  if (blank_ || !texture_) {
+    SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
+    SDL_Rect all{0, 0, width_, height_};
+    SDL_RenderFillRect(renderer_, &all);
+    if (barWidth_ > 0) {
+      // Colours arrive as 00BBGGRR, red in the low byte.
+      SDL_SetRenderDrawColor(renderer_, barColour_ & 0xFF, barColour_ >> 8 & 0xFF,
+                             barColour_ >> 16 & 0xFF, 255);
+      SDL_Rect bar{0, height_ - kLoadingBarHeight, std::min(barWidth_, width_), kLoadingBarHeight};
+      SDL_RenderFillRect(renderer_, &bar);
+    }
+  } else {
+    SDL_Rect to{0, 0, textureWidth_, textureHeight_};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+  }
+  SDL_RenderPresent(renderer_);
+}
+
+void SdlWindow::setClientSize(int32_t width, int32_t height) {
+  width_ = std::clamp(width, 1, 16384);
+  height_ = std::clamp(height, 1, 16384);
+  applyWindowSize();
+}
+
+bool SdlWindow::resizedByUser(int32_t pixelWidth, int32_t pixelHeight, int32_t& width,
+                              int32_t& height) {
+  if (fullScreen_ || coversDisplay_) return false;
+  if (pixelWidth == width_ * scale_ && pixelHeight == height_ * scale_) return false;
+  width = width_ = std::max(pixelWidth / scale_, 1);
+  height = height_ = std::max(pixelHeight / scale_, 1);
+  fitRenderer();
+  return true;
+}
+
+void SdlWindow::setResizable(bool resizable) {
+  SDL_SetWindowResizable(window_, resizable ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlWindow::position(int32_t& x, int32_t& y) const {
+  int wx = 0, wy = 0;
+  SDL_GetWindowPosition(window_, &wx, &wy);
+  x = wx, y = wy;
+}
+
+void SdlWindow::setPosition(int32_t x, int32_t y) {
+  SDL_SetWindowPosition(window_, x, y);
+}
+
+void SdlWindow::displaySize(int32_t& width, int32_t& height) const {
+  SDL_DisplayMode mode;
+  int index = SDL_GetWindowDisplayIndex(window_);
+  if (SDL_GetDesktopDisplayMode(index < 0 ? 0 : index, &mode) != 0) {
+    width = width_, height = height_;
+    return;
+  }
+  width = mode.w, height = mode.h;
+}
+
+void SdlWindow::setScale(int32_t scale) {
+  scale_ = std::clamp(scale, 1, 4);
+  applyWindowSize();
+}
+
+void SdlWindow::setFullScreen(bool on) {
+  if (coversDisplay_) return;
+  fullScreen_ = on;
+  SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  applyWindowSize();
+  paint();
+}
+
+void SdlWindow::cursorPosition(int32_t& x, int32_t& y) const {
+  int wx = 0, wy = 0;
+  SDL_GetMouseState(&wx, &wy);
+  float lx = 0, ly = 0;
+  SDL_RenderWindowToLogical(renderer_, wx, wy, &lx, &ly);
+  x = int32_t(lx), y = int32_t(ly);
+}
+
+void SdlWindow::moveCursor(int32_t x, int32_t y) {
+  int wx = 0, wy = 0;
+  SDL_RenderLogicalToWindow(renderer_, float(x), float(y), &wx, &wy);
+  SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+void SdlWindow::showCursor(bool shown) {
+  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
 
 }  // namespace zunka::platform

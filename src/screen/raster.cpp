@@ -42,6 +42,17 @@ void fill(platform::Image& target, Rect r, uint32_t pixel) {
   }
 }
 
+void copy(platform::Image& target, int32_t x, int32_t y, const platform::Image& source) {
+  Rect to{x, y, x + source.width, y + source.height};
+  if (!clip(target, to)) return;
+  for (int32_t ty = to.top; ty < to.bottom; ++ty) {
+    const uint32_t* src =
+        source.pixels.data() + size_t(ty - y) * size_t(source.width) + size_t(to.left - x);
+    std::copy(src, src + (to.right - to.left),
+              target.pixels.data() + size_t(ty) * size_t(target.width) + size_t(to.left));
+  }
+}
+
 void copyKeyed(platform::Image& target, int32_t x, int32_t y, const platform::Image& source,
                Rect from, uint32_t key, bool mirror, int32_t alpha) {
   if (alpha <= 0) return;

@@ -22,6 +22,9 @@ inline uint32_t fromScriptColour(int32_t colour) {
 // Fills `r` (nothing when it is empty).
 void fill(platform::Image& target, Rect r, uint32_t pixel);
 
+// Copies the whole of `source` with its top-left at (x, y), as it is.
+void copy(platform::Image& target, int32_t x, int32_t y, const platform::Image& source);
+
 // Copies `source` rectangle `from` with its top-left at (x, y), leaving out pixels
 // of colour `key` (alpha ignored in the comparison) and blending the rest at
 // `alpha` (0 to 255) times their own; `mirror` flips it left to right. A part of

@@ -133,7 +133,8 @@ int32_t FrameLoop::takeDueFrames() {
   int64_t due = intervals > 0 ? static_cast<int64_t>(intervals) : 0;
   recordFrameDigit(due);
   state_.clockBase += static_cast<double>(due) * state_.frameInterval;
-  return static_cast<int32_t>(std::min<int64_t>(due, std::max(state_.maxFramesPerBatch, 1)));
+  int64_t most = std::min(std::max(state_.maxFramesPerBatch, 1), state_.framesBeforeInput);
+  return static_cast<int32_t>(std::min<int64_t>(due, std::max<int64_t>(most, 0)));
 }
 
 void FrameLoop::recordFrameDigit(int64_t frames) {

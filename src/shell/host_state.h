@@ -1,4 +1,5 @@
 #pragma once
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,9 @@ struct HostState {
   bool drawingSuspended = false;  // after an invalid operation, until the next paint
   int32_t frameInterval = 17;     // milliseconds per frame
   int32_t maxFramesPerBatch = 7;
+  // A replayed input log lets no batch run past the frame its next input is due
+  // before (0: no frame may run now).
+  int32_t framesBeforeInput = INT32_MAX;
   double clockBase = 0;                    // the next frame boundary not yet consumed, ms
   std::string frameDigits = "0000000000";  // frames per call, last ten calls
   int32_t ringPosition = 1;                // next character of frameDigits to write, from 1
@@ -33,7 +37,8 @@ struct HostState {
   bool booting = false;
   bool booted = false;
   bool fullScreen = false;
-  bool closing = false;  // the screen window is closing: no frame runs any more
+  bool closing = false;      // the screen window is closing: no frame runs any more
+  bool soundEnabled = true;  // the window's sound switch
 
   // The root process (kept by the virtual machine, by handle).
   vm::TProcess* root() const { return vm::hostAs<vm::TProcess>(vm::runtime().rootProcess); }

@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "platform/keyboard.h"
 #include "resources/project_state.h"
 #include "shell/host_state.h"
 
@@ -29,7 +28,7 @@ ZUNKA_NATIVE(nativeGetKey) {
   int code = vm::toInt(vm::nativeArg(target, 1));
   if (code < 0 || code > 255) code = 0;
   if (projectState().designMode || !k.sampled[size_t(code)]) {
-    k.counters[size_t(code)] = platform::virtualKeyDown(code) ? k.counters[size_t(code)] + 1 : 0;
+    k.counters[size_t(code)] = k.down[size_t(code)] ? k.counters[size_t(code)] + 1 : 0;
     k.sampled[size_t(code)] = true;
   }
   vm::setInt(*target, k.counters[size_t(code)]);

@@ -9,10 +9,12 @@ namespace zunka {
 class FrameLoop;
 
 // Key counters of getkey: held counts per virtual key, each key sampled at most
-// once per frame.
+// once per frame; and which keys are down now, as the window's key events (or a
+// replayed input log) say.
 struct KeyboardSampling {
   std::array<int32_t, 256> counters{};
   std::array<bool, 256> sampled{};
+  std::array<bool, 256> down{};
 };
 
 // Everything the shell keeps for one player: the frame loop's and the window's

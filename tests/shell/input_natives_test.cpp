@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <set>
+#include <initializer_list>
 
-#include "platform/keyboard.h"
 #include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "shell/input_natives.h"
+#include "shell/shell_state.h"
 #include "support/native_call.h"
 
 using namespace zunka;
@@ -17,11 +17,10 @@ class KeyboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     resetKeyboard();
-    platform::setKeyboardOverride([this](int code) { return down.count(code) > 0; });
     projectState().designMode = false;
     hostState().applicationActive = true;
   }
-  void TearDown() override { platform::setKeyboardOverride(nullptr); }
+  void TearDown() override { resetKeyboard(); }
 
   int32_t poll(int32_t code) {
     TValue r = zunka::testing::callNative(zunka::testing::findNative(keyboardNatives(), "getkey"),
@@ -33,7 +32,14 @@ class KeyboardTest : public ::testing::Test {
                                {});
   }
 
-  std::set<int> down;
+  // The keys held down, as the window's key events would leave them.
+  struct HeldKeys {
+    void operator=(std::initializer_list<int> codes) {
+      clear();
+      for (int code : codes) shellState().keyboard.down[size_t(code)] = true;
+    }
+    void clear() { shellState().keyboard.down.fill(false); }
+  } down;
 };
 
 }  // namespace

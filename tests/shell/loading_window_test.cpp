@@ -2,18 +2,15 @@
 
 #include <vector>
 
+#include "platform/headless_window.h"
 #include "shell/loading_window.h"
 
 using namespace zunka;
 
 namespace {
 
-struct FakeWindow : platform::HostWindow {
-  bool isActive() const override { return true; }
-  int32_t clientWidth() const override { return 560; }
-  int32_t clientHeight() const override { return 400; }
-  void setTitle(std::string_view) override {}
-  void paintBlank() override {}
+struct FakeWindow : platform::HeadlessWindow {
+  FakeWindow() : HeadlessWindow(560, 400) {}
   void showLoadingBar(int32_t width, uint32_t colour) override {
     bars.push_back(width);
     lastColour = colour;
