@@ -104,7 +104,12 @@ bool InputRouter::isActive() const {
 }
 
 void InputRouter::deliverDue() {
-  if (!replaying_ || delivering_) return;
+  if (!replaying_) {
+    if (joystickUsed_)
+      for (size_t i = 0; i < joysticks_.size(); ++i) sampleJoystick(i);
+    return;
+  }
+  if (delivering_) return;
   delivering_ = true;
   // The frame loop runs no further than the frame the next input is due before,
   // also when an input itself runs frames (a drag does).
@@ -121,7 +126,11 @@ void InputRouter::deliverDue() {
           input.down ? std::optional<platform::JoyReading>(input.joystick) : std::nullopt;
       continue;
     }
+    bool running = host_.checkExec;
     apply(input);
+    // A pause or resume takes effect before anything after it: the frame loop
+    // sees the paused game once, as it did when the log was recorded.
+    if (host_.checkExec != running) break;
   }
   limitFrames();
   delivering_ = false;
@@ -287,30 +296,32 @@ void InputRouter::shortcut(int32_t vk) {
   }
 }
 
-bool InputRouter::readJoystick(int index, platform::JoyReading& reading) {
-  size_t i = size_t(index & 1);
-  if (replaying_) {
-    if (!joysticks_[i]) return false;
-    reading = *joysticks_[i];
-    return true;
-  }
+// Joysticks are read once per batch of frames, before it runs, so that a replay can
+// give every poll of a frame the reading it had when recorded.
+void InputRouter::sampleJoystick(size_t i) {
   platform::JoyReading now;
   bool ok = gamepads_.read(int(i), now);
   std::optional<platform::JoyReading> seen = ok ? std::optional(now) : std::nullopt;
   // Recorded when it changes, so a log holds only what a replay needs.
-  if (!joystickKnown_[i] || seen != joysticks_[i]) {
-    joystickKnown_[i] = true;
-    joysticks_[i] = seen;
-    LoggedInput in;
-    in.kind = Kind::Joystick;
-    in.frame = host_.frameCount;
-    in.vk = int32_t(i);
-    in.down = ok;
-    in.joystick = now;
-    note(in);
-  }
-  if (ok) reading = now;
-  return ok;
+  if (joystickSampled_[i] && seen == joysticks_[i]) return;
+  joystickSampled_[i] = true;
+  joysticks_[i] = seen;
+  LoggedInput in;
+  in.kind = Kind::Joystick;
+  in.frame = host_.frameCount;
+  in.vk = int32_t(i);
+  in.down = ok;
+  in.joystick = now;
+  note(in);
+}
+
+bool InputRouter::readJoystick(int index, platform::JoyReading& reading) {
+  size_t i = size_t(index & 1);
+  joystickUsed_ = true;
+  if (!replaying_ && !joystickSampled_[i]) sampleJoystick(i);
+  if (!joysticks_[i]) return false;
+  reading = *joysticks_[i];
+  return true;
 }
 
 }  // namespace zunka

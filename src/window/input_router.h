@@ -44,10 +44,12 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
   bool isActive() const override;
 
   // Called before frames may run: delivers the logged inputs now due, and keeps
-  // the frame loop from running past the next one.
+  // the frame loop from running past the next one; or, live, reads the joysticks
+  // (once a script has asked for one).
   void deliverDue();
 
-  // JoyStick natives read through here: a reading is recorded, or replayed.
+  // JoyStick natives read through here: the joystick as read before this batch of
+  // frames (recorded when it changes), or as the replayed log says.
   bool readJoystick(int index, platform::JoyReading& reading);
 
   MouseInput& mouse() { return mouse_; }
@@ -61,6 +63,7 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
   void setKey(int32_t vk, bool down);
   void shortcut(int32_t vk);
   void userEvent(const platform::InputEvent& event);
+  void sampleJoystick(size_t index);
 
   HostState& host_;
   ScreenWindow& screen_;
@@ -78,7 +81,8 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
   int32_t mouseX_ = 0, mouseY_ = 0;
   // Joystick readings as the log says (replay) or as last recorded.
   std::array<std::optional<platform::JoyReading>, 2> joysticks_;
-  std::array<bool, 2> joystickKnown_{};
+  std::array<bool, 2> joystickSampled_{};
+  bool joystickUsed_ = false;
   // Gamepad buttons as keys (virtual-key codes per pad button).
   std::array<int32_t, 9> padKeys_{};
 };

@@ -7,6 +7,8 @@
 #include "platform/headless_idle_loop.h"
 #include "platform/host_path.h"
 #include "platform/host_platform.h"
+
+#include <SDL.h>
 #include "platform/virtual_clock.h"
 
 using namespace zunka::platform;
@@ -80,6 +82,89 @@ TEST(HostPlatform, SdlWindowWithTheDummyDriver) {
     if (calls == 4) host->idleLoop().quit();
   });
   EXPECT_EQ(calls, 4);
+}
+
+// Collects what the window reports.
+struct CollectingSink : InputSink {
+  void deliver(const InputEvent& event) override { events.push_back(event); }
+  std::vector<InputEvent> events;
+};
+
+TEST(HostPlatform, TheSdlWindowShowsPicturesAtAScaleAndReportsWhatTheUserDoes) {
+  ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+  auto host = openHostPlatform(PlatformOptions{});
+  ASSERT_FALSE(host->headless());
+  HostWindow& window = host->window();
+  Image picture;
+  picture.width = 560;
+  picture.height = 400;
+  picture.pixels.assign(560 * 400, 0xFF336699u);
+  window.present(picture);
+  window.setScale(3);
+  EXPECT_EQ(window.scale(), 3);
+  EXPECT_EQ(window.clientWidth(), 560);  // the client area keeps its size in pixels
+  window.setClientSize(320, 259);
+  EXPECT_EQ(window.clientHeight(), 259);
+  window.setScale(9);
+  EXPECT_EQ(window.scale(), 4);
+  window.setFullScreen(true);
+  window.setFullScreen(false);
+  window.present(picture);  // a picture of another size makes a new texture
+
+  CollectingSink sink;
+  host->setInputSink(&sink);
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.scancode = SDL_SCANCODE_LSHIFT;
+  SDL_PushEvent(&key);
+  key.key.keysym.scancode = SDL_SCANCODE_A;
+  key.key.repeat = 1;  // held keys are counted by frames, not by repeats
+  SDL_PushEvent(&key);
+  SDL_Event click{};
+  click.type = SDL_MOUSEBUTTONDOWN;
+  click.button.button = SDL_BUTTON_RIGHT;
+  click.button.x = 12;
+  click.button.y = 34;
+  SDL_PushEvent(&click);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  host->messagePump().pumpMessages();
+  host->setInputSink(nullptr);
+  std::vector<InputEvent::Kind> kinds;
+  for (const InputEvent& e : sink.events)
+    if (e.kind != InputEvent::Kind::Exposed && e.kind != InputEvent::Kind::Focus &&
+        e.kind != InputEvent::Kind::Moved && e.kind != InputEvent::Kind::MouseMove)
+      kinds.push_back(e.kind);
+  ASSERT_EQ(kinds,
+            (std::vector<InputEvent::Kind>{InputEvent::Kind::Key, InputEvent::Kind::MouseDown,
+                                           InputEvent::Kind::Close}));
+  for (const InputEvent& e : sink.events) {
+    if (e.kind == InputEvent::Kind::Key) {
+      EXPECT_EQ(e.vk, 0xA0);  // the left Shift
+      EXPECT_TRUE(e.down);
+    }
+    if (e.kind == InputEvent::Kind::MouseDown) {
+      EXPECT_TRUE(e.right);
+    }
+  }
+  EXPECT_FALSE(host->idleLoop().quitRequested());  // closing is the player's to decide
+}
+
+// A real window on a real display, when there is one.
+TEST(HostPlatform, OpensARealWindowWhenADisplayIsPresent) {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    GTEST_SKIP() << "no display";
+  }
+  ScopedEnv video("SDL_VIDEODRIVER", std::getenv("WAYLAND_DISPLAY") ? "wayland" : "x11");
+  auto host = openHostPlatform(PlatformOptions{});
+  ASSERT_FALSE(host->headless());
+  Image picture;
+  picture.width = 560;
+  picture.height = 400;
+  picture.pixels.assign(560 * 400, 0xFFFFFFFFu);
+  host->window().present(picture);
+  host->messagePump().pumpMessages();
 }
 
 TEST(HostPlatform, WindowThatCannotOpenFallsBackToHeadlessWithANote) {

@@ -1,5 +1,6 @@
 # Runs one project test: a fresh base directory holding the kernel and a copy of
-# the project as Usr, then zunka --headless --frames N --base DIR [PAGE]; standard
+# the project as Usr, then zunka --headless --frames N --base DIR [--replay
+# input.log] [PAGE] (the input log when the project has one); standard
 # output must equal the project's expected.txt (or EXPECTED). N is FRAMES or read
 # from frames.txt, PAGE (optional) from page.txt.
 file(REMOVE_RECURSE ${BASE})
@@ -17,7 +18,12 @@ if(EXISTS ${PROJECT}/page.txt)
   file(STRINGS ${PROJECT}/page.txt page_name)
   set(page ${BASE}/Usr/${page_name})
 endif()
-execute_process(COMMAND ${ZUNKA} --headless --frames ${FRAMES} --base ${BASE} ${page}
+# A project with an input log plays it.
+set(replay "")
+if(EXISTS ${PROJECT}/input.log)
+  set(replay --replay ${PROJECT}/input.log)
+endif()
+execute_process(COMMAND ${ZUNKA} --headless --frames ${FRAMES} --base ${BASE} ${replay} ${page}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)
