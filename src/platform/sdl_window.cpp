@@ -38,6 +38,8 @@ std::unique_ptr<SdlWindow> SdlWindow::create(int32_t width, int32_t height, bool
   auto created = std::unique_ptr<SdlWindow>(new SdlWindow(window, renderer, width, height));
   created->coversDisplay_ = coverDisplay;
   if (coverDisplay) SDL_RaiseWindow(window);
+  // Typed text matters only to an open dialog, which asks for it.
+  SDL_StopTextInput();
   return created;
 }
 

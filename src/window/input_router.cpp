@@ -189,12 +189,8 @@ void InputRouter::userEvent(const platform::InputEvent& event) {
     case EventKind::Focus:
       in.kind = Kind::Focus;
       break;
-    case EventKind::Text:
-      in.kind = Kind::Text;
-      in.text = event.text;
-      break;
     default:
-      return;
+      return;  // typed text goes to an open dialog, and none is open
   }
   apply(in);
 }

@@ -162,15 +162,17 @@ void ScreenWindow::updateOffsets() {
   TimeSection section(kSectionFullScreen);
   int32_t width = host_.booted ? globalInt("$screenWidth", kBootScreenWidth) : kBootScreenWidth;
   int32_t height = host_.booted ? globalInt("$screenHeight", kBootScreenHeight) : kBootScreenHeight;
-  offsetX_ = (window_.clientWidth() - std::clamp(width, 1, kLargestClientSide)) / 2;
-  offsetY_ = (window_.clientHeight() - std::clamp(height, 1, kLargestClientSide)) / 2;
+  pictureWidth_ = std::clamp(width, 1, kLargestClientSide);
+  pictureHeight_ = std::clamp(height, 1, kLargestClientSide);
+  offsetX_ = (window_.clientWidth() - pictureWidth_) / 2;
+  offsetY_ = (window_.clientHeight() - pictureHeight_) / 2;
 }
 
 // The game area: the client area above the status bar, or on the covered display
 // the centred picture.
 void ScreenWindow::fitSurface() {
-  int32_t width = coverDisplay_ ? window_.clientWidth() - 2 * offsetX_ : window_.clientWidth();
-  int32_t height = coverDisplay_ ? window_.clientHeight() - 2 * offsetY_ : gameHeight();
+  int32_t width = coverDisplay_ ? pictureWidth_ : window_.clientWidth();
+  int32_t height = coverDisplay_ ? pictureHeight_ : gameHeight();
   width = clientSide(width);
   height = clientSide(height);
   platform::Image& surface = screenState().surface;

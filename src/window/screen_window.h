@@ -102,6 +102,7 @@ class ScreenWindow final : public ScreenHost {
   bool settingOwnSize_ = false;
   DrawMode drawMode_ = DrawMode::A;
   int32_t offsetX_ = 0, offsetY_ = 0;
+  int32_t pictureWidth_ = 800, pictureHeight_ = 600;  // centred on the covered display
   bool indicatorOn_ = false;
   int32_t indicatorTick_ = 0;
   uint32_t lastTimerTick_ = 0;
