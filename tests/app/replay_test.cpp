@@ -38,8 +38,8 @@ TEST(Replay, ASessionRecordedWhileReplayedIsTheSameSession) {
   fs::path recorded = dir / "again.log";
   std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --headless --frames 12 --base '" +
                         dir.string() + "' --replay '" + (project / "input.log").string() +
-                        "' --record '" + recorded.string() + "' > '" +
-                        (dir / "out.txt").string() + "' 2>&1";
+                        "' --record '" + recorded.string() + "' > '" + (dir / "out.txt").string() +
+                        "' 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "out.txt");
   EXPECT_EQ(readText(recorded), inputsOf(readText(project / "input.log")));
   EXPECT_EQ(readText(dir / "out.txt"), readText(project / "expected.txt"));
