@@ -25,6 +25,7 @@ ROOT = Path(__file__).resolve().parents[3]
 ZUNKA = Path(os.environ.get("ZUNKA", ROOT / "build" / "zunka"))
 if __name__ == "__main__" and len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
     ZUNKA = Path(sys.argv.pop(1)).resolve()
+sys.dont_write_bytecode = True  # nothing left behind in tools/
 sys.path.insert(0, str(ROOT / "tools"))
 import make_game_sheet  # noqa: E402
 
