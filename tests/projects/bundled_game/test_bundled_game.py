@@ -1,0 +1,363 @@
+#!/usr/bin/env python3
+"""Checks of the bundled game in Usr/ (Star Basket), played by the real player:
+
+- its pattern sheet is what tools/make_game_sheet.py draws, every time, and the
+  player cuts it into the pictures the scripts number;
+- left alone it shows the title, plays the demo round and comes back, and what
+  it draws has no frame colour showing;
+- Usr/demo.input is a well-formed input log, and played through a stand-in $pad
+  that reads the log (the game's only door for keys and clicks) it gives the
+  round the log was written for; the player's own --replay, where the build has
+  it, gives the same.
+
+Usage: test_bundled_game.py [PATH/TO/zunka] (default build/zunka)."""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[3]
+ZUNKA = Path(os.environ.get("ZUNKA", ROOT / "build" / "zunka"))
+if __name__ == "__main__" and len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
+    ZUNKA = Path(sys.argv.pop(1)).resolve()
+sys.dont_write_bytecode = True  # nothing left behind in tools/
+sys.path.insert(0, str(ROOT / "tools"))
+import make_game_sheet  # noqa: E402
+
+KEY = (255, 0, 255)
+SCREEN = (560, 381)
+
+
+def make_base(tmp, usr=ROOT / "Usr"):
+    """A fresh system directory: the kernel and a copy of a project as Usr."""
+    base = Path(tmp) / "base"
+    base.mkdir()
+    (base / "kernel").symlink_to(ROOT / "kernel")
+    shutil.copytree(usr, base / "Usr")
+    return base
+
+
+def play(base, frames, *options):
+    return subprocess.run([str(ZUNKA), "--headless", "--frames", str(frames), "--base", str(base),
+                           *options], capture_output=True, timeout=120)
+
+
+def lines_of(result):
+    return result.stdout.decode("utf-8").splitlines()
+
+
+def read_png(path):
+    """Width, height and (r, g, b) rows of an 8-bit RGB or RGBA PNG."""
+    data = Path(path).read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, chunks = 8, {}
+    while pos < len(data):
+        size, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunks.setdefault(kind, b"")
+        chunks[kind] += data[pos + 8:pos + 8 + size]
+        pos += size + 12
+    width, height, depth, colour = struct.unpack(">IIBB", chunks[b"IHDR"][:10])
+    assert depth == 8 and colour in (2, 6), (depth, colour)
+    step = 3 if colour == 2 else 4
+    raw, stride = zlib.decompress(chunks[b"IDAT"]), width * step
+    rows, prior = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - step] if i >= step else 0
+            up, corner = prior[i], prior[i - step] if i >= step else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
+        rows.append([tuple(line[x * step:x * step + 3]) for x in range(width)])
+        prior = line
+    return width, height, rows
+
+
+class Sheet(unittest.TestCase):
+    def test_the_sheet_is_the_one_the_script_draws_every_time(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            for name in ("a.png", "b.png"):
+                subprocess.run([sys.executable, str(ROOT / "tools" / "make_game_sheet.py"),
+                                str(Path(tmp) / name)], check=True)
+            first = (Path(tmp) / "a.png").read_bytes()
+            self.assertEqual(first, (Path(tmp) / "b.png").read_bytes())
+            self.assertEqual(first, (ROOT / "Usr" / "game.png").read_bytes(),
+                             "Usr/game.png is stale: run tools/make_game_sheet.py")
+
+    def test_the_player_cuts_the_sheet_into_the_numbered_pictures(self):
+        expected = [(n, w, h) for row in make_game_sheet.PATTERNS for n, _, w, h, _ in row]
+        self.assertEqual([n for n, _, _ in expected], list(range(len(expected))))
+        with tempfile.TemporaryDirectory() as tmp:
+            project = Path(tmp) / "sizes"
+            project.mkdir()
+            shutil.copy(ROOT / "Usr" / "game.png", project)
+            (project / "default.zunkaprj").write_text(
+                '<resourcelist name="project">\n <resourcelist name="pages">\n'
+                '  <page name="$page_sizes" src="sizes.cmml"/>\n </resourcelist>\n'
+                ' <resourcelist name="params">\n  <param name="mainPage" value="$page_sizes"/>\n'
+                ' </resourcelist>\n</resourcelist>\n')
+            (project / "sizes.cmml").write_text(
+                '<resourcelist name="usr">\n <resourcelist name="classes">\n'
+                '  <class name="Sizes" src="Sizes.zunka"/>\n </resourcelist>\n'
+                ' <resourcelist name="patterns">\n  <cpattern name="$pat_game" src="game.png"/>\n'
+                ' </resourcelist>\n <resourcelist name="gen">\n'
+                '  <generator className="Sizes" name="$sizes"/>\n </resourcelist>\n</resourcelist>\n')
+            (project / "Sizes.zunka").write_text(
+                "extends classes.game.Char;\n"
+                f"for (i = 0; i <= {len(expected)}; i += 1) "
+                'print(i + " " + patternWidth($pat_game + i) + " " + patternHeight($pat_game + i));\n'
+                "while (1) update();\n")
+            result = play(make_base(tmp, project), 2)
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8"))
+        self.assertEqual(lines_of(result),
+                         [f"{n} {w} {h}" for n, w, h in expected] + [f"{len(expected)} 0 0"])
+
+
+class Unattended(unittest.TestCase):
+    def test_the_title_then_the_demo_round_then_the_title_again(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            result = play(make_base(tmp), 1800)
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8"))
+        self.assertEqual(lines_of(result), [
+            "title, best 0",
+            "demo over: score 650, caught 17, best combo 17",
+            "title, best 0",
+        ])
+
+    def test_the_pictures_show_the_night_and_never_the_frame_colour(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            base = make_base(tmp)
+            for frames, place, colour in [
+                (60, (0, 0), (14, 16, 56)),        # the title: the top of the sky
+                (60, (280, 365), (36, 92, 58)),    # the grass under the help line
+                (700, (280, 1), (26, 4, 46)),      # the demo round: its score board
+            ]:
+                shot = Path(tmp) / f"shot{frames}.png"
+                result = play(base, frames, "--screenshot", str(shot))
+                self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8"))
+                width, height, rows = read_png(shot)
+                self.assertEqual((width, height), SCREEN)
+                self.assertEqual(rows[place[1]][place[0]], colour, (frames, place))
+                self.assertFalse(any(KEY in row for row in rows), frames)
+
+
+# The stand-in for Pad.zunka: the same calls for the game (report, pressed, held,
+# clicked, anyInput, click, clickX, clickY), fed from the log instead of the keys
+# and the mouse. $logFrame counts frames as the player does: the frame in which a
+# page asks for another page is not counted. A click reaches the objects under
+# the point as the player finds them, by the sizes they draw.
+LOG_PAD = """extends classes.game.Char;
+
+constructor Pad() {
+  super();
+  visible = 0;
+  first = 1;
+  pending = 0;
+  click = 0;
+  clickX = 0;
+  clickY = 0;
+  log = new Array();
+EVENTS
+}
+
+function report(obj, mx, my) {
+  if (pending == 0 || obj.zOrder < pending.zOrder) {
+    pending = obj;
+    pendingX = mx;
+    pendingY = my;
+  }
+}
+function pressed(code) { return $logCount.get(code) == 1; }
+function held(code) { return $logCount.get(code) > 0; }
+function clicked(obj) { return click != 0 && click == obj; }
+function anyInput() {
+  var c;
+  if (click != 0) return 1;
+  for (c = 0; c < 256; c += 1) {
+    if ($logCount.get(c) == 1) return 1;
+  }
+  return 0;
+}
+
+function under(c, mx, my) {
+  var dx, dy;
+  if (c.isDead()) return 0;
+  dx = mx - c.x;
+  dy = my - c.y;
+  if (c.instanceOf("Backdrop")) return 1;
+  if (c.instanceOf("Button")) return c.visible && dx * 2 < c.w && -dx * 2 < c.w && dy * 2 < c.h && -dy * 2 < c.h;
+  if (c.instanceOf("PauseButton")) return !$demo && dx < 12 && dx > -12 && dy < 12 && dy > -12;
+  if (c.instanceOf("Faller")) return dx < 14 && dx > -14 && dy < 14 && dy > -14;
+  return 0;
+}
+
+while (1) {
+  if (!isInt($logFrame)) {
+    $logFrame = 0;
+    $logNext = 0;
+    $logDown = new Array();
+    $logCount = new Array();
+    for (i = 0; i < 256; i += 1) {
+      $logDown.add(0);
+      $logCount.add(0);
+    }
+  } else if (!first) {
+    $logFrame += 1;
+  }
+  first = 0;
+  while ($logNext < log.size() && log.get($logNext) <= $logFrame) {
+    if (log.get($logNext + 1) == 1) {
+      $logDown.set(log.get($logNext + 2), log.get($logNext + 3));
+    } else {
+      for (c in $chars) {
+        if (under(c, log.get($logNext + 2), log.get($logNext + 3))) c.mouseDown(log.get($logNext + 2), log.get($logNext + 3), 1, 0);
+      }
+    }
+    $logNext += 4;
+  }
+  for (i = 0; i < 256; i += 1) {
+    if ($logDown.get(i)) $logCount.set(i, $logCount.get(i) + 1);
+    else $logCount.set(i, 0);
+  }
+  click = pending;
+  clickX = pendingX;
+  clickY = pendingY;
+  pending = 0;
+  update();
+}
+"""
+
+KEYS = {13, 27, 37, 38, 39, 40, 80, 88, 90}
+
+
+def player_replays():
+    try:
+        return b"--replay" in subprocess.run([str(ZUNKA), "--help"], capture_output=True).stdout
+    except OSError:
+        return False
+
+
+def parse_log(text):
+    """The events of an input log: (frame, 'key', code, down) and (frame, 'mouse', x, y, what)."""
+    lines = text.splitlines()
+    assert lines and lines[0] == "zunka-input 1", "the first line must be 'zunka-input 1'"
+    events = []
+    for number, line in enumerate(lines[1:], 2):
+        if not line.strip() or line.startswith("#"):
+            continue
+        f = line.split()
+        if f[1] == "key" and len(f) == 4 and f[3] in ("down", "up"):
+            events.append((int(f[0]), "key", int(f[2]), f[3] == "down"))
+        elif f[1] == "mouse" and len(f) in (5, 6) and f[4] in ("move", "down", "up"):
+            events.append((int(f[0]), "mouse", int(f[2]), int(f[3]), " ".join(f[4:])))
+        elif f[1] == "focus" and len(f) == 3 and f[2] in ("in", "out"):
+            events.append((int(f[0]), "focus", f[2]))
+        else:
+            raise AssertionError(f"line {number}: {line}")
+    return events
+
+
+def log_pad(events):
+    adds = []
+    for e in events:
+        if e[1] == "key":
+            adds.append(f"  log.add({e[0]}); log.add(1); log.add({e[2]}); log.add({int(e[3])});")
+        elif e[1] == "mouse" and e[4].startswith("down"):
+            adds.append(f"  log.add({e[0]}); log.add(2); log.add({e[2]}); log.add({e[3]});")
+    return LOG_PAD.replace("EVENTS", "\n".join(adds))
+
+
+DEMO_ROUND = [
+    "title, best 0",
+    "round 1 starts, seed 1031",
+    "round over (ROUND ENDED): score 105, caught 7, best combo 7",
+    "result: score 105, best 105",
+]
+
+
+class InputLog(unittest.TestCase):
+    def test_demo_input_is_a_well_formed_log_of_the_game_keys(self):
+        events = parse_log((ROOT / "Usr" / "demo.input").read_text())
+        frames = [e[0] for e in events]
+        self.assertEqual(frames, sorted(frames))
+        self.assertLessEqual(frames[-1], 950)
+        down = set()
+        for e in events:
+            if e[1] == "key":
+                self.assertIn(e[2], KEYS)
+                self.assertNotEqual(e[2] in down, e[3], e)   # down only when up, and back
+                (down.add if e[3] else down.discard)(e[2])
+            elif e[1] == "mouse":
+                self.assertTrue(0 <= e[2] < SCREEN[0] and 0 <= e[3] < SCREEN[1], e)
+        self.assertEqual(down, set(), "keys left down at the end")
+
+    def test_a_log_that_is_not_one_is_refused(self):
+        for text in ["zunka-input 2\n", "zunka-input 1\n10 key 13 sideways\n",
+                     "zunka-input 1\n10 mouse 1 2 wave\n", "zunka-input 1\n10 joystick 1\n"]:
+            with self.assertRaises(AssertionError, msg=text):
+                parse_log(text)
+
+    def play_log(self, text, frames):
+        with tempfile.TemporaryDirectory() as tmp:
+            base = make_base(tmp)
+            (base / "Usr" / "Pad.zunka").write_text(log_pad(parse_log(text)))
+            result = play(base, frames)
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8"))
+        return lines_of(result)
+
+    def test_demo_input_plays_the_round_it_was_written_for(self):
+        self.assertEqual(self.play_log((ROOT / "Usr" / "demo.input").read_text(), 950), DEMO_ROUND)
+
+    def test_a_round_left_alone_ends_in_game_over_and_enter_goes_back_to_the_title(self):
+        text = "zunka-input 1\n30 key 13 down\n34 key 13 up\n700 key 13 down\n704 key 13 up\n"
+        self.assertEqual(self.play_log(text, 720), [
+            "title, best 0",
+            "round 1 starts, seed 1031",
+            "round over (GAME OVER): score 0, caught 0, best combo 0",
+            "result: score 0, best 0",
+            "title, best 0",
+        ])
+
+    def test_the_pause_holds_the_round_until_its_button_is_clicked(self):
+        # Left alone, the round is over by frame 700 (above). Paused by P from
+        # frame 150 until a click on the pause button at 650, it is still on at
+        # 700, and over 500 frames later.
+        text = ("zunka-input 1\n30 key 13 down\n34 key 13 up\n150 key 80 down\n152 key 80 up\n"
+                "650 mouse 540 15 down left\n651 mouse 540 15 up left\n")
+        self.assertEqual(self.play_log(text, 700), DEMO_ROUND[:2])
+        self.assertEqual(self.play_log(text, 1200), [
+            "title, best 0",
+            "round 1 starts, seed 1031",
+            "round over (GAME OVER): score 0, caught 0, best combo 0",
+            "result: score 0, best 0",
+        ])
+
+    @unittest.skipUnless(player_replays(), "this player has no --replay yet")
+    def test_the_player_replays_demo_input_to_the_same_round(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            base = make_base(tmp)
+            result = play(base, 950, "--replay", str(base / "Usr" / "demo.input"))
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8"))
+        self.assertEqual(lines_of(result), DEMO_ROUND)
+
+
+if __name__ == "__main__":
+    outcome = unittest.main(exit=False, verbosity=1).result
+    failed = len(outcome.failures) + len(outcome.errors)
+    sys.stderr.flush()
+    print(f"bundled game: {outcome.testsRun - failed - len(outcome.skipped)} passed, {failed} failed"
+          + (f", {len(outcome.skipped)} skipped" if outcome.skipped else ""))
+    sys.exit(1 if failed else 0)
