@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the bundled demo's pattern sheet (Usr/demo.png): two framed pictures on a
+"""Draws the walker example's pattern sheet (docs/example/demo.png): two framed pictures on a
 white sheet, a walker (16 x 24) and a spark (8 x 8), each inside a one-pixel
 magenta frame whose colour is then transparent."""
 import sys
@@ -36,7 +36,7 @@ def pixel(x, y):
 
 
 def main():
-    out = Path(sys.argv[1] if len(sys.argv) > 1 else "Usr/demo.png")
+    out = Path(sys.argv[1] if len(sys.argv) > 1 else "docs/example/demo.png")
     out.write_bytes(png(WIDTH, HEIGHT, pixel))
 
 

@@ -35,4 +35,7 @@ std::optional<Image> decodeImage(std::string_view bytes, std::string& error);
 // The picture as the bytes of an RGBA PNG file; empty when it cannot be encoded.
 std::string encodePng(const Image& image);
 
+// The picture as the bytes of a 24-bit bottom-up bitmap file (alpha left out).
+std::string encodeBitmap(const Image& image);
+
 }  // namespace zunka::platform

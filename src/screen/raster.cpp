@@ -138,6 +138,29 @@ void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const plat
   }
 }
 
+void stretchKeyed(platform::Image& target, Rect to, const platform::Image& source, Rect from,
+                  uint32_t key) {
+  int64_t toWidth = int64_t(to.right) - to.left, toHeight = int64_t(to.bottom) - to.top;
+  int64_t fromWidth = int64_t(from.right) - from.left, fromHeight = int64_t(from.bottom) - from.top;
+  if (toWidth <= 0 || toHeight <= 0 || fromWidth <= 0 || fromHeight <= 0) return;
+  Rect visible = to;
+  if (!clip(target, visible)) return;
+  key &= kRgb;
+  for (int32_t ty = visible.top; ty < visible.bottom; ++ty) {
+    // The source row whose band the target row's centre falls in.
+    int64_t sy = from.top + ((int64_t(ty) - to.top) * 2 + 1) * fromHeight / (toHeight * 2);
+    if (sy < 0 || sy >= source.height) continue;
+    const uint32_t* src = source.pixels.data() + size_t(sy) * size_t(source.width);
+    uint32_t* dst = target.pixels.data() + size_t(ty) * size_t(target.width);
+    for (int32_t tx = visible.left; tx < visible.right; ++tx) {
+      int64_t sx = from.left + ((int64_t(tx) - to.left) * 2 + 1) * fromWidth / (toWidth * 2);
+      if (sx < 0 || sx >= source.width) continue;
+      uint32_t p = src[sx];
+      if ((p & kRgb) != key) dst[tx] = p | 0xFF000000u;
+    }
+  }
+}
+
 void line(platform::Image& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t pixel) {
   // Point i of n steps is the start moved i/n of the way, rounded; only the steps
   // whose point can lie on the target are visited, so a line of any length costs

@@ -40,6 +40,12 @@ void drawTransformed(platform::Image& target, int32_t cx, int32_t cy, const plat
                      Rect from, uint32_t key, int32_t width, int32_t height, int32_t angle,
                      int32_t alpha);
 
+// Copies `source` rectangle `from` stretched into `target` rectangle `to`
+// (nearest pixels), leaving out pixels of colour `key`; nothing when either
+// rectangle is empty or inverted. Parts outside either picture are left out.
+void stretchKeyed(platform::Image& target, Rect to, const platform::Image& source, Rect from,
+                  uint32_t key);
+
 // A line from (x1, y1) towards (x2, y2); the end point itself is not set.
 void line(platform::Image& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t pixel);
 

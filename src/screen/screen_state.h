@@ -3,6 +3,7 @@
 #include <string>
 
 #include "resources/player_hosts.h"
+#include "screen/panel_table.h"
 #include "screen/pattern_list.h"
 #include "screen/sprite_list.h"
 
@@ -40,6 +41,7 @@ struct ScreenState {
   TPatternList patterns;
   platform::TextRenderer text;
   TSpriteList sprites{text};
+  TPanelTable panels;
   // The font of new text sprites (_n_setFont).
   std::string fontName;
   platform::TextStyle fontStyle;

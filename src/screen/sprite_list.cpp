@@ -58,6 +58,11 @@ TSpriteList::~TSpriteList() {
 
 void TSpriteList::Append(const Sprite& sprite) {
   if (sprites_.size() >= kMostSprites) return;
+  if (sprite.kind == Sprite::Kind::Map) {
+    TSurface* surface = liveSurface(sprite.surface);
+    if (!surface) return;  // a map of a freed or forged panel shows nothing
+    shown_.push_back(surface->shared_from_this());
+  }
   sprites_.push_back(sprite);
   vm::retain(sprites_.back().owner);
 }
@@ -87,6 +92,7 @@ void TSpriteList::Clear() {
     if (s.owner.kind == vm::vtObject) owners.push_back(s.owner);
   sprites_.clear();
   texts_.clear();
+  shown_.clear();
   for (vm::TValue& owner : owners) vm::release(owner);
 }
 
@@ -98,6 +104,19 @@ void TSpriteList::DrawAll(platform::Image& target, TPatternList& patterns) {
   platform::CompositeTarget composite(target);
   composite_ = &composite;
   for (uint32_t i : order_) Draw(sprites_[i], target, patterns);
+  composite_ = nullptr;
+}
+
+void TSpriteList::Stamp(const Sprite& sprite, platform::Image& target, TPatternList& patterns,
+                        std::string_view text, std::string_view fontName) {
+  platform::CompositeTarget composite(target);
+  if (sprite.kind == Sprite::Kind::Text) {
+    text_.draw(composite, sprite.x, sprite.y, fontName, sprite.fontSize, sprite.fontStyle,
+               raster::fromScriptColour(sprite.colour), text);
+    return;
+  }
+  composite_ = &composite;
+  Draw(sprite, target, patterns);
   composite_ = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/text_renderer.h"
 #include "screen/pattern_list.h"
 #include "screen/raster.h"
+#include "screen/surface.h"
 #include "vm/value.h"
 
 namespace zunka {
@@ -67,6 +69,10 @@ class TSpriteList {
     return stored(s.fontNameAt, s.fontNameLength);
   }
 
+  // Draws one sprite onto `target` at once (stamping it onto a panel); a text
+  // sprite shows `text` in the font named `fontName`.
+  void Stamp(const Sprite& sprite, platform::Image& target, TPatternList& patterns,
+             std::string_view text = {}, std::string_view fontName = {});
   // Draws every sprite onto `target`, greater z first (so smaller z is in front);
   // sprites of equal z keep the order they were drawn in.
   void DrawAll(platform::Image& target, TPatternList& patterns);
@@ -89,6 +95,8 @@ class TSpriteList {
   std::vector<Sprite> sprites_;
   std::vector<uint32_t> order_;
   std::string texts_;  // the texts and font names of this frame's text sprites
+  // The surfaces map sprites show, held until the list is emptied.
+  std::vector<std::shared_ptr<TSurface>> shown_;
 };
 
 }  // namespace zunka

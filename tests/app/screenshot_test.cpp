@@ -36,14 +36,11 @@ TEST(Screenshot, TheBundledGameDrawsItsObjectsOnItsBackground) {
   EXPECT_EQ(image->width, 560);
   EXPECT_EQ(image->height, 381);
   auto at = [&](int x, int y) { return image->pixels[size_t(y) * 560 + size_t(x)] & 0xFFFFFF; };
-  const uint32_t sky = 0x87CEEB;  // the Director's $bgcolor, 0xEBCE87 as the script gives it
-  EXPECT_EQ(at(0, 0), sky);
-  EXPECT_EQ(at(559, 380), sky);
-  // In the 61st frame the walker stands centred on (203, 100), 16 × 24: its face
-  // above its blue coat (a new spark covers the coat's middle), nothing left of it.
-  EXPECT_EQ(at(200, 90), 0xFAC8AAu);
-  EXPECT_EQ(at(196, 95), 0x2850C8u);
-  EXPECT_EQ(at(194, 95), sky);
+  // The title page of the bundled game: the night sky, the grass along the
+  // bottom, the gold of the START button's frame.
+  EXPECT_EQ(at(0, 0), 0x0E1038u);
+  EXPECT_EQ(at(559, 380), 0x245C3Au);
+  EXPECT_EQ(at(200, 191), 0xFFE040u);
   // The frame's key colour never shows.
   for (uint32_t p : image->pixels) ASSERT_NE(p & 0xFFFFFF, 0xFF00FFu);
 }

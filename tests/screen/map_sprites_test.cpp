@@ -2,8 +2,6 @@
 // list's own storage: texts kept per frame, far-off positions.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "screen/screen_state.h"
 #include "screen/sprite_list.h"
 #include "screen/surface.h"
@@ -17,9 +15,8 @@ namespace {
 // A 20 × 10 map whose column x is coloured x + 1 (blue channel), so that every
 // drawn pixel tells which map column it came from; the row y = 0 carries the
 // transparent colour in column 3.
-std::unique_ptr<TSurface> columnMap() {
-  auto map = std::make_unique<TSurface>();
-  map->image = plainPicture(20, 10, 0);
+TSurface* columnMap() {
+  TSurface* map = screenState().panels.Create(20, 10);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x)
       map->image.pixels[size_t(y) * 20 + size_t(x)] = 0xFF000000u | uint32_t(x + 1);
@@ -43,7 +40,10 @@ Sprite mapSprite(const TSurface& map, int32_t scrollX, int32_t scrollY, int32_t 
 
 class MapSprites : public ::testing::Test {
  protected:
-  void TearDown() override { screenState().sprites.Clear(); }
+  void TearDown() override {
+    screenState().sprites.Clear();
+    screenState().panels.Clear();
+  }
   platform::Image drawn(const Sprite& s, int width = 40, int height = 20) {
     TSpriteList& list = screenState().sprites;
     list.Clear();
@@ -59,7 +59,7 @@ class MapSprites : public ::testing::Test {
 };
 
 TEST_F(MapSprites, TheViewWrapsRoundTheMapInUpToFourPieces) {
-  auto map = columnMap();
+  TSurface* map = columnMap();
   // No scroll: one piece, the map as it is, its key colour left out.
   platform::Image one = drawn(mapSprite(*map, 0, 0, 20, 10));
   EXPECT_EQ(at(one, 0, 0), 1u);
@@ -89,7 +89,7 @@ TEST_F(MapSprites, TheViewWrapsRoundTheMapInUpToFourPieces) {
 }
 
 TEST_F(MapSprites, AlphaBlendsOnlyBelow255AndATurnedMapIsCentred) {
-  auto map = columnMap();
+  TSurface* map = columnMap();
   Sprite half = mapSprite(*map, 0, 0, 20, 10);
   half.alpha = 128;
   // Column 0 is blue 1 over white: (1 × 128 + 255 × 127) / 255 rounds to 128.
@@ -112,14 +112,14 @@ TEST_F(MapSprites, AlphaBlendsOnlyBelow255AndATurnedMapIsCentred) {
 }
 
 TEST_F(MapSprites, AFreedSurfaceOrWildNumbersDrawNothing) {
-  auto map = columnMap();
+  TSurface* map = columnMap();
   Sprite s = mapSprite(*map, 0, 0, 20, 10);
-  map.reset();
+  screenState().panels.Free(map);
   EXPECT_EQ(at(drawn(s), 0, 0), 0xFFFFFFu);
   s.surface = 12345;
   EXPECT_EQ(at(drawn(s), 0, 0), 0xFFFFFFu);
 
-  auto wild = columnMap();
+  TSurface* wild = columnMap();
   for (int32_t big : {INT32_MAX, INT32_MIN, -7, 1 << 30}) {
     int32_t other = big == INT32_MIN ? INT32_MAX : -big;
     Sprite w = mapSprite(*wild, big, other, big, big);
@@ -137,6 +137,21 @@ TEST_F(MapSprites, AFreedSurfaceOrWildNumbersDrawNothing) {
   platform::Image image = drawn(outside);
   EXPECT_EQ(at(image, 2, 0), 0xFFFFFFu);
   EXPECT_EQ(at(image, 3, 0), 1u);
+}
+
+TEST_F(MapSprites, APanelFreedWhileItsMapShowsKeepsShowingUntilTheListIsEmptied) {
+  TSurface* map = columnMap();
+  TSpriteList& list = screenState().sprites;
+  list.Clear();
+  list.Append(mapSprite(*map, 0, 0, 20, 10));
+  uint32_t handle = map->handle();
+  screenState().panels.Free(map);  // the script lets go; the picture still shows
+  platform::Image target = plainPicture(40, 20, 0xFFFFFF);
+  list.DrawAll(target, screenState().patterns);
+  EXPECT_EQ(at(target, 0, 0), 1u);
+  EXPECT_EQ(liveSurface(handle), nullptr);  // but no native reaches it any more
+  list.Clear();
+  EXPECT_EQ(vm::hostAs<TSurface>(handle), nullptr);  // gone with the list
 }
 
 TEST(SpriteListStorage, TextsAreKeptForTheFrameAndCut) {
