@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "screen/cpattern.h"
+#include "screen/panel_natives.h"
 #include "screen/sprite_natives.h"
 #include "window/window_natives.h"
 
@@ -54,6 +55,7 @@ void PlayerContext::build() {
   setWindowState(layers_->window.get());
   RegisterPatternResources();
   RegisterSpriteNatives();
+  RegisterPanelNatives();
   RegisterWindowNatives();
 }
 
