@@ -39,12 +39,13 @@ struct Channel {
   uint32_t increment = 0;
   int32_t detune = 0;
 
-  // A glide moves the increment from glideStart to glideEnd; it ends at clock
-  // time glideEndTime, and glideLength is its duration as the command gave it.
+  // A glide moves the increment from its start note's to its end note's; it
+  // ends at clock time glideEndTime, and glideLength is its duration as the
+  // command gave it. The steps are the two increments divided by that length.
   bool gliding = false;
-  int32_t glideStart = 0;
-  int32_t glideEnd = 0;
-  int32_t glideLength = 0;
+  int64_t glideStartStep = 0;
+  int64_t glideEndStep = 0;
+  int64_t glideLength = 0;
   int64_t glideEndTime = 0;
 
   bool vibratoReset = false;

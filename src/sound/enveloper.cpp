@@ -26,7 +26,10 @@ bool holdsAtEnd(const Channel& c) {
 }  // namespace
 
 TEnveloper::TEnveloper(WaveOut& device, SoundFiles& files)
-    : TSoundGenerator(device), files_(files), envelopes_(defaultEnvelopes()) {
+    : TSoundGenerator(device),
+      files_(files),
+      sine_(sineTable().data()),
+      envelopes_(defaultEnvelopes()) {
   for (Channel& c : channels_) c.wave = waveforms_[0].data();
 }
 
@@ -194,7 +197,7 @@ int64_t TEnveloper::mixChannel(Channel& c, bool secondSample) {
     if (!(c.oneShot && holdsAtEnd(c))) c.phase += c.increment;
     if (c.vibratoSpeed != 0) {
       if (c.vibratoCounter < 1) {
-        int64_t swing = int64_t(sineTable()[c.vibratoPhase >> 21]) *
+        int64_t swing = int64_t(sine_[c.vibratoPhase >> 21]) *
                         (static_cast<int32_t>(c.increment) / 512) * c.vibratoDepth / 256;
         c.phase += static_cast<uint32_t>(swing);
         if (secondSample) c.vibratoPhase += c.vibratoSpeed;
@@ -206,12 +209,13 @@ int64_t TEnveloper::mixChannel(Channel& c, bool secondSample) {
   if (secondSample && c.envelopePosition + c.envelopeSpeed < 65536)
     c.envelopePosition += c.envelopeSpeed;
   if (c.gliding) {
-    int64_t length = c.glideLength;
+    // (end / L) * (L + clock - T) + (start / L) * (T - clock), the quotients
+    // taken when the glide started.
     int64_t left = c.glideEndTime - clock_;
     c.increment =
-        static_cast<uint32_t>(c.glideEnd / length * (length - left) + c.glideStart / length * left);
+        static_cast<uint32_t>(c.glideEndStep * (c.glideLength - left) + c.glideStartStep * left);
   }
-  runDueCommands(c);
+  if (c.state == ChannelState::Playing && clock_ >= c.nextEvent) runDueCommands(c);
   return out;
 }
 

@@ -122,6 +122,7 @@ class TEnveloper : public TSoundGenerator {
   int32_t tunedIncrement(const Channel& c, int32_t note) const;
 
   SoundFiles& files_;
+  const int8_t* sine_;
   Envelopes envelopes_;
   std::array<std::unique_ptr<TWavLoader>, kSampleSlotCount> sampleSlots_;
   std::array<Channel, kMusicChannels> channels_;

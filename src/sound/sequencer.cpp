@@ -59,16 +59,21 @@ void TEnveloper::playNote(Channel& c, int32_t note, int32_t duration) {
 
 void TEnveloper::startGlide(Channel& c, int32_t from, int32_t to, int32_t duration) {
   c.rest = false;
-  c.glideStart = tunedIncrement(c, tableNote(from));
-  c.glideEnd = tunedIncrement(c, tableNote(to));
+  int32_t start = tunedIncrement(c, tableNote(from));
+  int32_t end = tunedIncrement(c, tableNote(to));
   if (!c.tie) c.envelopePosition = 0;
   c.tie = false;
   c.nextEvent += 2 * int64_t(duration);
   c.glideEndTime = c.nextEvent;
   c.glideLength = duration;
   c.gliding = duration > 0;
-  // A glide of no length is over before it starts (and would divide by zero).
-  if (!c.gliding) c.increment = static_cast<uint32_t>(c.glideEnd);
+  if (c.gliding) {
+    c.glideStartStep = start / duration;
+    c.glideEndStep = end / duration;
+  } else {
+    // A glide of no length is over before it starts (and would divide by zero).
+    c.increment = static_cast<uint32_t>(end);
+  }
 }
 
 void TEnveloper::executeCommand(Channel& c, int32_t& jumps) {
