@@ -5,7 +5,10 @@
 // The output device the ring buffer plays on. The device loops over the ring
 // on its own, in the output format (mono, 44,100 Hz, 16-bit signed), and tells
 // how far it has played; the synthesiser rewrites the samples the device has
-// just played, which it plays again one ring length later.
+// just played, which it plays again one ring length later. Rendering runs on the
+// player's thread: a device that reads the ring from a thread of its own (an
+// audio callback) must copy what it plays under a lock that render also takes,
+// or be fed from the player's thread after each render.
 namespace zunka::sound {
 
 class WaveOut {
