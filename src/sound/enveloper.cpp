@@ -210,10 +210,13 @@ int64_t TEnveloper::mixChannel(Channel& c, bool secondSample) {
     c.envelopePosition += c.envelopeSpeed;
   if (c.gliding) {
     // (end / L) * (L + clock - T) + (start / L) * (T - clock), the quotients
-    // taken when the glide started.
-    int64_t left = c.glideEndTime - clock_;
+    // taken when the glide started. Only the low 32 bits count, and a rest after
+    // a glide goes on extrapolating it, so this wraps (unsigned) rather than
+    // overflows.
+    uint64_t left = uint64_t(c.glideEndTime - clock_);
     c.increment =
-        static_cast<uint32_t>(c.glideEndStep * (c.glideLength - left) + c.glideStartStep * left);
+        static_cast<uint32_t>(uint64_t(c.glideEndStep) * (uint64_t(c.glideLength) - left) +
+                              uint64_t(c.glideStartStep) * left);
   }
   if (c.state == ChannelState::Playing && clock_ >= c.nextEvent) runDueCommands(c);
   return out;

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -81,9 +82,10 @@ class TEnveloper : public TSoundGenerator {
 
   int32_t tempo() const { return tempo_; }
   void setTempo(int32_t tempo);
-  // 256 and above leave the mix as it is; below, it is scaled by volume / 256.
+  // 256 and above leave the mix as it is; below, it is scaled by volume / 256,
+  // and nothing below 0 is kept (it would turn the mix upside down).
   int32_t masterVolume() const { return masterVolume_; }
-  void setMasterVolume(int32_t volume) { masterVolume_ = volume; }
+  void setMasterVolume(int32_t volume) { masterVolume_ = std::clamp(volume, 0, 256); }
   int32_t effectDelay() const { return effectDelay_; }
   void setEffectDelay(int32_t samples) { effectDelay_ = samples; }
 

@@ -164,6 +164,11 @@ TEST(SoundComponent, MasterVolumeScalesTheMix) {
     int64_t halved = full[i] < 0 ? -(-full[i] / 2) : full[i] / 2;
     ASSERT_EQ(out[1 + i], halved) << i;
   }
+  // Kept within 0 ... 256: above leaves the mix unscaled, below would invert it.
+  rig.synth.setMasterVolume(-5);
+  EXPECT_EQ(rig.synth.masterVolume(), 0);
+  rig.synth.setMasterVolume(1000);
+  EXPECT_EQ(rig.synth.masterVolume(), 256);
 }
 
 TEST(SoundComponent, FreeingAPlayingEffectClosesTheDeviceAndSilencesIt) {
