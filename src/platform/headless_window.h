@@ -36,6 +36,9 @@ class HeadlessWindow : public HostWindow {
   void cursorPosition(int32_t& x, int32_t& y) const override { x = cursorX_, y = cursorY_; }
   void moveCursor(int32_t x, int32_t y) override { cursorX_ = x, cursorY_ = y; }
   void showCursor(bool) override {}
+  void takeTextInput(bool) override {}
+  std::string clipboardText() const override { return clipboard_; }
+  void setClipboardText(std::string text) { clipboard_ = std::move(text); }  // for tests
 
   // For tests: the display the window pretends to be on, and frames shown so far.
   void setDisplaySize(int32_t width, int32_t height) {
@@ -52,6 +55,7 @@ class HeadlessWindow : public HostWindow {
   bool fullScreen_ = false;
   int32_t cursorX_ = 0, cursorY_ = 0;
   int64_t presented_ = 0;
+  std::string clipboard_;
 };
 
 }  // namespace zunka::platform

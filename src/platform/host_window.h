@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/activation.h"
@@ -41,6 +42,10 @@ class HostWindow : public Activation {
   virtual void cursorPosition(int32_t& x, int32_t& y) const = 0;
   virtual void moveCursor(int32_t x, int32_t y) = 0;
   virtual void showCursor(bool shown) = 0;
+  // Typed text (with an input method's composition) is reported while asked for.
+  virtual void takeTextInput(bool on) = 0;
+  // The desktop clipboard's text (UTF-8), or "".
+  virtual std::string clipboardText() const = 0;
 };
 
 }  // namespace zunka::platform

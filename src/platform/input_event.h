@@ -15,6 +15,7 @@ struct InputEvent {
     MouseUp,    // x, y, right
     Focus,      // down: gained
     Text,       // text (UTF-8)
+    Composing,  // text (UTF-8): what an input method is composing, not yet typed
     Resized,    // x, y: the new client size
     Moved,      // x, y: the window's new position
     Exposed,    // the window needs painting again

@@ -101,6 +101,10 @@ void SdlEventLoop::handle(const SDL_Event& event) {
       e.kind = InputEvent::Kind::Text;
       e.text = event.text.text;
       return send(e);
+    case SDL_TEXTEDITING:
+      e.kind = InputEvent::Kind::Composing;
+      e.text = event.edit.text;
+      return send(e);
     default:
       return handleController(event);
   }

@@ -193,4 +193,18 @@ void SdlWindow::showCursor(bool shown) {
   SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
 
+void SdlWindow::takeTextInput(bool on) {
+  if (on)
+    SDL_StartTextInput();
+  else
+    SDL_StopTextInput();
+}
+
+std::string SdlWindow::clipboardText() const {
+  char* text = SDL_GetClipboardText();
+  std::string copy = text ? text : "";
+  SDL_free(text);
+  return copy;
+}
+
 }  // namespace zunka::platform

@@ -41,6 +41,8 @@ class SdlWindow : public HostWindow {
   void cursorPosition(int32_t& x, int32_t& y) const override;
   void moveCursor(int32_t x, int32_t y) override;
   void showCursor(bool shown) override;
+  void takeTextInput(bool on) override;
+  std::string clipboardText() const override;
 
   // Called by the event loop.
   void setActive(bool active) { active_ = active; }

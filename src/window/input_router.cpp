@@ -13,6 +13,7 @@
 #include "resources/project_state.h"
 #include "screen/screen_state.h"
 #include "shell/shell_state.h"
+#include "window/window_state.h"
 
 namespace zunka {
 namespace {
@@ -67,6 +68,7 @@ InputRouter::InputRouter(HostState& host, ScreenWindow& screen, platform::HostWi
       gamepads_(gamepads),
       options_(std::move(options)),
       mouse_(host, clock) {
+  windowState().dialogs.setUnanswerable(options_.headless);
   for (size_t i = 0; i < padKeys_.size(); ++i) {
     std::string configured = environmentStore().GetEnv(kPadDefaults[i].name);
     int32_t key = kPadDefaults[i].key;
@@ -96,6 +98,7 @@ bool InputRouter::replay(const std::string& hostFile, std::string& error) {
   script_ = std::move(*inputs);
   next_ = 0;
   replaying_ = true;
+  windowState().dialogs.setUnanswerable(false);
   return true;
 }
 
@@ -104,6 +107,7 @@ bool InputRouter::isActive() const {
 }
 
 void InputRouter::deliverDue() {
+  if (windowState().dialogs.anyOpen() != takingText_ && !replaying_) followDialogs();
   if (!replaying_) {
     if (joystickUsed_)
       for (size_t i = 0; i < joysticks_.size(); ++i) sampleJoystick(i);
@@ -189,8 +193,29 @@ void InputRouter::userEvent(const platform::InputEvent& event) {
     case EventKind::Focus:
       in.kind = Kind::Focus;
       break;
+    case EventKind::Text:
+      if (!windowState().dialogs.anyOpen()) return;  // typed text is a dialog's
+      in.kind = Kind::Text;
+      in.text = event.text;
+      break;
+    case EventKind::Composing:
+      // Shown while composed, not an input yet: the typed text is.
+      windowState().dialogs.compose(platform::utf8ToSjis(event.text));
+      screen_.present();
+      return;
     default:
-      return;  // typed text goes to an open dialog, and none is open
+      return;
+  }
+  // Pasting reads the desktop's clipboard: what it gave goes in as typed text,
+  // so that a replay types the same.
+  if (in.kind == Kind::Key && in.down && in.vk == 'V' && shellState().keyboard.down[kControl] &&
+      windowState().dialogs.anyOpen()) {
+    apply(in);
+    LoggedInput pasted;
+    pasted.kind = Kind::Text;
+    pasted.text = window_.clipboardText();
+    if (!pasted.text.empty()) apply(pasted);
+    return;
   }
   apply(in);
 }
@@ -205,6 +230,7 @@ void InputRouter::apply(const LoggedInput& input) {
   note(stamped);
   if (input.kind == Kind::MouseMove || input.kind == Kind::MouseDown || input.kind == Kind::MouseUp)
     mouseX_ = input.x, mouseY_ = input.y;
+  if (dialogKey(input)) return followDialogs();
   switch (input.kind) {
     case Kind::Key: {
       bool wasDown = shellState().keyboard.down[size_t(input.vk)];
@@ -226,12 +252,56 @@ void InputRouter::apply(const LoggedInput& input) {
     case Kind::Focus:
       active_ = input.down;
       host_.applicationActive = input.down;
-      return;
+      if (!input.down) windowState().dialogs.windowDeactivated();
+      return followDialogs();
     case Kind::Text:
     case Kind::Answer:
     case Kind::Joystick:
-      return;  // no dialog takes typed text yet
+      return;
   }
+}
+
+// The open dialog with the keyboard takes typed text, answers, editing keys (which
+// still reach getkey, as every key does) and presses that fall on a dialog.
+bool InputRouter::dialogKey(const LoggedInput& input) {
+  Dialogs& dialogs = windowState().dialogs;
+  switch (input.kind) {
+    case Kind::Text:
+      dialogs.type(platform::utf8ToSjis(input.text));
+      return true;
+    case Kind::Answer:
+      dialogs.answer(input.text);
+      return true;
+    case Kind::Key:
+      if (!input.down || !dialogs.anyOpen()) return false;
+      setKey(input.vk, true);
+      // Pasted text arrives as typed text of its own (see userEvent).
+      if (dialogs.key(input.vk, shellState().keyboard.down[kControl], "")) return true;
+      setKey(input.vk, false);  // not the dialog's: the key goes its usual way
+      return false;
+    case Kind::MouseDown:
+      pressOnDialog_ = dialogs.press(input.x, input.y);
+      if (pressOnDialog_) setKey(input.right ? kRightButtonKey : kLeftButtonKey, true);
+      return pressOnDialog_;
+    case Kind::MouseUp:
+      if (!pressOnDialog_) return false;
+      pressOnDialog_ = false;
+      setKey(input.right ? kRightButtonKey : kLeftButtonKey, false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Typed text is asked of the window while a dialog is open; what changed shows
+// at once, also while the game is paused.
+void InputRouter::followDialogs() {
+  bool open = windowState().dialogs.anyOpen();
+  if (open != takingText_ && !replaying_) {
+    takingText_ = open;
+    window_.takeTextInput(open);
+  }
+  screen_.present();
 }
 
 void InputRouter::setKey(int32_t vk, bool down) {

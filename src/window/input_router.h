@@ -64,6 +64,9 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
   void shortcut(int32_t vk);
   void userEvent(const platform::InputEvent& event);
   void sampleJoystick(size_t index);
+  // Keys, text and presses a dialog takes; true when it took the press.
+  bool dialogKey(const LoggedInput& input);
+  void followDialogs();
 
   HostState& host_;
   ScreenWindow& screen_;
@@ -79,6 +82,8 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
   bool delivering_ = false;
   bool active_ = true;  // focus as the log says
   int32_t mouseX_ = 0, mouseY_ = 0;
+  bool pressOnDialog_ = false;  // the button went down on a dialog: so does its release
+  bool takingText_ = false;     // the window reports typed text (a dialog is open)
   // Joystick readings as the log says (replay) or as last recorded.
   std::array<std::optional<platform::JoyReading>, 2> joysticks_;
   std::array<bool, 2> joystickSampled_{};

@@ -10,6 +10,7 @@
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
 #include "screen/raster.h"
+#include "window/window_state.h"
 
 namespace zunka {
 namespace {
@@ -210,6 +211,7 @@ void ScreenWindow::composeClient() {
   if (coverDisplay_) raster::fill(client_, {0, 0, width, height}, backgroundPixel());
   int32_t left = coverDisplay_ ? offsetX_ : 0, top = coverDisplay_ ? offsetY_ : 0;
   raster::copy(client_, left, top, game);
+  windowState().dialogs.draw(client_, left, top, screenState().text, game.width, game.height);
   if (statusBar_) drawStatusBar();
   if (information_) drawInformation();
 }

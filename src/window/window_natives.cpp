@@ -1,8 +1,15 @@
 #include "window/window_natives.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
 #include "resources/resources_state.h"
 #include "resources/snippet_service.h"
+#include "screen/screen_state.h"
 #include "vm/natives/native_support.h"
+#include "vm/tfstring.h"
 #include "window/input_router.h"
 #include "window/screen_window.h"
 #include "window/window_state.h"
@@ -12,6 +19,7 @@ namespace {
 
 using vm::nativeArg;
 using vm::toInt;
+using vm::TValue;
 
 // --- Window ---
 
@@ -124,6 +132,79 @@ ZUNKA_NATIVE(nativeJoyButton) {
   vm::setInt(*target, counted(s.buttonCounts[size_t(button)], held));
 }
 
+// --- Dialogs ---
+
+// Argument i as text when it is there and not null.
+std::optional<std::string> givenText(TValue* target, int32_t argc, int32_t i) {
+  if (argc < i || nativeArg(target, i).kind == vm::vtNull) return std::nullopt;
+  return vm::toText(nativeArg(target, i));
+}
+
+// InputBox open(caption, prompt, text): what is left out or null stays as it was.
+ZUNKA_NATIVE(nativeInputOpen) {
+  windowState().dialogs.openInput(givenText(target, argc, 1), givenText(target, argc, 2),
+                                  givenText(target, argc, 3));
+}
+ZUNKA_NATIVE(nativeInputStatus) {
+  vm::setInt(*target, windowState().dialogs.inputStatus());
+}
+ZUNKA_NATIVE(nativeInputText) {
+  vm::setString(*target, windowState().dialogs.inputText());
+}
+
+// SelectBox open(message, caption, button1, button2, button3, button4)
+ZUNKA_NATIVE(nativeSelectOpen) {
+  if (argc < 6) return;
+  std::array<std::string, 4> buttons;
+  for (int32_t i = 0; i < 4; ++i) buttons[size_t(i)] = vm::toText(nativeArg(target, 3 + i));
+  windowState().dialogs.openSelect(vm::toText(nativeArg(target, 1)),
+                                   vm::toText(nativeArg(target, 2)), std::move(buttons));
+}
+ZUNKA_NATIVE(nativeSelectStatus) {
+  vm::setInt(*target, windowState().dialogs.selectStatus());
+}
+
+// TextEditor edit(x, y, width, height, font, size[, mode]): mode 1 is one line.
+ZUNKA_NATIVE(nativeEdit) {
+  if (argc < 6) return;
+  int32_t x = toInt(nativeArg(target, 1)), y = toInt(nativeArg(target, 2));
+  int32_t w = std::clamp(toInt(nativeArg(target, 3)), 0, 16384);
+  int32_t h = std::clamp(toInt(nativeArg(target, 4)), 0, 16384);
+  x = std::clamp(x, -16384, 16384);
+  y = std::clamp(y, -16384, 16384);
+  bool oneLine = argc >= 7 && toInt(nativeArg(target, 7)) == 1;
+  windowState().dialogs.edit({x, y, x + w, y + h}, vm::toText(nativeArg(target, 5)),
+                             toInt(nativeArg(target, 6)), oneLine, screenState().text);
+}
+ZUNKA_NATIVE(nativeIsEditing) {
+  InputRouter* input = windowState().input;
+  bool active = !input || input->isActive();
+  vm::setInt(*target, windowState().dialogs.editing() && active ? 1 : 0);
+}
+ZUNKA_NATIVE(nativeEditorText) {
+  vm::setString(*target, windowState().dialogs.editorText());
+}
+ZUNKA_NATIVE(nativeEditorSetText) {
+  if (argc < 1) return;
+  windowState().dialogs.setEditorText(vm::toText(nativeArg(target, 1)));
+}
+
+constexpr vm::NativeEntry kInputBox[] = {
+    {"_n_open", nativeInputOpen},
+    {"_n_getStatus", nativeInputStatus},
+    {"_n_getText", nativeInputText},
+};
+constexpr vm::NativeEntry kSelectBox[] = {
+    {"_n_open", nativeSelectOpen},
+    {"_n_getStatus", nativeSelectStatus},
+};
+constexpr vm::NativeEntry kTextEditor[] = {
+    {"_n_edit", nativeEdit},
+    {"_n_isEditing", nativeIsEditing},
+    {"_n_getText", nativeEditorText},
+    {"_n_setText", nativeEditorSetText},
+};
+
 constexpr vm::NativeEntry kWindow[] = {
     {"_n_setSize", nativeSetSize},
     {"_n_setPos", nativeSetPos},
@@ -150,6 +231,9 @@ void RegisterWindowNatives() {
   RegisterNativeTable("classes.sys.Window", kWindow);
   RegisterNativeTable("classes.sys.MouseManager", kMouseManager);
   RegisterNativeTable("classes.sys.JoyStick", kJoyStick);
+  RegisterNativeTable("classes.sys.InputBox", kInputBox);
+  RegisterNativeTable("classes.sys.SelectBox", kSelectBox);
+  RegisterNativeTable("classes.util.TextEditor", kTextEditor);
 }
 
 }  // namespace zunka

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/gamepads.h"
+#include "window/dialogs.h"
 
 namespace zunka {
 
@@ -26,6 +27,7 @@ struct JoystickState {
 // context owns it; the window and the input router exist while a session runs.
 struct WindowState {
   JoystickState joysticks;
+  Dialogs dialogs;
   ScreenWindow* screen = nullptr;
   InputRouter* input = nullptr;
 };
