@@ -11,6 +11,8 @@
 #include "platform/stream_output.h"
 #include "screen/screen_state.h"
 #include "shell/host_state.h"
+#include "window/screen_window.h"
+#include "window/window_state.h"
 
 namespace zunka::app {
 namespace {
@@ -29,7 +31,8 @@ std::unique_ptr<platform::StreamOutput> openLog(const PlayerOptions& options, bo
 
 // The game area as last drawn, as a PNG file.
 bool writeScreenshot(const std::string& file) {
-  std::string png = platform::encodePng(screenState().surface);
+  const ScreenWindow* window = windowState().screen;
+  std::string png = platform::encodePng(window ? window->gamePicture() : screenState().surface);
   if (!png.empty() && platform::writeFile(platform::systemPath(file), png)) return true;
   std::fprintf(stderr, "zunka: cannot write the screenshot %s\n", file.c_str());
   return false;

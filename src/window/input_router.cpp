@@ -349,7 +349,7 @@ void InputRouter::shortcut(int32_t vk) {
       return;
     case kF12: {
       std::string file = freeScreenshotName();
-      std::string png = platform::encodePng(screenState().surface);
+      std::string png = platform::encodePng(screen_.gamePicture());
       if (!file.empty() && !png.empty() && platform::writeFile(file, png))
         std::fprintf(stderr, "zunka: screenshot %s\n", platform::hostPath(file).c_str());
       return;

@@ -216,6 +216,12 @@ void ScreenWindow::composeClient() {
   if (information_) drawInformation();
 }
 
+platform::Image ScreenWindow::gamePicture() const {
+  platform::Image picture = screenState().surface;
+  windowState().dialogs.draw(picture, 0, 0, screenState().text, picture.width, picture.height);
+  return picture;
+}
+
 void ScreenWindow::noteDrawnFrame(double milliseconds) {
   ++framesThisSecond_;
   if (milliseconds - secondStart_ < 1000) return;

@@ -74,6 +74,9 @@ class ScreenWindow final : public ScreenHost {
   int32_t offsetY() const { return offsetY_; }
 
   platform::HostWindow& hostWindow() { return window_; }
+  // The game area as last drawn with the dialogs open over it (what a screenshot
+  // shows: no status bar, no information overlay).
+  platform::Image gamePicture() const;
 
   // --- Extras ---
   void toggleInformation() { information_ = !information_; }
