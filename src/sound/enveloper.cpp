@@ -139,6 +139,7 @@ void TEnveloper::playEffect(int32_t firstSlot, const uint8_t* data, int32_t volu
     --slot.remaining;
     at = at + 1 == length ? 0 : at + 1;
   }
+  device_.ringChanged();
 }
 
 void TEnveloper::forgetEffect(const uint8_t* data, size_t length) {
@@ -167,6 +168,7 @@ void TEnveloper::render(int64_t devicePosition) {
     stirNoise();
     writePosition_ = writePosition_ + 1 == length ? 0 : writePosition_ + 1;
   }
+  if (made > 0) device_.ringChanged();
 }
 
 int64_t TEnveloper::mixEffects() {
