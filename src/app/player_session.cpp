@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
+#include "resources/environment_store.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
 #include "shell/shell_errors.h"
@@ -48,6 +49,12 @@ void PlayerSession::attachSound() {
   SoundState& sound = soundState();
   sound.attachCard(&host_.audio());
   if (options_.audioOut) sound.driver.startRecording();
+  // Headless, MIDI commands only go to the log.
+  if (host_.headless()) return;
+  sound::ProcessMidiLink::Setup midi;
+  midi.program = platform::hostPath(platform::executableDirectory()) + "/zunka-midi";
+  midi.soundFont = environmentStore().GetEnv("midiSoundFont");
+  sound.useMidiPlayer(std::move(midi));
 }
 
 bool PlayerSession::openInputLog(std::string& error) {
@@ -95,7 +102,10 @@ PlayerSession::~PlayerSession() {
 int PlayerSession::run(const std::string& baseDir) {
   if (options_.profile) timeAnalyzer().Reset();
   createWindows();
-  soundState().loadKernelTones(platform::systemPath(baseDir));
+  SoundState& sound = soundState();
+  sound.loadKernelTones(platform::systemPath(baseDir));
+  if (sound.midiPlayer)
+    sound.midiPlayer->setBusyMarker(platform::systemPath(baseDir) + "\\kernel\\midiBlock");
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))

@@ -13,6 +13,7 @@ platform::CurrentSlot<SoundState> current;
 SoundState::SoundState() = default;
 
 SoundState::~SoundState() {
+  music.setMidi(loggedMidi);
   component.enable(false);
   output.attach(nullptr);
 }
@@ -20,6 +21,11 @@ SoundState::~SoundState() {
 void SoundState::attachCard(platform::AudioDevice* card) {
   component.enable(false);
   output.attach(card);
+}
+
+void SoundState::useMidiPlayer(sound::ProcessMidiLink::Setup setup) {
+  midiPlayer = std::make_unique<sound::ProcessMidiLink>(std::move(setup));
+  music.setMidi(*midiPlayer);
 }
 
 void SoundState::loadKernelTones(std::string_view baseDir) {
