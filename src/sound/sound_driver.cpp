@@ -4,12 +4,12 @@ namespace zunka::sound {
 
 void SoundDriver::render() {
   if (component_.enveloper().isOpen()) {
-    if (output_.starts() != starts_) {
-      starts_ = output_.starts();
-      lastPass_ = 0;
-    }
     int64_t position = output_.position();
-    if (position > lastPass_) {
+    // The first pass after a start comes at once: it sets the write position
+    // just behind the card, so that nothing of the ring stays stale for a lap.
+    bool started = output_.starts() != starts_;
+    if (started || position > lastPass_) {
+      starts_ = output_.starts();
       lastPass_ = position;
       ++passes_;
       component_.render();

@@ -12,10 +12,11 @@ namespace zunka::sound {
 // How the player drives the sound component (see docs/sound.md): render() is
 // called at the start of every idle step, after every batch of frames and
 // whenever the console sink writes, and makes a mixing pass only when the card
-// has consumed samples since the last pass (or since it started). Headless the
+// has started since the last pass or consumed samples since it. Headless the
 // card consumes whole 50 ms periods of the virtual clock, so every period gets
-// exactly one pass of 2,205 samples, whichever call makes it. While recording,
-// what the card consumed is kept here.
+// exactly one pass of 2,205 samples, whichever call makes it, and the pass that
+// follows a start is the one-sample pass at position 0. While recording, what
+// the card consumed is kept here.
 class SoundDriver final : public SoundHost {
  public:
   SoundDriver(TRavlink& component, HostWaveOut& output, MusicPlayer& music)
