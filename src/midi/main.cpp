@@ -1,7 +1,9 @@
 // zunka-midi: the MIDI player program the player starts for .mid music.
 //   zunka-midi [--share NAME] [--busy FILE] [--font FILE.sf2] [--log FILE]
 //   zunka-midi --render FILE.mid OUT.wav [--font FILE.sf2]
+// --log FILE (or ZUNKA_MIDI_LOG) writes one line per command it handles.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
       return usage();
     }
   }
+  // Tests follow a MIDI player the player started through its environment.
+  if (const char* log = std::getenv("ZUNKA_MIDI_LOG"); log && server.logFile.empty())
+    server.logFile = log;
   if (!render.empty()) return zunka::midi::renderFile(render, out, server.soundFont);
   return zunka::midi::runServer(server);
 }

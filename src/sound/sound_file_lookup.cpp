@@ -28,9 +28,10 @@ std::string FindSoundFile(std::string_view name, std::span<const std::string> fo
     return insideOneOf(cleaned, folders) && exists(cleaned) ? cleaned : std::string();
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    // ResolvePath folds ".." away: what is left must still be inside the folder.
+    // ResolvePath folds ".." away: what is left must still be inside one of the
+    // folders.
     std::string path = ResolvePath(cleaned, folder);
-    if (insideOneOf(path, std::span(&folder, 1)) && exists(path)) return path;
+    if (insideOneOf(path, folders) && exists(path)) return path;
   }
   return {};
 }
