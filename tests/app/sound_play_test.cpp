@@ -98,12 +98,18 @@ struct SoundProject {
     writeFile(dir / "Usr/Sounder.zunka", "extends classes.game.Char;\n" + script);
   }
 
-  // Runs the player; gives its standard output and the log, and fills `heard`.
-  std::string run(int frames, std::vector<int16_t>& heard) {
+  // Runs the player (replaying `inputLog` when given); gives its standard output
+  // and the log, and fills `heard`.
+  std::string run(int frames, std::vector<int16_t>& heard, const std::string& inputLog = "") {
     fs::path out = dir / "out.wav", log = dir / "log.txt";
+    std::string replay;
+    if (!inputLog.empty()) {
+      writeFile(dir / "input.log", "zunka-input 1\n" + inputLog);
+      replay = " --replay '" + (dir / "input.log").string() + "'";
+    }
     std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --headless --frames " +
-                          std::to_string(frames) + " --base '" + dir.string() + "' --audio-out '" +
-                          out.string() + "' --log '" + log.string() + "' >'" +
+                          std::to_string(frames) + replay + " --base '" + dir.string() +
+                          "' --audio-out '" + out.string() + "' --log '" + log.string() + "' >'" +
                           (dir / "stdout.txt").string() + "' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << readFile(dir / "stdout.txt");
     heard = playerSamples(readFile(out));
@@ -116,6 +122,18 @@ std::vector<uint8_t> blipFrames() {
   std::vector<uint8_t> b;
   for (int i = 0; i < 300; ++i) b.push_back(uint8_t(i < 150 ? 60 + i : 250 - i / 3));
   return b;
+}
+
+// A one-note piece: volume 15, note 36 for 20,000 units on channel 0.
+std::string oneNoteMusic() {
+  std::string mzo;
+  put(mzo, 1200, 4);
+  mzo.push_back(10);
+  std::string seq = {'d', 15, 36, char(0x20), char(0x4E), char(255)};
+  put(mzo, uint32_t(seq.size()), 4);
+  mzo += seq;
+  for (int c = 1; c < 10; ++c) put(mzo, 0, 4);
+  return mzo;
 }
 
 TEST(SoundPlay, EffectsAreLookedUpAndHeardAtTheirVolumesDelaySamplesLater) {
@@ -181,15 +199,7 @@ TEST(SoundPlay, MusicIsHeardOneRingLaterAsTheReferenceVoiceMakesIt) {
       "music = new BGM();\n"
       "music.play(\"Tune.MZO\");\n"
       "while (1) update();\n");
-  // Version 1200, ten channels; channel 0: volume 15, note 36 for 20,000 units.
-  std::string mzo;
-  put(mzo, 1200, 4);
-  mzo.push_back(10);
-  std::string seq = {'d', 15, 36, char(0x20), char(0x4E), char(255)};
-  put(mzo, uint32_t(seq.size()), 4);
-  mzo += seq;
-  for (int c = 1; c < 10; ++c) put(mzo, 0, 4);
-  writeFile(p.dir / "Usr/Tune.MZO", mzo);
+  writeFile(p.dir / "Usr/Tune.MZO", oneNoteMusic());
   std::vector<int16_t> heard;
   p.run(120, heard);
   ASSERT_GT(heard.size(), size_t(kRing + 3 * kPeriod));
@@ -201,6 +211,45 @@ TEST(SoundPlay, MusicIsHeardOneRingLaterAsTheReferenceVoiceMakesIt) {
     bool second = (i % kPeriod + 1) % 2 == 0;
     ASSERT_EQ(heard[kRing + i], voice.sample(second)) << i;
   }
+}
+
+// F5, the window's sound switch: off stops the music and keeps effects and new
+// music quiet; on again does not restart the music, but effects play again.
+TEST(SoundPlay, TheSoundSwitchStopsMusicAndGatesEffectsAndMusic) {
+  SoundProject p(
+      "music = new BGM();\n"
+      "fx = new SoundEffect(\"blip.wav\");\n"
+      "music.play(\"tune.mzo\");\n"
+      "frame = 0;\n"
+      "while (1) {\n"
+      "  frame += 1;\n"
+      "  if (frame == 20) fx.play();\n"
+      "  if (frame == 25) music.play(\"tune.mzo\");\n"
+      "  if (frame == 45) fx.play();\n"
+      "  update();\n"
+      "}\n");
+  writeFile(p.dir / "Usr/tune.mzo", oneNoteMusic());
+  writeFile(p.dir / "Usr/blip.wav", wav8(22050, blipFrames()));
+  std::vector<int16_t> heard;
+  p.run(2000 / 17, heard, "10 key 116 down\n10 key 116 up\n30 key 116 down\n30 key 116 up\n");
+  ASSERT_GT(heard.size(), size_t(2 * kRing + 2 * kPeriod));
+  // The effect of frame 20 would have sounded in the first lap (effects are
+  // mixed ahead, not a ring later): it did not.
+  for (int i = 0; i < kRing - 1; ++i) ASSERT_EQ(heard[size_t(i)], 128) << i;
+  // Music from one ring on until the pass after the switch went off (about
+  // ten frames in), then silence but for the one effect played after it came
+  // back on: the music of frame 25 never sounds.
+  size_t musicEnd = kRing;
+  while (musicEnd < heard.size() && heard[musicEnd] != 0) ++musicEnd;
+  EXPECT_GT(musicEnd, size_t(kRing + kPeriod));
+  EXPECT_LT(musicEnd, size_t(kRing + 10 * 17 * 441 / 10 + 2 * kPeriod));
+  std::vector<size_t> sounding;
+  for (size_t i = musicEnd; i < heard.size(); ++i)
+    if (heard[i] != 0) sounding.push_back(i);
+  ASSERT_FALSE(sounding.empty());
+  EXPECT_LE(sounding.back() - sounding.front(), 600u);  // one effect, nothing else
+  EXPECT_EQ((sounding.front() - kDelay) % kPeriod, 0u);
+  EXPECT_GT(sounding.front(), size_t(40 * 17 * 441 / 10));  // frame 45's
 }
 
 // MIDI music headless: each command is logged; the loop flag is kept from one
