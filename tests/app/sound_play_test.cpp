@@ -124,6 +124,34 @@ std::vector<uint8_t> blipFrames() {
   return b;
 }
 
+// MediaPlayer: the master volume scales effects too (also the part mixed at
+// once), and disabling closes the card, after which it consumes nothing.
+TEST(SoundPlay, MasterVolumeAndDisablingReachTheCard) {
+  SoundProject p(
+      "fx = new SoundEffect(\"blip.wav\");\n"
+      "player = new MediaPlayer();\n"
+      "player.setVolume(128);\n"
+      "frame = 0;\n"
+      "while (1) {\n"
+      "  frame += 1;\n"
+      "  if (frame == 3) fx.play();\n"
+      "  if (frame == 30) player.setEnable(0);\n"
+      "  update();\n"
+      "}\n");
+  writeFile(p.dir / "Usr/blip.wav", wav8(22050, blipFrames()));
+  std::vector<int16_t> heard;
+  p.run(100, heard);
+  // 27 frames of 17 ms: nine whole periods, then the card was closed.
+  ASSERT_EQ(heard.size(), size_t(9 * kPeriod));
+  std::vector<uint8_t> b = blipFrames();
+  for (size_t i = 0; i < heard.size(); ++i) {
+    int64_t j = int64_t(i) - kDelay;
+    int expected = 128;
+    if (j >= 0 && j < 600) expected += (b[size_t(j / 2)] - 128) * 64;
+    ASSERT_EQ(heard[i], expected) << i;
+  }
+}
+
 // A one-note piece: volume 15, note 36 for 20,000 units on channel 0.
 std::string oneNoteMusic() {
   std::string mzo;
