@@ -3,6 +3,7 @@
 // rules say the virtual card plays, worked out here sample by sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -307,6 +308,49 @@ TEST(SoundPlay, MidiCommandsAreLoggedHeadless) {
   EXPECT_EQ(log.find("MIDI: stop\nMIDI: stop"), std::string::npos) << log;
   EXPECT_NE(log.find("MIDI: exit"), std::string::npos) << log;
   EXPECT_TRUE(heard.empty());  // MIDI never reaches the synthesiser's card
+}
+
+// The bundled game's title: its tune, and the catch effect each time the star
+// lands in the basket. The effect is found as the difference from the same run
+// with a silent catch.wav: it starts where effects start (a whole number of
+// periods plus the delay) and nowhere else does anything change.
+TEST(SoundPlay, TheBundledGameSoundsItsTuneAndItsEffects) {
+  auto runGame = [](bool silentCatch) {
+    zunka::testing::TempDir base;
+    fs::path dir = base.host();
+    fs::create_directory_symlink(fs::path(ZUNKA_SOURCE_DIR) / "kernel", dir / "kernel");
+    fs::copy(fs::path(ZUNKA_SOURCE_DIR) / "Usr", dir / "Usr", fs::copy_options::recursive);
+    if (silentCatch) {
+      std::string wav = readFile(dir / "Usr/catch.wav");
+      std::fill(wav.begin() + 44, wav.end(), '\0');
+      writeFile(dir / "Usr/catch.wav", wav);
+    }
+    fs::path out = dir / "a.wav";
+    std::string command = std::string(ZUNKA_BINARY_DIR) +
+                          "/zunka --headless --frames 300 --base '" + dir.string() +
+                          "' --audio-out '" + out.string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return playerSamples(readFile(out));
+  };
+  std::vector<int16_t> game = runGame(false), quiet = runGame(true);
+  ASSERT_EQ(game.size(), quiet.size());
+  ASSERT_GT(game.size(), size_t(4 * 44100));
+  double energy = 0;
+  for (size_t i = kRing; i < quiet.size(); ++i) energy += double(quiet[i]) * quiet[i];
+  EXPECT_GT(energy / double(quiet.size() - kRing), 1000.0 * 1000.0);  // the tune is loud enough
+
+  std::vector<size_t> starts;
+  size_t lastDifferent = 0;
+  for (size_t i = 0; i < game.size(); ++i) {
+    if (game[i] == quiet[i]) continue;
+    if (starts.empty() || i > lastDifferent + 1000) starts.push_back(i);
+    lastDifferent = i;
+  }
+  ASSERT_GE(starts.size(), 2u);  // frames 99 and 199 (and 299 if it is heard yet)
+  for (size_t start : starts) {
+    size_t afterPeriod = (start - kDelay) % kPeriod;
+    EXPECT_LT(afterPeriod, 8u) << start;  // the first samples of the blip are near zero
+  }
 }
 
 }  // namespace
