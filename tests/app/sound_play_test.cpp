@@ -242,6 +242,31 @@ TEST(SoundPlay, MusicIsHeardOneRingLaterAsTheReferenceVoiceMakesIt) {
   }
 }
 
+// A tones.wdt in the kernel folder replaces the built-in waveforms and
+// envelopes for every piece: here waveform 0 is a ramp and envelope 0 holds 9.
+TEST(SoundPlay, TheKernelFoldersToneFileShapesTheMusic) {
+  SoundProject p(
+      "music = new BGM();\n"
+      "music.play(\"tune.mzo\");\n"
+      "while (1) update();\n");
+  writeFile(p.dir / "Usr/tune.mzo", oneNoteMusic());
+  std::string tones(3584, char(0));
+  for (int i = 0; i < 32; ++i) tones[size_t(i)] = char(100 + 2 * i);  // waveform 0
+  for (int j = 0; j < 32; ++j) tones[size_t(96 * 32 + j)] = char(9);  // envelope 0
+  writeFile(p.dir / "kernel/tones.wdt", tones);
+  std::vector<int16_t> heard;
+  p.run(60, heard);
+  ASSERT_GT(heard.size(), size_t(kRing + kPeriod));
+  zunka::testing::ReferenceVoice voice;
+  voice.increment = zunka::testing::referenceIncrement(36);
+  for (int i = 0; i < 32; ++i) voice.wave[size_t(i)] = 100 + 2 * i;
+  voice.envelope.assign(32, 9);
+  for (size_t i = 0; kRing + i < heard.size(); ++i) {
+    bool second = (i % kPeriod + 1) % 2 == 0;
+    ASSERT_EQ(heard[kRing + i], voice.sample(second)) << i;
+  }
+}
+
 // F5, the window's sound switch: off stops the music and keeps effects and new
 // music quiet; on again does not restart the music, but effects play again.
 TEST(SoundPlay, TheSoundSwitchStopsMusicAndGatesEffectsAndMusic) {
