@@ -65,9 +65,15 @@ class Service {
         port.reply(message.w + 17);
         continue;
       }
+      if (message.message != kCommand) {
+        port.reply(0);
+        continue;
+      }
+      // Read before answering: once answered, the player may take the block again.
+      std::string text = block->text(kCommandText);
+      bool loop = block->word(kLoopWord) != 0;
       port.reply(0);
-      if (message.message == kCommand)
-        exiting = command(block->text(kCommandText), block->word(kLoopWord) != 0);
+      exiting = command(text, loop);
     }
     if (block->word(kProcessWord) == platform::currentProcessId()) block->setWord(kProcessWord, 0);
     synth_.reset();
