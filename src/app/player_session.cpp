@@ -3,12 +3,15 @@
 #include <exception>
 
 #include "debug/time_table.h"
+#include "platform/files.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
+#include "resources/environment_store.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
 #include "shell/shell_errors.h"
 #include "shell/start_up.h"
+#include "sound/sound_state.h"
 #include "window/window_state.h"
 
 namespace zunka::app {
@@ -37,6 +40,21 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
   windowState().screen = &screen_;
   windowState().input = &input_;
   host_.setInputSink(&input_);
+  attachSound();
+}
+
+// The sound plays on the platform's card (headless, the virtual one) and, with
+// --audio-out, keeps what the card played.
+void PlayerSession::attachSound() {
+  SoundState& sound = soundState();
+  sound.attachCard(&host_.audio());
+  if (options_.audioOut) sound.driver.startRecording();
+  // Headless, MIDI commands only go to the log.
+  if (host_.headless()) return;
+  sound::ProcessMidiLink::Setup midi;
+  midi.program = platform::hostPath(platform::executableDirectory()) + "/zunka-midi";
+  midi.soundFont = environmentStore().GetEnv("midiSoundFont");
+  sound.useMidiPlayer(std::move(midi));
 }
 
 bool PlayerSession::openInputLog(std::string& error) {
@@ -69,6 +87,9 @@ void PlayerSession::showLoadingWindow(std::string_view caption) {
 }
 
 PlayerSession::~PlayerSession() {
+  SoundState& sound = soundState();
+  sound.music.shutDown();
+  sound.attachCard(nullptr);
   host_.setInputSink(nullptr);
   windowState().screen = nullptr;
   windowState().input = nullptr;
@@ -81,6 +102,10 @@ PlayerSession::~PlayerSession() {
 int PlayerSession::run(const std::string& baseDir) {
   if (options_.profile) timeAnalyzer().Reset();
   createWindows();
+  SoundState& sound = soundState();
+  sound.loadKernelTones(platform::systemPath(baseDir));
+  if (sound.midiPlayer)
+    sound.midiPlayer->setBusyMarker(platform::systemPath(baseDir) + "\\kernel\\midiBlock");
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
@@ -103,6 +128,9 @@ void PlayerSession::createWindows() {
 
 void PlayerSession::idle(bool& done) {
   try {
+    // Before the frames of this step: headless, the pass for every 50 ms period
+    // the card has consumed happens here (docs/sound.md).
+    playerHosts().sound().render();
     uint32_t now = host_.clock().tickCount();
     loading_.tickIfDue(now);
     screen_.timerTick(now);

@@ -68,6 +68,7 @@ SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound)
       sound_(sound) {}
 
 SdlPlatform::~SdlPlatform() {
+  audio_.reset();  // its callback ends before SDL does
   window_.reset();
   SDL_Quit();
 }
