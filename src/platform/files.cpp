@@ -1,8 +1,7 @@
 #include "platform/files.h"
 
-#include "platform/sjis_text.h"
-
 #include <dirent.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +13,8 @@
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
+
+#include "platform/sjis_text.h"
 
 namespace zunka::platform {
 namespace {
@@ -178,14 +179,34 @@ std::string systemPath(std::string_view host) {
 }
 
 bool readFile(std::string_view path, std::string& bytes) {
-  std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
-  if (!f) return false;
+  // Only regular files, opened without waiting (a FIFO would block the player for
+  // good) and read up to a bound (a device such as /dev/zero never ends).
+  int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+            uint64_t(st.st_size) <= kLargestReadFile;
   bytes.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
+  if (ok) {
+    bytes.reserve(size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      // A file that grows while read is cut off at the bound, not followed.
+      if (bytes.size() + size_t(n) > kLargestReadFile) {
+        ok = false;
+        break;
+      }
+      bytes.append(buffer, size_t(n));
+    }
+  }
+  ::close(fd);
+  if (!ok) bytes.clear();
   return ok;
 }
 

@@ -18,8 +18,10 @@ std::string hostPath(std::string_view systemPath);
 // The system form of a host path: "/home/a" gives "\home\a".
 std::string systemPath(std::string_view hostPath);
 
-// The whole file as bytes; false when it cannot be read.
+// The whole of a regular file as bytes; false for anything else (a directory, a device, a FIFO)
+// and for files larger than kLargestReadFile.
 bool readFile(std::string_view path, std::string& bytes);
+inline constexpr uint64_t kLargestReadFile = uint64_t(256) << 20;
 // Creates or replaces the file; false on failure.
 bool writeFile(std::string_view path, std::string_view bytes);
 bool fileExists(std::string_view path);
