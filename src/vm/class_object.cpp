@@ -178,17 +178,13 @@ Ref ClassObject::NewInstance() {
   ++instancesMade_;
 
   Ref record = 0;
-  // The first record of the pool that is free (count 0 or below), in pool order.
-  for (size_t w = firstCandidate_; w < maybeFree_.size() && !record; ++w) {
-    while (maybeFree_[w] != 0) {
-      size_t i = w * 64 + size_t(std::countr_zero(maybeFree_[w]));
-      maybeFree_[w] &= maybeFree_[w] - 1;  // taken, or found in use: no longer a candidate
-      if (objectAt(pool_[i])->refCount <= 0) {
-        record = pool_[i];
-        break;
-      }
-    }
-    firstCandidate_ = maybeFree_[w] == 0 ? w + 1 : w;
+  for (;;) {
+    record = firstFreeRecord();
+    if (!record) break;
+    // Garbage is finalised before its record is reused; a destructor that brought
+    // its object back leaves the record to it.
+    if (objectAt(record)->refCount == 0) DestroyObject(record);
+    if (objectAt(record)->refCount <= 0) break;
   }
   if (!record) {
     Ref block = Arena::allocate(kHiddenBytes + static_cast<uint32_t>(instanceSize_));
@@ -202,8 +198,6 @@ Ref ClassObject::NewInstance() {
     Arena::flagObject(record, true);
   }
   TfObject* o = objectAt(record);
-  if (o->refCount == 0) DestroyObject(record);
-  o = objectAt(record);
   o->refCount = 0;
   o->mark = 0;
   o->classHandle = handle();
@@ -214,6 +208,23 @@ Ref ClassObject::NewInstance() {
   ++liveCounters().objects;
   noteFree(record);  // it stays free until the caller stores it
   return record;
+}
+
+// The first record of the pool that is free (count 0 or below), in pool order; 0
+// when none is.
+Ref ClassObject::firstFreeRecord() {
+  for (size_t w = firstCandidate_; w < maybeFree_.size(); ++w) {
+    while (maybeFree_[w] != 0) {
+      size_t i = w * 64 + size_t(std::countr_zero(maybeFree_[w]));
+      maybeFree_[w] &= maybeFree_[w] - 1;  // taken, or found in use: no longer a candidate
+      if (objectAt(pool_[i])->refCount <= 0) {
+        firstCandidate_ = w;
+        return pool_[i];
+      }
+    }
+    firstCandidate_ = w + 1;
+  }
+  return 0;
 }
 
 void ClassObject::noteFree(Ref record) {

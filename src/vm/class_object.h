@@ -118,6 +118,8 @@ class ClassObject : public HostObject {
   TNormalFunction* constructorCache_ = nullptr;
   TNormalFunction* destructorCache_ = nullptr;
   Ref classRefCell_ = 0;
+  Ref firstFreeRecord();
+
   std::vector<Ref> pool_;
   // Records that may be free, a bit per pool position: set when a record's count
   // drops to 0, cleared when a search finds it in use. A search for the first free
