@@ -1,0 +1,24 @@
+#pragma once
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "vm/natives/native_support.h"
+
+namespace zunka {
+
+// ResourceReader and ResourceWriter: guarded data files (and `.map` files) of the
+// running project. The file is the one the script object's getURL() names, the
+// object waiting in the global `$_tmp_rrdr` (reader) or `$_tmp_rwrt` (writer).
+std::span<const vm::NativeEntry> resourceReaderNatives();
+std::span<const vm::NativeEntry> resourceWriterNatives();
+
+// The folder guarded files must lie in: the running project's folder (the page's
+// while no project is open).
+std::string ProjectFolder();
+// The file `url` names for a guarded-file stream: resolved against the page's
+// folder when relative, and kept only when it lies in the project folder or below,
+// by its text and on the host with links followed; "" otherwise.
+std::string GuardedFilePath(std::string_view url);
+
+}  // namespace zunka
