@@ -8,6 +8,7 @@
 
 #include "resources/cmml_documents.h"
 #include "resources/environment_store.h"
+#include "resources/modules.h"
 #include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
@@ -31,9 +32,11 @@ struct ResourcesState {
   ProjectState project;
   PlayerHosts hosts;
   TEnvironmentStore environment;
-  // What scripts hold open: file and binary streams, tag documents.
+  // What scripts hold open: file and binary streams, tag documents; the modules'
+  // bound natives.
   StreamTable streams;
   CmmlDocuments cmml;
+  ModuleState modules;
   // Placing scripts of pages: rebuilt on every load, or when the page changed.
   bool alwaysRebuildPages = false;
   bool rebuildStalePages = false;
