@@ -5,9 +5,9 @@
 #include "platform/files.h"
 #include "resources/files_folder.h"
 #include "resources/resource_tree.h"
+#include "resources/stream_natives.h"
 #include "resources/stream_table.h"
 #include "vm/console.h"
-#include "vm/tfstring.h"
 
 namespace zunka {
 
@@ -32,13 +32,15 @@ ZUNKA_NATIVE(nativeFileExists) {
   setInt(*target, !path.empty() && platform::fileExists(path));
 }
 
-// moveFile(from, to): 1 when the file from now goes by the name to.
+// moveFile(from, to): 1 when the file from now goes by the name to. A file
+// already called to is never replaced (the move fails).
 ZUNKA_NATIVE(nativeMoveFile) {
   if (argc < 2) return;
   std::string from = scriptFile(nativeArg(target, 1));
   std::string to = scriptFile(nativeArg(target, 2));
   bool ok = !from.empty() && !to.empty() && platform::fileExists(from) &&
-            !platform::directoryExists(to) && platform::moveFile(from, to);
+            !platform::fileExists(to) && !platform::directoryExists(to) &&
+            platform::moveFile(from, to);
   setInt(*target, ok);
 }
 
@@ -77,28 +79,6 @@ ZUNKA_NATIVE(nativeEof) {
     setInt(*target, reader->AtEnd());
 }
 
-ZUNKA_NATIVE(nativeReadByte) {
-  if (argc < 1) return;
-  TFileReader* reader = StreamArg<TFileReader>(nativeArg(target, 1));
-  if (!reader) return;
-  int b = reader->Read();
-  if (b < 0)
-    setNull(*target);
-  else
-    setInt(*target, b);
-}
-
-ZUNKA_NATIVE(nativeReadLine) {
-  if (argc < 1) return;
-  TFileReader* reader = StreamArg<TFileReader>(nativeArg(target, 1));
-  if (!reader) return;
-  std::string line;
-  if (reader->ReadLine(line))
-    setString(*target, line);
-  else
-    setNull(*target);
-}
-
 // _n_FileWriter(unused, name): the writer's handle, or 0. The folder is made
 // when missing; the file appears (or is replaced) only when the writer is closed.
 ZUNKA_NATIVE(nativeOpenWriter) {
@@ -128,13 +108,6 @@ ZUNKA_NATIVE(nativeWriteByte) {
     writer->Write(static_cast<uint8_t>(toInt(nativeArg(target, 2))));
 }
 
-// _n_writeLn(writer, v): the text of v, without a line end.
-ZUNKA_NATIVE(nativeWriteText) {
-  if (argc < 2) return;
-  if (TFileWriter* writer = StreamArg<TFileWriter>(nativeArg(target, 1)))
-    writer->Write(toText(nativeArg(target, 2)));
-}
-
 constexpr NativeEntry kObjectNatives[] = {
     {"fileExists", nativeFileExists},
     {"moveFile", nativeMoveFile},
@@ -143,14 +116,14 @@ constexpr NativeEntry kObjectNatives[] = {
 
 constexpr NativeEntry kReaderNatives[] = {
     {"_n_FileReader", nativeOpenReader}, {"_n_close", nativeCloseReader}, {"_n_eof", nativeEof},
-    {"_n_read", nativeReadByte},         {"_n_readLn", nativeReadLine},
+    {"_n_read", NativeReadByte},         {"_n_readLn", NativeReadLine},
 };
 
 constexpr NativeEntry kWriterNatives[] = {
     {"_n_FileWriter", nativeOpenWriter},
     {"_n_close", nativeCloseWriter},
     {"_n_write", nativeWriteByte},
-    {"_n_writeLn", nativeWriteText},
+    {"_n_writeLn", NativeWriteText},
 };
 
 }  // namespace

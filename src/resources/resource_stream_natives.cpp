@@ -9,6 +9,7 @@
 #include "resources/project_manager.h"
 #include "resources/resource_tree.h"
 #include "resources/snippet_service.h"
+#include "resources/stream_natives.h"
 #include "resources/stream_table.h"
 #include "vm/console.h"
 
@@ -41,20 +42,11 @@ ZUNKA_NATIVE(nativeOpenGuardedReader) {
     Log("not in the project folder. read aborted");
     return;
   }
-  TFileReader* reader = streamTable().OpenReader(path);
-  if (!reader) return;
-  char header[kGuardedHeaderBytes];
-  size_t got = reader->Read(header, sizeof header);
-  if (IsGuardedHeader(std::string_view(header, got))) {
+  bool invalid = false;
+  if (TFileReader* reader = OpenGuardedReader(streamTable(), path, invalid))
     setHost(*target, reader->handle());
-    return;
-  }
-  streamTable().Close(reader);
-  if (!IsMapFile(path)) {
+  else if (invalid)
     Log("not a valid file. read aborted");
-    return;
-  }
-  if ((reader = streamTable().OpenReader(path))) setHost(*target, reader->handle());
 }
 
 // _n_init(): a writer that replaces a guarded or `.map` file, or makes a new one,
@@ -84,17 +76,6 @@ ZUNKA_NATIVE(nativeOpenGuardedWriter) {
   }
   writer->Write(kGuardedHeader);
   setHost(*target, writer->handle());
-}
-
-ZUNKA_NATIVE(nativeReadByte) {
-  if (argc < 1) return;
-  TFileReader* reader = StreamArg<TFileReader>(nativeArg(target, 1));
-  if (!reader) return;
-  int b = reader->Read();
-  if (b < 0)
-    setNull(*target);
-  else
-    setInt(*target, b);
 }
 
 // _n_readInt(stream): 4 bytes, little-endian and signed; null when fewer remain.
@@ -141,17 +122,15 @@ ZUNKA_NATIVE(nativeClose) {
 }
 
 constexpr NativeEntry kReaderNatives[] = {
-    {"_n_close", nativeClose},
-    {"_n_init", nativeOpenGuardedReader},
-    {"_n_read", nativeReadByte},
-    {"_n_readInt", nativeReadInt},
+    {"_n_close", nativeClose},     {"_n_init", nativeOpenGuardedReader},
+    {"_n_read", NativeReadByte},   {"_n_readInt", nativeReadInt},
+    {"_n_readLn", NativeReadLine},
 };
 
 constexpr NativeEntry kWriterNatives[] = {
-    {"_n_close", nativeClose},
-    {"_n_init", nativeOpenGuardedWriter},
-    {"_n_write", nativeWriteByte},
-    {"_n_writeInt", nativeWriteInt},
+    {"_n_close", nativeClose},       {"_n_init", nativeOpenGuardedWriter},
+    {"_n_write", nativeWriteByte},   {"_n_writeInt", nativeWriteInt},
+    {"_n_writeLn", NativeWriteText},
 };
 
 }  // namespace
@@ -176,6 +155,21 @@ std::string GuardedFilePath(std::string_view url) {
       !platform::staysInsideOnHost(path, folder))
     return {};
   return path;
+}
+
+TFileReader* OpenGuardedReader(StreamTable& streams, std::string_view path, bool& invalid) {
+  invalid = false;
+  TFileReader* reader = streams.OpenReader(path);
+  if (!reader) return nullptr;
+  char header[kGuardedHeaderBytes];
+  size_t got = reader->Read(header, sizeof header);
+  if (IsGuardedHeader(std::string_view(header, got))) return reader;
+  streams.Close(reader);
+  if (!IsMapFile(path)) {
+    invalid = true;
+    return nullptr;
+  }
+  return streams.OpenReader(path);
 }
 
 std::span<const NativeEntry> resourceReaderNatives() {

@@ -7,6 +7,9 @@
 
 namespace zunka {
 
+class StreamTable;
+class TFileReader;
+
 // ResourceReader and ResourceWriter: guarded data files (and `.map` files) of the
 // running project. The file is the one the script object's getURL() names, the
 // object waiting in the global `$_tmp_rrdr` (reader) or `$_tmp_rwrt` (writer).
@@ -20,5 +23,9 @@ std::string ProjectFolder();
 // folder when relative, and kept only when it lies in the project folder or below,
 // by its text and on the host with links followed; "" otherwise.
 std::string GuardedFilePath(std::string_view url);
+// Opens `path` for a ResourceReader: positioned after the header of a guarded
+// file, or at the start of a `.map` file without one. nullptr otherwise, with
+// `invalid` set when the file was read and is neither.
+TFileReader* OpenGuardedReader(StreamTable& streams, std::string_view path, bool& invalid);
 
 }  // namespace zunka

@@ -125,9 +125,10 @@ TEST_F(FileNatives, NoNameReachesOutOfTheFilesFolder) {
                     "print(fileExists(\"keep.txt\"));\n"
                     "print(deleteFile(\".\") + deleteFile(\"..\") + deleteFile(\"\"));\n"
                     "print(moveFile(\"keep.txt\", \"..\") + moveFile(\"..\", \"k\"));\n"
+                    "print(moveFile(\"keep.txt\", \"keep.txt\"));\n"
                     "print(moveFile(\"keep.txt\", \"..\\\\..\\\\x\"));\n"
                     "print(fileExists(\"....x\"));\n"),
-            (Lines{"0", "0", "0", "0", "1", "0", "0", "1", "1"}));
+            (Lines{"0", "0", "0", "0", "1", "0", "0", "0", "1", "1"}));
   // "..\..\x" was cleaned to the name "....x" inside the folder; nothing outside moved.
   EXPECT_EQ(file("game\\files\\....x"), "keep");
   EXPECT_EQ(file("x"), "x");
@@ -217,6 +218,18 @@ TEST_F(FileNatives, GuardedFilesStartWithTheHeaderAndHoldLittleEndianIntegers) {
   EXPECT_EQ(countContaining(console.logLines, "not a valid file. read aborted"), 2);
   EXPECT_EQ(countContaining(console.logLines, "not a valid file. not wrote"), 1);
   EXPECT_EQ(file("game\\plain.dat").substr(0, 9), "just some");
+}
+
+TEST_F(FileNatives, GuardedFilesHoldLinesOfTextBesideIntegers) {
+  EXPECT_EQ(printed("w = new ResourceWriter(\"t.dat\");\n"
+                    "w.writeInt(2);\n"
+                    "w.writeText(\"first\\r\\nsecond\\n\");\n"
+                    "w.close();\n"
+                    "r = new ResourceReader(\"t.dat\");\n"
+                    "n = r.readInt();\n"
+                    "for (i = 0; i < n; i += 1) print(r.readLine());\n"
+                    "print(r.readLine());\n"),
+            (Lines{"first", "second", "null"}));
 }
 
 TEST_F(FileNatives, MapFilesAreReadWithoutAHeaderAndWrittenWithOne) {
