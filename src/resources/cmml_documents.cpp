@@ -2,6 +2,7 @@
 
 #include "resources/resources_state.h"
 #include "resources/tag_reader.h"
+#include "vm/errors.h"
 #include "vm/host_handles.h"
 
 namespace zunka {
@@ -130,6 +131,16 @@ void CmmlDocuments::Drop(const TCmmlElement& element) {
   // The handles go first: they refer into the elements.
   it->second.handles.clear();
   documents_.erase(it);
+}
+
+std::unique_ptr<TSGML> ReadCmmlDocument(const std::string& text) {
+  try {
+    if (text.starts_with("<")) return ParseTagText(text);
+    size_t pos = 0;
+    return ReadElement("<" + text + "/>", pos);
+  } catch (const EError&) {
+    return nullptr;
+  }
 }
 
 CmmlDocuments& cmmlDocuments() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "resources/sgml.h"
@@ -74,6 +75,12 @@ class CmmlDocuments {
   size_t elements_ = 0;
   size_t bytes_ = 0;
 };
+
+// A document read from a script's text: text starting with "<" is a document's
+// text form (as toText() writes it, read as tag files are); other text T is the tag
+// of a lone first element, read as "<" + T + "/>". nullptr when the text holds no
+// element or nests too deep.
+std::unique_ptr<TSGML> ReadCmmlDocument(const std::string& text);
 
 // The current player's documents.
 CmmlDocuments& cmmlDocuments();

@@ -5,7 +5,6 @@
 #include "resources/cmml_documents.h"
 #include "resources/snippet_service.h"
 #include "resources/tag_reader.h"
-#include "vm/errors.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
 
@@ -21,19 +20,6 @@ TCmmlElement* elementArg(TValue* target, int32_t argc) {
   return argc >= 1 ? CmmlDocuments::Find(nativeArg(target, 1)) : nullptr;
 }
 
-// A document read from text: text starting with "<" is a document's text form (as
-// toText() writes it, read as tag files are); other text T is the tag of a lone
-// first element, read as "<" + T + "/>".
-std::unique_ptr<TSGML> documentFrom(const std::string& text) {
-  try {
-    if (text.starts_with("<")) return ParseTagText(text);
-    size_t pos = 0;
-    return ReadElement("<" + text + "/>", pos);
-  } catch (const EError&) {
-    return nullptr;  // nested too deep: no document
-  }
-}
-
 // _n_hold(v): v an element's handle: its document is held once more and the handle
 // given back; v a text: a new document read from it, held once, and its first
 // element's handle; anything else, or no room: 0.
@@ -44,7 +30,7 @@ ZUNKA_NATIVE(nativeHold) {
   if (element)
     cmmlDocuments().Hold(*element);
   else if (isString(v))
-    element = cmmlDocuments().Add(documentFrom(toText(v)));
+    element = cmmlDocuments().Add(ReadCmmlDocument(toText(v)));
   if (element)
     setHost(*target, element->handle());
   else
