@@ -28,6 +28,16 @@ Size sizeOf(const TSGML& element) {
   return size;
 }
 
+// Names scripts give to tags and attributes: one or more name characters, the
+// only names the text form can hold. Anything else would be written as other
+// markup (a name holding `"`, `=`, `>` or a space) and read back as something else.
+bool isName(std::string_view name) {
+  if (name.empty()) return false;
+  for (char c : name)
+    if (!isNameChar(c)) return false;
+  return true;
+}
+
 // The bytes of the attribute line of exactly this name, 0 when there is none.
 size_t lineBytes(const TSGML& element, std::string_view name) {
   for (const std::string& line : element.attributeLines())
@@ -93,7 +103,7 @@ TCmmlElement* CmmlDocuments::AddChild(TCmmlElement& parent, std::unique_ptr<TSGM
 
 bool CmmlDocuments::SetAttr(TCmmlElement& element, std::string_view name, std::string_view value) {
   auto it = documents_.find(element.document);
-  if (it == documents_.end()) return false;
+  if (it == documents_.end() || !isName(name)) return false;
   size_t before = lineBytes(element.element, name);
   size_t after = name.size() + 1 + value.size();
   if (after > before && !take(it->second, 0, after - before)) return false;
@@ -107,7 +117,7 @@ bool CmmlDocuments::SetAttr(TCmmlElement& element, std::string_view name, std::s
 
 bool CmmlDocuments::SetTagName(TCmmlElement& element, std::string_view name) {
   auto it = documents_.find(element.document);
-  if (it == documents_.end()) return false;
+  if (it == documents_.end() || !isName(name)) return false;
   size_t before = element.element.TagName().size();
   if (name.size() > before && !take(it->second, 0, name.size() - before)) return false;
   element.element.SetTagName(std::string(name));

@@ -48,7 +48,9 @@ class CmmlDocuments {
   // Adds `child` (with whatever it holds) below `parent`; nullptr when there is no
   // room or the document would nest too deep.
   TCmmlElement* AddChild(TCmmlElement& parent, std::unique_ptr<TSGML> child);
-  // SetAttr and SetTagName, counted against the room; false when refused.
+  // SetAttr and SetTagName, counted against the room; false when refused: for
+  // want of room, or for a name that is not one or more name characters (ASCII
+  // letters, digits, "_"), which the text form could not hold.
   bool SetAttr(TCmmlElement& element, std::string_view name, std::string_view value);
   bool SetTagName(TCmmlElement& element, std::string_view name);
 

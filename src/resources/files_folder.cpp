@@ -10,6 +10,10 @@ std::string CleanFileName(std::string_view name) {
   std::string cleaned;
   for (size_t i = 0; i < name.size();) {
     size_t length = platform::sjisCharLength(name, i);
+    // No character has a second byte below 0x40: a lead byte before "/" or ":" is
+    // a stray byte, and the separator after it is removed like any other (the
+    // host would take that "/" for one).
+    if (length == 2 && static_cast<unsigned char>(name[i + 1]) < 0x40) length = 1;
     char c = name[i];
     if (length > 1 || (c != '\\' && c != ':' && c != '/')) cleaned.append(name.substr(i, length));
     i += length;

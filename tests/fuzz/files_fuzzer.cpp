@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/base64.h"
 #include "resources/file_streams.h"
 #include "resources/files_folder.h"
@@ -82,9 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string decoded = DecodeBase64(bytes);
   check(DecodeBase64(EncodeBase64(decoded)) == decoded && decoded.size() <= size);
 
+  // A name is one file directly in the folder: no separator is left in it (a "\"
+  // only as the second byte of a double-byte character), nor any "/" or ":" byte.
   std::string page = dir.system() + "\\page";
   std::string path = FilesFolderPath(bytes, page);
-  check(path.empty() || (path.starts_with(page + "\\files\\") &&
-                         path.find('\\', page.size() + 7) == std::string::npos));
+  std::string folder = page + "\\files\\";
+  check(path.empty() ||
+        (path.starts_with(folder) && path.find_first_of("/:") == std::string::npos &&
+         platform::findSjisChar(path, '\\', folder.size()) == std::string::npos));
   return 0;
 }

@@ -137,6 +137,13 @@ TEST_F(Cmml, DocumentsAreBoundedInDepthAndSize) {
   EXPECT_FALSE(documents.SetAttr(*root, "b", big));
   EXPECT_TRUE(documents.SetAttr(*root, "a", ""));
   EXPECT_TRUE(documents.SetAttr(*root, "b", big));
+  // Names the text form cannot hold are refused: they would be written as markup.
+  EXPECT_FALSE(documents.SetAttr(*root, "x=\"1\"/><link src", "v"));
+  EXPECT_FALSE(documents.SetAttr(*root, "my name", "v"));
+  EXPECT_FALSE(documents.SetAttr(*root, "", "v"));
+  EXPECT_FALSE(documents.SetTagName(*root, "r><evil"));
+  EXPECT_TRUE(documents.SetTagName(*root, "Row_2"));
+  EXPECT_EQ(root->element.TagName(), "Row_2");
   documents.Drop(*root);
   EXPECT_EQ(documents.documents(), 0u);
   EXPECT_EQ(documents.elements(), 0u);

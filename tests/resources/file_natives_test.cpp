@@ -103,8 +103,10 @@ TEST_F(FileNatives, NamesLoseSeparatorsAndDrivesAndAnEmptyNameIsUntitled) {
   EXPECT_EQ(file("game\\files\\ab"), "1");
   EXPECT_EQ(file("game\\files\\Cxy"), "2");
   EXPECT_EQ(file("game\\files\\untitled"), "3");
-  // A double-byte character whose second byte looks like "\" keeps it.
+  // A double-byte character whose second byte looks like "\" keeps it; a stray lead
+  // byte before "/" or ":" does not shield them (no character ends that way).
   EXPECT_EQ(CleanFileName("\x83\x5C\\x"), "\x83\x5Cx");
+  EXPECT_EQ(CleanFileName("\x81/..\x81:x"), "\x81..\x81x");
 }
 
 TEST_F(FileNatives, NoNameReachesOutOfTheFilesFolder) {
