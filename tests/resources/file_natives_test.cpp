@@ -186,6 +186,24 @@ TEST_F(FileNatives, AWriterLeavesTheOldFileWholeUntilItIsClosedAndSaysWhenItFail
   EXPECT_EQ(countContaining(console.logLines, "doomed.txtを書き込めませんでした"), 1);
 }
 
+TEST_F(FileNatives, AWriterDroppedWithoutCloseIsClosedByItsObject) {
+  EXPECT_EQ(printed("w = new FileWriter(\"dropped.txt\");\n"
+                    "w.writeText(\"kept\");\n"
+                    "r = new ResourceWriter(\"dropped.dat\");\n"
+                    "r.writeInt(7);\n"
+                    "w = null;\n"
+                    "r = null;\n"
+                    "print(fileExists(\"dropped.txt\"));\n"
+                    // New objects take the records of the dropped ones, which go first.
+                    "for (i = 0; i < 4; i += 1) { o = new FileWriter(\"o\" + i); o.close(); }\n"
+                    "for (i = 0; i < 4; i += 1) { o = new ResourceWriter(\"o\" + i); o.close(); }\n"
+                    "print(fileExists(\"dropped.txt\"));\n"),
+            (Lines{"0", "1"}));
+  EXPECT_EQ(file("game\\files\\dropped.txt"), "kept");
+  EXPECT_EQ(file("game\\dropped.dat").substr(96), std::string("\x07\0\0\0", 4));
+  EXPECT_EQ(streamTable().openFiles(), 0u);
+}
+
 TEST_F(FileNatives, GuardedFilesStartWithTheHeaderAndHoldLittleEndianIntegers) {
   EXPECT_EQ(printed("w = new ResourceWriter(\"files\\\\s.dat\");\n"
                     "print(w.isOpen());\n"
