@@ -10,7 +10,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 
@@ -314,6 +316,49 @@ bool deleteFile(std::string_view path) {
   bool ok = std::remove(hostPath(path).c_str()) == 0;
   forgetListings();
   return ok;
+}
+
+namespace {
+
+// The canonical host path of an existing file or directory, links followed.
+std::optional<std::string> realHostPath(const std::string& host) {
+  char* real = ::realpath(host.c_str(), nullptr);
+  if (!real) return std::nullopt;
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// The canonical form of a host path whose tail may not exist yet: the deepest
+// existing ancestor resolved, the missing components appended as they are.
+std::optional<std::string> realHostPathOfNew(std::string host) {
+  std::string missing;
+  for (;;) {
+    struct stat st;
+    if (::lstat(host.c_str(), &st) == 0) {
+      // Something is there: it resolves fully or not at all (a dangling link).
+      std::optional<std::string> real = realHostPath(host);
+      if (!real) return std::nullopt;
+      return missing.empty() ? *real : join(*real, missing);
+    }
+    size_t slash = host.find_last_of('/');
+    if (slash == std::string::npos) return std::nullopt;
+    std::string name = host.substr(slash + 1);
+    if (name == "..") return std::nullopt;  // cannot be judged without the part above
+    missing = missing.empty() ? name : name + "/" + missing;
+    host.resize(slash == 0 ? 1 : slash);
+  }
+}
+
+}  // namespace
+
+bool staysInsideOnHost(std::string_view path, std::string_view dir) {
+  std::optional<std::string> realDir = realHostPath(hostPath(dir));
+  std::optional<std::string> realPath = realHostPathOfNew(hostPath(path));
+  if (!realDir || !realPath) return false;
+  if (*realPath == *realDir) return true;
+  std::string prefix = realDir->back() == '/' ? *realDir : *realDir + "/";
+  return realPath->compare(0, prefix.size(), prefix) == 0;
 }
 
 std::string currentDirectory() {

@@ -40,6 +40,13 @@ bool copyFile(std::string_view from, std::string_view to);
 bool moveFile(std::string_view from, std::string_view to);
 bool deleteFile(std::string_view path);
 
+// Whether `path` lies inside `dir` (or is `dir`) on the host, once every symbolic
+// link is followed: the test that the text of a path cannot make. `dir` must
+// exist. A path whose last components do not exist yet is judged by the deepest
+// part that does (the rest cannot hold a link); a dangling link or a loop never
+// stays inside.
+bool staysInsideOnHost(std::string_view path, std::string_view dir);
+
 // The process's current directory and the directory of the running executable,
 // in system form.
 std::string currentDirectory();
