@@ -25,13 +25,15 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
       input_(state_, screen_, host.window(), host.clock(), host.gamepads(),
              {.headless = host.headless(), .close = [this] { close(); }}),
       loop_(state_, host.clock(), input_, pages_, playerHosts()),
-      loading_(state_, host.window(), host.headless()) {
+      loading_(state_, host.window(), host.headless()),
+      browser_(host) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
   previousConsole_ = &console();
   setConsole(&console_);
   setPlayerFrameLoop(&loop_);
   playerHosts().setWindows(this);
+  playerHosts().setBrowser(&browser_);
   previousScreen_ = &playerHosts().screen();
   playerHosts().setScreen(&screen_);
   windowState().screen = &screen_;
@@ -74,6 +76,7 @@ PlayerSession::~PlayerSession() {
   windowState().input = nullptr;
   playerHosts().setScreen(previousScreen_);
   playerHosts().setWindows(nullptr);
+  playerHosts().setBrowser(nullptr);
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
 }

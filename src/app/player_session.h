@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/player_options.h"
+#include "app/session_browser.h"
 #include "platform/host_platform.h"
 #include "platform/text_output.h"
 #include "resources/player_hosts.h"
@@ -58,6 +59,7 @@ class PlayerSession final : public WindowHost {
   InputRouter input_;
   FrameLoop loop_;
   LoadingWindow loading_;
+  SessionBrowser browser_;
   ConsoleSink* previousConsole_;
   ScreenHost* previousScreen_;
   double loopStart_ = 0;

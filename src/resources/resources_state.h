@@ -10,6 +10,7 @@
 #include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
+#include "resources/ranking_client.h"
 #include "resources/resource_tree.h"
 #include "resources/tag_dispatch.h"
 #include "vm/natives/native_support.h"
@@ -29,6 +30,8 @@ struct ResourcesState {
   ProjectState project;
   PlayerHosts hosts;
   TEnvironmentStore environment;
+  // Ranking parameters and the browser's budget live for the whole run.
+  RankingClient ranking;
   // Placing scripts of pages: rebuilt on every load, or when the page changed.
   bool alwaysRebuildPages = false;
   bool rebuildStalePages = false;

@@ -4,6 +4,7 @@
 
 #include "resources/custom_resource_natives.h"
 #include "resources/project_natives.h"
+#include "resources/ranking_natives.h"
 #include "resources/resource_list.h"
 #include "resources/resource_natives.h"
 #include "resources/resource_tree.h"
@@ -51,6 +52,7 @@ void bindKernelNatives() {
   bind("ProjectManager", projectManagerNatives().first(1));
   bind("classes.customres.CustomResource", customResourceNatives());
   bind("BuiltInResource", builtInResourceNatives());
+  bind("classes.customres.Ranking", rankingNatives());
   bind("AbstractHashTable", vm::hashTableNatives());
   bind("LightHashTable", vm::lightHashTableNatives());
   bind("HashTable", vm::plainHashTableNatives());

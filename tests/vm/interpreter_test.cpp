@@ -461,6 +461,7 @@ TEST(Budget, DebugStepBudgetOfOnePausesAfterEachInstruction) {
   runtime().pauseRoutine = [] {
     ++pauses;
     runtime().debugStepBudget = 1;
+    return true;
   };
   runtime().debugStepBudget = 1;
   vm::Run(p, 0);
