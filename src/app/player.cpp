@@ -67,7 +67,7 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   if (options.screenshot) screenshot = platform::absoluteHostPathFromHere(*options.screenshot);
   PlayerSession session(options, *host, boot, log);
   std::string logError;
-  if (!session.openInputLog(logError)) {
+  if (!session.openInputLog(logError) || !session.prepareDebugger(logError)) {
     std::fprintf(stderr, "zunka: %s\n", logError.c_str());
     return 2;
   }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "debug/time_table.h"
+#include "debugger/debug_script.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
 #include "resources/project_state.h"
@@ -23,10 +24,13 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
                platform::StreamOutput::standardError()),
       screen_(host.window(), state_, options.fullScreen),
       input_(state_, screen_, host.window(), host.clock(), host.gamepads(),
-             {.headless = host.headless(), .close = [this] { close(); }}),
+             {.headless = host.headless(),
+              .close = [this] { close(); },
+              .showDebugger = [this] { showDebugger(); }}),
       loop_(state_, host.clock(), input_, pages_, playerHosts()),
       loading_(state_, host.window(), host.headless()),
-      browser_(host) {
+      browser_(host),
+      debugger_(state_) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
   previousConsole_ = &console();
@@ -40,6 +44,26 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
   windowState().input = &input_;
   host_.setInputSink(&input_);
 }
+
+bool PlayerSession::prepareDebugger(std::string& error) {
+  if (options_.debugScript) {
+    auto commands = debugger::DebugScript::read(*options_.debugScript);
+    if (!commands) {
+      error = "cannot read the debug script " + *options_.debugScript;
+      return false;
+    }
+    debugFrontEnd_ = std::make_unique<debugger::DebugScript>(
+        debugger_, std::move(*commands), platform::StreamOutput::standardOutput(),
+        [this] { close(); });
+  }
+  if (!debugFrontEnd_) return true;
+  debugger_.setFrontEnd(debugFrontEnd_.get());
+  playerHosts().setDebugger(&debugger_);
+  return true;
+}
+
+// Ctrl+F10: the debug window, when there is one.
+void PlayerSession::showDebugger() {}
 
 bool PlayerSession::openInputLog(std::string& error) {
   if (options_.replay && !input_.replay(*options_.replay, error)) return false;
@@ -71,6 +95,7 @@ void PlayerSession::showLoadingWindow(std::string_view caption) {
 }
 
 PlayerSession::~PlayerSession() {
+  if (&playerHosts().debugger() == &debugger_) playerHosts().setDebugger(nullptr);
   host_.setInputSink(nullptr);
   windowState().screen = nullptr;
   windowState().input = nullptr;
@@ -88,6 +113,7 @@ int PlayerSession::run(const std::string& baseDir) {
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
     vm::setInt(*fullScreen, screen_.coversDisplay() ? 1 : 0);
+  if (auto* script = dynamic_cast<debugger::DebugScript*>(debugFrontEnd_.get())) script->begin();
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();

@@ -20,6 +20,9 @@ class HeadlessPlatform : public HostPlatform {
   HeadlessWindow& window() override { return window_; }
   Gamepads& gamepads() override { return gamepads_; }
   void setInputSink(InputSink*) override {}  // no user: nothing ever happens
+  std::unique_ptr<ToolWindow> openToolWindow(std::string_view, int32_t, int32_t) override {
+    return nullptr;
+  }
 
  private:
   VirtualClock clock_;

@@ -28,6 +28,8 @@ class SdlPlatform : public HostPlatform {
   HostWindow& window() override { return *window_; }
   Gamepads& gamepads() override { return gamepads_; }
   void setInputSink(InputSink* sink) override { loop_.setInputSink(sink); }
+  std::unique_ptr<ToolWindow> openToolWindow(std::string_view sjisTitle, int32_t width,
+                                             int32_t height) override;
 
  private:
   SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound);
