@@ -22,6 +22,7 @@ using namespace vm;
 namespace {
 
 constexpr const char* kMethod = "_debugConsoleLine";
+constexpr std::string_view kGrammarError = "文法エラー:";
 
 // Keeps the first error reported while it lasts, instead of showing it.
 class ErrorCapture final : public ConsoleSink {
@@ -62,6 +63,8 @@ std::unique_ptr<TRTTI> compileLine(const std::string& parent, const std::string&
   ErrorCapture capture;
   if (CompileClass(*cls, source, true) != 0 || !cls->compiled) {
     error = capture.first().empty() ? std::string("コンパイルできません") : capture.first();
+    // Compile errors start with the class's name, which is nobody's business here.
+    if (error.starts_with(cls->name() + ":")) error.erase(0, cls->name().size() + 1);
     return nullptr;
   }
   return cls;
@@ -100,6 +103,9 @@ Evaluation evaluateLine(std::string_view line, const TValue& self, const FrameVa
   bool expression = true;
   std::unique_ptr<TRTTI> cls =
       compileLine(parent, parameters, "return (" + std::string(line) + ");", error);
+  // A line that reads as an expression but names something missing is wrong as
+  // statements too: its own message says what.
+  if (!cls && !error.starts_with(kGrammarError)) return {false, error};
   if (!cls) {
     expression = false;
     cls = compileLine(parent, parameters, std::string(line) + "\r\nreturn null;", error);

@@ -814,11 +814,13 @@ void Run(TProcess* p, int32_t steps) {
           stopped = runtime().pauseRoutine();
         else
           runtime().debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
-        // After a stop the user's budget is the run's: stepping goes on inside
-        // this run however long it takes. A breakpoint that was not reached
-        // leaves the run its own count, so a frame still ends where it would.
+        // After a stop the run goes on with what is left of its own steps, but at
+        // least the user's budget: stepping goes on inside this run however long
+        // it takes, and a run resumed after a stop finishes the frame's work in
+        // this frame. A breakpoint that was not reached leaves the run its own
+        // count, so a frame still ends where it would.
         if (stopped && runtime().debugStepBudget < kUnlimitedSteps)
-          steps = runtime().debugStepBudget;
+          steps = std::max(steps, runtime().debugStepBudget);
         if (runtime().debugStepBudget <= 0) break;  // still paused: the program is ending
       }
     }
