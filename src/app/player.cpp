@@ -80,7 +80,7 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   if (options.audioOut) audioOut = platform::absoluteHostPathFromHere(*options.audioOut);
   PlayerSession session(options, *host, boot, log);
   std::string logError;
-  if (!session.openInputLog(logError)) {
+  if (!session.openInputLog(logError) || !session.prepareDebugger(logError)) {
     std::fprintf(stderr, "zunka: %s\n", logError.c_str());
     return 2;
   }

@@ -42,6 +42,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
        [](PlayerOptions& o, const std::string& v) { return o.replay = v, std::string(); }},
       {"--audio-out",
        [](PlayerOptions& o, const std::string& v) { return o.audioOut = v, std::string(); }},
+      {"--debug-script",
+       [](PlayerOptions& o, const std::string& v) { return o.debugScript = v, std::string(); }},
       {"--check",
        [](PlayerOptions& o, const std::string& v) { return setCommand(o, Command::Check, v); }},
       {"--run",
@@ -58,6 +60,7 @@ const std::map<std::string, ValueHandler>& valueOptions() {
 bool applyFlag(PlayerOptions& o, const std::string& arg, bool& version, bool& help) {
   if (arg == "--headless") return o.headless = true;
   if (arg == "--profile") return o.profile = true;
+  if (arg == "--debug") return o.debug = true;
   if (arg == "--version") return version = true;
   if (arg == "--help" || arg == "-h") return help = true;
   return false;
@@ -111,6 +114,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         "FILE and FULLSCREEN only go with the player, not with --check, --run or --disasm";
   if (parsed.error.empty() && o.record && o.replay && *o.record == *o.replay)
     parsed.error = "--record and --replay cannot name the same file";
+  if (parsed.error.empty() && o.debug && o.debugScript)
+    parsed.error = "--debug opens the debug window, --debug-script works without one: not both";
   if (parsed.error.empty() && o.command == Command::Play && !o.classFiles.empty())
     parsed.error = "--class only goes with --check, --run or --disasm";
   if (version) o.command = Command::Version;
@@ -138,6 +143,10 @@ std::string usageText() {
          "  --audio-out FILE.wav  write every sample the sound card played as a WAV\n"
          "                 file when the player stops (headless: the virtual card)\n"
          "  --profile      print the section time table at exit\n"
+         "  --debug        open the debug window, the game stopped before its first\n"
+         "                 instruction\n"
+         "  --debug-script FILE  carry out the debugger commands in FILE and print\n"
+         "                 what the debug window would show (see docs/debugger.md)\n"
          "  --check FILE   compile a class and report its errors\n"
          "  --run FILE     compile a class and run its main code\n"
          "  --disasm FILE  compile a class and print its code, block by block\n"
@@ -150,6 +159,7 @@ std::string usageText() {
          "  F1 help   F2 information   F3 pause/resume   F4 window scale 1x-4x\n"
          "  F5 sound on/off   F6 status bar on/off   F7 draw mode A/B/C\n"
          "  F12 save a screenshot beside the project   Alt+Enter full screen\n"
+         "  Ctrl+F10 the debug window\n"
          "  a gamepad's d-pad or stick, A, B, X, Y and Start press the arrow keys,\n"
          "  Z, X, C, V and Enter\n";
 }

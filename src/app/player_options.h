@@ -12,19 +12,21 @@ namespace zunka::app {
 struct PlayerOptions {
   enum class Command { Play, Version, Help, Check, Run, Disasm };
   Command command = Command::Play;
-  std::string commandFile;                // FILE of --check, --run, --disasm
-  std::vector<std::string> classFiles;    // --class FILE: compiled first, in this order
-  std::string baseDir;                    // --base DIR (host path), empty: the executable's
-  bool headless = false;                  // --headless
-  std::optional<int64_t> frames;          // --frames N: stop after N frames
-  std::optional<std::string> log;         // --log FILE, "-" for standard error
-  std::optional<std::string> screenshot;  // --screenshot FILE.png (host path)
-  std::optional<std::string> record;      // --record FILE: the input log to write
-  std::optional<std::string> replay;      // --replay FILE: the input log to play
-  std::optional<std::string> audioOut;    // --audio-out FILE.wav (host path)
-  bool profile = false;                   // --profile
-  bool fullScreen = false;                // FULLSCREEN
-  std::string file;                       // page or project to open after boot
+  std::string commandFile;                 // FILE of --check, --run, --disasm
+  std::vector<std::string> classFiles;     // --class FILE: compiled first, in this order
+  std::string baseDir;                     // --base DIR (host path), empty: the executable's
+  bool headless = false;                   // --headless
+  std::optional<int64_t> frames;           // --frames N: stop after N frames
+  std::optional<std::string> log;          // --log FILE, "-" for standard error
+  std::optional<std::string> screenshot;   // --screenshot FILE.png (host path)
+  std::optional<std::string> record;       // --record FILE: the input log to write
+  std::optional<std::string> replay;       // --replay FILE: the input log to play
+  std::optional<std::string> audioOut;     // --audio-out FILE.wav (host path)
+  bool profile = false;                    // --profile
+  bool debug = false;                      // --debug: the debug window, the game stopped
+  std::optional<std::string> debugScript;  // --debug-script FILE: debugger commands
+  bool fullScreen = false;                 // FULLSCREEN
+  std::string file;                        // page or project to open after boot
 };
 
 struct ParsedCommandLine {

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "debug/time_table.h"
+#include "debugger/debug_script.h"
 #include "platform/files.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
@@ -26,15 +27,20 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
                platform::StreamOutput::standardError()),
       screen_(host.window(), state_, options.fullScreen),
       input_(state_, screen_, host.window(), host.clock(), host.gamepads(),
-             {.headless = host.headless(), .close = [this] { close(); }}),
+             {.headless = host.headless(),
+              .close = [this] { close(); },
+              .showDebugger = [this] { showDebugger(); }}),
       loop_(state_, host.clock(), input_, pages_, playerHosts()),
-      loading_(state_, host.window(), host.headless()) {
+      loading_(state_, host.window(), host.headless()),
+      browser_(host),
+      debugger_(state_) {
   console_.setMessageBoxes(&host_.messageBoxes());
   console_.setLogOutput(log);
   previousConsole_ = &console();
   setConsole(&console_);
   setPlayerFrameLoop(&loop_);
   playerHosts().setWindows(this);
+  playerHosts().setBrowser(&browser_);
   previousScreen_ = &playerHosts().screen();
   playerHosts().setScreen(&screen_);
   windowState().screen = &screen_;
@@ -56,6 +62,26 @@ void PlayerSession::attachSound() {
   midi.soundFont = environmentStore().GetEnv("midiSoundFont");
   sound.useMidiPlayer(std::move(midi));
 }
+
+bool PlayerSession::prepareDebugger(std::string& error) {
+  if (options_.debugScript) {
+    auto commands = debugger::DebugScript::read(*options_.debugScript);
+    if (!commands) {
+      error = "cannot read the debug script " + *options_.debugScript;
+      return false;
+    }
+    debugFrontEnd_ = std::make_unique<debugger::DebugScript>(
+        debugger_, std::move(*commands), platform::StreamOutput::standardOutput(),
+        [this] { close(); });
+  }
+  if (!debugFrontEnd_) return true;
+  debugger_.setFrontEnd(debugFrontEnd_.get());
+  playerHosts().setDebugger(&debugger_);
+  return true;
+}
+
+// Ctrl+F10: the debug window, when there is one.
+void PlayerSession::showDebugger() {}
 
 bool PlayerSession::openInputLog(std::string& error) {
   if (options_.replay && !input_.replay(*options_.replay, error)) return false;
@@ -90,11 +116,13 @@ PlayerSession::~PlayerSession() {
   SoundState& sound = soundState();
   sound.music.shutDown();
   sound.attachCard(nullptr);
+  if (&playerHosts().debugger() == &debugger_) playerHosts().setDebugger(nullptr);
   host_.setInputSink(nullptr);
   windowState().screen = nullptr;
   windowState().input = nullptr;
   playerHosts().setScreen(previousScreen_);
   playerHosts().setWindows(nullptr);
+  playerHosts().setBrowser(nullptr);
   setPlayerFrameLoop(nullptr);
   setConsole(previousConsole_);
 }
@@ -110,6 +138,7 @@ int PlayerSession::run(const std::string& baseDir) {
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
     vm::setInt(*fullScreen, screen_.coversDisplay() ? 1 : 0);
+  if (auto* script = dynamic_cast<debugger::DebugScript*>(debugFrontEnd_.get())) script->begin();
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();

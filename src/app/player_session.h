@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "app/player_options.h"
+#include "app/session_browser.h"
+#include "debugger/debugger.h"
 #include "platform/host_platform.h"
 #include "platform/text_output.h"
 #include "resources/player_hosts.h"
@@ -30,6 +33,9 @@ class PlayerSession final : public WindowHost {
 
   // Opens the input log to record or replay; false (with `error`) when it cannot.
   bool openInputLog(std::string& error);
+  // Reads the debug script, or makes the debug window (hidden) when there is a
+  // display; false (with `error`) when the script cannot be read.
+  bool prepareDebugger(std::string& error);
   // Runs until the player ends; gives the exit status.
   int run(const std::string& baseDir);
 
@@ -43,6 +49,7 @@ class PlayerSession final : public WindowHost {
   void attachSound();
   void createWindows();
   void close();
+  void showDebugger();
   void idle(bool& done);
   bool shouldStop() const;
   bool nothingToRun() const;
@@ -59,6 +66,9 @@ class PlayerSession final : public WindowHost {
   InputRouter input_;
   FrameLoop loop_;
   LoadingWindow loading_;
+  SessionBrowser browser_;
+  debugger::Debugger debugger_;
+  std::unique_ptr<debugger::FrontEnd> debugFrontEnd_;
   ConsoleSink* previousConsole_;
   ScreenHost* previousScreen_;
   double loopStart_ = 0;

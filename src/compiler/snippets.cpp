@@ -1,5 +1,6 @@
 #include "compiler/snippets.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "compiler/class_compiler.h"
@@ -29,6 +30,21 @@ TRTTI* TEvalCache::MakeSnippetClass(std::string_view text, bool report) {
   return cls.release();
 }
 
+void TEvalCache::keep(std::string_view text, const TRTTI& cls) {
+  kept_.emplace_back(std::string(text), cls.handle());
+}
+
+std::vector<std::string> TEvalCache::Listing() const {
+  std::vector<std::pair<std::string, uint32_t>> sorted = kept_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> lines;
+  for (const auto& [text, handle] : sorted)
+    if (TRTTI* cls = TRTTI::FromClassHandle(handle))
+      lines.push_back(std::to_string(cls->LiveCount()) + ":" + text);
+  return lines;
+}
+
 namespace {
 
 constexpr int kSnippetSection = 70;     // a whole snippet evaluation
@@ -56,7 +72,10 @@ int Evaluate(std::string_view text, bool report) {
   }
   // Objects of the snippet class that outlive the run (stored somewhere by the
   // snippet) keep the class alive rather than pointing at a freed one.
-  if (!cls->NoLiveInstances()) cls.release();
+  if (!cls->NoLiveInstances()) {
+    evalCache().keep(text, *cls);
+    cls.release();
+  }
   return state;
 }
 

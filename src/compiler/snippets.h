@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "resources/resource.h"
@@ -22,9 +24,17 @@ class TEvalCache : public TResource {
   int lastResult() const { return lastResult_; }
   int classesMade() const { return counter_; }
 
+  // A snippet class whose objects outlived the run stays alive for them: the
+  // cache keeps its text so the debugger can show what they came from.
+  void keep(std::string_view text, const TRTTI& cls);
+  // One line per kept class that still exists, in text order: its live instance
+  // count, ":", the snippet text.
+  std::vector<std::string> Listing() const;
+
  private:
   int counter_ = 0;
   int lastResult_ = 0;
+  std::vector<std::pair<std::string, uint32_t>> kept_;  // text, class handle
 };
 
 TEvalCache& evalCache();

@@ -28,8 +28,18 @@ void TTimeAnalyzer::End(int section) {
   }
 }
 
+// A section open when the measurement starts (the debugger stopped the game
+// inside a frame) stays open and is timed from now: forgetting its depth would
+// leave every later pass of it uncounted, its End running one below zero.
+// Depths already below zero were broken by an End without a Begin: they start
+// again at zero, as does the whole measurement.
 void TTimeAnalyzer::Reset() {
-  for (Section& s : sections_) s = Section{};
+  uint32_t now = ticks_();
+  for (Section& s : sections_) {
+    int32_t depth = std::max(s.depth, 0);
+    s = Section{now, 0, 0, depth};
+  }
+  sections_[kWholeMeasurement].depth = 0;
   Begin(kWholeMeasurement);
 }
 

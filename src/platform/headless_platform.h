@@ -23,6 +23,9 @@ class HeadlessPlatform : public HostPlatform {
   Gamepads& gamepads() override { return gamepads_; }
   AudioDevice& audio() override { return audio_; }
   void setInputSink(InputSink*) override {}  // no user: nothing ever happens
+  std::unique_ptr<ToolWindow> openToolWindow(std::string_view, int32_t, int32_t) override {
+    return nullptr;
+  }
 
  private:
   VirtualClock clock_;

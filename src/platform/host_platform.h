@@ -10,6 +10,7 @@
 #include "platform/input_event.h"
 #include "platform/message_boxes.h"
 #include "platform/message_pump.h"
+#include "platform/tool_window.h"
 
 namespace zunka::platform {
 
@@ -30,6 +31,11 @@ class HostPlatform {
   virtual AudioDevice& audio() = 0;
   // Where what the user does goes (nothing happens to it without a sink).
   virtual void setInputSink(InputSink* sink) = 0;
+  // A second window of `width` × `height` client pixels (at most the display's
+  // usable area), made hidden; nothing when there is no display. Its events
+  // arrive through the same message pump as the player's window's.
+  virtual std::unique_ptr<ToolWindow> openToolWindow(std::string_view sjisTitle, int32_t width,
+                                                     int32_t height) = 0;
 };
 
 struct PlatformOptions {

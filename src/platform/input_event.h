@@ -21,14 +21,16 @@ struct InputEvent {
     Exposed,    // the window needs painting again
     Close,
     PadButton,  // vk: a PadButton of the first gamepad, down
+    Wheel,      // y: notches turned, positive away from the user
   };
   Kind kind = Kind::Key;
   int32_t vk = 0;
   bool down = false;
-  bool right = false;  // the right mouse button (else the left)
-  bool alt = false;    // Alt was held with the key
-  bool ctrl = false;   // Ctrl was held with the key
-  bool shift = false;  // Shift was held with the key
+  bool right = false;   // the right mouse button (else the left)
+  bool alt = false;     // Alt was held with the key
+  bool ctrl = false;    // Ctrl was held with the key
+  bool shift = false;   // Shift was held with the key
+  bool repeat = false;  // a held key repeating (only tool windows are told of these)
   int32_t x = 0;
   int32_t y = 0;
   std::string text;

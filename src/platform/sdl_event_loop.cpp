@@ -1,6 +1,9 @@
 #include "platform/sdl_event_loop.h"
 
+#include <algorithm>
+
 #include "platform/keyboard.h"
+#include "platform/sdl_tool_window.h"
 
 namespace zunka::platform {
 namespace {
@@ -39,7 +42,113 @@ int padButtonOf(Uint8 button) {
   }
 }
 
+// The window an event happened in; 0 for events of no window.
+Uint32 windowIdOf(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      return event.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      return event.key.windowID;
+    case SDL_MOUSEMOTION:
+      return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+      return event.wheel.windowID;
+    case SDL_TEXTINPUT:
+      return event.text.windowID;
+    case SDL_TEXTEDITING:
+      return event.edit.windowID;
+    default:
+      return 0;
+  }
+}
+
+void modifiersOf(Uint16 mod, InputEvent& e) {
+  e.alt = (mod & KMOD_ALT) != 0;
+  e.ctrl = (mod & KMOD_CTRL) != 0;
+  e.shift = (mod & KMOD_SHIFT) != 0;
+}
+
 }  // namespace
+
+void SdlEventLoop::removeToolWindow(SdlToolWindow* window) {
+  tools_.erase(std::remove(tools_.begin(), tools_.end(), window), tools_.end());
+}
+
+SdlToolWindow* SdlEventLoop::toolWindowOf(const SDL_Event& event) const {
+  Uint32 id = windowIdOf(event);
+  if (id == 0) return nullptr;
+  for (SdlToolWindow* tool : tools_)
+    if (tool->id() == id) return tool;
+  return nullptr;
+}
+
+// A tool window hears of everything done in it, key repeats and the wheel
+// included; closing it is its own business, not the player's.
+void SdlEventLoop::handleToolEvent(SdlToolWindow& tool, const SDL_Event& event) {
+  InputEvent e;
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          e.kind = InputEvent::Kind::Close;
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          e.kind = InputEvent::Kind::Resized;
+          e.x = event.window.data1, e.y = event.window.data2;
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+          e.kind = InputEvent::Kind::Exposed;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          e.kind = InputEvent::Kind::Focus;
+          e.down = event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+          break;
+        default:
+          return;
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      e.vk = virtualKeyOf(event.key.keysym.scancode);
+      if (e.vk == 0) return;
+      e.down = event.type == SDL_KEYDOWN;
+      e.repeat = event.key.repeat != 0;
+      modifiersOf(event.key.keysym.mod, e);
+      break;
+    case SDL_MOUSEMOTION:
+      e.kind = InputEvent::Kind::MouseMove;
+      e.x = event.motion.x, e.y = event.motion.y;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT) return;
+      e.kind = event.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Kind::MouseDown
+                                                 : InputEvent::Kind::MouseUp;
+      e.right = event.button.button == SDL_BUTTON_RIGHT;
+      e.x = event.button.x, e.y = event.button.y;
+      break;
+    case SDL_MOUSEWHEEL:
+      e.kind = InputEvent::Kind::Wheel;
+      e.y = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      break;
+    case SDL_TEXTINPUT:
+      e.kind = InputEvent::Kind::Text;
+      e.text = event.text.text;
+      break;
+    case SDL_TEXTEDITING:
+      e.kind = InputEvent::Kind::Composing;
+      e.text = event.edit.text;
+      break;
+    default:
+      return;
+  }
+  tool.deliver(e);
+}
 
 SdlEventLoop::~SdlEventLoop() {
   if (controller_) SDL_GameControllerClose(controller_);
@@ -65,6 +174,7 @@ void SdlEventLoop::send(const InputEvent& event) {
 }
 
 void SdlEventLoop::handle(const SDL_Event& event) {
+  if (SdlToolWindow* tool = toolWindowOf(event)) return handleToolEvent(*tool, event);
   InputEvent e;
   switch (event.type) {
     case SDL_QUIT:
@@ -80,9 +190,7 @@ void SdlEventLoop::handle(const SDL_Event& event) {
       e.vk = virtualKeyOf(event.key.keysym.scancode);
       if (e.vk == 0) return;
       e.down = event.type == SDL_KEYDOWN;
-      e.alt = (event.key.keysym.mod & KMOD_ALT) != 0;
-      e.ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
-      e.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+      modifiersOf(event.key.keysym.mod, e);
       return send(e);
     }
     case SDL_MOUSEMOTION:

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sdl_tool_window.h"
 #include "platform/stream_output.h"
 
 namespace zunka::platform {
@@ -66,6 +67,11 @@ SdlPlatform::SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound)
       loop_(*window_),
       boxes_(window_->handle(), StreamOutput::standardError()),
       sound_(sound) {}
+
+std::unique_ptr<ToolWindow> SdlPlatform::openToolWindow(std::string_view sjisTitle, int32_t width,
+                                                        int32_t height) {
+  return SdlToolWindow::create(loop_, sjisTitle, width, height);
+}
 
 SdlPlatform::~SdlPlatform() {
   audio_.reset();  // its callback ends before SDL does

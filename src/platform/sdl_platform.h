@@ -30,6 +30,8 @@ class SdlPlatform : public HostPlatform {
   Gamepads& gamepads() override { return gamepads_; }
   AudioDevice& audio() override { return *audio_; }
   void setInputSink(InputSink* sink) override { loop_.setInputSink(sink); }
+  std::unique_ptr<ToolWindow> openToolWindow(std::string_view sjisTitle, int32_t width,
+                                             int32_t height) override;
 
  private:
   SdlPlatform(std::unique_ptr<SdlWindow> window, bool sound);

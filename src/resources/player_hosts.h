@@ -1,11 +1,12 @@
 #pragma once
+#include <string>
 #include <string_view>
 
 namespace zunka {
 
 // What the portable player asks of the parts that face the user: the screen, the
-// sound device and the debug window. Each has a headless implementation that
-// does nothing, in use until the player installs a real one, so that every
+// sound device, the debug window, the other windows and the web browser. Each has a headless
+// implementation that does nothing, in use until the player installs a real one, so that every
 // layer runs and is testable without a display or a sound card.
 
 // The screen and its drawing.
@@ -51,8 +52,19 @@ class DebuggerHost {
   virtual void refreshViews() = 0;
   // The interpreter ran out of debug steps (single-stepping, a break): runs the
   // debugger until vm::runtime().debugStepBudget is positive again, or leaves it
-  // at 0 when the player is closing.
-  virtual void pause() = 0;
+  // at 0 when the player is closing. Gives false when the debugger did not stop
+  // (it only looked whether a breakpoint was reached and let the run go on).
+  virtual bool pause() = 0;
+};
+
+// The desktop's web browser, and the clock that limits how often it is opened.
+class BrowserHost {
+ public:
+  virtual ~BrowserHost() = default;
+  // Opens `address` (printable ASCII) with the desktop's default handler.
+  virtual void open(const std::string& address) = 0;
+  // The player's clock in minutes.
+  virtual double minutes() const = 0;
 };
 
 // The player's other windows: the loading window, and the host's message queue
@@ -92,7 +104,15 @@ class SilentSound final : public SoundHost {
 class NoDebugger final : public DebuggerHost {
  public:
   void refreshViews() override {}
-  void pause() override {}
+  bool pause() override { return false; }
+};
+
+// Without a desktop the address is printed on standard output instead, and time
+// is the host's.
+class PrintedAddresses final : public BrowserHost {
+ public:
+  void open(const std::string& address) override;
+  double minutes() const override;
 };
 
 class NoWindows final : public WindowHost {
@@ -111,21 +131,25 @@ class PlayerHosts {
   SoundHost& sound() const { return sound_ ? *sound_ : silentSound_; }
   DebuggerHost& debugger() const { return debugger_ ? *debugger_ : noDebugger_; }
   WindowHost& windows() const { return windows_ ? *windows_ : noWindows_; }
+  BrowserHost& browser() const { return browser_ ? *browser_ : printedAddresses_; }
   void setScreen(ScreenHost* host) { screen_ = host; }
   void setSound(SoundHost* host) { sound_ = host; }
   // Also makes the debugger the interpreter's pause routine (none: no pause).
   void setDebugger(DebuggerHost* host);
   void setWindows(WindowHost* host) { windows_ = host; }
+  void setBrowser(BrowserHost* host) { browser_ = host; }
 
  private:
   ScreenHost* screen_ = nullptr;
   SoundHost* sound_ = nullptr;
   DebuggerHost* debugger_ = nullptr;
   WindowHost* windows_ = nullptr;
+  BrowserHost* browser_ = nullptr;
   mutable HeadlessScreen headlessScreen_;
   mutable SilentSound silentSound_;
   mutable NoDebugger noDebugger_;
   mutable NoWindows noWindows_;
+  mutable PrintedAddresses printedAddresses_;
 };
 
 // The current player's hosts.

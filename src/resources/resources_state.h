@@ -12,6 +12,7 @@
 #include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
+#include "resources/ranking_client.h"
 #include "resources/resource_tree.h"
 #include "resources/stream_table.h"
 #include "resources/tag_dispatch.h"
@@ -37,6 +38,8 @@ struct ResourcesState {
   StreamTable streams;
   CmmlDocuments cmml;
   ModuleState modules;
+  // Ranking parameters and the browser's budget live for the whole run.
+  RankingClient ranking;
   // Placing scripts of pages: rebuilt on every load, or when the page changed.
   bool alwaysRebuildPages = false;
   bool rebuildStalePages = false;

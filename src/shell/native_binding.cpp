@@ -7,6 +7,7 @@
 #include "resources/custom_resource_natives.h"
 #include "resources/file_natives.h"
 #include "resources/project_natives.h"
+#include "resources/ranking_natives.h"
 #include "resources/resource_list.h"
 #include "resources/resource_natives.h"
 #include "resources/resource_stream_natives.h"
@@ -61,6 +62,7 @@ void bindKernelNatives() {
   bind("BinReader", binReaderNatives());
   bind("ResourceReader", resourceReaderNatives());
   bind("ResourceWriter", resourceWriterNatives());
+  bind("classes.customres.Ranking", rankingNatives());
   bind("AbstractHashTable", vm::hashTableNatives());
   bind("LightHashTable", vm::lightHashTableNatives());
   bind("HashTable", vm::plainHashTableNatives());

@@ -58,9 +58,14 @@ const std::vector<std::string>& CollectorReport() {
   return state().report;
 }
 
+int64_t CollectorDestroyed() {
+  return state().destroyed;
+}
+
 void Collect() {
   if (!hostAs<TProcess>(runtime().rootProcess)) return;
   state().report.clear();
+  state().destroyed = 0;
   state().checking = true;
   markTreeAndStack();
   sweepTree();
@@ -102,6 +107,7 @@ void SweepObject(Ref record) {
                                ",f=" + std::to_string(o->refCount) + "," + std::to_string(record));
     }
   } else if (o->mark == 0) {
+    ++state().destroyed;
     DestroyObject(record);
     o = objectAt(record);
   }

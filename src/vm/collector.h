@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct CollectorState {
   std::vector<Ref> pending;
   bool draining = false;
   std::vector<std::string> report;
+  int64_t destroyed = 0;  // records the last collecting pass destroyed
 };
 
 // Mark-and-sweep collection over the resource tree and the root process. Reference
@@ -58,6 +60,8 @@ void DestroyObject(Ref record);
 // Lines the last checking pass listed: class label, ":r=" references found,
 // ",f=" count, "," record.
 const std::vector<std::string>& CollectorReport();
+// How many records the last collection destroyed.
+int64_t CollectorDestroyed();
 
 // "// GC=" blocks " gar=" tokens " resgar=" parse results " stk=" stacks " prc="
 // processes "list=" array cells "/" value cells "// tfstr=" strings " func=" functions.

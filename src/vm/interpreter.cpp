@@ -809,11 +809,18 @@ void Run(TProcess* p, int32_t steps) {
         steps -= p->slice;
       }
       if (runtime().debugStepBudget <= 0) {
+        bool stopped = false;
         if (runtime().pauseRoutine)
-          runtime().pauseRoutine();
+          stopped = runtime().pauseRoutine();
         else
           runtime().debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
-        if (runtime().debugStepBudget < kUnlimitedSteps) steps = runtime().debugStepBudget;
+        // After a stop the run goes on with what is left of its own steps, but at
+        // least the user's budget: stepping goes on inside this run however long
+        // it takes, and a run resumed after a stop finishes the frame's work in
+        // this frame. A breakpoint that was not reached leaves the run its own
+        // count, so a frame still ends where it would.
+        if (stopped && runtime().debugStepBudget < kUnlimitedSteps)
+          steps = std::max(steps, runtime().debugStepBudget);
         if (runtime().debugStepBudget <= 0) break;  // still paused: the program is ending
       }
     }

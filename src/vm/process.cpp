@@ -31,8 +31,13 @@ TNormalFunction* entryFunction(ClassObject* cls, std::string_view method) {
 TProcess* TProcess::Create(const TValue& self, const std::vector<TValue>& args,
                            std::string_view method) {
   initializeRuntime();
+  return CreateCalling(self, args, entryFunction(classOf(objectOf(self)), method));
+}
+
+TProcess* TProcess::CreateCalling(const TValue& self, const std::vector<TValue>& args,
+                                  TNormalFunction* function) {
+  initializeRuntime();
   ClassObject* cls = classOf(objectOf(self));
-  TNormalFunction* function = entryFunction(cls, method);
   const uint32_t argc = static_cast<uint32_t>(args.size());
   // The bottom frame needs the this slot, the arguments, its record and the margin.
   if (8 * (argc + 1) + sizeof(FrameRecord) + kCallMargin > kStackBytes)

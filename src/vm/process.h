@@ -39,6 +39,12 @@ class TProcess : public HostObject {
   // method name. Raises "メソッド" + name + "は未定義です" for an unknown name.
   static TProcess* Create(const TValue& self, const std::vector<TValue>& args,
                           std::string_view method);
+  // The same with the function given (nullptr: the main code of self's class).
+  // The function need not be one of self's class: its code reaches members and
+  // methods by slot and index, which the interpreter checks against the object
+  // it meets (the debugger runs a subclass's method on a stopped object so).
+  static TProcess* CreateCalling(const TValue& self, const std::vector<TValue>& args,
+                                 TNormalFunction* function);
   ~TProcess() override;  // Destroy: kill, free the stack
   const char* hostClassName() const override { return "TProcess"; }
 

@@ -46,8 +46,11 @@ struct Runtime {
   // The resource tree, as the collector sees it (nullptr: only the root process).
   CollectorRoots* collectorRoots = nullptr;
 
-  // Called when the debug step budget runs out; returns when it is positive again.
-  void (*pauseRoutine)() = nullptr;
+  // Called when the debug step budget runs out; returns when it is positive
+  // again. True when the debugger stopped the run for its user; false when it
+  // only looked whether a breakpoint was reached, and the run goes on counting
+  // its own steps.
+  bool (*pauseRoutine)() = nullptr;
 };
 
 // Everything the virtual machine keeps for one player: the interpreter's state,

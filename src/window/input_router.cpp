@@ -347,7 +347,7 @@ void InputRouter::shortcut(int32_t vk) {
       screen_.setDrawMode(int32_t(screen_.drawMode()) % 3 + 1);
       return;
     case kF10:
-      (void)control;  // the debug window (Ctrl+F10) comes with the debugger
+      if (control && options_.showDebugger) options_.showDebugger();
       return;
     case kF12: {
       std::string file = freeScreenshotName();

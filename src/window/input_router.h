@@ -28,7 +28,8 @@ class InputRouter final : public platform::InputSink, public platform::Activatio
  public:
   struct Options {
     bool headless = false;
-    std::function<void()> close;  // the user closes the window
+    std::function<void()> close;         // the user closes the window
+    std::function<void()> showDebugger;  // Ctrl+F10
   };
   InputRouter(HostState& host, ScreenWindow& screen, platform::HostWindow& window,
               platform::ClockSource& clock, platform::Gamepads& gamepads, Options options);

@@ -49,9 +49,10 @@ TEST(PlayerContext, HostsAreHeadlessUntilInstalledAndTheDebuggerIsThePauseRoutin
   struct CountingDebugger final : DebuggerHost {
     int pauses = 0;
     void refreshViews() override {}
-    void pause() override {
+    bool pause() override {
       ++pauses;
       vm::runtime().debugStepBudget = vm::kUnlimitedSteps;
+      return true;
     }
   } debugger;
   EXPECT_EQ(vm::runtime().pauseRoutine, nullptr);

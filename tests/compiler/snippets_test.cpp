@@ -43,6 +43,26 @@ TEST(Snippets, FailuresAreReportedOnlyWhenAsked) {
   EXPECT_EQ(Evaluate("extends Object; x = 1 / 0;", false), 2);  // run-time failure: state 2
 }
 
+TEST(Snippets, ClassesKeptForTheirObjectsAreListedWithTheirInstanceCounts) {
+  CompileWorld::get();
+  EXPECT_EQ(Evaluate("extends Object; $_gone = 1;", true), 0);
+  EXPECT_EQ(Evaluate("extends Object; $_keptB = this;", true), 0);
+  EXPECT_EQ(Evaluate("extends Object; $_keptA = this;", true), 0);
+  // Only the snippets whose objects outlived them, in text order (other tests of
+  // this program may have kept some of their own).
+  auto kept = [] {
+    std::vector<std::string> lines;
+    for (const std::string& line : evalCache().Listing())
+      if (line.find("_kept") != std::string::npos || line.find("_gone") != std::string::npos)
+        lines.push_back(line);
+    return lines;
+  };
+  EXPECT_EQ(kept(), (std::vector<std::string>{"1:extends Object; $_keptA = this;",
+                                              "1:extends Object; $_keptB = this;"}));
+  setNull(*valueAt(global("$_keptA")->ValueCell()));
+  EXPECT_EQ(kept().front(), "0:extends Object; $_keptA = this;");
+}
+
 TEST(Snippets, LongRunningSnippetRunsToItsEnd) {
   CompileWorld::get();
   EXPECT_EQ(Evaluate("extends Object; $_loops = 0; while ($_loops < 100000) $_loops += 1;", true),

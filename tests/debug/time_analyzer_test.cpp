@@ -80,6 +80,26 @@ TEST_F(TimeAnalyzerTest, StopWithoutStartLeavesEveryPercentageZero) {
   EXPECT_EQ(analyzer.passCount(5), 0);
 }
 
+TEST_F(TimeAnalyzerTest, ASectionOpenAtResetIsTimedFromTheResetAndCountsOnAfterwards) {
+  fakeNow = 100;
+  analyzer.Begin(47);
+  fakeNow = 130;
+  analyzer.Reset();  // Start pressed while the frame's run is stopped
+  fakeNow = 135;
+  analyzer.End(47);
+  EXPECT_EQ(analyzer.passCount(47), 1);
+  EXPECT_EQ(analyzer.totalMilliseconds(47), 5);
+  pass(47, 2, 10);
+  EXPECT_EQ(analyzer.passCount(47), 3);
+  EXPECT_EQ(analyzer.totalMilliseconds(47), 25);
+  analyzer.Reset();  // again while the whole measurement runs: it starts afresh
+  fakeNow += 7;
+  analyzer.Stop();
+  EXPECT_EQ(analyzer.passCount(0), 1);
+  EXPECT_EQ(analyzer.totalMilliseconds(0), 7);
+  EXPECT_EQ(analyzer.passCount(47), 0);
+}
+
 TEST_F(TimeAnalyzerTest, SortOrdersPutTheLargestFirst) {
   pass(1, 1, 30);  // total 30, average 30, 1 pass
   pass(2, 5, 4);   // total 20, average 4, 5 passes

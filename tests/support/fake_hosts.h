@@ -52,7 +52,7 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   void stopMusic() override {}
   // DebuggerHost
   void refreshViews() override {}
-  void pause() override {}
+  bool pause() override { return false; }
   // WindowHost
   void pumpMessages() override { call(onPumpMessages); }
   void showLoadingWindow(std::string_view caption) override { call(onShowLoadingWindow, caption); }

@@ -447,6 +447,37 @@ TEST(Calls, IsChecksTheClassChain) {
   EXPECT_EQ(show(evaluate([&](CodeBuilder& c) { c.pushInt(1).is(a); })), "int:0");
 }
 
+// A debugger that stops keeps the run going however long the user steps; one
+// that only looks for a breakpoint leaves the run its own count of steps.
+TEST(Budget, ARunKeepsItsOwnStepsWhenThePauseOnlyLooks) {
+  VmWorld& w = VmWorld::get();
+  TRTTI* c = freshClass();
+  CodeBuilder b;
+  b.pushInt(1).pushInt(2).op(Op_Add).pushInt(3).op(Op_Add).op(Op_Ret);
+  w.addMethod(c, "m", b);
+  static int pauses;
+  static bool stops;
+  runtime().pauseRoutine = [] {
+    ++pauses;
+    runtime().debugStepBudget = 1;
+    return stops;
+  };
+  for (bool stopping : {false, true}) {
+    TValue self = newObject(c);
+    TProcess* p = TProcess::Create(self, {}, "m");
+    setNull(self);
+    pauses = 0;
+    stops = stopping;
+    runtime().debugStepBudget = 1;
+    vm::Run(p, 2);
+    EXPECT_EQ(pauses, stopping ? 6 : 2);
+    EXPECT_EQ(bool(p->halted), stopping);  // stepping runs on past the run's two steps
+    delete p;
+  }
+  runtime().debugStepBudget = kUnlimitedSteps;
+  runtime().pauseRoutine = nullptr;
+}
+
 TEST(Budget, DebugStepBudgetOfOnePausesAfterEachInstruction) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = freshClass();
@@ -461,6 +492,7 @@ TEST(Budget, DebugStepBudgetOfOnePausesAfterEachInstruction) {
   runtime().pauseRoutine = [] {
     ++pauses;
     runtime().debugStepBudget = 1;
+    return true;
   };
   runtime().debugStepBudget = 1;
   vm::Run(p, 0);
