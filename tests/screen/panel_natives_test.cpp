@@ -47,6 +47,7 @@ class Panels : public ::testing::Test {
     savedWorkDir = resourceTree().workDir;
     resourceTree().workDir = dir.system();
     screenState().adjustX = screenState().adjustY = 0;
+    screenState().patterns.TruncateAt(0);  // pattern 0 is this test's own
   }
   void TearDown() override {
     resourceTree().workDir = savedWorkDir;
