@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "debugger/process_views.h"
+#include "platform/flag_scope.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "vm/host_handles.h"
@@ -17,17 +18,7 @@ namespace {
 
 constexpr const char* kStoppedCaption = "停止中";
 
-// Sets a flag for as long as the scope lasts.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
+using platform::FlagScope;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "debug/time_analyzer.h"
+#include "platform/flag_scope.h"
 #include "resources/project_state.h"
 #include "resources/rtti.h"
 #include "shell/shell_errors.h"
@@ -34,17 +35,7 @@ constexpr uint32_t kWaitForBoundaryMilliseconds = 1;
 // character (a long stall) show as the last one.
 constexpr char kHighestDigit = '~';
 
-// Clears a flag however the scope is left.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
+using platform::FlagScope;
 
 // The source file of the class named by a process's position registers (set by
 // the last Point instruction), or "".
