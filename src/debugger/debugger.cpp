@@ -77,10 +77,15 @@ const LineBreakpoint& Debugger::addBreakpoint(std::string_view file, int line) {
   resolveLine(breakpoint, resourceTree().root, sources_);
   breakpoints_.push_back(std::move(breakpoint));
   addresses_.insert(breakpoints_.back().addresses.begin(), breakpoints_.back().addresses.end());
-  // A breakpoint set while the game runs free starts the watch.
+  startWatching();
+  return breakpoints_.back();
+}
+
+// A breakpoint that finds code while the game runs free (set now, or of a class
+// a page has just compiled) starts the watch.
+void Debugger::startWatching() {
   if (!stopped_ && !stepping_ && runtime().debugStepBudget > 1 && watching())
     runtime().debugStepBudget = 1;
-  return breakpoints_.back();
 }
 
 bool Debugger::removeBreakpoint(std::string_view file, int line) {
@@ -122,6 +127,7 @@ std::optional<SourcePlace> Debugger::place() {
 void Debugger::refreshViews() {
   sources_.clear();
   resolveAll();
+  startWatching();
   if (frontEnd_) frontEnd_->viewsStale();
 }
 

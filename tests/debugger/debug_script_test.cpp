@@ -144,26 +144,29 @@ TEST(DebugScript, RunToAnAddressStopsThereEveryTimeItComesRound) {
 
 TEST(DebugScript, ABreakpointOnALineStopsBeforeItsStatementEachTime) {
   Played run = play(
-      "break Stepper.zunka:26\nbreak Stepper.zunka:23\nbreaks\nrun\nrun\nlocals\nrun\nwhere\n"
+      "break Stepper.zunka:26\nbreak Stepper.zunka:23\nbreak Stepper.zunka:4\nbreaks\n"
+      "delete Stepper.zunka:4\nrun\nrun\nlocals\nrun\nwhere\n"
       "delete Stepper.zunka:26\ndelete Stepper.zunka:23\nrun\n");
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.after("break Stepper.zunka:26"),
             std::vector<std::string>{u8s(u8"Stepper.zunka:26 (1箇所)")});
-  // Line 23 has no statement of its own (a loop's head): the next line has.
-  EXPECT_EQ(run.after("breaks"),
-            (std::vector<std::string>{u8s(u8"Stepper.zunka:26 -> 26 (1箇所)"),
-                                      u8s(u8"Stepper.zunka:23 -> 24 (1箇所)")}));
-  EXPECT_EQ(run.after("run", 1).front(), u8s(u8"停止中 Stepper.zunka:24: turn += 1;"));
+  // A loop's head stops where its test is made; a line without code (the class's
+  // extends line) at the next line that has some.
+  EXPECT_EQ(run.after("breaks"), (std::vector<std::string>{u8s(u8"Stepper.zunka:26 -> 26 (1箇所)"),
+                                                           u8s(u8"Stepper.zunka:23 -> 23 (1箇所)"),
+                                                           u8s(u8"Stepper.zunka:4 -> 7 (1箇所)")}));
+  EXPECT_EQ(run.after("run", 1).front(), u8s(u8"停止中 Stepper.zunka:23: while (1) {"));
   EXPECT_EQ(run.after("run", 2).front(),
             u8s(u8"停止中 Stepper.zunka:26: print(\"turn \" + turn + \" total \" + total);"));
   std::vector<std::string> locals = run.after("locals");
   EXPECT_NE(std::find(locals.begin(), locals.end(), "turn = 1"), locals.end());
   EXPECT_NE(std::find(locals.begin(), locals.end(), "label = \"counting\""), locals.end());
-  // The stopped print has not run yet; it runs when the game goes on.
+  // The stopped print has not run yet; it runs when the game goes on, and the
+  // loop's test comes round again.
   std::vector<std::string> third = run.after("run", 3);
   ASSERT_EQ(third.size(), 3u);
   EXPECT_EQ(third[0], "turn 1 total 1");
-  EXPECT_EQ(third[1], u8s(u8"停止中 Stepper.zunka:24: turn += 1;"));
+  EXPECT_EQ(third[1], u8s(u8"停止中 Stepper.zunka:23: while (1) {"));
   EXPECT_EQ(run.after("delete Stepper.zunka:26"), std::vector<std::string>{u8s(u8"解除しました")});
   EXPECT_EQ(run.after("run", 4).size(), 3u);  // the turns left, no stop
 }
