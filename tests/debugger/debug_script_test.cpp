@@ -244,6 +244,23 @@ TEST(DebugScript, TheCollectorDestroysThePairThatOnlyHoldsItself) {
   EXPECT_GE(std::stoi(destroyed.substr(label.size())), 2);
 }
 
+TEST(DebugScript, TheTimeTableCountsTheFrameThatWasStoppedWhenItStarted) {
+  // Started while the game is stopped inside a frame: the frame loop's sections
+  // still open then are counted once they close, and so is the next frame's draw.
+  Played run = play("break Stepper.zunka:26\nrun\ntime start\nrun\ntime stop\n", 3);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::map<int, int> passes;
+  for (const std::string& line : run.after("time stop")) {
+    std::istringstream row(line);
+    int section = -1, count = -1;
+    if (row >> section >> count) passes[section] = count;
+  }
+  EXPECT_EQ(passes[0], 1);   // the whole measurement
+  EXPECT_EQ(passes[45], 1);  // the batch that was stopped
+  EXPECT_EQ(passes[46], 1);  // its draw
+  EXPECT_EQ(passes[47], 1);  // its run of the root process
+}
+
 TEST(DebugScript, TreePathsStartAtTheRootAndGoDepthFirst) {
   Played run = play("tree\n", 1);
   ASSERT_EQ(run.status, 0) << run.errors;
