@@ -17,16 +17,18 @@ namespace {
 
 constexpr const char* kStoppedCaption = "停止中";
 
-// Sets a flag for as long as the scope lasts.
+// Sets a flag for as long as the scope lasts, and puts back what it was (a stop
+// inside a stop, should one ever happen, leaves the outer one as it found it).
 class FlagScope {
  public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
+  explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = was_; }
   FlagScope(const FlagScope&) = delete;
   FlagScope& operator=(const FlagScope&) = delete;
 
  private:
   bool& flag_;
+  bool was_;
 };
 
 }  // namespace
@@ -148,17 +150,18 @@ bool Debugger::pause() {
     runtime().debugStepBudget = watching() ? 1 : kUnlimitedSteps;
     return false;
   }
-  FlagScope halt(host_.debugHalt);  // no frame runs meanwhile
-  stopped_ = true;
-  sources_.clear();
-  runtime().debugStepBudget = 0;
-  caption_ = kStoppedCaption;
-  frontEnd_->stopped();
-  // The buttons set the budget; closing the player ends the wait with it still 0,
-  // so the interrupted runs end at once and the player shuts down.
-  while (runtime().debugStepBudget <= 0 && !host_.closing) frontEnd_->waitWhileStopped();
-  caption_.clear();
-  stopped_ = false;
+  {
+    FlagScope halt(host_.debugHalt);  // no frame runs meanwhile
+    FlagScope stopped(stopped_);
+    sources_.clear();
+    runtime().debugStepBudget = 0;
+    caption_ = kStoppedCaption;
+    frontEnd_->stopped();
+    // The buttons set the budget; closing the player ends the wait with it still
+    // 0, so the interrupted runs end at once and the player shuts down.
+    while (runtime().debugStepBudget <= 0 && !host_.closing) frontEnd_->waitWhileStopped();
+    caption_.clear();
+  }
   frontEnd_->resumed();
   return true;
 }

@@ -86,8 +86,10 @@ void click(const raster::Rect& r) {
 class DebugWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (const char* driver = std::getenv("SDL_VIDEODRIVER")) savedDriver = driver;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
     host = platform::openHostPlatform(platform::PlatformOptions{});
-    ASSERT_FALSE(host->headless()) << "SDL's dummy driver is asked for by the test's environment";
+    ASSERT_FALSE(host->headless());
     pump = std::make_unique<ScriptedPump>(host->messagePump());
     auto tool = host->openToolWindow("", 1000, 700);
     ASSERT_NE(tool, nullptr);
@@ -115,6 +117,12 @@ class DebugWindowTest : public ::testing::Test {
     if (const char* dir = std::getenv("ZUNKA_SAVE_PICTURES"))
       platform::writeFile(platform::systemPath(std::string(dir) + "/debug_window.png"),
                           platform::encodePng(window->picture()));
+    window.reset();
+    host.reset();
+    if (savedDriver.empty())
+      unsetenv("SDL_VIDEODRIVER");
+    else
+      setenv("SDL_VIDEODRIVER", savedDriver.c_str(), 1);
   }
   // Stops the game before its first instruction and runs it.
   void runStopped() {
@@ -128,6 +136,7 @@ class DebugWindowTest : public ::testing::Test {
   }
 
   static inline int classes = 0;
+  std::string savedDriver;
   std::unique_ptr<platform::HostPlatform> host;
   std::unique_ptr<ScriptedPump> pump;
   Debugger debugger{hostState()};
