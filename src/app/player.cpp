@@ -11,6 +11,8 @@
 #include "platform/stream_output.h"
 #include "screen/screen_state.h"
 #include "shell/host_state.h"
+#include "sound/sound_state.h"
+#include "sound/wav_writer.h"
 #include "window/screen_window.h"
 #include "window/window_state.h"
 
@@ -35,6 +37,15 @@ bool writeScreenshot(const std::string& file) {
   std::string png = platform::encodePng(window ? window->gamePicture() : screenState().surface);
   if (!png.empty() && platform::writeFile(platform::systemPath(file), png)) return true;
   std::fprintf(stderr, "zunka: cannot write the screenshot %s\n", file.c_str());
+  return false;
+}
+
+// Every sample the sound card played, as a WAV file.
+bool writeAudio(const std::string& file) {
+  sound::SoundDriver& driver = soundState().driver;
+  std::string wav = sound::encodeWav(driver.recorded());
+  if (platform::writeFile(platform::systemPath(file), wav)) return true;
+  std::fprintf(stderr, "zunka: cannot write the sound file %s\n", file.c_str());
   return false;
 }
 
@@ -65,6 +76,8 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   // Pages change the current directory: a relative screenshot path is taken now.
   std::optional<std::string> screenshot;
   if (options.screenshot) screenshot = platform::absoluteHostPathFromHere(*options.screenshot);
+  std::optional<std::string> audioOut;
+  if (options.audioOut) audioOut = platform::absoluteHostPathFromHere(*options.audioOut);
   PlayerSession session(options, *host, boot, log);
   std::string logError;
   if (!session.openInputLog(logError) || !session.prepareDebugger(logError)) {
@@ -73,6 +86,7 @@ int runPlayer(const PlayerOptions& options, BootSequence& boot) {
   }
   int status = session.run(baseDir);
   if (screenshot && !writeScreenshot(*screenshot)) return 2;
+  if (audioOut && !writeAudio(*audioOut)) return 2;
   return status;
 }
 

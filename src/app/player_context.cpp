@@ -4,6 +4,7 @@
 #include "screen/cpattern.h"
 #include "screen/panel_natives.h"
 #include "screen/sprite_natives.h"
+#include "sound/sound_natives.h"
 #include "window/window_natives.h"
 
 namespace zunka::app {
@@ -16,11 +17,13 @@ PlayerContext::PlayerContext() {
   previousShell_ = setShellState(nullptr);
   previousScreen_ = setScreenState(nullptr);
   previousWindow_ = setWindowState(nullptr);
+  previousSound_ = setSoundState(nullptr);
   build();
 }
 
 PlayerContext::~PlayerContext() {
   tearDown();
+  setSoundState(previousSound_);
   setWindowState(previousWindow_);
   setScreenState(previousScreen_);
   setShellState(previousShell_);
@@ -53,10 +56,14 @@ void PlayerContext::build() {
   layers_->resources->hosts.setScreen(&layers_->screen->screen);
   layers_->window = std::make_unique<WindowState>();
   setWindowState(layers_->window.get());
+  layers_->sound = std::make_unique<SoundState>();
+  setSoundState(layers_->sound.get());
+  layers_->resources->hosts.setSound(&layers_->sound->driver);
   RegisterPatternResources();
   RegisterSpriteNatives();
   RegisterPanelNatives();
   RegisterWindowNatives();
+  RegisterSoundNatives();
 }
 
 void PlayerContext::tearDown() {
@@ -72,6 +79,9 @@ void PlayerContext::tearDown() {
   // Top-down, each layer still current while it goes: destructors (the snippet
   // class maker, resources) may reach the layers below.
   resources.hosts.setScreen(nullptr);
+  resources.hosts.setSound(nullptr);
+  layers_->sound.reset();
+  setSoundState(nullptr);
   layers_->window.reset();
   setWindowState(nullptr);
   layers_->screen.reset();

@@ -6,14 +6,15 @@
 #include "resources/resources_state.h"
 #include "screen/screen_state.h"
 #include "shell/shell_state.h"
+#include "sound/sound_state.h"
 #include "vm/runtime.h"
 #include "window/window_state.h"
 
 namespace zunka::app {
 
 // The one place the player's state lives: one object per layer (the machine,
-// the resource layer, the compiler, the shell, the screen, the window, the time analyser). Making a
-// context makes it the current one; destroying it puts back the one before, so
+// the resource layer, the compiler, the shell, the screen, the window, the sound, the time
+// analyser). Making a context makes it the current one; destroying it puts back the one before, so
 // contexts nest (a test inside a process that has one). reset() starts every
 // layer afresh, as a new player before start-up: nothing installed (console
 // sink, script compiler, hosts) but the screen and its resource kinds. Nothing made against the old
@@ -37,6 +38,7 @@ class PlayerContext {
   ShellState& shell() { return *layers_->shell; }
   ScreenState& screen() { return *layers_->screen; }
   WindowState& window() { return *layers_->window; }
+  SoundState& sound() { return *layers_->sound; }
   TTimeAnalyzer& timeAnalyzer() { return *layers_->timeAnalyzer; }
 
  private:
@@ -49,6 +51,7 @@ class PlayerContext {
     std::unique_ptr<ShellState> shell;
     std::unique_ptr<ScreenState> screen;
     std::unique_ptr<WindowState> window;
+    std::unique_ptr<SoundState> sound;
   };
   void build();
   void tearDown();
@@ -62,6 +65,7 @@ class PlayerContext {
   ShellState* previousShell_ = nullptr;
   ScreenState* previousScreen_ = nullptr;
   WindowState* previousWindow_ = nullptr;
+  SoundState* previousSound_ = nullptr;
 };
 
 }  // namespace zunka::app

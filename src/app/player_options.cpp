@@ -40,6 +40,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
        [](PlayerOptions& o, const std::string& v) { return o.record = v, std::string(); }},
       {"--replay",
        [](PlayerOptions& o, const std::string& v) { return o.replay = v, std::string(); }},
+      {"--audio-out",
+       [](PlayerOptions& o, const std::string& v) { return o.audioOut = v, std::string(); }},
       {"--debug-script",
        [](PlayerOptions& o, const std::string& v) { return o.debugScript = v, std::string(); }},
       {"--check",
@@ -131,13 +133,15 @@ std::string usageText() {
          "\n"
          "options:\n"
          "  --base DIR     the system's directory (default: the executable's)\n"
-         "  --headless     no window and no sound; a virtual clock runs one frame per\n"
-         "                 step, so runs are repeatable\n"
+         "  --headless     no window and no sound card; a virtual clock runs one frame\n"
+         "                 per step and a virtual card plays by it, so runs are repeatable\n"
          "  --frames N     stop after N frames\n"
          "  --log FILE     write every console line to FILE ('-': standard error)\n"
          "  --screenshot FILE.png  write the game area as last drawn when the player stops\n"
          "  --record FILE  write every input the game sees to FILE (an input log)\n"
          "  --replay FILE  play an input log instead of the keyboard, mouse and pads\n"
+         "  --audio-out FILE.wav  write every sample the sound card played as a WAV\n"
+         "                 file when the player stops (headless: the virtual card)\n"
          "  --profile      print the section time table at exit\n"
          "  --debug        open the debug window, the game stopped before its first\n"
          "                 instruction\n"

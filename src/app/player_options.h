@@ -21,6 +21,7 @@ struct PlayerOptions {
   std::optional<std::string> screenshot;   // --screenshot FILE.png (host path)
   std::optional<std::string> record;       // --record FILE: the input log to write
   std::optional<std::string> replay;       // --replay FILE: the input log to play
+  std::optional<std::string> audioOut;     // --audio-out FILE.wav (host path)
   bool profile = false;                    // --profile
   bool debug = false;                      // --debug: the debug window, the game stopped
   std::optional<std::string> debugScript;  // --debug-script FILE: debugger commands

@@ -6,12 +6,15 @@
 #include "debug/time_table.h"
 #include "debugger/debug_script.h"
 #include "debugger/debug_window.h"
+#include "platform/files.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
+#include "resources/environment_store.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
 #include "shell/shell_errors.h"
 #include "shell/start_up.h"
+#include "sound/sound_state.h"
 #include "window/window_state.h"
 
 namespace zunka::app {
@@ -45,6 +48,21 @@ PlayerSession::PlayerSession(const PlayerOptions& options, platform::HostPlatfor
   windowState().screen = &screen_;
   windowState().input = &input_;
   host_.setInputSink(&input_);
+  attachSound();
+}
+
+// The sound plays on the platform's card (headless, the virtual one) and, with
+// --audio-out, keeps what the card played.
+void PlayerSession::attachSound() {
+  SoundState& sound = soundState();
+  sound.attachCard(&host_.audio());
+  if (options_.audioOut) sound.driver.startRecording();
+  // Headless, MIDI commands only go to the log.
+  if (host_.headless()) return;
+  sound::ProcessMidiLink::Setup midi;
+  midi.program = platform::hostPath(platform::executableDirectory()) + "/zunka-midi";
+  midi.soundFont = environmentStore().GetEnv("midiSoundFont");
+  sound.useMidiPlayer(std::move(midi));
 }
 
 bool PlayerSession::prepareDebugger(std::string& error) {
@@ -123,6 +141,9 @@ void PlayerSession::showLoadingWindow(std::string_view caption) {
 }
 
 PlayerSession::~PlayerSession() {
+  SoundState& sound = soundState();
+  sound.music.shutDown();
+  sound.attachCard(nullptr);
   if (&playerHosts().debugger() == &debugger_) playerHosts().setDebugger(nullptr);
   host_.setInputSink(nullptr);
   windowState().screen = nullptr;
@@ -137,6 +158,10 @@ PlayerSession::~PlayerSession() {
 int PlayerSession::run(const std::string& baseDir) {
   if (options_.profile) timeAnalyzer().Reset();
   createWindows();
+  SoundState& sound = soundState();
+  sound.loadKernelTones(platform::systemPath(baseDir));
+  if (sound.midiPlayer)
+    sound.midiPlayer->setBusyMarker(platform::systemPath(baseDir) + "\\kernel\\midiBlock");
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
@@ -160,6 +185,9 @@ void PlayerSession::createWindows() {
 
 void PlayerSession::idle(bool& done) {
   try {
+    // Before the frames of this step: headless, the pass for every 50 ms period
+    // the card has consumed happens here (docs/sound.md).
+    playerHosts().sound().render();
     uint32_t now = host_.clock().tickCount();
     loading_.tickIfDue(now);
     screen_.timerTick(now);

@@ -50,6 +50,7 @@ class PlayerSession final : public WindowHost {
   void tickLoadingWindow() override;
 
  private:
+  void attachSound();
   void createWindows();
   void close();
   void showDebugger();

@@ -1,8 +1,7 @@
 #include "platform/files.h"
 
-#include "platform/sjis_text.h"
-
 #include <dirent.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,9 +10,13 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
+
+#include "platform/sjis_text.h"
 
 namespace zunka::platform {
 namespace {
@@ -178,14 +181,34 @@ std::string systemPath(std::string_view host) {
 }
 
 bool readFile(std::string_view path, std::string& bytes) {
-  std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
-  if (!f) return false;
+  // Only regular files, opened without waiting (a FIFO would block the player for
+  // good) and read up to a bound (a device such as /dev/zero never ends).
+  int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+            uint64_t(st.st_size) <= kLargestReadFile;
   bytes.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
+  if (ok) {
+    bytes.reserve(size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      // A file that grows while read is cut off at the bound, not followed.
+      if (bytes.size() + size_t(n) > kLargestReadFile) {
+        ok = false;
+        break;
+      }
+      bytes.append(buffer, size_t(n));
+    }
+  }
+  ::close(fd);
+  if (!ok) bytes.clear();
   return ok;
 }
 
@@ -293,6 +316,49 @@ bool deleteFile(std::string_view path) {
   bool ok = std::remove(hostPath(path).c_str()) == 0;
   forgetListings();
   return ok;
+}
+
+namespace {
+
+// The canonical host path of an existing file or directory, links followed.
+std::optional<std::string> realHostPath(const std::string& host) {
+  char* real = ::realpath(host.c_str(), nullptr);
+  if (!real) return std::nullopt;
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// The canonical form of a host path whose tail may not exist yet: the deepest
+// existing ancestor resolved, the missing components appended as they are.
+std::optional<std::string> realHostPathOfNew(std::string host) {
+  std::string missing;
+  for (;;) {
+    struct stat st;
+    if (::lstat(host.c_str(), &st) == 0) {
+      // Something is there: it resolves fully or not at all (a dangling link).
+      std::optional<std::string> real = realHostPath(host);
+      if (!real) return std::nullopt;
+      return missing.empty() ? *real : join(*real, missing);
+    }
+    size_t slash = host.find_last_of('/');
+    if (slash == std::string::npos) return std::nullopt;
+    std::string name = host.substr(slash + 1);
+    if (name == "..") return std::nullopt;  // cannot be judged without the part above
+    missing = missing.empty() ? name : name + "/" + missing;
+    host.resize(slash == 0 ? 1 : slash);
+  }
+}
+
+}  // namespace
+
+bool staysInsideOnHost(std::string_view path, std::string_view dir) {
+  std::optional<std::string> realDir = realHostPath(hostPath(dir));
+  std::optional<std::string> realPath = realHostPathOfNew(hostPath(path));
+  if (!realDir || !realPath) return false;
+  if (*realPath == *realDir) return true;
+  std::string prefix = realDir->back() == '/' ? *realDir : *realDir + "/";
+  return realPath->compare(0, prefix.size(), prefix) == 0;
 }
 
 std::string currentDirectory() {

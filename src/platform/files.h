@@ -18,8 +18,10 @@ std::string hostPath(std::string_view systemPath);
 // The system form of a host path: "/home/a" gives "\home\a".
 std::string systemPath(std::string_view hostPath);
 
-// The whole file as bytes; false when it cannot be read.
+// The whole of a regular file as bytes; false for anything else (a directory, a device, a FIFO)
+// and for files larger than kLargestReadFile.
 bool readFile(std::string_view path, std::string& bytes);
+inline constexpr uint64_t kLargestReadFile = uint64_t(256) << 20;
 // Creates or replaces the file; false on failure.
 bool writeFile(std::string_view path, std::string_view bytes);
 bool fileExists(std::string_view path);
@@ -37,6 +39,13 @@ bool makeDirectory(std::string_view path);
 bool copyFile(std::string_view from, std::string_view to);
 bool moveFile(std::string_view from, std::string_view to);
 bool deleteFile(std::string_view path);
+
+// Whether `path` lies inside `dir` (or is `dir`) on the host, once every symbolic
+// link is followed: the test that the text of a path cannot make. `dir` must
+// exist. A path whose last components do not exist yet is judged by the deepest
+// part that does (the rest cannot hold a link); a dangling link or a loop never
+// stays inside.
+bool staysInsideOnHost(std::string_view path, std::string_view dir);
 
 // The process's current directory and the directory of the running executable,
 // in system form.

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/audio_device.h"
 #include "platform/clock_source.h"
 #include "platform/gamepads.h"
 #include "platform/host_window.h"
@@ -26,6 +27,8 @@ class HostPlatform {
   virtual MessageBoxes& messageBoxes() = 0;
   virtual HostWindow& window() = 0;
   virtual Gamepads& gamepads() = 0;
+  // The sound card; headless, one that plays in the virtual clock's time.
+  virtual AudioDevice& audio() = 0;
   // Where what the user does goes (nothing happens to it without a sink).
   virtual void setInputSink(InputSink* sink) = 0;
   // A second window of `width` × `height` client pixels (at most the display's

@@ -2,8 +2,11 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -16,6 +19,28 @@ bool launchProgram(const std::string& hostPath) {
   pid_t pid = 0;
   char* argv[] = {const_cast<char*>(hostPath.c_str()), nullptr};
   return posix_spawn(&pid, hostPath.c_str(), nullptr, nullptr, argv, environ) == 0;
+}
+
+int32_t spawnProgram(const std::string& hostPath, const std::vector<std::string>& args) {
+  signal(SIGCHLD, SIG_IGN);
+  std::vector<char*> argv{const_cast<char*>(hostPath.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, hostPath.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return 0;
+  return int32_t(pid);
+}
+
+int32_t currentProcessId() {
+  return int32_t(getpid());
+}
+
+int32_t parentProcessId() {
+  return int32_t(getppid());
+}
+
+void endWithParent() {
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 
 bool openAddress(const std::string& address) {

@@ -74,6 +74,7 @@ std::unique_ptr<ToolWindow> SdlPlatform::openToolWindow(std::string_view sjisTit
 }
 
 SdlPlatform::~SdlPlatform() {
+  audio_.reset();  // its callback ends before SDL does
   window_.reset();
   SDL_Quit();
 }

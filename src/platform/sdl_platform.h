@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/host_platform.h"
+#include "platform/sdl_audio_device.h"
 #include "platform/sdl_event_loop.h"
 #include "platform/sdl_message_boxes.h"
 #include "platform/sdl_window.h"
@@ -27,6 +28,7 @@ class SdlPlatform : public HostPlatform {
   MessageBoxes& messageBoxes() override { return boxes_; }
   HostWindow& window() override { return *window_; }
   Gamepads& gamepads() override { return gamepads_; }
+  AudioDevice& audio() override { return *audio_; }
   void setInputSink(InputSink* sink) override { loop_.setInputSink(sink); }
   std::unique_ptr<ToolWindow> openToolWindow(std::string_view sjisTitle, int32_t width,
                                              int32_t height) override;
@@ -38,6 +40,7 @@ class SdlPlatform : public HostPlatform {
   SdlEventLoop loop_;
   SdlMessageBoxes boxes_;
   SdlGamepads gamepads_;
+  std::unique_ptr<SdlAudioDevice> audio_ = std::make_unique<SdlAudioDevice>();
   bool sound_;
 };
 

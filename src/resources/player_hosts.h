@@ -40,6 +40,8 @@ class SoundHost {
  public:
   virtual ~SoundHost() = default;
   virtual void render() = 0;
+  // The window's sound switch went off: whatever music plays stops.
+  virtual void stopMusic() = 0;
 };
 
 // The debug window.
@@ -95,6 +97,7 @@ class HeadlessScreen final : public ScreenHost {
 class SilentSound final : public SoundHost {
  public:
   void render() override {}
+  void stopMusic() override {}
 };
 
 // Without a debugger nothing waits: the interpreter is never paused.

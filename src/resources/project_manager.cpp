@@ -123,14 +123,20 @@ TResourceList* TPrjManager::SoundList() const {
 
 // --- Parameters ---
 
+// A parameter by its whole name: a name may hold a "." ("level.best"), which a
+// path would take for a step into a list.
+TfParam* TPrjManager::paramNamed(std::string_view name) const {
+  TResourceList* params = findList(ParamsPath());
+  return params ? dynamic_cast<TfParam*>(params->FindChild(name)) : nullptr;
+}
+
 std::string TPrjManager::GetParam(std::string_view name) const {
-  auto* param = dynamic_cast<TfParam*>(find(std::string(ParamsPath()) + "." + std::string(name)));
+  TfParam* param = paramNamed(name);
   return param ? param->value : std::string();
 }
 
 void TPrjManager::SetParam(std::string_view name, std::string_view value) {
-  std::string path = std::string(ParamsPath()) + "." + std::string(name);
-  if (auto* param = dynamic_cast<TfParam*>(find(path))) {
+  if (TfParam* param = paramNamed(name)) {
     param->value = std::string(value);
   } else if (TResourceList* params = findList(ParamsPath())) {
     ResourcePtr made = ParseResourceText("<param name=\"" + EscapeAttr(name) + "\" value=\"" +

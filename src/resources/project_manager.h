@@ -9,6 +9,7 @@ namespace zunka {
 
 class TResourceList;
 class TRTTI;
+class TfParam;
 
 // The open project and its pages. A project is a directory holding
 // default.zunkaprj (linked under `project`: page list, parameters, the classes
@@ -88,6 +89,7 @@ class TPrjManager {
   bool classesReady() const { return classesReady_; }
 
  private:
+  TfParam* paramNamed(std::string_view name) const;
   bool projectIsOpen() const;
   void applySavedVersion();
   void mergePageLists();

@@ -16,6 +16,11 @@
 
 namespace zunka {
 
+void TResource::setName(std::string name) {
+  name_ = std::move(name);
+  if (parent_) parent_->ChildRenamed();
+}
+
 using namespace vm;
 
 void ResourceDeleter::operator()(TResource* resource) const {

@@ -69,7 +69,7 @@ class TResource : public vm::HostObject {
   static TResource* FromHandle(uint32_t handle);
 
   const std::string& name() const { return name_; }
-  void setName(std::string name) { name_ = std::move(name); }
+  void setName(std::string name);
   TResourceList* parentResource() const { return parent_; }
   // Dotted path from below the root, such as classes.lang.Object.
   std::string FullPath() const;

@@ -1,5 +1,7 @@
 #include "resources/resource_list.h"
 
+#include "platform/sjis_text.h"
+
 #include "resources/sgml.h"
 #include "resources/tag_dispatch.h"
 #include "vm/symbols.h"
@@ -23,6 +25,7 @@ ResourcePtr TResourceList::Detach(TResource* child) {
   ResourcePtr taken = std::move(children_[index]);
   children_.erase(children_.begin() + index);
   taken->parent_ = nullptr;
+  indexValid_ = false;
   return taken;
 }
 
@@ -32,6 +35,7 @@ void TResourceList::RemoveAtIndex(int index) {
   ResourcePtr taken = std::move(children_[index]);
   children_.erase(children_.begin() + index);
   taken->parent_ = nullptr;
+  indexValid_ = false;
 }
 
 std::unique_ptr<TIterator> TResourceList::CreateIterator() {
@@ -43,13 +47,26 @@ void TResourceList::Add(ResourcePtr child) {
   TResource* added = child.get();
   children_.push_back(std::move(child));
   added->parent_ = this;
+  if (indexValid_) byName_.try_emplace(platform::foldAsciiCase(added->name()), added);
   added->ParentChanged(this);
 }
 
 TResource* TResourceList::FindChild(std::string_view name) const {
+  if (children_.size() < kIndexedFrom) {
+    for (const ResourcePtr& child : children_)
+      if (vm::symbols::sameName(child->name(), name)) return child.get();
+    return nullptr;
+  }
+  if (!indexValid_) rebuildIndex();
+  auto found = byName_.find(platform::foldAsciiCase(name));
+  return found == byName_.end() ? nullptr : found->second;
+}
+
+void TResourceList::rebuildIndex() const {
+  byName_.clear();
   for (const ResourcePtr& child : children_)
-    if (vm::symbols::sameName(child->name(), name)) return child.get();
-  return nullptr;
+    byName_.try_emplace(platform::foldAsciiCase(child->name()), child.get());
+  indexValid_ = true;
 }
 
 void TResourceList::Remove(TResource* child) {
@@ -105,6 +122,8 @@ void TResourceList::CheckRemovable() const {
 
 void TResourceList::Dispose() {
   // From the front, one at a time: each child goes after its own subtree.
+  indexValid_ = false;
+  byName_.clear();
   while (!children_.empty()) {
     ResourcePtr first = std::move(children_.front());
     children_.erase(children_.begin());

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "resources/resource.h"
@@ -37,8 +39,18 @@ class TResourceList : public TResource {
   void CheckRemovable() const override;
   void Dispose() override;
 
+  // A child was renamed: the index by name is rebuilt when next needed.
+  void ChildRenamed() { indexValid_ = false; }
+
  private:
+  // Lists this long find children through an index by folded name (the first
+  // child of a name wins, as a scan would find it).
+  static constexpr size_t kIndexedFrom = 16;
+  void rebuildIndex() const;
+
   std::vector<ResourcePtr> children_;
+  mutable std::unordered_map<std::string, TResource*> byName_;
+  mutable bool indexValid_ = false;
 };
 
 // Iterates a list's children by position.

@@ -6,12 +6,15 @@
 #include <utility>
 #include <vector>
 
+#include "resources/cmml_documents.h"
 #include "resources/environment_store.h"
+#include "resources/modules.h"
 #include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
 #include "resources/ranking_client.h"
 #include "resources/resource_tree.h"
+#include "resources/stream_table.h"
 #include "resources/tag_dispatch.h"
 #include "vm/natives/native_support.h"
 
@@ -30,6 +33,11 @@ struct ResourcesState {
   ProjectState project;
   PlayerHosts hosts;
   TEnvironmentStore environment;
+  // What scripts hold open: file and binary streams, tag documents; the modules'
+  // bound natives.
+  StreamTable streams;
+  CmmlDocuments cmml;
+  ModuleState modules;
   // Ranking parameters and the browser's budget live for the whole run.
   RankingClient ranking;
   // Placing scripts of pages: rebuilt on every load, or when the page changed.

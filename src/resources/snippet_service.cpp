@@ -1,5 +1,7 @@
 #include "resources/snippet_service.h"
 
+#include <string>
+
 #include "resources/resource.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
@@ -23,6 +25,19 @@ bool RunSnippet(std::string_view source) {
 int RunSnippetChecked(std::string_view source) {
   SnippetEvaluator* evaluator = snippetEvaluator();
   return evaluator ? evaluator->EvaluateChecked(source) : -1;
+}
+
+vm::TValue* EvaluateExpression(std::string_view expression) {
+  vm::TValue* result = GlobalCell("$_tmp_valueOf");
+  if (!result) return nullptr;
+  // A snippet that fails must not leave the value of an earlier one behind.
+  vm::setNull(*result);
+  std::string source = "extends Object; $_tmp_valueOf=" + std::string(expression) + ";";
+  if (RunSnippetChecked(source) != 0) {
+    if ((result = GlobalCell("$_tmp_valueOf"))) vm::setNull(*result);
+    return nullptr;
+  }
+  return GlobalCell("$_tmp_valueOf");
 }
 
 vm::TValue* GlobalCell(std::string_view name) {

@@ -28,6 +28,11 @@ bool RunSnippet(std::string_view source);
 // Runs a snippet and gives EvaluateChecked's outcome, or -1 with no evaluator.
 int RunSnippetChecked(std::string_view source);
 
+// Evaluates a script expression by running "extends Object; $_tmp_valueOf=" +
+// expression + ";" and gives the cell of the global `$_tmp_valueOf`; nullptr when
+// the snippet did not run to its end (the cell is then left null).
+vm::TValue* EvaluateExpression(std::string_view expression);
+
 // The value cell of a global variable ("$_1"), created under usrglobal when
 // missing; nullptr when the tree has no root or globals list yet.
 vm::TValue* GlobalCell(std::string_view name);

@@ -8,6 +8,7 @@
 #include "resources/custom_resource.h"
 #include "resources/generator.h"
 #include "resources/global_value.h"
+#include "resources/module_resource.h"
 #include "resources/param.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -75,7 +76,8 @@ ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
   if (auto kind = resourcesState().resourceKinds.find(t);
       kind != resourcesState().resourceKinds.end())
     return kind->second(tag, dir);
-  if (t == "cpattern" || t == "module") return MakeResource<TTagResource>(tag, dir);
+  if (t == "module") return MakeResource<TModuleRes>(tag, dir);
+  if (t == "cpattern") return MakeResource<TTagResource>(tag, dir);
   if (isCustomResourceTag(t)) return MakeResource<TCustomResource>(tag, dir);
   LogError(t + "は不正なタグ名です", {}, true);
   return nullptr;

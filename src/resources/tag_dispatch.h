@@ -6,11 +6,11 @@
 
 namespace zunka {
 
-// Makes the resource of a kind that a higher layer supplies (pattern sheets,
-// modules); relative `src` attributes resolve against `dir`.
+// Makes the resource of a kind that a higher layer supplies (pattern sheets);
+// relative `src` attributes resolve against `dir`.
 using ResourceMaker = ResourcePtr (*)(const TSGML& tag, std::string_view dir);
 // From now on, elements named `tagName` become what `make` builds. Until a kind
-// is registered, `cpattern` and `module` elements are kept as tag resources.
+// is registered, `cpattern` elements are kept as tag resources.
 void RegisterResourceKind(std::string tagName, ResourceMaker make);
 
 // Makes the resource an element stands for, by its tag name (relative `src`

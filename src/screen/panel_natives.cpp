@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/image_file.h"
-#include "resources/paths.h"
+#include "resources/files_folder.h"
 #include "resources/resource_tree.h"
 #include "resources/resources_state.h"
 #include "screen/screen_state.h"
@@ -237,8 +237,8 @@ ZUNKA_NATIVE(nativeSave) {
   picture.height = int32_t(height);
   picture.pixels.assign(size_t(width * height), 0xFF000000u);
   raster::copy(picture, -r.left, -r.top, panel->image);
-  std::string dir = ParentDir(path);
-  if (!platform::directoryExists(dir) && !platform::makeDirectory(dir)) return;
+  if (!MakeFilesFolder(resourceTree().workDir) || !StaysInFilesFolder(path, resourceTree().workDir))
+    return;
   // Written beside the file and renamed over it: never half a file.
   if (platform::writeFile(path, platform::encodeBitmap(picture))) vm::setInt(*target, 1);
 }
@@ -249,7 +249,9 @@ ZUNKA_NATIVE(nativeLoad) {
   if (argc < 2) return;
   vm::setInt(*target, 0);
   std::string path = PanelFilePath(vm::toText(nativeArg(target, 2)), resourceTree().workDir);
-  if (path.empty() || !platform::fileExists(path)) return;
+  if (path.empty() || !StaysInFilesFolder(path, resourceTree().workDir) ||
+      !platform::fileExists(path))
+    return;
   std::string bytes;
   if (!platform::readFile(path, bytes) || bytes.size() > kLargestPanelFile) return;
   std::string error;
@@ -285,14 +287,7 @@ constexpr vm::NativeEntry kPanelNatives[] = {
 }  // namespace
 
 std::string PanelFilePath(std::string_view name, std::string_view workDir) {
-  std::string cleaned;
-  for (char c : name)
-    if (c != '\\' && c != ':' && c != '/') cleaned.push_back(c);
-  if (name.empty()) cleaned = "untitled";
-  if (cleaned.empty() || cleaned == "." || cleaned == "..") return {};
-  std::string dir = StripTrailingBackslash(workDir) + "\\files";
-  std::string path = dir + "\\" + cleaned;
-  return IsSameOrInside(path, dir) && !SamePath(path, dir) ? path : std::string();
+  return FilesFolderPath(name.empty() ? "untitled" : name, workDir);
 }
 
 void RegisterPanelNatives() {

@@ -7,9 +7,9 @@ namespace zunka {
 // Registers the natives of Panel.
 void RegisterPanelNatives();
 
-// The file a panel is saved as or loaded from: `name` without "\", ":" and "/"
-// ("untitled" when empty) in the folder "files" under `workDir`; empty when the
-// name cannot make a file there (nothing left but "." or "..", say).
+// The file a panel is saved as or loaded from: `name` ("untitled" when empty) in
+// the files folder of `workDir`, as resources/files_folder.h cleans it; empty when
+// the name cannot make a file there (nothing left but "." or "..", say).
 std::string PanelFilePath(std::string_view name, std::string_view workDir);
 
 }  // namespace zunka

@@ -160,9 +160,11 @@ void FrameLoop::runFrames(int32_t frames) {
       // Looked up per frame: the previous frame's script may have destroyed it.
       if (vm::TProcess* root = state_.root()) vm::Run(root, kFrameStepBudget);
     }
+    // A frame that ran counts, also when it asked for another page: a game that
+    // asks every frame still reaches --frames N.
+    ++state_.frameCount;
     if (pages_.hasRequest()) break;
     --frames;
-    ++state_.frameCount;
     if (state_.closing) break;
   }
 }

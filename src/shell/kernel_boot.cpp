@@ -1,6 +1,7 @@
 #include "shell/kernel_boot.h"
 
 #include "resources/environment_store.h"
+#include "resources/modules.h"
 #include "resources/page_build.h"
 #include "resources/page_hash.h"
 #include "resources/paths.h"
@@ -92,6 +93,8 @@ void KernelBoot::boot() {
   bindBootNatives();
   playerHosts().screen().kernelLoaded();
   enumerateKernelFiles();
+  LoadModules();
+  InitModules();
   Log("Ready");
   ready_ = true;
 }

@@ -2,11 +2,15 @@
 
 #include <string_view>
 
+#include "resources/binary_natives.h"
+#include "resources/cmml_natives.h"
 #include "resources/custom_resource_natives.h"
+#include "resources/file_natives.h"
 #include "resources/project_natives.h"
 #include "resources/ranking_natives.h"
 #include "resources/resource_list.h"
 #include "resources/resource_natives.h"
+#include "resources/resource_stream_natives.h"
 #include "resources/resource_tree.h"
 #include "resources/resources_state.h"
 #include "resources/rtti.h"
@@ -44,20 +48,28 @@ void bindKernelNatives() {
   bind("classes.lang.Object", resourceObjectNatives());
   bind("classes.lang.Object", keyboardNatives());
   bind("classes.lang.Object", pageObjectNatives());
+  bind("classes.lang.Object", fileObjectNatives());
   bind("classes.lang.String", vm::stringNatives());
   bind("classes.lang.Process", vm::processNatives());
   for (const auto& [path, table] : resourcesState().nativeTables) bind(path, table);
   bind("classes.game.Char", charNatives());
   bind("Page", pageNatives());
   bind("ProjectManager", projectManagerNatives().first(1));
+  bind("classes.lang.CMML", cmmlNatives());
   bind("classes.customres.CustomResource", customResourceNatives());
   bind("BuiltInResource", builtInResourceNatives());
+  bind("BinWriter", binWriterNatives());
+  bind("BinReader", binReaderNatives());
+  bind("ResourceReader", resourceReaderNatives());
+  bind("ResourceWriter", resourceWriterNatives());
   bind("classes.customres.Ranking", rankingNatives());
   bind("AbstractHashTable", vm::hashTableNatives());
   bind("LightHashTable", vm::lightHashTableNatives());
   bind("HashTable", vm::plainHashTableNatives());
   bind("ProjectManager", projectManagerNatives());
   bind("System", systemNatives());
+  bind("FileReader", fileReaderNatives());
+  bind("FileWriter", fileWriterNatives());
 }
 
 void bindBootNatives() {

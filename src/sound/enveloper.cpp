@@ -134,11 +134,16 @@ void TEnveloper::playEffect(int32_t firstSlot, const uint8_t* data, int32_t volu
   int32_t length = activeLength_;
   int32_t at = ringIndex(devicePosition + effectDelay_, length);
   while (slot.remaining > 0 && at != writePosition_) {
-    ring_[at] = clampSample(ring_[at] + int64_t(*slot.at - 128) * slot.volume);
+    // The master volume counts here too, as it does for what the renderer
+    // mixes: a game turned down (or off) must not hear its effects at full volume.
+    int64_t effect = int64_t(*slot.at - 128) * slot.volume;
+    if (masterVolume_ < 256) effect = masterVolume_ * effect / 256;
+    ring_[at] = clampSample(ring_[at] + effect);
     ++slot.at;
     --slot.remaining;
     at = at + 1 == length ? 0 : at + 1;
   }
+  device_.ringChanged();
 }
 
 void TEnveloper::forgetEffect(const uint8_t* data, size_t length) {
@@ -167,6 +172,7 @@ void TEnveloper::render(int64_t devicePosition) {
     stirNoise();
     writePosition_ = writePosition_ + 1 == length ? 0 : writePosition_ + 1;
   }
+  if (made > 0) device_.ringChanged();
 }
 
 int64_t TEnveloper::mixEffects() {

@@ -69,7 +69,8 @@ class TEnveloper : public TSoundGenerator {
 
   // Plays `count` bytes of `data` (8-bit unsigned) at `volume` in the first free
   // effect slot from `firstSlot` on, else in slot 9; what fits ahead of the play
-  // position is mixed into the ring at once. `data` must outlive the effect, or
+  // position is mixed into the ring at once, scaled by the master volume as the
+  // renderer scales what it mixes. `data` must outlive the effect, or
   // be withdrawn with forgetEffect.
   void playEffect(int32_t firstSlot, const uint8_t* data, int32_t volume, int32_t count,
                   int64_t devicePosition);

@@ -93,13 +93,24 @@ void TRavlink::playEffect(int32_t effect, int32_t volume) {
 }
 
 void TRavlink::freeEffect(int32_t effect) {
+  bool wasOpen = enveloper_.isOpen();
   enveloper_.close();
   auto it = std::find_if(effects_.begin(), effects_.end(),
                          [&](const LoadedEffect& e) { return e.number == effect; });
-  if (it == effects_.end()) return;
-  // A slot still playing it would read freed bytes.
-  enveloper_.forgetEffect(it->wav->data().data(), it->wav->data().size());
-  effects_.erase(it);
+  if (it != effects_.end()) {
+    // A slot still playing it would read freed bytes.
+    enveloper_.forgetEffect(it->wav->data().data(), it->wav->data().size());
+    effects_.erase(it);
+  }
+  // Closing silences everything that was mixed ahead; music that is still going
+  // would otherwise stay silent until some effect happened to reopen the device.
+  if (wasOpen && musicGoingOn()) enveloper_.open();
+}
+
+bool TRavlink::musicGoingOn() const {
+  for (int32_t c = 0; c < kMusicChannels; ++c)
+    if (enveloper_.channel(c).state != ChannelState::Stopped) return true;
+  return false;
 }
 
 void TRavlink::render() {

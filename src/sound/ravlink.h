@@ -48,7 +48,9 @@ class TRavlink {
   // Plays a loaded effect (opening the device when needed); unknown numbers and
   // a failed device do nothing.
   void playEffect(int32_t effect, int32_t volume);
-  // Closes the device, then frees the effect when it is a loaded one.
+  // Closes the device, then frees the effect when it is a loaded one. When music
+  // is still playing (or waiting) the device opens again at once, so that the
+  // music goes on one ring length later instead of falling silent.
   void freeEffect(int32_t effect);
   const TWavLoader* effect(int32_t effect) const;
 
@@ -70,6 +72,8 @@ class TRavlink {
   const TEnveloper& enveloper() const { return enveloper_; }
 
  private:
+  bool musicGoingOn() const;
+
   struct LoadedEffect {
     int32_t number;
     std::unique_ptr<TWavLoader> wav;

@@ -8,7 +8,7 @@
 // just played, which it plays again one ring length later. Rendering runs on the
 // player's thread: a device that reads the ring from a thread of its own (an
 // audio callback) must copy what it plays under a lock that render also takes,
-// or be fed from the player's thread after each render.
+// or take a copy on the player's thread whenever the ring changes (ringChanged).
 namespace zunka::sound {
 
 class WaveOut {
@@ -21,6 +21,9 @@ class WaveOut {
   virtual void stop() = 0;
   // Samples played since the last start (not reduced modulo the ring length).
   virtual int64_t position() const = 0;
+  // The synthesiser has written into the ring (a render pass, an effect mixed
+  // ahead): a device playing a copy of it takes the new samples now.
+  virtual void ringChanged() {}
 };
 
 // The name of a device result code: "MMSYSERR_NOERROR" for 0 and the other

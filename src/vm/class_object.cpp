@@ -178,27 +178,26 @@ Ref ClassObject::NewInstance() {
   ++instancesMade_;
 
   Ref record = 0;
-  for (size_t i = firstCandidate_; i < pool_.size(); ++i) {
-    if (objectAt(pool_[i])->refCount <= 0) {
-      record = pool_[i];
-      firstCandidate_ = i + 1;
-      break;
-    }
+  for (;;) {
+    record = firstFreeRecord();
+    if (!record) break;
+    // Garbage is finalised before its record is reused; a destructor that brought
+    // its object back leaves the record to it.
+    if (objectAt(record)->refCount == 0) DestroyObject(record);
+    if (objectAt(record)->refCount <= 0) break;
   }
   if (!record) {
     Ref block = Arena::allocate(kHiddenBytes + static_cast<uint32_t>(instanceSize_));
     record = block + kHiddenBytes;
     poolIndexOf(record) = static_cast<uint32_t>(pool_.size());
     pool_.push_back(record);
-    firstCandidate_ = pool_.size();
+    if (maybeFree_.size() * 64 < pool_.size()) maybeFree_.push_back(0);
     TfObject* o = objectAt(record);
     o->refCount = -1;
     o->classHandle = handle();
     Arena::flagObject(record, true);
   }
   TfObject* o = objectAt(record);
-  if (o->refCount == 0) DestroyObject(record);
-  o = objectAt(record);
   o->refCount = 0;
   o->mark = 0;
   o->classHandle = handle();
@@ -211,9 +210,28 @@ Ref ClassObject::NewInstance() {
   return record;
 }
 
+// The first record of the pool that is free (count 0 or below), in pool order; 0
+// when none is.
+Ref ClassObject::firstFreeRecord() {
+  for (size_t w = firstCandidate_; w < maybeFree_.size(); ++w) {
+    while (maybeFree_[w] != 0) {
+      size_t i = w * 64 + size_t(std::countr_zero(maybeFree_[w]));
+      maybeFree_[w] &= maybeFree_[w] - 1;  // taken, or found in use: no longer a candidate
+      if (objectAt(pool_[i])->refCount <= 0) {
+        firstCandidate_ = w;
+        return pool_[i];
+      }
+    }
+    firstCandidate_ = w + 1;
+  }
+  return 0;
+}
+
 void ClassObject::noteFree(Ref record) {
   size_t index = poolIndexOf(record);
-  if (index < firstCandidate_) firstCandidate_ = index;
+  if (index >= pool_.size()) return;
+  maybeFree_[index / 64] |= uint64_t(1) << (index % 64);
+  firstCandidate_ = std::min(firstCandidate_, index / 64);
 }
 
 std::vector<Ref> ClassObject::LiveInstances() const {
@@ -244,6 +262,7 @@ void ClassObject::freePool() {
     Arena::release(r - kHiddenBytes, kHiddenBytes + static_cast<uint32_t>(instanceSize_));
   }
   pool_.clear();
+  maybeFree_.clear();
   firstCandidate_ = 0;
 }
 

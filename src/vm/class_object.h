@@ -118,8 +118,14 @@ class ClassObject : public HostObject {
   TNormalFunction* constructorCache_ = nullptr;
   TNormalFunction* destructorCache_ = nullptr;
   Ref classRefCell_ = 0;
+  Ref firstFreeRecord();
+
   std::vector<Ref> pool_;
-  size_t firstCandidate_ = 0;  // no record before this index is free
+  // Records that may be free, a bit per pool position: set when a record's count
+  // drops to 0, cleared when a search finds it in use. A search for the first free
+  // record thus looks only at records that went free since, never at the rest.
+  std::vector<uint64_t> maybeFree_;
+  size_t firstCandidate_ = 0;  // no word of maybeFree_ before this one has a bit set
   int32_t instancesMade_ = 0;
 };
 

@@ -117,8 +117,13 @@ void SweepObject(Ref record) {
 void DestroyObject(Ref record) {
   TfObject* o = objectAt(record);
   ClassObject* cls = classOf(o);
+  bool garbage = o->refCount == 0;
   if (cls && cls->Destructor()) runHook(record, "destructor");
   o = objectAt(record);
+  // A destructor that stored `this` somewhere brought garbage back: it stays as it
+  // is, and goes when it is garbage again, never reused while referenced. (Records
+  // finalised while still referenced, at tear-down, go regardless.)
+  if (garbage && o->refCount > 0) return;
   int32_t slots = slotCount(cls);
   for (int32_t i = 0; i < slots; ++i) {
     TValue v = o->members()[i];

@@ -1,9 +1,27 @@
 #include "vm/hash_table.h"
 
+#include <string_view>
+
 #include "vm/errors.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm {
+namespace {
+
+uint32_t mix(uint64_t x) {
+  x ^= x >> 33;
+  x *= 0xFF51AFD7ED558CCDull;
+  x ^= x >> 33;
+  return uint32_t(x);
+}
+
+uint32_t bytesHash(std::string_view bytes) {
+  uint32_t h = 2166136261u;
+  for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+}  // namespace
 
 TAbstractHashtable::TAbstractHashtable(bool light)
     : HostObject(HostKind::HashTable), light_(light) {}
@@ -13,77 +31,203 @@ TAbstractHashtable::~TAbstractHashtable() {
 }
 
 void TAbstractHashtable::clear() {
+  std::vector<Entry> entries;
+  entries.swap(entries_);
   for (auto& bucket : buckets_) {
-    std::vector<Entry> entries;
-    entries.swap(bucket);
-    for (Entry& e : entries) {
+    for (uint32_t id : bucket) {
       try {
-        release(e.key);
-        release(e.value);
+        release(entries[id].key);
+        release(entries[id].value);
       } catch (const EError&) {
         // A broken count must not keep the rest of the table alive.
       }
     }
+    bucket.clear();
   }
+  free_.clear();
+  index_.clear();
+  indexFilled_ = 0;
 }
 
 uint32_t TAbstractHashtable::hashOf(const TValue& key) const {
   if (!light_ && isString(key)) {
     uint32_t h = 0;
-    for (unsigned char c : toText(key)) h = (h - uint32_t(c) * 385764491u) & 0x3FFFFFFF;
+    std::string_view text;
+    stringBytes(key, text);
+    for (unsigned char c : text) h = (h - uint32_t(c) * 385764491u) & 0x3FFFFFFF;
     return h;
   }
   return (key.ref * 0xE3835E85u - uint32_t(key.kind) * 385764491u) & 0x3FFFFFFF;
 }
 
-int TAbstractHashtable::find(const TValue& key, int& bucket) {
+bool TAbstractHashtable::indexable(const TValue& key, uint32_t& hash) const {
+  if (light_) {
+    hash = mix(uint64_t(key.kind) << 32 | key.ref);
+    return true;
+  }
+  std::string_view text;
+  if (stringBytes(key, text)) {
+    hash = bytesHash(text);
+    return true;
+  }
+  if (key.kind == vtInt && stringKeys_ == 0 && floatKeys_ == 0) {
+    hash = mix(uint64_t(uint32_t(key.i)) | uint64_t(1) << 40);
+    return true;
+  }
+  return false;
+}
+
+bool TAbstractHashtable::sameKey(const Entry& e, const TValue& key) const {
+  return light_ ? e.key.sameBits(key) : compare(e.key, key) == 0;
+}
+
+int64_t TAbstractHashtable::scanBucket(const TValue& key, int bucket) const {
+  const auto& ids = buckets_[size_t(bucket)];
+  for (uint32_t id : ids)
+    if (sameKey(entries_[id], key)) return id;
+  return -1;
+}
+
+int64_t TAbstractHashtable::find(const TValue& key, int& bucket) {
   bucket = int(hashOf(key) / ((1u << 30) / kBuckets));
   if (bucket >= kBuckets) bucket = 0;
-  auto& entries = buckets_[bucket];
-  for (size_t i = 0; i < entries.size(); ++i) {
-    bool equal = light_ ? entries[i].key.sameBits(key) : compare(entries[i].key, key) == 0;
-    if (equal) {
-      lastBucket_ = bucket;
-      lastEntry_ = int(i);
-      return int(i);
+  uint32_t hash = 0;
+  if (index_.empty() || !indexable(key, hash)) return scanBucket(key, bucket);
+  size_t mask = index_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    uint32_t at = index_[slot];
+    if (at == kEmpty) return -1;
+    if (at == kGone) continue;
+    const Entry& e = entries_[at - 1];
+    if (e.indexHash == hash && sameKey(e, key)) return at - 1;
+  }
+}
+
+void TAbstractHashtable::growIndex() {
+  std::vector<uint32_t> old;
+  old.swap(index_);
+  size_t live = 0;
+  for (uint32_t at : old) live += at != kEmpty && at != kGone;
+  size_t capacity = 16;
+  while (capacity < (live + 1) * 2) capacity *= 2;
+  index_.assign(capacity, kEmpty);
+  indexFilled_ = 0;
+  for (uint32_t at : old)
+    if (at != kEmpty && at != kGone) {
+      size_t mask = capacity - 1;
+      size_t slot = entries_[at - 1].indexHash & mask;
+      while (index_[slot] != kEmpty) slot = (slot + 1) & mask;
+      index_[slot] = at;
+      ++indexFilled_;
+    }
+}
+
+void TAbstractHashtable::indexInsert(uint32_t id) {
+  Entry& e = entries_[id];
+  e.indexed = indexable(e.key, e.indexHash);
+  if (!e.indexed) return;
+  if ((indexFilled_ + 1) * 4 > index_.size() * 3) growIndex();
+  size_t mask = index_.size() - 1;
+  size_t slot = e.indexHash & mask;
+  while (index_[slot] != kEmpty && index_[slot] != kGone) slot = (slot + 1) & mask;
+  if (index_[slot] == kEmpty) ++indexFilled_;
+  index_[slot] = id + 1;
+}
+
+void TAbstractHashtable::indexErase(uint32_t id) {
+  Entry& e = entries_[id];
+  if (!e.indexed || index_.empty()) return;
+  size_t mask = index_.size() - 1;
+  for (size_t slot = e.indexHash & mask;; slot = (slot + 1) & mask) {
+    if (index_[slot] == kEmpty) return;
+    if (index_[slot] == id + 1) {
+      index_[slot] = kGone;
+      e.indexed = false;
+      return;
     }
   }
-  return -1;
+}
+
+// Integer keys are indexed only while no string or float key could equal them:
+// the first such key makes every integer key go back to its bucket scan, and
+// integer keys are indexed again when the last one goes.
+void TAbstractHashtable::countKind(const TValue& key, int delta) {
+  if (light_) return;
+  bool before = stringKeys_ == 0 && floatKeys_ == 0;
+  if (isString(key))
+    stringKeys_ += delta;
+  else if (key.kind == vtFloat)
+    floatKeys_ += delta;
+  else
+    return;
+  bool after = stringKeys_ == 0 && floatKeys_ == 0;
+  if (before == after) return;
+  for (auto& bucket : buckets_)
+    for (uint32_t id : bucket)
+      if (entries_[id].key.kind == vtInt) {
+        if (after)
+          indexInsert(id);
+        else
+          indexErase(id);
+      }
 }
 
 TValue TAbstractHashtable::get(const TValue& key) {
   int bucket;
-  int i = find(key, bucket);
-  return i < 0 ? TValue{} : buckets_[bucket][size_t(i)].value;
+  int64_t id = find(key, bucket);
+  return id < 0 ? TValue{} : entries_[size_t(id)].value;
 }
 
 void TAbstractHashtable::put(const TValue& key, const TValue& value) {
+  if (index_.empty()) growIndex();
   int bucket;
-  int i = find(key, bucket);
-  if (i < 0) {
-    buckets_[bucket].push_back(Entry{});
-    i = int(buckets_[bucket].size()) - 1;
+  int64_t found = find(key, bucket);
+  if (found >= 0) {
+    // The given key replaces the stored one even when they were only equal.
+    Entry& e = entries_[size_t(found)];
+    indexErase(uint32_t(found));
+    countKind(e.key, -1);
+    assign(e.key, &key);
+    assign(e.value, &value);
+    countKind(e.key, +1);
+    indexInsert(uint32_t(found));
+    return;
   }
-  // The given key replaces the stored one even when they were only equal.
-  Entry& e = buckets_[bucket][size_t(i)];
+  uint32_t id;
+  if (!free_.empty()) {
+    id = free_.back();
+    free_.pop_back();
+    entries_[id] = Entry{};
+  } else {
+    id = uint32_t(entries_.size());
+    entries_.push_back(Entry{});
+  }
+  buckets_[size_t(bucket)].push_back(id);
+  Entry& e = entries_[id];
   assign(e.key, &key);
   assign(e.value, &value);
+  countKind(e.key, +1);
+  indexInsert(id);
 }
 
 TValue TAbstractHashtable::remove(const TValue& key) {
   int bucket;
-  int i = find(key, bucket);
-  if (i < 0) return TValue{};
-  Entry e = buckets_[bucket][size_t(i)];
-  buckets_[bucket].erase(buckets_[bucket].begin() + i);
+  int64_t found = find(key, bucket);
+  if (found < 0) return TValue{};
+  auto id = uint32_t(found);
+  auto& ids = buckets_[size_t(bucket)];
+  for (size_t i = 0; i < ids.size(); ++i)
+    if (ids[i] == id) {
+      ids.erase(ids.begin() + ptrdiff_t(i));
+      break;
+    }
+  indexErase(id);
+  Entry e = entries_[id];
+  entries_[id] = Entry{};
+  free_.push_back(id);
+  countKind(e.key, -1);
   release(e.key);
   return e.value;
-}
-
-int32_t TAbstractHashtable::size() const {
-  size_t n = 0;
-  for (const auto& bucket : buckets_) n += bucket.size();
-  return int32_t(n);
 }
 
 void TAbstractHashtable::startFind() {
@@ -95,7 +239,7 @@ void TAbstractHashtable::startFind() {
 void TAbstractHashtable::advance() {
   while (iterBucket_ < kBuckets) {
     ++iterEntry_;
-    if (iterEntry_ < int(buckets_[iterBucket_].size())) return;
+    if (iterEntry_ < int(buckets_[size_t(iterBucket_)].size())) return;
     iterEntry_ = -1;
     ++iterBucket_;
   }
@@ -103,11 +247,12 @@ void TAbstractHashtable::advance() {
 
 bool TAbstractHashtable::hasNext() const {
   return iterBucket_ < kBuckets && iterEntry_ >= 0 &&
-         iterEntry_ < int(buckets_[iterBucket_].size());
+         iterEntry_ < int(buckets_[size_t(iterBucket_)].size());
 }
 
 TValue TAbstractHashtable::nextKey() {
-  TValue key = hasNext() ? buckets_[iterBucket_][size_t(iterEntry_)].key : TValue{};
+  TValue key =
+      hasNext() ? entries_[buckets_[size_t(iterBucket_)][size_t(iterEntry_)]].key : TValue{};
   advance();
   return key;
 }

@@ -13,6 +13,14 @@ namespace zunka::vm {
 // comparison; the light table hashes and compares the raw kind and payload, so a
 // string key is found only through the same string object. Positions are indexes,
 // so an iteration over a table that changes meanwhile never reads a freed entry.
+//
+// The buckets keep the order scripts see (iteration goes bucket by bucket, each in
+// insertion order) and decide what a lookup finds. An index beside them finds the
+// same entry without scanning a bucket wherever only one entry can compare equal
+// to the key: every key of a light table, string keys of a plain table, and its
+// integer keys while it holds no string or float key (a string "5" or a float 5.0
+// compares equal to 5). Any other lookup scans its bucket. A string key is hashed
+// by its text when it is put.
 class TAbstractHashtable : public HostObject {
  public:
   static constexpr HostKind kHostKind = HostKind::HashTable;
@@ -27,7 +35,7 @@ class TAbstractHashtable : public HostObject {
   void put(const TValue& key, const TValue& value);
   // Takes the value out (the reference moves to the caller); null when absent.
   TValue remove(const TValue& key);
-  int32_t size() const;
+  int32_t size() const { return int32_t(entries_.size() - free_.size()); }
 
   void startFind();
   bool hasNext() const;
@@ -38,9 +46,9 @@ class TAbstractHashtable : public HostObject {
   template <class F>
   void forEachValue(F&& visit) {
     for (auto& bucket : buckets_)
-      for (Entry& e : bucket) {
-        visit(e.key);
-        visit(e.value);
+      for (uint32_t id : bucket) {
+        visit(entries_[id].key);
+        visit(entries_[id].value);
       }
   }
 
@@ -51,17 +59,34 @@ class TAbstractHashtable : public HostObject {
   struct Entry {
     TValue key;
     TValue value;
+    uint32_t indexHash = 0;  // the key's index hash when it is in the index
+    bool indexed = false;
   };
-  int find(const TValue& key, int& bucket);
+  static constexpr uint32_t kEmpty = 0;
+  static constexpr uint32_t kGone = UINT32_MAX;  // a removed index slot
+
+  // The entry equal to `key` in its bucket (`bucket` set either way), or -1.
+  int64_t find(const TValue& key, int& bucket);
+  int64_t scanBucket(const TValue& key, int bucket) const;
+  // Whether the index decides lookups of `key`, and the key's index hash.
+  bool indexable(const TValue& key, uint32_t& hash) const;
+  bool sameKey(const Entry& e, const TValue& key) const;
+  void indexInsert(uint32_t id);
+  void indexErase(uint32_t id);
+  void growIndex();
+  void countKind(const TValue& key, int delta);
   void advance();
   void clear();
 
   bool light_;
-  std::array<std::vector<Entry>, kBuckets> buckets_;
+  std::vector<Entry> entries_;  // by id; ids of removed entries are reused
+  std::vector<uint32_t> free_;
+  std::array<std::vector<uint32_t>, kBuckets> buckets_;  // entry ids in order
+  std::vector<uint32_t> index_;                          // open addressing: id + 1, kEmpty or kGone
+  size_t indexFilled_ = 0;                               // slots not empty (live and gone)
+  int32_t stringKeys_ = 0, floatKeys_ = 0;
   int iterBucket_ = kBuckets;
   int iterEntry_ = -1;
-  int lastBucket_ = -1;
-  int lastEntry_ = -1;
 };
 
 }  // namespace zunka::vm

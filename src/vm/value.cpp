@@ -21,17 +21,28 @@ ClassObject* classOf(const TfObject* o) {
   return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
 }
 
-void releaseSlow(TValue& v) {
-  if (!Arena::isObject(v.ref)) throw ERuntimeError(toText(v) + ":どうやってきたの？");
+bool releaseOrSay(TValue& v, std::string& error) {
+  if (!Arena::isObject(v.ref)) {
+    error = toText(v) + ":どうやってきたの？";
+    return false;
+  }
   TfObject* o = objectAt(v.ref);
   if (o->refCount <= 0) {
     // Keep the record collectable: it is garbage, not a free record.
     o->refCount = 0;
-    throw ERuntimeError(toText(v) + ":参照カウントが負になりました");
+    if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
+    error = toText(v) + ":参照カウントが負になりました";
+    return false;
   }
   if (--o->refCount == 0) {
     if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
   }
+  return true;
+}
+
+void releaseSlow(TValue& v) {
+  std::string error;
+  if (!releaseOrSay(v, error)) throw ERuntimeError(error);
 }
 
 void setObject(TValue& dst, Ref object) {

@@ -86,6 +86,9 @@ TfObject* objectOf(const TValue& v);
 ClassObject* classOf(const TfObject* o);
 
 void releaseSlow(TValue& v);
+// release() without throwing: false, with the error's text, where release() would
+// throw (a count driven below zero, a value naming no object).
+bool releaseOrSay(TValue& v, std::string& error);
 
 inline void retain(const TValue& v) {
   if (v.kind == vtObject && Arena::isObject(v.ref)) ++objectAt(v.ref)->refCount;

@@ -68,17 +68,17 @@ void TValueList::removeAndRelease(int32_t i) {
 void TValueList::clear() {
   std::vector<Ref> cells;
   cells.swap(cells_);
-  std::exception_ptr firstError;
+  // Every value is let go even when some cannot be (lists freed after the records
+  // they name, at exit); the first failure is reported once, at the end.
+  std::string firstError;
   for (Ref cell : cells) {
     TValue v = *valueAt(cell);
     freeCell(cell);
-    try {
-      release(v);
-    } catch (const EError&) {
-      if (!firstError) firstError = std::current_exception();
-    }
+    std::string error;
+    if (v.kind == vtObject && !releaseOrSay(v, error) && firstError.empty())
+      firstError = std::move(error);
   }
-  if (firstError) std::rethrow_exception(firstError);
+  if (!firstError.empty()) throw ERuntimeError(firstError);
 }
 
 }  // namespace zunka::vm

@@ -9,6 +9,7 @@
 #include "platform/sjis_text.h"
 #include "resources/environment_store.h"
 #include "resources/paths.h"
+#include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
 #include "screen/screen_state.h"
@@ -336,6 +337,7 @@ void InputRouter::shortcut(int32_t vk) {
       return;
     case kF5:
       host_.soundEnabled = !host_.soundEnabled;
+      if (!host_.soundEnabled) playerHosts().sound().stopMusic();
       return;
     case kF6:
       screen_.setStatusBarVisible(!screen_.statusBarVisible());

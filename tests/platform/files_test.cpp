@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -90,3 +91,29 @@ TEST(Files, CopyMoveDelete) {
   EXPECT_FALSE(currentDirectory().empty());
   EXPECT_EQ(executableDirectory().rfind("\\", 0), 0u);
 }
+
+namespace {
+
+// Only regular files are read: a device never ends, a FIFO would block for good.
+TEST(Files, OnlyRegularFilesAreReadAndNeverWithoutBound) {
+  zunka::testing::TempDir dir;
+  std::string bytes = "left over";
+  EXPECT_FALSE(zunka::platform::readFile(zunka::platform::systemPath("/dev/zero"), bytes));
+  EXPECT_TRUE(bytes.empty());
+  std::string fifo = dir.host() + "/pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(zunka::platform::readFile(zunka::platform::systemPath(fifo), bytes));
+  EXPECT_FALSE(zunka::platform::readFile(dir.system(), bytes));  // a directory
+  std::string file = dir.write("plain.txt", "abc");
+  ASSERT_TRUE(zunka::platform::readFile(file, bytes));
+  EXPECT_EQ(bytes, "abc");
+  // Past the bound: refused, without reading it all.
+  std::string large = dir.host() + "/large";
+  int fd = ::open(large.c_str(), O_CREAT | O_WRONLY, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, off_t(zunka::platform::kLargestReadFile + 1)), 0);
+  ::close(fd);
+  EXPECT_FALSE(zunka::platform::readFile(zunka::platform::systemPath(large), bytes));
+}
+
+}  // namespace

@@ -6,7 +6,8 @@
 file(REMOVE_RECURSE ${BASE})
 file(MAKE_DIRECTORY ${BASE})
 file(CREATE_LINK ${SOURCE_DIR}/kernel ${BASE}/kernel SYMBOLIC)
-file(COPY ${PROJECT}/ DESTINATION ${BASE}/Usr)
+# What a game saved while it was played from the source tree stays behind.
+file(COPY ${PROJECT}/ DESTINATION ${BASE}/Usr PATTERN files EXCLUDE)
 if(NOT DEFINED EXPECTED)
   set(EXPECTED ${PROJECT}/expected.txt)
 endif()

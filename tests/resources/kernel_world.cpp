@@ -75,6 +75,7 @@ void KernelWorldTest::SetUp() {
   alwaysRebuildPages() = false;
   rebuildStalePages() = false;
   copyKernel();
+  beforeBoot();
   resourceTree().baseDir = dir.system();
   resourceTree().workDir = dir.system();
   resourceTree().baseDir = dir.system();
@@ -83,6 +84,8 @@ void KernelWorldTest::SetUp() {
   kernel = std::make_unique<KernelBoot>();
   kernel->boot();
   ASSERT_TRUE(kernel->ready());
+  bootLog = console.logLines;
+  bootErrors = console.errors;
   console.clear();
 }
 

@@ -24,6 +24,8 @@ class KernelWorldTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Runs once the kernel library is in place, before it boots (to add modules).
+  virtual void beforeBoot() {}
 
   // System path of a file below the base directory (its directories made);
   // writes `text` there.
@@ -43,6 +45,8 @@ class KernelWorldTest : public ::testing::Test {
 
   TempDir dir;
   RecordingConsole console;
+  // What the boot said, before the console was cleared for the test.
+  std::vector<std::string> bootLog, bootErrors;
   std::unique_ptr<KernelBoot> kernel;
 
  private:

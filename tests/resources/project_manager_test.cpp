@@ -115,6 +115,16 @@ TEST_F(ProjectTest, ParametersAreTextAndSomeSetTheScreensBehaviourFlags) {
 
   projects().SetParam("Level", "3");
   EXPECT_EQ(projects().GetParam("level"), "3");
+  // A name holding a dot is one parameter, set once and read back (no entry added
+  // again on every set).
+  projects().SetParam("level.best", "42");
+  projects().SetParam("level.best", "43");
+  EXPECT_EQ(projects().GetParam("LEVEL.best"), "43");
+  auto* params = dynamic_cast<TResourceList*>(find("project.params"));
+  ASSERT_NE(params, nullptr);
+  int named = 0;
+  for (int i = 0; i < params->count(); ++i) named += params->childAt(i)->name() == "level.best";
+  EXPECT_EQ(named, 1);
   EXPECT_TRUE(dynamic_cast<TfParam*>(find("project.params.Level")));
   projects().SetParam("DISABLE_PAUSE", "1");
   EXPECT_TRUE(projectState().pauseDisabled);

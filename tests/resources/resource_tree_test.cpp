@@ -120,6 +120,27 @@ TEST_F(ResourceTreeTest, UniqueChildNameCountsEveryNameHoldingTheStem) {
   EXPECT_EQ(UniqueChildName(pages, page), page + "_1");
 }
 
+// Long lists find children through an index: it must answer as a scan would.
+TEST_F(ResourceTreeTest, LongListsFindTheFirstChildOfANameThroughRenamesAndRemovals) {
+  TResourceList list("many");
+  for (int i = 0; i < 40; ++i) list.Add(MakeResource<TResourceList>("n" + std::to_string(i)));
+  TResource* first = list.FindChild("N7");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->name(), "n7");
+  list.Add(MakeResource<TResourceList>("N7"));  // a second of that name: the first wins
+  EXPECT_EQ(list.FindChild("n7"), first);
+  first->setName("renamed");
+  EXPECT_EQ(list.FindChild("RENAMED"), first);
+  EXPECT_EQ(list.FindChild("n7")->name(), "N7");  // the later one, now the only one
+  list.Remove(list.FindChild("n7"));
+  EXPECT_EQ(list.FindChild("n7"), nullptr);
+  ResourcePtr taken = list.Detach(list.FindChild("n3"));
+  EXPECT_EQ(list.FindChild("n3"), nullptr);
+  taken->setName("n4");  // renaming a child that left the list changes nothing in it
+  EXPECT_EQ(list.FindChild("n4")->parentResource(), &list);
+  EXPECT_EQ(list.FindChild("n39"), list.childAt(list.count() - 1));
+}
+
 TEST_F(ResourceTreeTest, ListPathsIteratorsAndVisitorsFollowListOrder) {
   ResourcePtr top = ParseResourceText(
       "<resourcelist name=\"top\"><resourcelist name=\"a\"><param name=\"b\"/></resourcelist>"

@@ -49,6 +49,7 @@ struct FakeHosts final : ScreenHost, SoundHost, DebuggerHost, WindowHost, PageHo
   void drawActivityIndicator() override { call(onDrawActivityIndicator); }
   // SoundHost
   void render() override { call(onRenderSound); }
+  void stopMusic() override {}
   // DebuggerHost
   void refreshViews() override {}
   bool pause() override { return false; }

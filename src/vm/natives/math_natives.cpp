@@ -129,8 +129,16 @@ ZUNKA_NATIVE(nativeRnd) {
     return;
   }
   uint32_t c = (1u << 30) / uint32_t(n);
-  // A range wider than the generator's 30 bits leaves no step to divide by.
-  if (c == 0) throw ERuntimeError("Division by zero");
+  if (c == 0) {
+    // Wider than the generator's 30 bits: two draws make 60, divided into n equal
+    // steps as below (the generator's high bits decide), and a draw past the last
+    // whole step is drawn again, so every result is equally likely.
+    uint64_t step = (uint64_t(1) << 60) / uint64_t(n), q;
+    do q = (uint64_t(random::next()) << 30 | random::next()) / step;
+    while (q >= uint64_t(n));
+    setInt(*target, int32_t(q));
+    return;
+  }
   uint32_t q;
   do q = random::next() / c;
   while (q >= uint32_t(n));

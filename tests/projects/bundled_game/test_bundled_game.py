@@ -6,7 +6,9 @@
 - left alone it shows the title, plays the demo round and comes back, and what
   it draws has no frame colour showing;
 - Usr/demo.input is a well-formed input log, and the player's --replay of it
-  plays the round the log was written for and ends on its result page.
+  plays the round the log was written for and ends on its result page;
+- the table of the five best scores is kept in a guarded file and read back on
+  the title page of the next session.
 
 Usage: test_bundled_game.py [PATH/TO/zunka] (default build/zunka)."""
 import os
@@ -32,11 +34,12 @@ SCREEN = (560, 381)
 
 
 def make_base(tmp, usr=ROOT / "Usr"):
-    """A fresh system directory: the kernel and a copy of a project as Usr."""
+    """A fresh system directory: the kernel and a copy of a project as Usr (without
+    the files a game saved while it was played from the source tree)."""
     base = Path(tmp) / "base"
     base.mkdir()
     (base / "kernel").symlink_to(ROOT / "kernel")
-    shutil.copytree(usr, base / "Usr")
+    shutil.copytree(usr, base / "Usr", ignore=shutil.ignore_patterns("files"))
     return base
 
 
@@ -182,6 +185,10 @@ def parse_log(text):
     return events
 
 
+# The header every guarded data file starts with: three 30-character lines.
+GUARDED_HEADER = (b"ZUNKA_ACCESSIBLE_FILE_0001____\r\n" b"READABLE_WRITEABLE____________\r\n"
+                  b"MEMORYCARD_0001_______________\r\n")
+
 DEMO_ROUND = [
     "title, best 0",
     "round 1 starts, seed 1031",
@@ -232,6 +239,18 @@ class InputLog(unittest.TestCase):
         self.assertEqual(rows[0][0], (0x0E, 0x10, 0x38))
         self.assertTrue(any(sum(p) > 600 for row in rows[150:250] for p in row[180:380]))
         self.assertFalse(any(p == KEY for row in rows for p in row))
+
+    def test_the_table_of_scores_is_saved_and_read_back_by_the_next_session(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            base = make_base(tmp)
+            log = Path(tmp) / "input.log"
+            log.write_text((ROOT / "Usr" / "demo.input").read_text())
+            self.assertEqual(lines_of(play(base, 1000, "--replay", str(log))), DEMO_ROUND)
+            saved = (base / "Usr" / "files" / "scores.dat").read_bytes()
+            next_session = play(base, 2)
+        self.assertEqual(saved[:96], GUARDED_HEADER)
+        self.assertEqual(saved[96:], b'<scores>\r\n <row score="105" name="Mika"/></scores>')
+        self.assertEqual(lines_of(next_session), ["title, best 105"])
 
     def test_a_round_left_alone_ends_in_game_over_and_enter_goes_back_to_the_title(self):
         text = "zunka-input 1\n30 key 13 down\n34 key 13 up\n700 key 13 down\n704 key 13 up\n"

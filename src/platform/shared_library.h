@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Plug-in libraries (shared objects) opened by system path.
+namespace zunka::platform {
+
+// A library once opened stays loaded until the program ends: the functions it
+// supplies are bound into classes and tables that nothing here could track down
+// before closing it.
+class SharedLibrary {
+ public:
+  // Opens the library; on failure gives an empty library and says why in `error`
+  // (Shift_JIS, as every text inside).
+  static SharedLibrary open(std::string_view path, std::string& error);
+
+  bool isOpen() const { return handle_ != nullptr; }
+  // The address of an exported symbol, or nullptr.
+  void* symbol(const char* name) const;
+
+ private:
+  void* handle_ = nullptr;
+};
+
+}  // namespace zunka::platform
