@@ -59,13 +59,15 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-// Plays the stepper game headless for `frames` frames with `script` as the debug script.
-Played play(const std::string& script, int frames = 4) {
+const fs::path kStepper = fs::path(ZUNKA_SOURCE_DIR) / "tests/debugger/stepper";
+
+// Plays a project (the stepper game unless told otherwise) headless for `frames`
+// frames with `script` as the debug script.
+Played play(const std::string& script, int frames = 4, const fs::path& project = kStepper) {
   zunka::testing::TempDir base;
   fs::path dir = base.host();
   fs::create_directory_symlink(fs::path(ZUNKA_SOURCE_DIR) / "kernel", dir / "kernel");
-  fs::copy(fs::path(ZUNKA_SOURCE_DIR) / "tests/debugger/stepper", dir / "Usr",
-           fs::copy_options::recursive);
+  fs::copy(project, dir / "Usr", fs::copy_options::recursive);
   std::ofstream(dir / "script.txt") << script;
   std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --headless --frames " +
                         std::to_string(frames) + " --base '" + dir.string() + "' --debug-script '" +
@@ -306,6 +308,37 @@ TEST(DebugScript, TheConsoleLineReadsTheStoppedFrameAndItsObject) {
             std::vector<std::string>{u8s(u8"! メソッドnosuchは未定義です")});
   // The assignment to the member lasted.
   EXPECT_EQ(run.after("run", 2).front(), "turn 11 total 1");
+}
+
+TEST(DebugScript, TheBundledGameStopsInItsTitleScreensDrawAndStepsThroughIt) {
+  // The header line of draw() has no code: the breakpoint stops at its first
+  // statement, every frame the title is drawn.
+  std::ifstream source(fs::path(ZUNKA_SOURCE_DIR) / "Usr/TitleScreen.zunka");
+  int line = 0, header = 0;
+  for (std::string text; std::getline(source, text) && !header;) {
+    ++line;
+    if (text.starts_with("function draw()")) header = line;
+  }
+  ASSERT_GT(header, 0);
+  std::string at = "TitleScreen.zunka:" + std::to_string(header);
+  Played run =
+      play("break " + at + "\nrun\ncode\nstep\nstep\nrun\n", 3, fs::path(ZUNKA_SOURCE_DIR) / "Usr");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  auto listing = listingOf(run.after("code"));
+  size_t first = 0;
+  while (first < listing.size() && listing[first].first != stopAddress(run.after("run", 1)))
+    ++first;
+  ASSERT_LT(first + 2, listing.size());
+  std::vector<std::string> stop = run.after("run", 1);  // after what the game printed
+  EXPECT_NE(std::find_if(stop.begin(), stop.end(),
+                         [](const std::string& l) {
+                           return l.starts_with(u8s(u8"停止中 TitleScreen.zunka:"));
+                         }),
+            stop.end());
+  EXPECT_EQ(stopAddress(run.after("step", 1)), listing[first + 1].first);
+  EXPECT_EQ(stopAddress(run.after("step", 2)), listing[first + 2].first);
+  // And the next frame's draw stops there again.
+  EXPECT_EQ(stopAddress(run.after("run", 2)), listing[first].first);
 }
 
 TEST(DebugScript, AScriptThatCannotBeReadStopsThePlayerBeforeItStarts) {
