@@ -1,9 +1,11 @@
 #include "app/player_session.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "debug/time_table.h"
 #include "debugger/debug_script.h"
+#include "debugger/debug_window.h"
 #include "platform/files.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
@@ -74,14 +76,40 @@ bool PlayerSession::prepareDebugger(std::string& error) {
         debugger_, std::move(*commands), platform::StreamOutput::standardOutput(),
         [this] { close(); });
   }
+  if (!debugFrontEnd_ && !host_.headless()) {
+    using debugger::DebugWindow;
+    // Made with the other windows, hidden until it is needed.
+    if (auto window = host_.openToolWindow("デバッグ", DebugWindow::kPreferredWidth,
+                                           DebugWindow::kPreferredHeight))
+      debugFrontEnd_ = std::make_unique<DebugWindow>(debugger_, std::move(window),
+                                                     host_.messagePump(), host_.clock());
+  }
   if (!debugFrontEnd_) return true;
   debugger_.setFrontEnd(debugFrontEnd_.get());
   playerHosts().setDebugger(&debugger_);
   return true;
 }
 
+debugger::DebugWindow* PlayerSession::debugWindow() const {
+  return dynamic_cast<debugger::DebugWindow*>(debugFrontEnd_.get());
+}
+
 // Ctrl+F10: the debug window, when there is one.
-void PlayerSession::showDebugger() {}
+void PlayerSession::showDebugger() {
+  if (debugger::DebugWindow* window = debugWindow()) window->show();
+}
+
+// --debug: the window comes up with the game stopped before its first instruction.
+void PlayerSession::startDebugging() {
+  if (auto* script = dynamic_cast<debugger::DebugScript*>(debugFrontEnd_.get())) script->begin();
+  if (!options_.debug) return;
+  if (debugger::DebugWindow* window = debugWindow()) {
+    window->show();
+    debugger_.breakNow();
+  } else {
+    std::fprintf(stderr, "zunka: --debug needs a display; the game runs without the debugger\n");
+  }
+}
 
 bool PlayerSession::openInputLog(std::string& error) {
   if (options_.replay && !input_.replay(*options_.replay, error)) return false;
@@ -138,7 +166,7 @@ int PlayerSession::run(const std::string& baseDir) {
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))
     vm::setInt(*fullScreen, screen_.coversDisplay() ? 1 : 0);
-  if (auto* script = dynamic_cast<debugger::DebugScript*>(debugFrontEnd_.get())) script->begin();
+  startDebugging();
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
   if (options_.profile) printProfile();
@@ -167,6 +195,7 @@ void PlayerSession::idle(bool& done) {
     int32_t drawn = state_.drawCount;
     loop_.Main(done);
     if (state_.drawCount != drawn) screen_.noteDrawnFrame(host_.clock().milliseconds());
+    if (debugger::DebugWindow* window = debugWindow()) window->tick();
   } catch (const std::exception& e) {
     reportApplicationException(e);
   }

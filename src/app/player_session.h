@@ -17,6 +17,10 @@
 #include "window/input_router.h"
 #include "window/screen_window.h"
 
+namespace zunka::debugger {
+class DebugWindow;
+}
+
 namespace zunka::app {
 
 // One run of the player on an opened platform: the windows' set-up in their
@@ -50,6 +54,8 @@ class PlayerSession final : public WindowHost {
   void createWindows();
   void close();
   void showDebugger();
+  void startDebugging();
+  debugger::DebugWindow* debugWindow() const;
   void idle(bool& done);
   bool shouldStop() const;
   bool nothingToRun() const;

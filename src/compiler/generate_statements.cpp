@@ -45,6 +45,17 @@ int G_ExprS::Generate(TContext& c) {
   return 0;
 }
 
+namespace {
+
+// The test of a condition or a loop is its line's statement: errors in it are
+// traced there, and a breakpoint on the line stops each time it is tested.
+void pointAtKeyword(TContext& c, const TLexElem* keyword) {
+  c.statementOffset = int32_t(keyword->start());
+  c.writer->Point(c.statementOffset);
+}
+
+}  // namespace
+
 // Block: '{ {}(Sentence) '}
 int G_Block::Generate(TContext& c) {
   NodeSequence sentences = this->sentences();
@@ -56,6 +67,7 @@ int G_Block::Generate(TContext& c) {
 // If: 'if '( Expr ') Sentence []('else Sentence)
 int G_If::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
+  pointAtKeyword(c, keyword());
   generateValue(c, condition());
   int32_t toElse = w.jumpPlaceholder(Op_JumpZero);
   thenBody()->Generate(c);
@@ -72,6 +84,7 @@ int G_While::Generate(TContext& c) {
   TProgWriter& w = *c.writer;
   BreakScope breaks(c);
   int32_t start = w.position();
+  pointAtKeyword(c, keyword());
   generateValue(c, condition());
   int32_t toEnd = w.jumpPlaceholder(Op_JumpZero);
   body()->Generate(c);
@@ -88,6 +101,7 @@ int G_For::Generate(TContext& c) {
   generateValue(c, init());
   w.Pop();
   int32_t start = w.position();
+  pointAtKeyword(c, keyword());  // the test, not the start: a breakpoint stops each round
   generateValue(c, condition());
   int32_t toEnd = w.jumpPlaceholder(Op_JumpZero);
   body()->Generate(c);
@@ -111,6 +125,7 @@ int G_Forin::Generate(TContext& c) {
   c.lvalueWanted = saved;
   w.op(Op_InitForIn);
   int32_t start = w.position();
+  pointAtKeyword(c, keyword());
   int32_t toEnd = w.jumpPlaceholder(Op_DoForIn);
   body()->Generate(c);
   w.jump(Op_Jump, start - w.position());
@@ -129,6 +144,10 @@ int G_Break::Generate(TContext& c) {
 
 // Return: 'return [](Expr) ';
 int G_Return::Generate(TContext& c) {
+  // A return is a statement of its own: errors in its value are traced to it,
+  // and a breakpoint on its line has a place to stop.
+  c.statementOffset = int32_t(semicolon()->start());
+  c.writer->Point(c.statementOffset);
   Value value = this->value();
   if (value.present())
     generateValue(c, value.expression());

@@ -328,6 +328,7 @@ class G_While : public SyntaxNode<G_While> {
  public:
   static constexpr const char* kClassName = "G_While";
   static constexpr int kCondition = 2, kBody = 4, kItems = 5;
+  const TLexElem* keyword() const { return token(0); }
   TResList* condition() const { return item(kCondition); }
   TResList* body() const { return item(kBody); }
   int Generate(TContext& context) override;
@@ -338,6 +339,7 @@ class G_For : public SyntaxNode<G_For> {
  public:
   static constexpr const char* kClassName = "G_For";
   static constexpr int kInit = 2, kCondition = 4, kStep = 6, kBody = 8, kItems = 9;
+  const TLexElem* keyword() const { return token(0); }
   TResList* init() const { return item(kInit); }
   TResList* condition() const { return item(kCondition); }
   TResList* step() const { return item(kStep); }
@@ -350,6 +352,7 @@ class G_Forin : public SyntaxNode<G_Forin> {
  public:
   static constexpr const char* kClassName = "G_Forin";
   static constexpr int kVariable = 2, kCollection = 4, kBody = 6, kItems = 7;
+  const TLexElem* keyword() const { return token(0); }
   TResList* variable() const { return item(kVariable); }
   TResList* collection() const { return item(kCollection); }
   TResList* body() const { return item(kBody); }
@@ -368,6 +371,7 @@ class G_If : public SyntaxNode<G_If> {
     using OptionalGroup::OptionalGroup;
     TResList* body() const { return node(kBody); }
   };
+  const TLexElem* keyword() const { return token(0); }
   TResList* condition() const { return item(kCondition); }
   TResList* thenBody() const { return item(kThen); }
   ElseBranch elseBranch() const { return ElseBranch(item(kElse)); }
@@ -395,6 +399,7 @@ class G_Return : public SyntaxNode<G_Return> {
     TResList* expression() const { return node(kExpression); }
   };
   Value value() const { return Value(item(kValue)); }
+  const TLexElem* semicolon() const { return token(kItems - 1); }
   int Generate(TContext& context) override;
 };
 

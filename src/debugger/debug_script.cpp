@@ -142,7 +142,8 @@ void DebugScript::setBreakpoint(const std::string& where, bool remove) {
   }
   const LineBreakpoint& b = debugger_.addBreakpoint(file, line);
   if (b.resolvedLine == 0)
-    say("? " + file + ":" + std::to_string(line) + "にコードがありません");
+    say("? " + file + ":" + std::to_string(line) +
+        "にはまだコードがありません(ページを読み込むたびに探します)");
   else
     say(file + ":" + std::to_string(b.resolvedLine) + " (" + std::to_string(b.addresses.size()) +
         "箇所)");

@@ -68,10 +68,15 @@ const LineBreakpoint& Debugger::addBreakpoint(std::string_view file, int line) {
   resolveLine(breakpoint, resourceTree().root, sources_);
   breakpoints_.push_back(std::move(breakpoint));
   addresses_.insert(breakpoints_.back().addresses.begin(), breakpoints_.back().addresses.end());
-  // A breakpoint set while the game runs free starts the watch.
+  startWatching();
+  return breakpoints_.back();
+}
+
+// A breakpoint that finds code while the game runs free (set now, or of a class
+// a page has just compiled) starts the watch.
+void Debugger::startWatching() {
   if (!stopped_ && !stepping_ && runtime().debugStepBudget > 1 && watching())
     runtime().debugStepBudget = 1;
-  return breakpoints_.back();
 }
 
 bool Debugger::removeBreakpoint(std::string_view file, int line) {
@@ -113,6 +118,7 @@ std::optional<SourcePlace> Debugger::place() {
 void Debugger::refreshViews() {
   sources_.clear();
   resolveAll();
+  startWatching();
   if (frontEnd_) frontEnd_->viewsStale();
 }
 
@@ -133,17 +139,18 @@ bool Debugger::pause() {
     runtime().debugStepBudget = watching() ? 1 : kUnlimitedSteps;
     return false;
   }
-  FlagScope halt(host_.debugHalt);  // no frame runs meanwhile
-  stopped_ = true;
-  sources_.clear();
-  runtime().debugStepBudget = 0;
-  caption_ = kStoppedCaption;
-  frontEnd_->stopped();
-  // The buttons set the budget; closing the player ends the wait with it still 0,
-  // so the interrupted runs end at once and the player shuts down.
-  while (runtime().debugStepBudget <= 0 && !host_.closing) frontEnd_->waitWhileStopped();
-  caption_.clear();
-  stopped_ = false;
+  {
+    FlagScope halt(host_.debugHalt);  // no frame runs meanwhile
+    FlagScope stopped(stopped_);
+    sources_.clear();
+    runtime().debugStepBudget = 0;
+    caption_ = kStoppedCaption;
+    frontEnd_->stopped();
+    // The buttons set the budget; closing the player ends the wait with it still
+    // 0, so the interrupted runs end at once and the player shuts down.
+    while (runtime().debugStepBudget <= 0 && !host_.closing) frontEnd_->waitWhileStopped();
+    caption_.clear();
+  }
   frontEnd_->resumed();
   return true;
 }

@@ -90,6 +90,7 @@ class Debugger final : public DebuggerHost {
   bool watching() const { return runTo_ || !addresses_.empty(); }
   bool reached(const vm::TProcess* p) const;
   void resolveAll();
+  void startWatching();
 
   HostState& host_;
   FrontEnd* frontEnd_ = nullptr;

@@ -71,6 +71,18 @@ TEST(PlayerOptions, CommandsTakeTheirFile) {
   EXPECT_NE(parse({"--class", "a.zunka"}).error, "");
 }
 
+TEST(PlayerOptions, TheDebuggerComesAsAWindowOrAsAScriptNotBoth) {
+  ParsedCommandLine p = parse({"--debug", "page.cmml"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_TRUE(p.options.debug);
+  EXPECT_FALSE(p.options.debugScript);
+  p = parse({"--headless", "--debug-script=cmds.txt"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.debugScript, "cmds.txt");
+  EXPECT_NE(parse({"--debug", "--debug-script", "cmds.txt"}).error, "");
+  EXPECT_NE(parse({"--debug-script"}).error, "");
+}
+
 TEST(PlayerOptions, VersionAndHelpWinOverTheRest) {
   EXPECT_EQ(parse({"--headless", "--version"}).options.command, Command::Version);
   ParsedCommandLine p = parse({"--help", "--fast"});

@@ -59,13 +59,15 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-// Plays the stepper game headless for `frames` frames with `script` as the debug script.
-Played play(const std::string& script, int frames = 4) {
+const fs::path kStepper = fs::path(ZUNKA_SOURCE_DIR) / "tests/debugger/stepper";
+
+// Plays a project (the stepper game unless told otherwise) headless for `frames`
+// frames with `script` as the debug script.
+Played play(const std::string& script, int frames = 4, const fs::path& project = kStepper) {
   zunka::testing::TempDir base;
   fs::path dir = base.host();
   fs::create_directory_symlink(fs::path(ZUNKA_SOURCE_DIR) / "kernel", dir / "kernel");
-  fs::copy(fs::path(ZUNKA_SOURCE_DIR) / "tests/debugger/stepper", dir / "Usr",
-           fs::copy_options::recursive);
+  fs::copy(project, dir / "Usr", fs::copy_options::recursive);
   std::ofstream(dir / "script.txt") << script;
   std::string command = std::string(ZUNKA_BINARY_DIR) + "/zunka --headless --frames " +
                         std::to_string(frames) + " --base '" + dir.string() + "' --debug-script '" +
@@ -144,26 +146,29 @@ TEST(DebugScript, RunToAnAddressStopsThereEveryTimeItComesRound) {
 
 TEST(DebugScript, ABreakpointOnALineStopsBeforeItsStatementEachTime) {
   Played run = play(
-      "break Stepper.zunka:26\nbreak Stepper.zunka:23\nbreaks\nrun\nrun\nlocals\nrun\nwhere\n"
+      "break Stepper.zunka:26\nbreak Stepper.zunka:23\nbreak Stepper.zunka:4\nbreaks\n"
+      "delete Stepper.zunka:4\nrun\nrun\nlocals\nrun\nwhere\n"
       "delete Stepper.zunka:26\ndelete Stepper.zunka:23\nrun\n");
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.after("break Stepper.zunka:26"),
             std::vector<std::string>{u8s(u8"Stepper.zunka:26 (1箇所)")});
-  // Line 23 has no statement of its own (a loop's head): the next line has.
-  EXPECT_EQ(run.after("breaks"),
-            (std::vector<std::string>{u8s(u8"Stepper.zunka:26 -> 26 (1箇所)"),
-                                      u8s(u8"Stepper.zunka:23 -> 24 (1箇所)")}));
-  EXPECT_EQ(run.after("run", 1).front(), u8s(u8"停止中 Stepper.zunka:24: turn += 1;"));
+  // A loop's head stops where its test is made; a line without code (the class's
+  // extends line) at the next line that has some.
+  EXPECT_EQ(run.after("breaks"), (std::vector<std::string>{u8s(u8"Stepper.zunka:26 -> 26 (1箇所)"),
+                                                           u8s(u8"Stepper.zunka:23 -> 23 (1箇所)"),
+                                                           u8s(u8"Stepper.zunka:4 -> 7 (1箇所)")}));
+  EXPECT_EQ(run.after("run", 1).front(), u8s(u8"停止中 Stepper.zunka:23: while (1) {"));
   EXPECT_EQ(run.after("run", 2).front(),
             u8s(u8"停止中 Stepper.zunka:26: print(\"turn \" + turn + \" total \" + total);"));
   std::vector<std::string> locals = run.after("locals");
   EXPECT_NE(std::find(locals.begin(), locals.end(), "turn = 1"), locals.end());
   EXPECT_NE(std::find(locals.begin(), locals.end(), "label = \"counting\""), locals.end());
-  // The stopped print has not run yet; it runs when the game goes on.
+  // The stopped print has not run yet; it runs when the game goes on, and the
+  // loop's test comes round again.
   std::vector<std::string> third = run.after("run", 3);
   ASSERT_EQ(third.size(), 3u);
   EXPECT_EQ(third[0], "turn 1 total 1");
-  EXPECT_EQ(third[1], u8s(u8"停止中 Stepper.zunka:24: turn += 1;"));
+  EXPECT_EQ(third[1], u8s(u8"停止中 Stepper.zunka:23: while (1) {"));
   EXPECT_EQ(run.after("delete Stepper.zunka:26"), std::vector<std::string>{u8s(u8"解除しました")});
   EXPECT_EQ(run.after("run", 4).size(), 3u);  // the turns left, no stop
 }
@@ -241,6 +246,23 @@ TEST(DebugScript, TheCollectorDestroysThePairThatOnlyHoldsItself) {
   EXPECT_GE(std::stoi(destroyed.substr(label.size())), 2);
 }
 
+TEST(DebugScript, TheTimeTableCountsTheFrameThatWasStoppedWhenItStarted) {
+  // Started while the game is stopped inside a frame: the frame loop's sections
+  // still open then are counted once they close, and so is the next frame's draw.
+  Played run = play("break Stepper.zunka:26\nrun\ntime start\nrun\ntime stop\n", 3);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::map<int, int> passes;
+  for (const std::string& line : run.after("time stop")) {
+    std::istringstream row(line);
+    int section = -1, count = -1;
+    if (row >> section >> count) passes[section] = count;
+  }
+  EXPECT_EQ(passes[0], 1);   // the whole measurement
+  EXPECT_EQ(passes[45], 1);  // the batch that was stopped
+  EXPECT_EQ(passes[46], 1);  // its draw
+  EXPECT_EQ(passes[47], 1);  // its run of the root process
+}
+
 TEST(DebugScript, TreePathsStartAtTheRootAndGoDepthFirst) {
   Played run = play("tree\n", 1);
   ASSERT_EQ(run.status, 0) << run.errors;
@@ -286,6 +308,37 @@ TEST(DebugScript, TheConsoleLineReadsTheStoppedFrameAndItsObject) {
             std::vector<std::string>{u8s(u8"! メソッドnosuchは未定義です")});
   // The assignment to the member lasted.
   EXPECT_EQ(run.after("run", 2).front(), "turn 11 total 1");
+}
+
+TEST(DebugScript, TheBundledGameStopsInItsTitleScreensDrawAndStepsThroughIt) {
+  // The header line of draw() has no code: the breakpoint stops at its first
+  // statement, every frame the title is drawn.
+  std::ifstream source(fs::path(ZUNKA_SOURCE_DIR) / "Usr/TitleScreen.zunka");
+  int line = 0, header = 0;
+  for (std::string text; std::getline(source, text) && !header;) {
+    ++line;
+    if (text.starts_with("function draw()")) header = line;
+  }
+  ASSERT_GT(header, 0);
+  std::string at = "TitleScreen.zunka:" + std::to_string(header);
+  Played run =
+      play("break " + at + "\nrun\ncode\nstep\nstep\nrun\n", 3, fs::path(ZUNKA_SOURCE_DIR) / "Usr");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  auto listing = listingOf(run.after("code"));
+  size_t first = 0;
+  while (first < listing.size() && listing[first].first != stopAddress(run.after("run", 1)))
+    ++first;
+  ASSERT_LT(first + 2, listing.size());
+  std::vector<std::string> stop = run.after("run", 1);  // after what the game printed
+  EXPECT_NE(std::find_if(stop.begin(), stop.end(),
+                         [](const std::string& l) {
+                           return l.starts_with(u8s(u8"停止中 TitleScreen.zunka:"));
+                         }),
+            stop.end());
+  EXPECT_EQ(stopAddress(run.after("step", 1)), listing[first + 1].first);
+  EXPECT_EQ(stopAddress(run.after("step", 2)), listing[first + 2].first);
+  // And the next frame's draw stops there again.
+  EXPECT_EQ(stopAddress(run.after("run", 2)), listing[first].first);
 }
 
 TEST(DebugScript, AScriptThatCannotBeReadStopsThePlayerBeforeItStarts) {

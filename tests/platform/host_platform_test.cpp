@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,89 @@ TEST(HostPlatform, TheSdlWindowShowsPicturesAtAScaleAndReportsWhatTheUserDoes) {
     }
   }
   EXPECT_FALSE(host->idleLoop().quitRequested());  // closing is the player's to decide
+}
+
+// Events carry the window they happened in: a tool window's go to its own sink,
+// with key repeats and the wheel; its close box is its own, not the player's.
+TEST(HostPlatform, AToolWindowHearsOnlyWhatHappensInIt) {
+  ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+  auto host = openHostPlatform(PlatformOptions{});
+  ASSERT_FALSE(host->headless());
+  std::unique_ptr<ToolWindow> tool = host->openToolWindow("tool", 640, 480);
+  ASSERT_NE(tool, nullptr);
+  EXPECT_FALSE(tool->visible());
+  tool->show();
+  EXPECT_TRUE(tool->visible());
+  EXPECT_GE(tool->pixelScale(), 1);
+  Image picture;
+  picture.width = tool->clientWidth();
+  picture.height = tool->clientHeight();
+  picture.pixels.assign(size_t(picture.width) * size_t(picture.height), 0xFF808080u);
+  tool->present(picture);
+
+  CollectingSink game, tools;
+  host->setInputSink(&game);
+  tool->setInputSink(&tools);
+  Uint32 toolId = 0;
+  for (Uint32 id = 1; id < 16 && !toolId; ++id)
+    if (SDL_Window* w = SDL_GetWindowFromID(id); w && std::string(SDL_GetWindowTitle(w)) == "tool")
+      toolId = id;
+  ASSERT_NE(toolId, 0u);
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.windowID = toolId;
+  key.key.repeat = 1;
+  key.key.keysym.scancode = SDL_SCANCODE_BACKSPACE;
+  SDL_PushEvent(&key);
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.windowID = toolId;
+  wheel.wheel.y = -2;
+  SDL_PushEvent(&wheel);
+  SDL_Event resized{};
+  resized.type = SDL_WINDOWEVENT;
+  resized.window.windowID = toolId;
+  resized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+  resized.window.data1 = 700;
+  resized.window.data2 = 500;
+  SDL_PushEvent(&resized);
+  SDL_Event close = resized;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  SDL_PushEvent(&close);
+  SDL_Event gameClick{};
+  gameClick.type = SDL_MOUSEBUTTONDOWN;
+  gameClick.button.windowID = toolId + 100;  // some other window: the game's sink
+  gameClick.button.button = SDL_BUTTON_LEFT;
+  SDL_PushEvent(&gameClick);
+  host->messagePump().pumpMessages();
+
+  auto kindsOf = [](const CollectingSink& sink) {
+    std::vector<InputEvent::Kind> kinds;
+    for (const InputEvent& e : sink.events)
+      if (e.kind != InputEvent::Kind::Exposed && e.kind != InputEvent::Kind::Focus &&
+          e.kind != InputEvent::Kind::Moved && e.kind != InputEvent::Kind::MouseMove)
+        kinds.push_back(e.kind);
+    return kinds;
+  };
+  EXPECT_EQ(kindsOf(tools),
+            (std::vector<InputEvent::Kind>{InputEvent::Kind::Key, InputEvent::Kind::Wheel,
+                                           InputEvent::Kind::Resized, InputEvent::Kind::Close}));
+  EXPECT_EQ(kindsOf(game), std::vector<InputEvent::Kind>{InputEvent::Kind::MouseDown});
+  for (const InputEvent& e : tools.events) {
+    if (e.kind == InputEvent::Kind::Key) {
+      EXPECT_TRUE(e.repeat && e.down && e.vk == 0x08);
+    }
+    if (e.kind == InputEvent::Kind::Wheel) {
+      EXPECT_EQ(e.y, -2);
+    }
+  }
+  EXPECT_EQ(tool->clientWidth(), 700);
+  EXPECT_EQ(tool->clientHeight(), 500);
+  EXPECT_FALSE(host->idleLoop().quitRequested());
+  host->setInputSink(nullptr);
+  tool.reset();  // it leaves the event loop with it
+  SDL_PushEvent(&wheel);
+  host->messagePump().pumpMessages();  // an event of a window gone goes to nobody's harm
 }
 
 // A real window on a real display, when there is one.

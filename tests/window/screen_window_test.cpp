@@ -111,4 +111,28 @@ TEST_F(ScreenWindowTest, OnTheWholeDisplayThePictureIsCentredAndClicksAreMovedBa
   screenState().surface = platform::Image{};
 }
 
+TEST_F(ScreenWindowTest, CtrlF10AsksForTheDebugWindowAndF10AloneDoesNot) {
+  platform::HeadlessWindow window(640, 480);
+  ScreenWindow screen(window, host, false);
+  platform::NoGamepads pads;
+  int asked = 0;
+  InputRouter::Options options;
+  options.showDebugger = [&] { ++asked; };
+  InputRouter input(host, screen, window, clock, pads, options);
+  auto key = [&](int32_t vk, bool down) {
+    platform::InputEvent e;
+    e.vk = vk;
+    e.down = down;
+    input.deliver(e);
+  };
+  key(0x79, true);  // F10
+  key(0x79, false);
+  EXPECT_EQ(asked, 0);
+  key(0xA2, true);  // the left Ctrl
+  key(0x79, true);
+  EXPECT_EQ(asked, 1);
+  key(0x79, false);
+  key(0xA2, false);
+}
+
 }  // namespace
