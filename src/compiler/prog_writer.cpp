@@ -94,7 +94,7 @@ std::unique_ptr<TCompiledInfo> TProgWriter::Finish() {
   std::vector<uint32_t> words(size_t(highWater_ + 3) / 4, 0);
   std::memcpy(words.data(), buffer_.data(), size_t(highWater_));
   auto info = std::make_unique<TCompiledInfo>(owner_, words, std::move(symbols_));
-  fuseInstructions(info->words(), info->lengthBytes() / 4);
+  info->Fuse();
   buffer_.assign(256, 0);
   position_ = highWater_ = 0;
   symbols_ = {};

@@ -20,6 +20,7 @@
 namespace zunka::vm {
 
 std::byte* Arena::base_ = nullptr;
+std::byte* Arena::quick_ = nullptr;
 uint8_t* Arena::objectBits_ = nullptr;
 uint64_t Arena::bump_ = 0;
 int64_t Arena::liveBlocks_ = 0;
@@ -55,7 +56,8 @@ void Arena::initialize() {
   if (base_) return;
   base_ = static_cast<std::byte*>(platform::reserveLazyRegion(kReservedBytes));
   objectBits_ = static_cast<uint8_t*>(platform::reserveLazyRegion(kUsableBytes / 64));
-  if (!base_ || !objectBits_) {
+  quick_ = static_cast<std::byte*>(platform::reserveLazyRegion(kReservedBytes));
+  if (!base_ || !objectBits_ || !quick_) {
     std::fprintf(stderr, "zunka: cannot reserve the 4 GiB value arena\n");
     std::abort();
   }

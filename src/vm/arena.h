@@ -46,11 +46,19 @@ class Arena {
     return (objectBits_[granule >> 3] >> (granule & 7)) & 1;
   }
 
+  // A second region of the same size shadows the first, word for word, for
+  // compiled code: the word at the same offset as an instruction holds the
+  // interpreter's own faster form of it (see quick_code.h). It lets the
+  // interpreter keep every code address it shows or stores in the block itself.
+  static uint32_t* quickWords(Ref ref) { return reinterpret_cast<uint32_t*>(quick_ + ref); }
+  static std::ptrdiff_t quickDistance() { return quick_ - base_; }
+
   static int64_t liveBlocks() { return liveBlocks_; }
   static uint64_t bytesInUse() { return bump_; }
 
  private:
   static std::byte* base_;
+  static std::byte* quick_;
   static uint8_t* objectBits_;
   static uint64_t bump_;
   static int64_t liveBlocks_;

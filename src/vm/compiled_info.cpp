@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "vm/class_object.h"
+#include "vm/code_tools.h"
 #include "vm/opcodes.h"
+#include "vm/quick_code.h"
 
 namespace zunka::vm {
 
@@ -29,12 +31,26 @@ TCompiledInfo::TCompiledInfo(ClassObject* owner, const std::vector<uint32_t>& wo
   std::memcpy(Arena::at<uint32_t>(code_), words.data(), lengthBytes_);
   // One Halt past the end: a block that lost its own Halt still stops there.
   Arena::at<uint32_t>(code_)[words.size()] = Op_Halt;
+  refreshQuickForm();
+}
+
+void TCompiledInfo::Fuse() {
+  fuseInstructions(words(), lengthBytes_ / 4);
+  refreshQuickForm();
+}
+
+void TCompiledInfo::refreshQuickForm() {
+  quickenCode(words(), lengthBytes_ / 4 + 1, Arena::quickWords(code_));
 }
 
 TCompiledInfo::~TCompiledInfo() {
   // A frame that still returns into this block after it is gone finds Halt words.
   uint32_t* w = words();
-  for (uint32_t i = 0; i <= lengthBytes_ / 4; ++i) w[i] = Op_Halt;
+  uint32_t* quick = Arena::quickWords(code_);
+  for (uint32_t i = 0; i <= lengthBytes_ / 4; ++i) {
+    w[i] = Op_Halt;
+    quick[i] = Op_Halt + 1;
+  }
   Arena::release(code_, lengthBytes_ + 4);
 }
 

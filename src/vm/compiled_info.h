@@ -41,7 +41,11 @@ class TCompiledInfo {
   TCompiledInfo& operator=(const TCompiledInfo&) = delete;
 
   Ref code() const { return code_; }
+  // The code words. Operands may be changed in place (linking); opcodes change
+  // only through Fuse, which keeps the interpreter's quick form in step.
   uint32_t* words() const { return Arena::at<uint32_t>(code_); }
+  // Merges runs of instructions into the fused ones (see code_tools.h).
+  void Fuse();
   uint32_t lengthBytes() const { return lengthBytes_; }
   bool contains(Ref address) const { return address >= code_ && address < code_ + lengthBytes_; }
 
@@ -59,6 +63,8 @@ class TCompiledInfo {
   void List(std::vector<std::string>& lines) const;
 
  private:
+  void refreshQuickForm();
+
   Ref code_ = 0;
   uint32_t lengthBytes_ = 0;
   ClassObject* owner_ = nullptr;

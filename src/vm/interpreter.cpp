@@ -11,6 +11,7 @@
 #include "vm/interpreter_ops.h"
 #include "vm/opcodes.h"
 #include "vm/process.h"
+#include "vm/quick_code.h"
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
@@ -50,23 +51,16 @@ inline Ref refOf(const void* p) {
   return Arena::refOf(p);
 }
 
-// The interpreter registers live in locals of `execute` while it runs and are
-// written back to the process before anything that may look at them (natives,
-// warnings, errors) and when the slice ends.
-struct Registers {
-  uint32_t* pc;
-  TValue* sp;
-  TValue* fp;
-  TValue* self;
-  int32_t avail;
-};
-
-inline void save(TProcess* p, const Registers& r) {
-  p->pc = refOf(r.pc);
-  p->sp = refOf(r.sp);
-  p->fp = r.fp ? refOf(r.fp) : 0;
-  p->thisSlot = refOf(r.self);
-  p->avail = r.avail;
+// The interpreter's registers are plain locals of `execute` (so that the compiler
+// keeps them in machine registers) and are written back to the process before
+// anything that may look at them (natives, warnings, errors) and when the slice
+// ends.
+inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self, int32_t avail) {
+  p->pc = refOf(pc);
+  p->sp = refOf(sp);
+  p->fp = fp ? refOf(fp) : 0;
+  p->thisSlot = refOf(self);
+  p->avail = avail;
 }
 
 // Every release the dispatch loop makes goes through here: the common case inline,
@@ -88,15 +82,18 @@ void execute(TProcess* p) {
   std::byte* const base = Arena::base();
   TValue* const stackLow = Arena::at<TValue>(p->stack);
   TValue* const stackEnd = stackLow + TProcess::kStackBytes / 8;
-  Registers r{Arena::at<uint32_t>(p->pc), cellAt(p->sp), p->fp ? cellAt(p->fp) : nullptr,
-              cellAt(p->thisSlot), p->avail};
+  uint32_t* pc = Arena::at<uint32_t>(p->pc);
+  TValue* sp = cellAt(p->sp);
+  TValue* fp = p->fp ? cellAt(p->fp) : nullptr;
+  TValue* self = cellAt(p->thisSlot);
+  int32_t avail = p->avail;
   (void)base;
 
-#define SAVE() save(p, r)
-#define PC r.pc
-#define SP r.sp
-#define FP r.fp
-#define SELF r.self
+#define SAVE() save(p, pc, sp, fp, self, avail)
+#define PC pc
+#define SP sp
+#define FP fp
+#define SELF self
   // Room for n more values, else the process ends with a stack overflow.
 #define NEED(n)                          \
   do {                                   \
@@ -118,10 +115,10 @@ void execute(TProcess* p) {
     }                      \
   } while (0)
   // Ends the slice after the current instruction: the unused budget is given back.
-#define END_SLICE()      \
-  do {                   \
-    p->slice -= r.avail; \
-    r.avail = 0;         \
+#define END_SLICE()    \
+  do {                 \
+    p->slice -= avail; \
+    avail = 0;         \
   } while (0)
 
 #if ZUNKA_COMPUTED_GOTO
@@ -149,19 +146,112 @@ void execute(TProcess* p) {
       &&bad_op,
   };
   static_assert(kOpcodeCount + 15 == 64);
+  // The quick forms (quick_code.h), indexed by the word beside each instruction.
+  static void* kQuick[kQuickTableSize];
+  if (UNLIKELY(kQuick[0] == nullptr)) {
+    for (void*& entry : kQuick) entry = &&bad_op;
+    kQuick[0] = &&quick_none;
+    for (uint32_t code = 0; code < kOpcodeCount; ++code) kQuick[code + 1] = kDispatch[code];
+    kQuick[qSubstPop] = &&Q_SubstPop;
+    kQuick[qAddLocal] = &&Q_AddLocal;
+    kQuick[qSubLocal] = &&Q_SubLocal;
+    kQuick[qAddMember] = &&Q_AddMember;
+    kQuick[qSubMember] = &&Q_SubMember;
+    kQuick[quickSourceArithmetic(qsLocal, 0)] = &&Q_SourceArith_qsLocal_Add;
+    kQuick[quickSourceArithmetic(qsLocal, 1)] = &&Q_SourceArith_qsLocal_Sub;
+    kQuick[quickSourceArithmetic(qsLocal, 2)] = &&Q_SourceArith_qsLocal_Mul;
+    kQuick[quickSourceArithmetic(qsLocal, 3)] = &&Q_SourceArith_qsLocal_Mod;
+    kQuick[quickSourceArithmetic(qsConst, 0)] = &&Q_SourceArith_qsConst_Add;
+    kQuick[quickSourceArithmetic(qsConst, 1)] = &&Q_SourceArith_qsConst_Sub;
+    kQuick[quickSourceArithmetic(qsConst, 2)] = &&Q_SourceArith_qsConst_Mul;
+    kQuick[quickSourceArithmetic(qsConst, 3)] = &&Q_SourceArith_qsConst_Mod;
+    kQuick[quickSourceArithmetic(qsMember, 0)] = &&Q_SourceArith_qsMember_Add;
+    kQuick[quickSourceArithmetic(qsMember, 1)] = &&Q_SourceArith_qsMember_Sub;
+    kQuick[quickSourceArithmetic(qsMember, 2)] = &&Q_SourceArith_qsMember_Mul;
+    kQuick[quickSourceArithmetic(qsMember, 3)] = &&Q_SourceArith_qsMember_Mod;
+    kQuick[quickPairArithmetic(0, qsLocal, 0)] = &&Q_PairArith_qsLocal_qsLocal_Add;
+    kQuick[quickPairArithmetic(0, qsLocal, 1)] = &&Q_PairArith_qsLocal_qsLocal_Sub;
+    kQuick[quickPairArithmetic(0, qsLocal, 2)] = &&Q_PairArith_qsLocal_qsLocal_Mul;
+    kQuick[quickPairArithmetic(0, qsLocal, 3)] = &&Q_PairArith_qsLocal_qsLocal_Mod;
+    kQuick[quickPairCompareJump(0, qsLocal, 0)] = &&Q_PairJump_qsLocal_qsLocal_GT;
+    kQuick[quickPairCompareJump(0, qsLocal, 1)] = &&Q_PairJump_qsLocal_qsLocal_GTE;
+    kQuick[quickPairCompareJump(0, qsLocal, 2)] = &&Q_PairJump_qsLocal_qsLocal_LT;
+    kQuick[quickPairCompareJump(0, qsLocal, 3)] = &&Q_PairJump_qsLocal_qsLocal_LTE;
+    kQuick[quickPairCompareJump(0, qsLocal, 4)] = &&Q_PairJump_qsLocal_qsLocal_EQ;
+    kQuick[quickPairCompareJump(0, qsLocal, 5)] = &&Q_PairJump_qsLocal_qsLocal_NEQ;
+    kQuick[quickPairArithmetic(0, qsConst, 0)] = &&Q_PairArith_qsLocal_qsConst_Add;
+    kQuick[quickPairArithmetic(0, qsConst, 1)] = &&Q_PairArith_qsLocal_qsConst_Sub;
+    kQuick[quickPairArithmetic(0, qsConst, 2)] = &&Q_PairArith_qsLocal_qsConst_Mul;
+    kQuick[quickPairArithmetic(0, qsConst, 3)] = &&Q_PairArith_qsLocal_qsConst_Mod;
+    kQuick[quickPairCompareJump(0, qsConst, 0)] = &&Q_PairJump_qsLocal_qsConst_GT;
+    kQuick[quickPairCompareJump(0, qsConst, 1)] = &&Q_PairJump_qsLocal_qsConst_GTE;
+    kQuick[quickPairCompareJump(0, qsConst, 2)] = &&Q_PairJump_qsLocal_qsConst_LT;
+    kQuick[quickPairCompareJump(0, qsConst, 3)] = &&Q_PairJump_qsLocal_qsConst_LTE;
+    kQuick[quickPairCompareJump(0, qsConst, 4)] = &&Q_PairJump_qsLocal_qsConst_EQ;
+    kQuick[quickPairCompareJump(0, qsConst, 5)] = &&Q_PairJump_qsLocal_qsConst_NEQ;
+    kQuick[quickPairArithmetic(0, qsMember, 0)] = &&Q_PairArith_qsLocal_qsMember_Add;
+    kQuick[quickPairArithmetic(0, qsMember, 1)] = &&Q_PairArith_qsLocal_qsMember_Sub;
+    kQuick[quickPairArithmetic(0, qsMember, 2)] = &&Q_PairArith_qsLocal_qsMember_Mul;
+    kQuick[quickPairArithmetic(0, qsMember, 3)] = &&Q_PairArith_qsLocal_qsMember_Mod;
+    kQuick[quickPairCompareJump(0, qsMember, 0)] = &&Q_PairJump_qsLocal_qsMember_GT;
+    kQuick[quickPairCompareJump(0, qsMember, 1)] = &&Q_PairJump_qsLocal_qsMember_GTE;
+    kQuick[quickPairCompareJump(0, qsMember, 2)] = &&Q_PairJump_qsLocal_qsMember_LT;
+    kQuick[quickPairCompareJump(0, qsMember, 3)] = &&Q_PairJump_qsLocal_qsMember_LTE;
+    kQuick[quickPairCompareJump(0, qsMember, 4)] = &&Q_PairJump_qsLocal_qsMember_EQ;
+    kQuick[quickPairCompareJump(0, qsMember, 5)] = &&Q_PairJump_qsLocal_qsMember_NEQ;
+    kQuick[quickPairArithmetic(1, qsLocal, 0)] = &&Q_PairArith_qsMember_qsLocal_Add;
+    kQuick[quickPairArithmetic(1, qsLocal, 1)] = &&Q_PairArith_qsMember_qsLocal_Sub;
+    kQuick[quickPairArithmetic(1, qsLocal, 2)] = &&Q_PairArith_qsMember_qsLocal_Mul;
+    kQuick[quickPairArithmetic(1, qsLocal, 3)] = &&Q_PairArith_qsMember_qsLocal_Mod;
+    kQuick[quickPairCompareJump(1, qsLocal, 0)] = &&Q_PairJump_qsMember_qsLocal_GT;
+    kQuick[quickPairCompareJump(1, qsLocal, 1)] = &&Q_PairJump_qsMember_qsLocal_GTE;
+    kQuick[quickPairCompareJump(1, qsLocal, 2)] = &&Q_PairJump_qsMember_qsLocal_LT;
+    kQuick[quickPairCompareJump(1, qsLocal, 3)] = &&Q_PairJump_qsMember_qsLocal_LTE;
+    kQuick[quickPairCompareJump(1, qsLocal, 4)] = &&Q_PairJump_qsMember_qsLocal_EQ;
+    kQuick[quickPairCompareJump(1, qsLocal, 5)] = &&Q_PairJump_qsMember_qsLocal_NEQ;
+    kQuick[quickPairArithmetic(1, qsConst, 0)] = &&Q_PairArith_qsMember_qsConst_Add;
+    kQuick[quickPairArithmetic(1, qsConst, 1)] = &&Q_PairArith_qsMember_qsConst_Sub;
+    kQuick[quickPairArithmetic(1, qsConst, 2)] = &&Q_PairArith_qsMember_qsConst_Mul;
+    kQuick[quickPairArithmetic(1, qsConst, 3)] = &&Q_PairArith_qsMember_qsConst_Mod;
+    kQuick[quickPairCompareJump(1, qsConst, 0)] = &&Q_PairJump_qsMember_qsConst_GT;
+    kQuick[quickPairCompareJump(1, qsConst, 1)] = &&Q_PairJump_qsMember_qsConst_GTE;
+    kQuick[quickPairCompareJump(1, qsConst, 2)] = &&Q_PairJump_qsMember_qsConst_LT;
+    kQuick[quickPairCompareJump(1, qsConst, 3)] = &&Q_PairJump_qsMember_qsConst_LTE;
+    kQuick[quickPairCompareJump(1, qsConst, 4)] = &&Q_PairJump_qsMember_qsConst_EQ;
+    kQuick[quickPairCompareJump(1, qsConst, 5)] = &&Q_PairJump_qsMember_qsConst_NEQ;
+    kQuick[quickPairArithmetic(1, qsMember, 0)] = &&Q_PairArith_qsMember_qsMember_Add;
+    kQuick[quickPairArithmetic(1, qsMember, 1)] = &&Q_PairArith_qsMember_qsMember_Sub;
+    kQuick[quickPairArithmetic(1, qsMember, 2)] = &&Q_PairArith_qsMember_qsMember_Mul;
+    kQuick[quickPairArithmetic(1, qsMember, 3)] = &&Q_PairArith_qsMember_qsMember_Mod;
+    kQuick[quickPairCompareJump(1, qsMember, 0)] = &&Q_PairJump_qsMember_qsMember_GT;
+    kQuick[quickPairCompareJump(1, qsMember, 1)] = &&Q_PairJump_qsMember_qsMember_GTE;
+    kQuick[quickPairCompareJump(1, qsMember, 2)] = &&Q_PairJump_qsMember_qsMember_LT;
+    kQuick[quickPairCompareJump(1, qsMember, 3)] = &&Q_PairJump_qsMember_qsMember_LTE;
+    kQuick[quickPairCompareJump(1, qsMember, 4)] = &&Q_PairJump_qsMember_qsMember_EQ;
+    kQuick[quickPairCompareJump(1, qsMember, 5)] = &&Q_PairJump_qsMember_qsMember_NEQ;
+    kQuick[qCompareJump + 0] = &&Q_CompareJump_GT;
+    kQuick[qCompareJump + 1] = &&Q_CompareJump_GTE;
+    kQuick[qCompareJump + 2] = &&Q_CompareJump_LT;
+    kQuick[qCompareJump + 3] = &&Q_CompareJump_LTE;
+    kQuick[qCompareJump + 4] = &&Q_CompareJump_EQ;
+    kQuick[qCompareJump + 5] = &&Q_CompareJump_NEQ;
+  }
+  const std::ptrdiff_t quickDistance = Arena::quickDistance();
 #define CASE(name) L_##name:
-#define NEXT()                                    \
-  do {                                            \
-    if (UNLIKELY(--r.avail < 0)) goto slice_done; \
-    goto* kDispatch[*PC & 63];                    \
+#define NEXT()                                                                               \
+  do {                                                                                       \
+    if (UNLIKELY(--avail < 0)) goto slice_done;                                              \
+    goto* kQuick[*reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(PC) + \
+                                                    quickDistance) &                         \
+                 (kQuickTableSize - 1)];                                                     \
   } while (0)
   NEXT();
 #else
 #define CASE(name) case Op_##name:
 #define NEXT() goto dispatch
 dispatch:
-  if (UNLIKELY(r.avail <= 0)) goto slice_done;
-  --r.avail;
+  if (UNLIKELY(avail <= 0)) goto slice_done;
+  --avail;
   switch (*PC) {
 #endif
 
@@ -173,10 +263,7 @@ dispatch:
   }
   CASE(Push) {
     NEED(1);
-    TValue v;
-    v.kind = static_cast<TVType>(PC[1] & 0xFF);
-    v.ref = PC[2];
-    PUSH(v);
+    PUSH(TValue::ofRef(static_cast<TVType>(PC[1] & 0xFF), PC[2]));
     PC += 3;
     NEXT();
   }
@@ -430,7 +517,7 @@ dispatch:
     native->handler(native, target, int32_t(argc), 0);
     if (UNLIKELY(p->released)) {
       // The native killed this very process: its stack is no longer ours to touch.
-      r.avail = 0;
+      avail = 0;
       goto slice_done;
     }
     // Lowest first, so that the arguments not yet released stay inside the
@@ -445,7 +532,7 @@ dispatch:
     PC += 3;
     if (UNLIKELY(p->yieldFlag | p->halted | p->sliceEnded)) {
       p->sliceEnded = 0;
-      r.avail = 0;
+      avail = 0;
       goto slice_done;
     }
     NEXT();
@@ -459,7 +546,9 @@ dispatch:
   CASE(name) {                                                                             \
     TValue& a = SP[1];                                                                     \
     TValue b = SP[0];                                                                      \
+    int32_t n;                                                                             \
     if (LIKELY(a.kind == vtInt && b.kind == vtInt && (intCase))) {                         \
+      a = TValue::ofInt(n);                                                                \
       ++SP;                                                                                \
     } else if (IS_NUMBER(a) && IS_NUMBER(b) && (a.kind == vtFloat || b.kind == vtFloat)) { \
       a = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b)));                       \
@@ -473,18 +562,18 @@ dispatch:
     PC += 1;                                                                               \
     NEXT();                                                                                \
   }
-  ARITHMETIC(Add, (a.i = int32_t(uint32_t(a.i) + uint32_t(b.i)), true), +)
-  ARITHMETIC(Sub, (a.i = int32_t(uint32_t(a.i) - uint32_t(b.i)), true), -)
-  ARITHMETIC(Mul, (a.i = int32_t(uint32_t(a.i) * uint32_t(b.i)), true), *)
+  ARITHMETIC(Add, (n = int32_t(uint32_t(a.i) + uint32_t(b.i)), true), +)
+  ARITHMETIC(Sub, (n = int32_t(uint32_t(a.i) - uint32_t(b.i)), true), -)
+  ARITHMETIC(Mul, (n = int32_t(uint32_t(a.i) * uint32_t(b.i)), true), *)
   // Integer division stays integer only when it divides evenly; by 0 and -1 (and
   // every remainder) go out of line.
-  ARITHMETIC(Div, (b.i > 0 && a.i % b.i == 0 && (a.i /= b.i, true)), /)
+  ARITHMETIC(Div, (b.i > 0 && a.i % b.i == 0 && (n = a.i / b.i, true)), /)
 #undef ARITHMETIC
   CASE(Mod) {
     TValue& a = SP[1];
     TValue b = SP[0];
     if (LIKELY(a.kind == vtInt && b.kind == vtInt && b.i > 0)) {
-      a.i %= b.i;
+      a = TValue::ofInt(a.i % b.i);
       ++SP;
     } else {
       SAVE();
@@ -543,18 +632,19 @@ dispatch:
   }
   CASE(Neg) {
     if (SP->kind == vtInt)
-      SP->i = int32_t(0u - uint32_t(SP->i));
+      *SP = TValue::ofInt(int32_t(0u - uint32_t(SP->i)));
     else if (SP->kind == vtFloat)
-      SP->f = -SP->f;
+      *SP = TValue::ofFloat(-SP->f);
     PC += 1;
     NEXT();
   }
   CASE(Subst) {
-    TValue v = SP[0];
+    // Moved as whole words: see TValue::ofBits.
+    const TValue v = TValue::ofBits(SP[0].bits());
     TValue& ptr = SP[1];
     CHECK(ptr.kind == vtPointer, "代入先が変数ではありません");
     TValue* cell = cellAt(ptr.ref);
-    TValue old = *cell;
+    TValue old = TValue::ofBits(cell->bits());
     *cell = v;  // the top's reference moves into the variable
     retain(v);  // and the expression keeps its value on the stack
     ptr = v;
@@ -571,10 +661,11 @@ dispatch:
     TValue* cell = cellAt(ptr.ref);
     bool subtract = *PC == Op_SubSubst;
     if (LIKELY(cell->kind == vtInt && v.kind == vtInt)) {
-      cell->i = subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i))
-                         : int32_t(uint32_t(cell->i) + uint32_t(v.i));
+      TValue now = TValue::ofInt(subtract ? int32_t(uint32_t(cell->i) - uint32_t(v.i))
+                                          : int32_t(uint32_t(cell->i) + uint32_t(v.i)));
+      *cell = now;
       ++SP;
-      *SP = *cell;
+      *SP = now;
     } else {
       SAVE();
       ops::addSubst(subtract, *cell, v);
@@ -691,7 +782,7 @@ dispatch:
     retain(v);
     TValue old = *var;
     *var = v;
-    SP[0].i = i + 1;
+    SP[0] = TValue::ofInt(i + 1);
     RELEASE(old);
     PC += 2;
     NEXT();
@@ -718,6 +809,256 @@ dispatch:
     goto slice_done;
   }
 
+#if ZUNKA_COMPUTED_GOTO
+  // Superinstructions (quick_code.h). Each checks everything first and falls
+  // back to the written instruction at PC when the budget is short or a check
+  // fails, so that only the written code ever raises an error.
+quick_none:
+  goto* kDispatch[*PC & 63];
+#define CANONICAL() goto* kDispatch[*PC & 63]
+  // The dispatch that got here counted one step; a run of k takes k - 1 more.
+#define NEED_STEPS(k) \
+  if (UNLIKELY(avail < (k)-1)) CANONICAL()
+#define TAKE_STEPS(k) (avail -= (k)-1)
+  // The written code pushes its operands: the same room is needed.
+#define NEED_ROOM(n) \
+  if (UNLIKELY(SP - (n) < stackLow)) CANONICAL()
+#define WORDS_qsLocal 3
+#define WORDS_qsConst 3
+#define WORDS_qsMember 4
+#define FETCH_qsLocal(x, at)                                         \
+  if (UNLIKELY(PC[(at) + 1] > uint32_t(FP - stackLow))) CANONICAL(); \
+  const TValue x = FP[-int32_t(PC[(at) + 1])]
+#define FETCH_qsConst(x, at) \
+  const TValue x = TValue::ofRef(static_cast<TVType>(PC[(at) + 1] & 0xFF), PC[(at) + 2])
+#define FETCH_qsMember(x, at)                              \
+  const TValue* x##Cell = memberCell(*SELF, PC[(at) + 2]); \
+  if (UNLIKELY(!x##Cell)) CANONICAL();                     \
+  const TValue x = *x##Cell
+  // Arithmetic the inline paths of the written instructions do; anything else
+  // (strings, errors, division remainders) is left to them.
+#define NUMERIC(a, b, out, intExpr, floatOp)                         \
+  if (LIKELY((a).kind == vtInt && (b).kind == vtInt))                \
+    out = TValue::ofInt(int32_t(intExpr));                           \
+  else if (IS_NUMBER(a) && IS_NUMBER(b))                             \
+    out = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b))); \
+  else                                                               \
+    CANONICAL()
+#define APPLY_Add(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) + uint32_t((b).i), +)
+#define APPLY_Sub(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) - uint32_t((b).i), -)
+#define APPLY_Mul(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) * uint32_t((b).i), *)
+#define APPLY_Mod(a, b, out)                                       \
+  if (LIKELY((a).kind == vtInt && (b).kind == vtInt && (b).i > 0)) \
+    out = TValue::ofInt((a).i % (b).i);                            \
+  else                                                             \
+    CANONICAL()
+#define TEST(a, b, rel, out)                          \
+  if (LIKELY((a).kind == vtInt && (b).kind == vtInt)) \
+    out = (a).i rel(b).i;                             \
+  else if (IS_NUMBER(a) && IS_NUMBER(b))              \
+    out = AS_DOUBLE(a) rel AS_DOUBLE(b);              \
+  else                                                \
+    CANONICAL()
+  // JumpZero at `jz`: on when the test held, else to its target.
+#define BRANCH(jz, held)  \
+  (PC = (held) ? (jz) + 2 \
+               : reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(jz) + int32_t((jz)[1])))
+
+  // SOURCE ARITH: the value on top with an operand.
+#define SOURCE_ARITH(src, op, opIndex) \
+  Q_SourceArith_##src##_##op : {       \
+    NEED_STEPS(2);                     \
+    NEED_ROOM(1);                      \
+    FETCH_##src(b, 0);                 \
+    const TValue a = *SP;              \
+    TValue out;                        \
+    APPLY_##op(a, b, out);             \
+    *SP = out;                         \
+    TAKE_STEPS(2);                     \
+    PC += WORDS_##src + 1;             \
+    NEXT();                            \
+  }
+  // X Y ARITH: pushes the result.
+#define PAIR_ARITH(x, y, op, opIndex) \
+  Q_PairArith_##x##_##y##_##op : {    \
+    NEED_STEPS(3);                    \
+    NEED_ROOM(2);                     \
+    FETCH_##x(a, 0);                  \
+    FETCH_##y(b, WORDS_##x);          \
+    TValue out;                       \
+    APPLY_##op(a, b, out);            \
+    *--SP = out;                      \
+    TAKE_STEPS(3);                    \
+    PC += WORDS_##x + WORDS_##y + 1;  \
+    NEXT();                           \
+  }
+  // X Y COMPARE JumpZero.
+#define PAIR_JUMP(x, y, cmp, rel)                 \
+  Q_PairJump_##x##_##y##_##cmp : {                \
+    NEED_STEPS(4);                                \
+    NEED_ROOM(2);                                 \
+    FETCH_##x(a, 0);                              \
+    FETCH_##y(b, WORDS_##x);                      \
+    bool held;                                    \
+    TEST(a, b, rel, held);                        \
+    TAKE_STEPS(4);                                \
+    BRANCH(PC + WORDS_##x + WORDS_##y + 1, held); \
+    NEXT();                                       \
+  }
+  // COMPARE JumpZero on the two values on top.
+#define COMPARE_JUMP(cmp, rel) \
+  Q_CompareJump_##cmp : {      \
+    NEED_STEPS(2);             \
+    const TValue a = SP[1];    \
+    const TValue b = SP[0];    \
+    bool held;                 \
+    TEST(a, b, rel, held);     \
+    TAKE_STEPS(2);             \
+    SP += 2;                   \
+    BRANCH(PC + 1, held);      \
+    NEXT();                    \
+  }
+  SOURCE_ARITH(qsLocal, Add, 0)
+  SOURCE_ARITH(qsLocal, Sub, 1)
+  SOURCE_ARITH(qsLocal, Mul, 2)
+  SOURCE_ARITH(qsLocal, Mod, 3)
+  SOURCE_ARITH(qsConst, Add, 0)
+  SOURCE_ARITH(qsConst, Sub, 1)
+  SOURCE_ARITH(qsConst, Mul, 2)
+  SOURCE_ARITH(qsConst, Mod, 3)
+  SOURCE_ARITH(qsMember, Add, 0)
+  SOURCE_ARITH(qsMember, Sub, 1)
+  SOURCE_ARITH(qsMember, Mul, 2)
+  SOURCE_ARITH(qsMember, Mod, 3)
+  PAIR_ARITH(qsLocal, qsLocal, Add, 0)
+  PAIR_ARITH(qsLocal, qsLocal, Sub, 1)
+  PAIR_ARITH(qsLocal, qsLocal, Mul, 2)
+  PAIR_ARITH(qsLocal, qsLocal, Mod, 3)
+  PAIR_JUMP(qsLocal, qsLocal, GT, >)
+  PAIR_JUMP(qsLocal, qsLocal, GTE, >=)
+  PAIR_JUMP(qsLocal, qsLocal, LT, <)
+  PAIR_JUMP(qsLocal, qsLocal, LTE, <=)
+  PAIR_JUMP(qsLocal, qsLocal, EQ, ==)
+  PAIR_JUMP(qsLocal, qsLocal, NEQ, !=)
+  PAIR_ARITH(qsLocal, qsConst, Add, 0)
+  PAIR_ARITH(qsLocal, qsConst, Sub, 1)
+  PAIR_ARITH(qsLocal, qsConst, Mul, 2)
+  PAIR_ARITH(qsLocal, qsConst, Mod, 3)
+  PAIR_JUMP(qsLocal, qsConst, GT, >)
+  PAIR_JUMP(qsLocal, qsConst, GTE, >=)
+  PAIR_JUMP(qsLocal, qsConst, LT, <)
+  PAIR_JUMP(qsLocal, qsConst, LTE, <=)
+  PAIR_JUMP(qsLocal, qsConst, EQ, ==)
+  PAIR_JUMP(qsLocal, qsConst, NEQ, !=)
+  PAIR_ARITH(qsLocal, qsMember, Add, 0)
+  PAIR_ARITH(qsLocal, qsMember, Sub, 1)
+  PAIR_ARITH(qsLocal, qsMember, Mul, 2)
+  PAIR_ARITH(qsLocal, qsMember, Mod, 3)
+  PAIR_JUMP(qsLocal, qsMember, GT, >)
+  PAIR_JUMP(qsLocal, qsMember, GTE, >=)
+  PAIR_JUMP(qsLocal, qsMember, LT, <)
+  PAIR_JUMP(qsLocal, qsMember, LTE, <=)
+  PAIR_JUMP(qsLocal, qsMember, EQ, ==)
+  PAIR_JUMP(qsLocal, qsMember, NEQ, !=)
+  PAIR_ARITH(qsMember, qsLocal, Add, 0)
+  PAIR_ARITH(qsMember, qsLocal, Sub, 1)
+  PAIR_ARITH(qsMember, qsLocal, Mul, 2)
+  PAIR_ARITH(qsMember, qsLocal, Mod, 3)
+  PAIR_JUMP(qsMember, qsLocal, GT, >)
+  PAIR_JUMP(qsMember, qsLocal, GTE, >=)
+  PAIR_JUMP(qsMember, qsLocal, LT, <)
+  PAIR_JUMP(qsMember, qsLocal, LTE, <=)
+  PAIR_JUMP(qsMember, qsLocal, EQ, ==)
+  PAIR_JUMP(qsMember, qsLocal, NEQ, !=)
+  PAIR_ARITH(qsMember, qsConst, Add, 0)
+  PAIR_ARITH(qsMember, qsConst, Sub, 1)
+  PAIR_ARITH(qsMember, qsConst, Mul, 2)
+  PAIR_ARITH(qsMember, qsConst, Mod, 3)
+  PAIR_JUMP(qsMember, qsConst, GT, >)
+  PAIR_JUMP(qsMember, qsConst, GTE, >=)
+  PAIR_JUMP(qsMember, qsConst, LT, <)
+  PAIR_JUMP(qsMember, qsConst, LTE, <=)
+  PAIR_JUMP(qsMember, qsConst, EQ, ==)
+  PAIR_JUMP(qsMember, qsConst, NEQ, !=)
+  PAIR_ARITH(qsMember, qsMember, Add, 0)
+  PAIR_ARITH(qsMember, qsMember, Sub, 1)
+  PAIR_ARITH(qsMember, qsMember, Mul, 2)
+  PAIR_ARITH(qsMember, qsMember, Mod, 3)
+  PAIR_JUMP(qsMember, qsMember, GT, >)
+  PAIR_JUMP(qsMember, qsMember, GTE, >=)
+  PAIR_JUMP(qsMember, qsMember, LT, <)
+  PAIR_JUMP(qsMember, qsMember, LTE, <=)
+  PAIR_JUMP(qsMember, qsMember, EQ, ==)
+  PAIR_JUMP(qsMember, qsMember, NEQ, !=)
+  COMPARE_JUMP(GT, >)
+  COMPARE_JUMP(GTE, >=)
+  COMPARE_JUMP(LT, <)
+  COMPARE_JUMP(LTE, <=)
+  COMPARE_JUMP(EQ, ==)
+  COMPARE_JUMP(NEQ, !=)
+
+Q_SubstPop : {
+  // Only when the old value goes without side effects: a last reference would
+  // run a destructor, which must see the written instructions' state.
+  NEED_STEPS(2);
+  TValue& ptr = SP[1];
+  if (UNLIKELY(ptr.kind != vtPointer)) CANONICAL();
+  TValue* cell = cellAt(ptr.ref);
+  const TValue old = TValue::ofBits(cell->bits());
+  if (old.kind == vtObject) {
+    if (UNLIKELY(!Arena::isObject(old.ref) || objectAt(old.ref)->refCount <= 1)) CANONICAL();
+    --objectAt(old.ref)->refCount;
+  }
+  *cell = TValue::ofBits(SP[0].bits());  // the top's reference moves into the variable
+  SP[0] = TValue{};
+  ptr = TValue{};
+  SP += 2;
+  TAKE_STEPS(2);
+  PC += 2;
+  NEXT();
+}
+// LocalValPtr / PushThis_SMemberValPtr, Push c, AddSubst / SubSubst, Pop.
+#define CHANGE_BY_CONSTANT(label, cellExpr, firstWords, sign)                    \
+  label : {                                                                      \
+    NEED_STEPS(4);                                                               \
+    NEED_ROOM(2);                                                                \
+    TValue* cell = (cellExpr);                                                   \
+    if (UNLIKELY(!cell)) CANONICAL();                                            \
+    const uint32_t* push = PC + (firstWords);                                    \
+    if (UNLIKELY(cell->kind != vtInt || (push[1] & 0xFF) != vtInt)) CANONICAL(); \
+    *cell = TValue::ofInt(int32_t(uint32_t(cell->i) sign push[2]));              \
+    TAKE_STEPS(4);                                                               \
+    PC += (firstWords) + 5;                                                      \
+    NEXT();                                                                      \
+  }
+  CHANGE_BY_CONSTANT(Q_AddLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, +)
+  CHANGE_BY_CONSTANT(Q_SubLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, -)
+  CHANGE_BY_CONSTANT(Q_AddMember, memberCell(*SELF, PC[2]), 3, +)
+  CHANGE_BY_CONSTANT(Q_SubMember, memberCell(*SELF, PC[2]), 3, -)
+#undef CHANGE_BY_CONSTANT
+#undef SOURCE_ARITH
+#undef PAIR_ARITH
+#undef PAIR_JUMP
+#undef COMPARE_JUMP
+#undef BRANCH
+#undef TEST
+#undef APPLY_Add
+#undef APPLY_Sub
+#undef APPLY_Mul
+#undef APPLY_Mod
+#undef NUMERIC
+#undef FETCH_qsLocal
+#undef FETCH_qsConst
+#undef FETCH_qsMember
+#undef WORDS_qsLocal
+#undef WORDS_qsConst
+#undef WORDS_qsMember
+#undef NEED_ROOM
+#undef TAKE_STEPS
+#undef NEED_STEPS
+#undef CANONICAL
+#endif
+
 #if !ZUNKA_COMPUTED_GOTO
   default:
     goto bad_op;
@@ -727,7 +1068,7 @@ dispatch:
 bad_op : SAVE();
 ops::badOpcode(*PC);
 
-slice_done : if (r.avail < 0) r.avail = 0;
+slice_done : if (avail < 0) avail = 0;
 SAVE();
 
 #undef SAVE

@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,24 +37,23 @@ struct TValue {
     uint32_t ref;
   };
 
-  static TValue ofInt(int32_t v) {
-    TValue x;
-    x.kind = vtInt;
-    x.i = v;
-    return x;
-  }
-  static TValue ofFloat(float v) {
-    TValue x;
-    x.kind = vtFloat;
-    x.f = v;
-    return x;
-  }
+  // Values are built and copied as one 64-bit word: a value put together field
+  // by field in memory and then read whole stalls the processor's store
+  // forwarding, and the interpreter does that on every push.
+  static TValue ofBits(uint64_t bits) { return std::bit_cast<TValue>(bits); }
+  uint64_t bits() const { return std::bit_cast<uint64_t>(*this); }
   static TValue ofRef(TVType k, uint32_t r) {
-    TValue x;
-    x.kind = k;
-    x.ref = r;
-    return x;
+    if constexpr (std::endian::native == std::endian::little) {
+      return ofBits(uint64_t(k) | uint64_t(r) << 32);
+    } else {
+      TValue x;
+      x.kind = k;
+      x.ref = r;
+      return x;
+    }
   }
+  static TValue ofInt(int32_t v) { return ofRef(vtInt, uint32_t(v)); }
+  static TValue ofFloat(float v) { return ofRef(vtFloat, std::bit_cast<uint32_t>(v)); }
   bool sameBits(const TValue& o) const { return kind == o.kind && ref == o.ref; }
 };
 static_assert(sizeof(TValue) == 8, "a value is exactly 8 bytes");

@@ -87,7 +87,7 @@ class CodeBuilder {
       for (size_t use : l->uses) words_[use + 1] = uint32_t(l->position - int32_t(use * 4));
     words_.push_back(Op_Halt);
     auto info = std::make_unique<TCompiledInfo>(owner, words_);
-    if (fuse) fuseInstructions(info->words(), info->lengthBytes() / 4);
+    if (fuse) info->Fuse();
     return info;
   }
   const std::vector<uint32_t>& words() const { return words_; }

@@ -1,0 +1,116 @@
+#include "vm/quick_code.h"
+
+#include <optional>
+
+#include "vm/opcodes.h"
+
+namespace zunka::vm {
+namespace {
+
+// Reads a block's instructions without ever looking past its end.
+class Reader {
+ public:
+  Reader(const uint32_t* words, uint32_t count) : words_(words), count_(count) {}
+
+  uint32_t op(uint64_t at) const { return at < count_ ? words_[at] : uint32_t(Op_Halt); }
+  // The length of the instruction at `at`, 0 when there is none (past the end or
+  // an unknown code).
+  uint64_t length(uint64_t at) const {
+    const OpcodeFacts* facts = opcodeFacts(op(at));
+    if (at >= count_ || !facts) return 0;
+    uint64_t n = facts->words ? facts->words : 2 + uint64_t(op(at + 1)) / 4;
+    return at + n <= count_ ? n : 0;
+  }
+
+ private:
+  const uint32_t* words_;
+  uint32_t count_;
+};
+
+std::optional<uint32_t> sourceAt(const Reader& r, uint64_t at) {
+  switch (r.op(at)) {
+    case Op_LocalValPtr_Deref:
+      return qsLocal;
+    case Op_Push:
+      return qsConst;
+    case Op_PushThis_SMemberValPtr_Deref:
+      return qsMember;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<uint32_t> arithmeticAt(const Reader& r, uint64_t at) {
+  switch (r.op(at)) {
+    case Op_Add:
+      return 0;
+    case Op_Sub:
+      return 1;
+    case Op_Mul:
+      return 2;
+    case Op_Mod:
+      return 3;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<uint32_t> comparisonAt(const Reader& r, uint64_t at) {
+  uint32_t op = r.op(at);
+  if (op >= Op_GT && op <= Op_NEQ) return op - Op_GT;
+  return std::nullopt;
+}
+
+// The superinstruction that starts at `at`, the longest that fits; 0 for none.
+uint32_t superinstructionAt(const Reader& r, uint64_t at) {
+  uint32_t first = r.op(at);
+  // Increments of a local or a member by a constant, as a statement.
+  if ((first == Op_LocalValPtr || first == Op_PushThis_SMemberValPtr) && r.length(at)) {
+    uint64_t push = at + r.length(at);
+    uint64_t change = push + 3;
+    if (r.op(push) == Op_Push && r.length(push) &&
+        (r.op(change) == Op_AddSubst || r.op(change) == Op_SubSubst) &&
+        r.op(change + 1) == Op_Pop && r.length(change + 1)) {
+      bool add = r.op(change) == Op_AddSubst;
+      if (first == Op_LocalValPtr) return add ? qAddLocal : qSubLocal;
+      return add ? qAddMember : qSubMember;
+    }
+  }
+  if (first == Op_Subst && r.op(at + 1) == Op_Pop && r.length(at + 1)) return qSubstPop;
+  if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
+    return qCompareJump + *cmp;
+
+  auto x = sourceAt(r, at);
+  if (!x || !r.length(at)) return 0;
+  uint64_t second = at + r.length(at);
+  if (*x != qsConst) {
+    uint32_t pairX = *x == qsLocal ? 0 : 1;
+    if (auto y = sourceAt(r, second); y && r.length(second)) {
+      uint64_t third = second + r.length(second);
+      if (auto cmp = comparisonAt(r, third);
+          cmp && r.op(third + 1) == Op_JumpZero && r.length(third + 1))
+        return quickPairCompareJump(pairX, *y, *cmp);
+      if (auto op = arithmeticAt(r, third); op && r.length(third))
+        return quickPairArithmetic(pairX, *y, *op);
+    }
+  }
+  if (auto op = arithmeticAt(r, second); op && r.length(second))
+    return quickSourceArithmetic(*x, *op);
+  return 0;
+}
+
+}  // namespace
+
+void quickenCode(const uint32_t* words, uint32_t count, uint32_t* quick) {
+  Reader r(words, count);
+  for (uint32_t i = 0; i < count; ++i) quick[i] = 0;
+  for (uint64_t at = 0; at < count;) {
+    uint64_t n = r.length(at);
+    if (n == 0) break;  // an unknown word: the rest runs as written
+    uint32_t super = superinstructionAt(r, at);
+    quick[at] = super ? super : words[at] + 1;
+    at += n;
+  }
+}
+
+}  // namespace zunka::vm

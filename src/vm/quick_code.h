@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+
+namespace zunka::vm {
+
+// The quick form of a code block: one word beside each instruction (in the
+// arena's shadow region, Arena::quickWords) telling the interpreter how to run
+// the instructions that start there. The block's own words never change, so
+// listings, class files, return addresses and positions stay what they were.
+//
+//   0            no quick form: run the instruction as written
+//   code + 1     the instruction as written (code is its opcode)
+//   kQuickFirst… a superinstruction: a run of instructions done in one step
+//
+// A superinstruction stands for a fixed run of instructions and does all of them
+// only when the slice's budget has room for each and every check it makes passes
+// (numbers of the right kinds, slots in range); otherwise the first instruction
+// of the run executes as written, so budgets, errors and positions are exactly
+// those of the written code. Operands are always read from the written words.
+
+// Where the operand of a superinstruction comes from: a local variable
+// (LocalValPtr_Deref), a constant (Push) or a member of `this`
+// (PushThis_SMemberValPtr_Deref).
+enum QuickSource : uint32_t { qsLocal = 0, qsConst = 1, qsMember = 2, kQuickSources = 3 };
+// Arithmetic a superinstruction folds in: Add, Sub, Mul, Mod.
+inline constexpr uint32_t kQuickArithmetic = 4;
+// Comparisons: GT, GTE, LT, LTE, EQ, NEQ.
+inline constexpr uint32_t kQuickComparisons = 6;
+
+enum QuickCode : uint32_t {
+  kQuickFirst = 64,
+  qSubstPop = kQuickFirst,  // Subst Pop
+  qAddLocal,                // LocalValPtr a; Push c; AddSubst; Pop
+  qSubLocal,                // LocalValPtr a; Push c; SubSubst; Pop
+  qAddMember,               // PushThis_SMemberValPtr m; Push c; AddSubst; Pop
+  qSubMember,               // PushThis_SMemberValPtr m; Push c; SubSubst; Pop
+  // SOURCE ARITH: the top of the stack with an operand
+  qSourceArithmetic,
+  // SOURCE SOURCE ARITH: x (a local or member) with y (any source), pushed
+  qPairArithmetic = qSourceArithmetic + kQuickSources * kQuickArithmetic,
+  // SOURCE SOURCE COMPARE JumpZero
+  qPairCompareJump = qPairArithmetic + 2 * kQuickSources * kQuickArithmetic,
+  // COMPARE JumpZero on the two values on top of the stack
+  qCompareJump = qPairCompareJump + 2 * kQuickSources * kQuickComparisons,
+  kQuickEnd = qCompareJump + kQuickComparisons,
+};
+inline constexpr uint32_t kQuickTableSize = 256;
+static_assert(kQuickEnd <= kQuickTableSize);
+
+// `x` is the first operand of a pair: 0 for a local, 1 for a member.
+constexpr uint32_t quickSourceArithmetic(uint32_t source, uint32_t op) {
+  return qSourceArithmetic + source * kQuickArithmetic + op;
+}
+constexpr uint32_t quickPairArithmetic(uint32_t x, uint32_t y, uint32_t op) {
+  return qPairArithmetic + (x * kQuickSources + y) * kQuickArithmetic + op;
+}
+constexpr uint32_t quickPairCompareJump(uint32_t x, uint32_t y, uint32_t comparison) {
+  return qPairCompareJump + (x * kQuickSources + y) * kQuickComparisons + comparison;
+}
+
+// Writes the quick form of `count` code words into `quick` (as many words).
+void quickenCode(const uint32_t* words, uint32_t count, uint32_t* quick);
+
+}  // namespace zunka::vm
