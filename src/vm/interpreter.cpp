@@ -230,6 +230,54 @@ void execute(TProcess* p) {
     kQuick[quickPairCompareJump(1, qsMember, 4)] = &&Q_PairJump_qsMember_qsMember_EQ;
     kQuick[quickPairCompareJump(1, qsMember, 5)] = &&Q_PairJump_qsMember_qsMember_NEQ;
     kQuick[qCompareJump + 0] = &&Q_CompareJump_GT;
+    kQuick[quickAssignPair(0, 0, qsLocal, 0)] = &&Q_Assign_Local_qsLocal_qsLocal_Add;
+    kQuick[quickAssignPair(0, 0, qsLocal, 1)] = &&Q_Assign_Local_qsLocal_qsLocal_Sub;
+    kQuick[quickAssignPair(0, 0, qsLocal, 2)] = &&Q_Assign_Local_qsLocal_qsLocal_Mul;
+    kQuick[quickAssignPair(0, 0, qsLocal, 3)] = &&Q_Assign_Local_qsLocal_qsLocal_Mod;
+    kQuick[quickAssignPair(0, 0, qsConst, 0)] = &&Q_Assign_Local_qsLocal_qsConst_Add;
+    kQuick[quickAssignPair(0, 0, qsConst, 1)] = &&Q_Assign_Local_qsLocal_qsConst_Sub;
+    kQuick[quickAssignPair(0, 0, qsConst, 2)] = &&Q_Assign_Local_qsLocal_qsConst_Mul;
+    kQuick[quickAssignPair(0, 0, qsConst, 3)] = &&Q_Assign_Local_qsLocal_qsConst_Mod;
+    kQuick[quickAssignPair(0, 0, qsMember, 0)] = &&Q_Assign_Local_qsLocal_qsMember_Add;
+    kQuick[quickAssignPair(0, 0, qsMember, 1)] = &&Q_Assign_Local_qsLocal_qsMember_Sub;
+    kQuick[quickAssignPair(0, 0, qsMember, 2)] = &&Q_Assign_Local_qsLocal_qsMember_Mul;
+    kQuick[quickAssignPair(0, 0, qsMember, 3)] = &&Q_Assign_Local_qsLocal_qsMember_Mod;
+    kQuick[quickAssignPair(0, 1, qsLocal, 0)] = &&Q_Assign_Local_qsMember_qsLocal_Add;
+    kQuick[quickAssignPair(0, 1, qsLocal, 1)] = &&Q_Assign_Local_qsMember_qsLocal_Sub;
+    kQuick[quickAssignPair(0, 1, qsLocal, 2)] = &&Q_Assign_Local_qsMember_qsLocal_Mul;
+    kQuick[quickAssignPair(0, 1, qsLocal, 3)] = &&Q_Assign_Local_qsMember_qsLocal_Mod;
+    kQuick[quickAssignPair(0, 1, qsConst, 0)] = &&Q_Assign_Local_qsMember_qsConst_Add;
+    kQuick[quickAssignPair(0, 1, qsConst, 1)] = &&Q_Assign_Local_qsMember_qsConst_Sub;
+    kQuick[quickAssignPair(0, 1, qsConst, 2)] = &&Q_Assign_Local_qsMember_qsConst_Mul;
+    kQuick[quickAssignPair(0, 1, qsConst, 3)] = &&Q_Assign_Local_qsMember_qsConst_Mod;
+    kQuick[quickAssignPair(0, 1, qsMember, 0)] = &&Q_Assign_Local_qsMember_qsMember_Add;
+    kQuick[quickAssignPair(0, 1, qsMember, 1)] = &&Q_Assign_Local_qsMember_qsMember_Sub;
+    kQuick[quickAssignPair(0, 1, qsMember, 2)] = &&Q_Assign_Local_qsMember_qsMember_Mul;
+    kQuick[quickAssignPair(0, 1, qsMember, 3)] = &&Q_Assign_Local_qsMember_qsMember_Mod;
+    kQuick[quickAssignPair(1, 0, qsLocal, 0)] = &&Q_Assign_Member_qsLocal_qsLocal_Add;
+    kQuick[quickAssignPair(1, 0, qsLocal, 1)] = &&Q_Assign_Member_qsLocal_qsLocal_Sub;
+    kQuick[quickAssignPair(1, 0, qsLocal, 2)] = &&Q_Assign_Member_qsLocal_qsLocal_Mul;
+    kQuick[quickAssignPair(1, 0, qsLocal, 3)] = &&Q_Assign_Member_qsLocal_qsLocal_Mod;
+    kQuick[quickAssignPair(1, 0, qsConst, 0)] = &&Q_Assign_Member_qsLocal_qsConst_Add;
+    kQuick[quickAssignPair(1, 0, qsConst, 1)] = &&Q_Assign_Member_qsLocal_qsConst_Sub;
+    kQuick[quickAssignPair(1, 0, qsConst, 2)] = &&Q_Assign_Member_qsLocal_qsConst_Mul;
+    kQuick[quickAssignPair(1, 0, qsConst, 3)] = &&Q_Assign_Member_qsLocal_qsConst_Mod;
+    kQuick[quickAssignPair(1, 0, qsMember, 0)] = &&Q_Assign_Member_qsLocal_qsMember_Add;
+    kQuick[quickAssignPair(1, 0, qsMember, 1)] = &&Q_Assign_Member_qsLocal_qsMember_Sub;
+    kQuick[quickAssignPair(1, 0, qsMember, 2)] = &&Q_Assign_Member_qsLocal_qsMember_Mul;
+    kQuick[quickAssignPair(1, 0, qsMember, 3)] = &&Q_Assign_Member_qsLocal_qsMember_Mod;
+    kQuick[quickAssignPair(1, 1, qsLocal, 0)] = &&Q_Assign_Member_qsMember_qsLocal_Add;
+    kQuick[quickAssignPair(1, 1, qsLocal, 1)] = &&Q_Assign_Member_qsMember_qsLocal_Sub;
+    kQuick[quickAssignPair(1, 1, qsLocal, 2)] = &&Q_Assign_Member_qsMember_qsLocal_Mul;
+    kQuick[quickAssignPair(1, 1, qsLocal, 3)] = &&Q_Assign_Member_qsMember_qsLocal_Mod;
+    kQuick[quickAssignPair(1, 1, qsConst, 0)] = &&Q_Assign_Member_qsMember_qsConst_Add;
+    kQuick[quickAssignPair(1, 1, qsConst, 1)] = &&Q_Assign_Member_qsMember_qsConst_Sub;
+    kQuick[quickAssignPair(1, 1, qsConst, 2)] = &&Q_Assign_Member_qsMember_qsConst_Mul;
+    kQuick[quickAssignPair(1, 1, qsConst, 3)] = &&Q_Assign_Member_qsMember_qsConst_Mod;
+    kQuick[quickAssignPair(1, 1, qsMember, 0)] = &&Q_Assign_Member_qsMember_qsMember_Add;
+    kQuick[quickAssignPair(1, 1, qsMember, 1)] = &&Q_Assign_Member_qsMember_qsMember_Sub;
+    kQuick[quickAssignPair(1, 1, qsMember, 2)] = &&Q_Assign_Member_qsMember_qsMember_Mul;
+    kQuick[quickAssignPair(1, 1, qsMember, 3)] = &&Q_Assign_Member_qsMember_qsMember_Mod;
     kQuick[qCompareJump + 1] = &&Q_CompareJump_GTE;
     kQuick[qCompareJump + 2] = &&Q_CompareJump_LT;
     kQuick[qCompareJump + 3] = &&Q_CompareJump_LTE;
@@ -996,6 +1044,86 @@ quick_none:
   COMPARE_JUMP(LTE, <=)
   COMPARE_JUMP(EQ, ==)
   COMPARE_JUMP(NEQ, !=)
+
+  // LocalValPtr / PushThis_SMemberValPtr, X Y ARITH, Subst, Pop. The old value
+  // goes only when that has no side effects (see Q_SubstPop).
+#define WORDS_Local 2
+#define WORDS_Member 3
+#define TARGET_Local (PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr)
+#define TARGET_Member memberCell(*SELF, PC[2])
+#define ASSIGN_PAIR(target, x, y, op)                                                           \
+  Q_Assign_##target##_##x##_##y##_##op : {                                                      \
+    NEED_STEPS(6);                                                                              \
+    NEED_ROOM(3);                                                                               \
+    TValue* cell = TARGET_##target;                                                             \
+    if (UNLIKELY(!cell)) CANONICAL();                                                           \
+    FETCH_##x(a, WORDS_##target);                                                               \
+    FETCH_##y(b, WORDS_##target + WORDS_##x);                                                   \
+    TValue out;                                                                                 \
+    APPLY_##op(a, b, out);                                                                      \
+    const TValue old = TValue::ofBits(cell->bits());                                            \
+    if (old.kind == vtObject) {                                                                 \
+      if (UNLIKELY(!Arena::isObject(old.ref) || objectAt(old.ref)->refCount <= 1)) CANONICAL(); \
+      --objectAt(old.ref)->refCount;                                                            \
+    }                                                                                           \
+    *cell = out;                                                                                \
+    TAKE_STEPS(6);                                                                              \
+    PC += WORDS_##target + WORDS_##x + WORDS_##y + 3;                                           \
+    NEXT();                                                                                     \
+  }
+  ASSIGN_PAIR(Local, qsLocal, qsLocal, Add)
+  ASSIGN_PAIR(Local, qsLocal, qsLocal, Sub)
+  ASSIGN_PAIR(Local, qsLocal, qsLocal, Mul)
+  ASSIGN_PAIR(Local, qsLocal, qsLocal, Mod)
+  ASSIGN_PAIR(Local, qsLocal, qsConst, Add)
+  ASSIGN_PAIR(Local, qsLocal, qsConst, Sub)
+  ASSIGN_PAIR(Local, qsLocal, qsConst, Mul)
+  ASSIGN_PAIR(Local, qsLocal, qsConst, Mod)
+  ASSIGN_PAIR(Local, qsLocal, qsMember, Add)
+  ASSIGN_PAIR(Local, qsLocal, qsMember, Sub)
+  ASSIGN_PAIR(Local, qsLocal, qsMember, Mul)
+  ASSIGN_PAIR(Local, qsLocal, qsMember, Mod)
+  ASSIGN_PAIR(Local, qsMember, qsLocal, Add)
+  ASSIGN_PAIR(Local, qsMember, qsLocal, Sub)
+  ASSIGN_PAIR(Local, qsMember, qsLocal, Mul)
+  ASSIGN_PAIR(Local, qsMember, qsLocal, Mod)
+  ASSIGN_PAIR(Local, qsMember, qsConst, Add)
+  ASSIGN_PAIR(Local, qsMember, qsConst, Sub)
+  ASSIGN_PAIR(Local, qsMember, qsConst, Mul)
+  ASSIGN_PAIR(Local, qsMember, qsConst, Mod)
+  ASSIGN_PAIR(Local, qsMember, qsMember, Add)
+  ASSIGN_PAIR(Local, qsMember, qsMember, Sub)
+  ASSIGN_PAIR(Local, qsMember, qsMember, Mul)
+  ASSIGN_PAIR(Local, qsMember, qsMember, Mod)
+  ASSIGN_PAIR(Member, qsLocal, qsLocal, Add)
+  ASSIGN_PAIR(Member, qsLocal, qsLocal, Sub)
+  ASSIGN_PAIR(Member, qsLocal, qsLocal, Mul)
+  ASSIGN_PAIR(Member, qsLocal, qsLocal, Mod)
+  ASSIGN_PAIR(Member, qsLocal, qsConst, Add)
+  ASSIGN_PAIR(Member, qsLocal, qsConst, Sub)
+  ASSIGN_PAIR(Member, qsLocal, qsConst, Mul)
+  ASSIGN_PAIR(Member, qsLocal, qsConst, Mod)
+  ASSIGN_PAIR(Member, qsLocal, qsMember, Add)
+  ASSIGN_PAIR(Member, qsLocal, qsMember, Sub)
+  ASSIGN_PAIR(Member, qsLocal, qsMember, Mul)
+  ASSIGN_PAIR(Member, qsLocal, qsMember, Mod)
+  ASSIGN_PAIR(Member, qsMember, qsLocal, Add)
+  ASSIGN_PAIR(Member, qsMember, qsLocal, Sub)
+  ASSIGN_PAIR(Member, qsMember, qsLocal, Mul)
+  ASSIGN_PAIR(Member, qsMember, qsLocal, Mod)
+  ASSIGN_PAIR(Member, qsMember, qsConst, Add)
+  ASSIGN_PAIR(Member, qsMember, qsConst, Sub)
+  ASSIGN_PAIR(Member, qsMember, qsConst, Mul)
+  ASSIGN_PAIR(Member, qsMember, qsConst, Mod)
+  ASSIGN_PAIR(Member, qsMember, qsMember, Add)
+  ASSIGN_PAIR(Member, qsMember, qsMember, Sub)
+  ASSIGN_PAIR(Member, qsMember, qsMember, Mul)
+  ASSIGN_PAIR(Member, qsMember, qsMember, Mod)
+#undef ASSIGN_PAIR
+#undef TARGET_Local
+#undef TARGET_Member
+#undef WORDS_Local
+#undef WORDS_Member
 
 Q_SubstPop : {
   // Only when the old value goes without side effects: a last reference would

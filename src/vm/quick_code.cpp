@@ -76,6 +76,17 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
       return add ? qAddMember : qSubMember;
     }
   }
+  if ((first == Op_LocalValPtr || first == Op_PushThis_SMemberValPtr) && r.length(at)) {
+    uint64_t x = at + r.length(at);
+    if (uint32_t pair = superinstructionAt(r, x);
+        pair >= qPairArithmetic && pair < qPairCompareJump) {
+      uint64_t y = x + r.length(x);
+      uint64_t op = y + r.length(y);
+      if (r.op(op + 1) == Op_Subst && r.op(op + 2) == Op_Pop && r.length(op + 2))
+        return qAssignPair + (first == Op_LocalValPtr ? 0 : 2 * kQuickSources * kQuickArithmetic) +
+               (pair - qPairArithmetic);
+    }
+  }
   if (first == Op_Subst && r.op(at + 1) == Op_Pop && r.length(at + 1)) return qSubstPop;
   if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
     return qCompareJump + *cmp;

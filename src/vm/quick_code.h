@@ -42,7 +42,10 @@ enum QuickCode : uint32_t {
   qPairCompareJump = qPairArithmetic + 2 * kQuickSources * kQuickArithmetic,
   // COMPARE JumpZero on the two values on top of the stack
   qCompareJump = qPairCompareJump + 2 * kQuickSources * kQuickComparisons,
-  kQuickEnd = qCompareJump + kQuickComparisons,
+  // LocalValPtr a / PushThis_SMemberValPtr m, SOURCE SOURCE ARITH, Subst, Pop:
+  // a statement assigning arithmetic on two operands to a local or a member
+  qAssignPair = qCompareJump + kQuickComparisons,
+  kQuickEnd = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
 };
 inline constexpr uint32_t kQuickTableSize = 256;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -56,6 +59,11 @@ constexpr uint32_t quickPairArithmetic(uint32_t x, uint32_t y, uint32_t op) {
 }
 constexpr uint32_t quickPairCompareJump(uint32_t x, uint32_t y, uint32_t comparison) {
   return qPairCompareJump + (x * kQuickSources + y) * kQuickComparisons + comparison;
+}
+
+// `target` is 0 for a local, 1 for a member.
+constexpr uint32_t quickAssignPair(uint32_t target, uint32_t x, uint32_t y, uint32_t op) {
+  return qAssignPair + ((target * 2 + x) * kQuickSources + y) * kQuickArithmetic + op;
 }
 
 // Writes the quick form of `count` code words into `quick` (as many words).
