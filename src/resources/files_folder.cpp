@@ -37,8 +37,17 @@ std::string CleanFileName(std::string_view name) {
     size_t length = platform::sjisCharLength(name, i);
     // No character has a second byte below 0x40: a lead byte before "/" or ":" is
     // a stray byte, and the separator after it is removed like any other (the
-    // host would take that "/" for one).
-    if (length == 2 && static_cast<unsigned char>(name[i + 1]) < 0x40) length = 1;
+    // host would take that "/" for one). The stray byte goes with it: kept, it
+    // would pair with whatever byte came after the separator, and shift every
+    // later character, so that a "\" second byte could become a separator.
+    if (length == 2 && static_cast<unsigned char>(name[i + 1]) < 0x40) {
+      char next = name[i + 1];
+      length = 1;
+      if (next == ':' || next == '/') {
+        ++i;
+        continue;
+      }
+    }
     char c = name[i];
     if (length > 1 || (c != '\\' && c != ':' && c != '/')) cleaned.append(name.substr(i, length));
     i += length;
