@@ -6,12 +6,34 @@
 #include "app/player_context.h"
 #include "app/player_options.h"
 #include "app/script_commands.h"
+#include "app/system_directory.h"
 #include "compiler/class_compiler.h"
 #include "platform/command_line.h"
+#include "platform/files.h"
+#include "platform/host_path.h"
 #include "shell/kernel_boot.h"
 #include "vm/version.h"
 
 using zunka::app::PlayerOptions;
+
+namespace {
+
+// The player and the script commands need the kernel library: without one they
+// say where they looked and what to do. Gives the exit status, or 0 to go on.
+int checkSystemDirectory(const PlayerOptions& options) {
+  if (!options.baseDir.empty() && !zunka::platform::hostDirectoryExists(options.baseDir)) {
+    std::fprintf(stderr, "zunka: no such directory: %s\n", options.baseDir.c_str());
+    return 2;
+  }
+  std::string executable = zunka::platform::hostPath(zunka::platform::executableDirectory());
+  auto system = zunka::app::locateSystemDirectory(options.baseDir, executable);
+  if (zunka::app::holdsKernel(system.path)) return 0;
+  std::fprintf(stderr, "zunka: %s\n",
+               zunka::app::missingKernelMessage(options.baseDir, executable).c_str());
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   zunka::app::PlayerContext context;
@@ -19,7 +41,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   zunka::app::ParsedCommandLine parsed = zunka::app::parseCommandLine(args);
   if (!parsed.error.empty()) {
-    std::fprintf(stderr, "zunka: %s\n\n%s", parsed.error.c_str(), zunka::app::usageText().c_str());
+    std::fprintf(stderr, "zunka: %s\n(zunka --help lists the options)\n", parsed.error.c_str());
     return 2;
   }
   PlayerOptions& options = parsed.options;
@@ -33,10 +55,11 @@ int main(int argc, char** argv) {
     case PlayerOptions::Command::Check:
     case PlayerOptions::Command::Run:
     case PlayerOptions::Command::Disasm:
-      return zunka::app::runScriptCommand(options);
     case PlayerOptions::Command::Play:
       break;
   }
+  if (int status = checkSystemDirectory(options)) return status;
+  if (options.command != PlayerOptions::Command::Play) return zunka::app::runScriptCommand(options);
   zunka::installScriptCompiler();
   zunka::KernelBoot boot;
   return zunka::app::runPlayer(options, boot);

@@ -4,11 +4,14 @@
 #include <memory>
 
 #include "app/player_session.h"
+#include "app/system_directory.h"
 #include "platform/files.h"
 #include "platform/host_path.h"
 #include "platform/host_platform.h"
 #include "platform/image_file.h"
 #include "platform/stream_output.h"
+#include "resources/paths.h"
+#include "resources/user_storage.h"
 #include "screen/screen_state.h"
 #include "shell/host_state.h"
 #include "sound/sound_state.h"
@@ -49,16 +52,41 @@ bool writeAudio(const std::string& file) {
   return false;
 }
 
+// The system form of a host path made absolute, without a trailing separator.
+std::string absoluteSystemPath(const std::string& hostPath) {
+  std::string absolute =
+      platform::absoluteHostPath(hostPath).value_or(platform::absoluteHostPathFromHere(hostPath));
+  return StripTrailingBackslash(platform::systemPath(absolute));
+}
+
+// Where caches and saves go for this run (resources/user_storage.h): the game is
+// the folder of FILE, or the bundled project.
+void chooseStorage(const SystemDirectory& system, const std::string& file) {
+  std::string base = absoluteSystemPath(system.path);
+  std::string game = file.empty() ? base + "\\Usr" : ParentDir(absoluteSystemPath(file));
+  ChooseUserStorage(base, game, system.installed);
+}
+
 }  // namespace
 
 int runPlayer(const PlayerOptions& options, BootSequence& boot) {
-  std::string baseDir = options.baseDir.empty()
-                            ? platform::hostPath(platform::executableDirectory())
-                            : options.baseDir;
+  SystemDirectory system =
+      locateSystemDirectory(options.baseDir, platform::hostPath(platform::executableDirectory()));
+  const std::string& baseDir = system.path;
   if (!platform::hostDirectoryExists(baseDir)) {
     std::fprintf(stderr, "zunka: no such directory: %s\n", baseDir.c_str());
     return 2;
   }
+  if (!options.file.empty()) {
+    if (std::string problem = platform::hostFileProblem(options.file); !problem.empty()) {
+      std::fprintf(stderr,
+                   "zunka: cannot open %s: %s; FILE must be a page (.cmml) or project "
+                   "(default.zunkaprj) file\n",
+                   options.file.c_str(), problem.c_str());
+      return 1;
+    }
+  }
+  chooseStorage(system, options.file);
   bool logOk = false;
   std::unique_ptr<platform::StreamOutput> logFile = openLog(options, logOk);
   if (!logOk) return 2;

@@ -1,5 +1,7 @@
 #include "app/player_options.h"
 
+#include "app/usage_text.h"
+
 #include <charconv>
 #include <functional>
 #include <map>
@@ -125,43 +127,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-  return "usage: zunka [options] [FILE | FULLSCREEN]\n"
-         "       zunka --check|--run|--disasm FILE.zunka [--class CLASS.zunka ...]\n"
-         "\n"
-         "Plays the project in the base directory; FILE is a page or project to open\n"
-         "once the system has booted, FULLSCREEN plays on the whole display.\n"
-         "\n"
-         "options:\n"
-         "  --base DIR     the system's directory (default: the executable's)\n"
-         "  --headless     no window and no sound card; a virtual clock runs one frame\n"
-         "                 per step and a virtual card plays by it, so runs are repeatable\n"
-         "  --frames N     stop after N frames\n"
-         "  --log FILE     write every console line to FILE ('-': standard error)\n"
-         "  --screenshot FILE.png  write the game area as last drawn when the player stops\n"
-         "  --record FILE  write every input the game sees to FILE (an input log)\n"
-         "  --replay FILE  play an input log instead of the keyboard, mouse and pads\n"
-         "  --audio-out FILE.wav  write every sample the sound card played as a WAV\n"
-         "                 file when the player stops (headless: the virtual card)\n"
-         "  --profile      print the section time table at exit\n"
-         "  --debug        open the debug window, the game stopped before its first\n"
-         "                 instruction\n"
-         "  --debug-script FILE  carry out the debugger commands in FILE and print\n"
-         "                 what the debug window would show (see docs/debugger.md)\n"
-         "  --check FILE   compile a class and report its errors\n"
-         "  --run FILE     compile a class and run its main code\n"
-         "  --disasm FILE  compile a class and print its code, block by block\n"
-         "  --class FILE   with the three above: compile FILE as a class first, so\n"
-         "                 that the script can use it (repeat for more classes)\n"
-         "  --version      print the version\n"
-         "  --help         print this text\n"
-         "\n"
-         "keys in the window:\n"
-         "  F1 help   F2 information   F3 pause/resume   F4 window scale 1x-4x\n"
-         "  F5 sound on/off   F6 status bar on/off   F7 draw mode A/B/C\n"
-         "  F12 save a screenshot beside the project   Alt+Enter full screen\n"
-         "  Ctrl+F10 the debug window\n"
-         "  a gamepad's d-pad or stick, A, B, X, Y and Start press the arrow keys,\n"
-         "  Z, X, C, V and Enter\n";
+  return kUsageText;
+}
+
+std::vector<std::string> optionNames() {
+  std::vector<std::string> names = {"--headless", "--profile", "--debug", "--version",
+                                    "--help",     "-h",        "--"};
+  for (const auto& [name, handler] : valueOptions()) names.push_back(name);
+  return names;
 }
 
 }  // namespace zunka::app

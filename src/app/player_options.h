@@ -38,7 +38,9 @@ struct ParsedCommandLine {
 // after FILE; "--name=value" is the same as "--name value"; "--" ends options.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
-// The --help text.
+// The --help text (usage.txt).
 std::string usageText();
+// Every option the command line takes, flags and options with a value alike.
+std::vector<std::string> optionNames();
 
 }  // namespace zunka::app

@@ -12,6 +12,7 @@
 #include "resources/environment_store.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
+#include "resources/user_storage.h"
 #include "shell/shell_errors.h"
 #include "shell/start_up.h"
 #include "sound/sound_state.h"
@@ -160,8 +161,14 @@ int PlayerSession::run(const std::string& baseDir) {
   createWindows();
   SoundState& sound = soundState();
   sound.loadKernelTones(platform::systemPath(baseDir));
-  if (sound.midiPlayer)
-    sound.midiPlayer->setBusyMarker(platform::systemPath(baseDir) + "\\kernel\\midiBlock");
+  // The MIDI player's busy marker goes where caches go: the kernel folder of an
+  // installed player cannot be written.
+  if (sound.midiPlayer) {
+    std::string cache = userStorage().cacheDir;
+    if (cache.empty()) cache = platform::systemPath(baseDir) + "\\Temp";
+    platform::makeDirectory(cache);
+    sound.midiPlayer->setBusyMarker(cache + "\\midiBlock");
+  }
   StartUp(state_, boot_).firstPaint(baseDir, options_.file);
   host_.window().setTitle(projectState().applicationTitle);
   if (vm::TValue* fullScreen = ExistingGlobalCell("$fullScreen"))

@@ -1,4 +1,5 @@
 #include "app/script_commands.h"
+#include "app/system_directory.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/text_file.h"
+#include "resources/user_storage.h"
 #include "shell/host_state.h"
 #include "shell/kernel_boot.h"
 #include "shell/player_console.h"
@@ -71,12 +73,15 @@ void disassemble(const TRTTI* cls) {
 }  // namespace
 
 int runScriptCommand(const PlayerOptions& options) {
+  SystemDirectory system =
+      locateSystemDirectory(options.baseDir, platform::hostPath(platform::executableDirectory()));
   std::string baseDir =
-      options.baseDir.empty()
-          ? platform::executableDirectory()
-          : platform::systemPath(
-                platform::absoluteHostPath(options.baseDir).value_or(options.baseDir));
+      platform::systemPath(platform::absoluteHostPath(system.path).value_or(system.path));
   resourceTree().baseDir = StripTrailingBackslash(baseDir);
+  // The kernel's class files are cached; the script's folder is the game.
+  std::string script = platform::absoluteHostPathFromHere(options.commandFile);
+  ChooseUserStorage(resourceTree().baseDir, ParentDir(platform::systemPath(script)),
+                    system.installed);
 
   PlayerConsole console(hostState(), playerHosts(), platform::StreamOutput::standardOutput(),
                         platform::StreamOutput::standardError());

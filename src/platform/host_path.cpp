@@ -5,14 +5,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace zunka::platform {
 
 bool hostFileExists(const std::string& hostPath) {
   struct stat info {};
   return stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string hostFileProblem(const std::string& hostPath) {
+  struct stat info {};
+  if (stat(hostPath.c_str(), &info) != 0) return "no such file";
+  if (S_ISDIR(info.st_mode)) return "it is a folder, not a file";
+  if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+  if (FILE* file = std::fopen(hostPath.c_str(), "rb")) {
+    std::fclose(file);
+    return {};
+  }
+  return std::string("it cannot be read: ") + std::strerror(errno);
 }
 
 bool hostDirectoryExists(const std::string& hostPath) {

@@ -25,7 +25,7 @@ bool startAudio() {
 bool displayExpected(std::string& error) {
   if (std::getenv("SDL_VIDEODRIVER")) return true;
   if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) return true;
-  error = "no display";
+  error = "no display: DISPLAY and WAYLAND_DISPLAY are unset";
   return false;
 }
 

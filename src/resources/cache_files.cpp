@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
+#include "resources/user_storage.h"
 
 namespace zunka {
 namespace {
@@ -26,7 +27,7 @@ std::string reducedName(std::string_view relative) {
 }  // namespace
 
 std::string CacheFilePath(std::string_view prefix, std::string_view source) {
-  std::string dir = ResolvePath("Temp", resourceTree().baseDir);
+  std::string dir = CacheFolder();
   if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
   return dir + "\\" + std::string(prefix) +
          reducedName(RelativePath(source, resourceTree().baseDir));

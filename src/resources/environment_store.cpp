@@ -4,6 +4,7 @@
 #include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
+#include "resources/user_storage.h"
 
 namespace zunka {
 namespace {
@@ -63,7 +64,13 @@ void TEnvironmentStore::SetEnv(std::string_view name, std::string_view value) {
 }
 
 std::string EnvironmentFilePath() {
-  return ResolvePath("Kernel\\Cookies.ini", resourceTree().baseDir);
+  const std::string& base = resourceTree().baseDir;
+  std::string kernelFile = ResolvePath("Kernel\\Cookies.ini", base);
+  const std::string& game = userStorage().gameDir;
+  if (FolderTakesWrites(base) || game.empty()) return kernelFile;
+  std::string folder = UserDataFolder(game);
+  std::string userFile = folder.empty() ? std::string() : folder + "\\Cookies.ini";
+  return !userFile.empty() && platform::fileExists(userFile) ? userFile : kernelFile;
 }
 
 }  // namespace zunka

@@ -29,7 +29,9 @@ class TEnvironmentStore {
 // The one store of the running player.
 TEnvironmentStore& environmentStore();
 
-// The store's file, Kernel\Cookies.ini under baseDir.
+// The store's file: Kernel\Cookies.ini under baseDir; when baseDir takes no writes,
+// Cookies.ini in the started game's user data folder (user_storage.h) comes first
+// if the user has one.
 std::string EnvironmentFilePath();
 
 }  // namespace zunka

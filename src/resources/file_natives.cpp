@@ -15,39 +15,37 @@ using namespace vm;
 
 namespace {
 
-// The file a script name gives in the files folder, or "" when it names none there.
-std::string scriptFile(std::string_view name) {
-  const std::string& pageDir = resourceTree().workDir;
-  std::string path = FilesFolderPath(name, pageDir);
-  return !path.empty() && StaysInFilesFolder(path, pageDir) ? path : std::string();
+std::string existingFile(const TValue& name) {
+  return ExistingScriptFile(toText(name));
 }
-std::string scriptFile(const TValue& name) {
-  return scriptFile(toText(name));
+std::string fileToWrite(const TValue& name) {
+  return ScriptFileToWrite(toText(name), false);
 }
 
 // fileExists(name): 1 when the file is there.
 ZUNKA_NATIVE(nativeFileExists) {
   if (argc < 1) return;
-  std::string path = scriptFile(nativeArg(target, 1));
-  setInt(*target, !path.empty() && platform::fileExists(path));
+  setInt(*target, !existingFile(nativeArg(target, 1)).empty());
 }
 
 // moveFile(from, to): 1 when the file from now goes by the name to. A file
-// already called to is never replaced (the move fails).
+// already called to is never replaced (the move fails); in a game that takes no
+// writes, only what the game wrote itself moves.
 ZUNKA_NATIVE(nativeMoveFile) {
   if (argc < 2) return;
-  std::string from = scriptFile(nativeArg(target, 1));
-  std::string to = scriptFile(nativeArg(target, 2));
+  std::string from = fileToWrite(nativeArg(target, 1));
+  std::string to = fileToWrite(nativeArg(target, 2));
   bool ok = !from.empty() && !to.empty() && platform::fileExists(from) &&
-            !platform::fileExists(to) && !platform::directoryExists(to) &&
+            existingFile(nativeArg(target, 2)).empty() && !platform::directoryExists(to) &&
             platform::moveFile(from, to);
   setInt(*target, ok);
 }
 
-// deleteFile(name): 1 when the file is gone.
+// deleteFile(name): 1 when the file is gone (in a game that takes no writes, a
+// file the game came with stays).
 ZUNKA_NATIVE(nativeDeleteFile) {
   if (argc < 1) return;
-  std::string path = scriptFile(nativeArg(target, 1));
+  std::string path = fileToWrite(nativeArg(target, 1));
   setInt(*target, !path.empty() && platform::fileExists(path) && platform::deleteFile(path));
 }
 
@@ -59,9 +57,9 @@ std::string nameOrUntitled(const TValue& v) {
 // _n_FileReader(unused, name): the reader's handle, or 0.
 ZUNKA_NATIVE(nativeOpenReader) {
   if (argc < 2) return;
-  std::string path = scriptFile(nameOrUntitled(nativeArg(target, 2)));
+  std::string path = ExistingScriptFile(nameOrUntitled(nativeArg(target, 2)));
   TFileReader* reader = nullptr;
-  if (!path.empty() && platform::fileExists(path)) reader = streamTable().OpenReader(path);
+  if (!path.empty()) reader = streamTable().OpenReader(path);
   if (reader)
     setHost(*target, reader->handle());
   else
@@ -83,12 +81,9 @@ ZUNKA_NATIVE(nativeEof) {
 // when missing; the file appears (or is replaced) only when the writer is closed.
 ZUNKA_NATIVE(nativeOpenWriter) {
   if (argc < 2) return;
-  const std::string& pageDir = resourceTree().workDir;
-  std::string path = FilesFolderPath(nameOrUntitled(nativeArg(target, 2)), pageDir);
+  std::string path = ScriptFileToWrite(nameOrUntitled(nativeArg(target, 2)), true);
   TFileWriter* writer = nullptr;
-  if (!path.empty() && MakeFilesFolder(pageDir) && StaysInFilesFolder(path, pageDir) &&
-      !platform::directoryExists(path))
-    writer = streamTable().OpenWriter(path);
+  if (!path.empty() && !platform::directoryExists(path)) writer = streamTable().OpenWriter(path);
   if (writer)
     setHost(*target, writer->handle());
   else

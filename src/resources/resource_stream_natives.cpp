@@ -11,6 +11,7 @@
 #include "resources/snippet_service.h"
 #include "resources/stream_natives.h"
 #include "resources/stream_table.h"
+#include "resources/user_storage.h"
 #include "vm/console.h"
 
 namespace zunka {
@@ -35,13 +36,15 @@ bool firstBytesOf(std::string_view path, std::string& bytes) {
 }
 
 // _n_init(): a stream positioned after the header of a guarded file, or at the
-// start of a `.map` file without one. Anything else gives no result.
+// start of a `.map` file without one. Anything else gives no result. In a game that
+// takes no writes, the user's copy is read when there is one.
 ZUNKA_NATIVE(nativeOpenGuardedReader) {
   std::string path = GuardedFilePath(urlOf("$_tmp_rrdr"));
   if (path.empty()) {
     Log("not in the project folder. read aborted");
     return;
   }
+  path = ReadPath(path, ProjectFolder());
   bool invalid = false;
   if (TFileReader* reader = OpenGuardedReader(streamTable(), path, invalid))
     setHost(*target, reader->handle());
@@ -50,28 +53,39 @@ ZUNKA_NATIVE(nativeOpenGuardedReader) {
 }
 
 // _n_init(): a writer that replaces a guarded or `.map` file, or makes a new one,
-// with a fresh header written first.
+// with a fresh header written first. In a game that takes no writes the file is
+// written to its mirror in the user's data directory.
 ZUNKA_NATIVE(nativeOpenGuardedWriter) {
   std::string path = GuardedFilePath(urlOf("$_tmp_rwrt"));
   if (path.empty()) {
     Log("not in the project folder. not wrote");
     return;
   }
+  std::string game = ProjectFolder();
+  std::string written = SavePath(path, game);
+  if (written.empty()) {
+    Log(path + "を書き込めませんでした");
+    return;
+  }
+  // Judged on the file a reader would get: the game's own until the user has a copy.
+  std::string current = ReadPath(path, game);
   std::string first;
-  bool exists = platform::fileExists(path);
-  if (platform::directoryExists(path) || (exists && !firstBytesOf(path, first)) ||
-      (exists && !IsGuardedHeader(first) && !IsMapFile(path))) {
+  bool exists = platform::fileExists(current);
+  if (platform::directoryExists(written) || (exists && !firstBytesOf(current, first)) ||
+      (exists && !IsGuardedHeader(first) && !IsMapFile(current))) {
     Log("not a valid file. not wrote");
     return;
   }
   // A file not there yet is started (with its folder) rather than failing the
   // script's process: nothing that exists is touched.
-  std::string folder = ParentDir(path);
-  if (!exists && !platform::directoryExists(folder)) platform::makeDirectory(folder);
+  std::string folder = ParentDir(written);
+  if (!platform::fileExists(written) && !platform::directoryExists(folder))
+    platform::makeDirectory(folder);
+  std::string boundary = written == path ? game : UserDataFolder(game);
   TFileWriter* writer = nullptr;
-  if (platform::staysInsideOnHost(path, ProjectFolder())) writer = streamTable().OpenWriter(path);
+  if (platform::staysInsideOnHost(written, boundary)) writer = streamTable().OpenWriter(written);
   if (!writer) {
-    Log(path + "を書き込めませんでした");
+    Log(written + "を書き込めませんでした");
     return;
   }
   writer->Write(kGuardedHeader);

@@ -16,6 +16,7 @@
 #include "resources/resource_tree.h"
 #include "resources/stream_table.h"
 #include "resources/tag_dispatch.h"
+#include "resources/user_storage.h"
 #include "vm/natives/native_support.h"
 
 namespace zunka {
@@ -33,6 +34,8 @@ struct ResourcesState {
   ProjectState project;
   PlayerHosts hosts;
   TEnvironmentStore environment;
+  // Where caches and saves go when a game's folder takes no writes.
+  UserStorage storage;
   // What scripts hold open: file and binary streams, tag documents; the modules'
   // bound natives.
   StreamTable streams;

@@ -16,6 +16,11 @@
 namespace zunka {
 namespace {
 
+// A panel saved without a name is "untitled" in the files folder.
+std::string panelFileName(std::string_view name) {
+  return std::string(name.empty() ? "untitled" : name);
+}
+
 using vm::nativeArg;
 using vm::toFloat;
 using vm::toInt;
@@ -225,8 +230,8 @@ ZUNKA_NATIVE(nativeSave) {
   TSurface* panel = panelArg(target, argc);
   if (argc < 6) return;
   vm::setInt(*target, 0);
-  std::string path = PanelFilePath(vm::toText(nativeArg(target, 2)), resourceTree().workDir);
-  if (!panel || path.empty()) return;
+  std::string name = panelFileName(vm::toText(nativeArg(target, 2)));
+  if (!panel || FilesFolderPath(name, resourceTree().workDir).empty()) return;
   raster::Rect r = rectArg(target, 3);
   int64_t width = int64_t(r.right) - r.left, height = int64_t(r.bottom) - r.top;
   if (width <= 0 || height <= 0 || width > TPanelTable::kLargestSide ||
@@ -237,8 +242,8 @@ ZUNKA_NATIVE(nativeSave) {
   picture.height = int32_t(height);
   picture.pixels.assign(size_t(width * height), 0xFF000000u);
   raster::copy(picture, -r.left, -r.top, panel->image);
-  if (!MakeFilesFolder(resourceTree().workDir) || !StaysInFilesFolder(path, resourceTree().workDir))
-    return;
+  std::string path = ScriptFileToWrite(name, true);
+  if (path.empty()) return;
   // Written beside the file and renamed over it: never half a file.
   if (platform::writeFile(path, platform::encodeBitmap(picture))) vm::setInt(*target, 1);
 }
@@ -248,10 +253,8 @@ ZUNKA_NATIVE(nativeSave) {
 ZUNKA_NATIVE(nativeLoad) {
   if (argc < 2) return;
   vm::setInt(*target, 0);
-  std::string path = PanelFilePath(vm::toText(nativeArg(target, 2)), resourceTree().workDir);
-  if (path.empty() || !StaysInFilesFolder(path, resourceTree().workDir) ||
-      !platform::fileExists(path))
-    return;
+  std::string path = ExistingScriptFile(panelFileName(vm::toText(nativeArg(target, 2))));
+  if (path.empty()) return;
   std::string bytes;
   if (!platform::readFile(path, bytes) || bytes.size() > kLargestPanelFile) return;
   std::string error;
@@ -287,7 +290,7 @@ constexpr vm::NativeEntry kPanelNatives[] = {
 }  // namespace
 
 std::string PanelFilePath(std::string_view name, std::string_view workDir) {
-  return FilesFolderPath(name.empty() ? "untitled" : name, workDir);
+  return FilesFolderPath(panelFileName(name), workDir);
 }
 
 void RegisterPanelNatives() {

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "resources/resource_tree.h"
 #include "sound/sound_files.h"
 
 namespace zunka::sound {
@@ -12,7 +13,8 @@ bool PlatformSoundFiles::read(std::string_view path, std::string& bytes) {
 }
 
 std::string PlatformSoundFiles::programDirectory() {
-  return platform::executableDirectory();
+  const std::string& base = resourceTree().baseDir;
+  return base.empty() ? platform::executableDirectory() : base;
 }
 
 }  // namespace zunka::sound

@@ -13,11 +13,13 @@ class SoundFiles {
   virtual bool exists(std::string_view path) = 0;
   // The whole file; false when it cannot be read.
   virtual bool read(std::string_view path, std::string& bytes) = 0;
-  // The program's own directory, where samples named without one are also looked for.
+  // The program's own directory, where samples named without one are also looked for:
+  // the system directory, which an installed player keeps apart from its executable.
   virtual std::string programDirectory() = 0;
 };
 
-// The host's file system (platform/files.h), the directory of the executable.
+// The host's file system (platform/files.h), the system directory (the executable's
+// until the system has started).
 class PlatformSoundFiles final : public SoundFiles {
  public:
   bool exists(std::string_view path) override;

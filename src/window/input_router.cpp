@@ -12,6 +12,7 @@
 #include "resources/player_hosts.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
+#include "resources/user_storage.h"
 #include "screen/screen_state.h"
 #include "shell/shell_state.h"
 #include "window/window_state.h"
@@ -44,10 +45,14 @@ void updateModifiers(std::array<bool, 256>& down) {
   down[kAlt] = down[0xA4] || down[0xA5];
 }
 
-// A new numbered screenshot beside the project, never overwriting one.
+// A new numbered screenshot beside the project (or in its user data folder), never
+// overwriting one.
 std::string freeScreenshotName() {
   std::string folder = ParentDir(prjManager().projectFile());
   if (folder.empty()) folder = platform::systemPath(platform::currentDirectory());
+  // A game that takes no writes gets its screenshots in the user's data folder.
+  folder = SavePath(folder, folder);
+  if (folder.empty()) return {};
   for (int n = 1; n < 10000; ++n) {
     char name[32];
     std::snprintf(name, sizeof name, "screenshot-%03d.png", n);

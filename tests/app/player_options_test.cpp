@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <string>
 #include <vector>
 
@@ -89,6 +92,30 @@ TEST(PlayerOptions, VersionAndHelpWinOverTheRest) {
   EXPECT_EQ(p.options.command, Command::Help);
   EXPECT_EQ(p.error, "");
   EXPECT_NE(usageText().find("--frames N"), std::string::npos);
+}
+
+// The --help text is the manual page's too: every option is in it, and it stays
+// ASCII within 80 columns so that both read well.
+TEST(PlayerOptions, HelpListsEveryOptionAndIsUsageTxt) {
+  std::string help = usageText();
+  // Each option starts an entry of its own, or shares one ("-h, --help").
+  for (const std::string& name : optionNames()) {
+    bool listed = help.find("\n  " + name + " ") != std::string::npos ||
+                  help.find("\n  " + name + "\n") != std::string::npos ||
+                  help.find("\n  " + name + ", ") != std::string::npos ||
+                  help.find(", " + name + " ") != std::string::npos;
+    EXPECT_TRUE(listed) << name;
+  }
+  for (std::string_view key : {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F12", "Alt+Enter",
+                               "Ctrl+F10", "Shift+F5", "F10, F11", "Ctrl+V"})
+    EXPECT_NE(help.find("  " + std::string(key) + " "), std::string::npos) << key;
+  EXPECT_EQ(help.find("not available"), std::string::npos);
+  std::ifstream file(ZUNKA_SOURCE_DIR "/src/app/usage.txt", std::ios::binary);
+  EXPECT_EQ(help, std::string(std::istreambuf_iterator<char>(file), {}));
+  size_t start = 0;
+  for (size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1)
+    EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
+  for (char c : help) EXPECT_TRUE(c == '\n' || (c >= ' ' && c <= '~')) << int(c);
 }
 
 }  // namespace

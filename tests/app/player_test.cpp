@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/player.h"
+#include "platform/host_path.h"
 #include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "support/vm_world.h"
@@ -128,6 +130,20 @@ TEST_F(PlayerTest, OptionsThatCannotBeHonouredAreRefused) {
   options.log = ::testing::TempDir() + "/no/such/dir/log.txt";
   EXPECT_EQ(app::runPlayer(options, nothing), 2);
   ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(PlayerTest, AFileThatCannotBeReadIsAnErrorNotTheBundledGame) {
+  BootSequence nothing;
+  for (std::string file : {::testing::TempDir() + "/no/such/page.cmml", ::testing::TempDir()}) {
+    options.file = file;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(app::runPlayer(options, nothing), 1) << file;
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("cannot open " + file), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(hostState().booted);  // nothing played
+  }
+  EXPECT_EQ(platform::hostFileProblem(::testing::TempDir() + "/no/such/page.cmml"), "no such file");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -257,7 +259,10 @@ TEST(HostPlatform, WindowThatCannotOpenFallsBackToHeadlessWithANote) {
   auto host = openHostPlatform(PlatformOptions{});
   std::string note = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(host->headless());
-  EXPECT_NE(note.find("running headless"), std::string::npos);
+  // One line that says what happens and what to do.
+  EXPECT_NE(note.find("playing headless"), std::string::npos) << note;
+  EXPECT_NE(note.find("--headless"), std::string::npos) << note;
+  EXPECT_EQ(std::count(note.begin(), note.end(), '\n'), 1) << note;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/file_natives.h"
 #include "resources/files_folder.h"
 #include "resources/guarded_file.h"
@@ -104,9 +105,20 @@ TEST_F(FileNatives, NamesLoseSeparatorsAndDrivesAndAnEmptyNameIsUntitled) {
   EXPECT_EQ(file("game\\files\\Cxy"), "2");
   EXPECT_EQ(file("game\\files\\untitled"), "3");
   // A double-byte character whose second byte looks like "\" keeps it; a stray lead
-  // byte before "/" or ":" does not shield them (no character ends that way).
+  // byte before "/" or ":" does not shield them (no character ends that way), and
+  // goes with them, so that it cannot pair with the byte after them: here it would
+  // have made the "\" of "\xF0\x5C" a separator.
   EXPECT_EQ(CleanFileName("\x83\x5C\\x"), "\x83\x5Cx");
-  EXPECT_EQ(CleanFileName("\x81/..\x81:x"), "\x81..\x81x");
+  EXPECT_EQ(CleanFileName("\x81/..\x81:x"), "..x");
+  EXPECT_EQ(CleanFileName("\xF0/\xF0\x5C\\A"),
+            "\xF0\x5C"
+            "A");
+  std::string found = FilesFolderPath("\xF0/\xF0\x5C\\A", path("game"));
+  EXPECT_EQ(found, path("game") +
+                       "\\files\\\xF0\x5C"
+                       "A");
+  EXPECT_EQ(platform::findSjisChar(found, '\\', (path("game") + "\\files\\").size()),
+            std::string::npos);
 }
 
 TEST_F(FileNatives, NoNameReachesOutOfTheFilesFolder) {
