@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "platform/files.h"
-#include "resources/content_digest.h"
 #include "resources/cache_files.h"
+#include "resources/content_digest.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"

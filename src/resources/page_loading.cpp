@@ -70,8 +70,8 @@ std::string firstTagName(std::string_view text) {
   size_t at = text.find_first_not_of(" \t\r\n");
   if (at == std::string_view::npos || text[at] != '<') return {};
   size_t end = ++at;
-  while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
-                               text[end] == '_'))
+  while (end < text.size() &&
+         (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
     ++end;
   return std::string(text.substr(at, end - at));
 }

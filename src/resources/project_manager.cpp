@@ -179,7 +179,8 @@ void TPrjManager::OpenProjectOfPage(std::string_view pageFile) {
   classesReady_ = false;
   if (platform::fileExists(projectFile_)) {
     LoadProject(projectFile_);
-  } else if (InOpenedFolder(projectFile_) && platform::writeFile(projectFile_, kNewProjectText)) {
+  } else if (InOpenedFolder(projectFile_, Access::Write) &&
+             platform::writeFile(projectFile_, kNewProjectText)) {
     LoadProject(projectFile_);
   } else {
     // A page somewhere else (a download, another user's folder): its project is

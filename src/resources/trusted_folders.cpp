@@ -18,8 +18,13 @@ bool LiesInside(std::string_view path, std::string_view dir) {
          platform::staysInsideOnHost(path, dir);
 }
 
-bool InOpenedFolder(std::string_view path) {
-  if (LiesInside(path, resourceTree().baseDir)) return true;
+bool InOpenedFolder(std::string_view path, Access access) {
+  // The base directory is the installation, trusted as it is laid out for
+  // reading: its kernel library may well be a link to where it was built.
+  // Nothing is written through a link out of it, though.
+  const std::string& base = resourceTree().baseDir;
+  if (access == Access::Read ? !base.empty() && IsSameOrInside(path, base) : LiesInside(path, base))
+    return true;
   for (const std::string& folder : projectState().openedFolders)
     if (LiesInside(path, folder)) return true;
   return false;
@@ -27,7 +32,7 @@ bool InOpenedFolder(std::string_view path) {
 
 bool MayReadSource(std::string_view path) {
   if (resourceTree().baseDir.empty()) return true;
-  if (InOpenedFolder(path)) return true;
+  if (InOpenedFolder(path, Access::Read)) return true;
   const TPrjManager& projects = prjManager();
   return LiesInside(path, ParentDir(projects.projectFile())) ||
          LiesInside(path, ParentDir(projects.currentPageFile()));

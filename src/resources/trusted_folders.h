@@ -12,10 +12,14 @@ namespace zunka {
 // symbolic links are followed.
 bool LiesInside(std::string_view path, std::string_view dir);
 
+enum class Access { Read, Write };
 // Folders the user opened: the base directory (kernel, `Usr`, `Temp`) and the folder
 // of the file named on the command line (ProjectState::openedFolders). Only inside
-// them does the player create a project file for a page that has none.
-bool InOpenedFolder(std::string_view path);
+// them does the player create a project file for a page that has none. For reading,
+// the base directory is judged by the text of the path alone (it is the
+// installation, and its kernel may be a link to elsewhere); everything else is
+// judged on the host too.
+bool InOpenedFolder(std::string_view path, Access access);
 
 // Whether a `link` or `class` source may be read: it lies in an opened folder, in
 // the open project's folder or in the current page's folder. Without a base

@@ -27,7 +27,8 @@ platform::Image readPicture(const std::string& file, const std::string& placehol
     error = "cannot be read";
   }
   LogError(file + ":" + error, {}, true);
-  if (placeholder.empty() || !platform::readFile(placeholder, bytes, kLargestPatternSheet)) return missingPicture();
+  if (placeholder.empty() || !platform::readFile(placeholder, bytes, kLargestPatternSheet))
+    return missingPicture();
   std::optional<platform::Image> image = platform::decodeImage(bytes, error);
   return image ? std::move(*image) : missingPicture();
 }

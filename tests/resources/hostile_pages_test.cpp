@@ -96,9 +96,9 @@ TEST_F(HostilePageTest, AFileThatIsNoPageIsRefusedBeforeAnythingIsWrittenOrStopp
   EXPECT_FALSE(projects().LoadPage(pipe));
   EXPECT_FALSE(projects().LoadPage("\\dev\\zero"));
   EXPECT_LT(secondsSince(start), 5.0);
-  EXPECT_EQ(console.errors, (std::vector<std::string>{hostname + "はページではありません",
-                                                      pipe + "はありません",
-                                                      "\\dev\\zero" + std::string("はありません")}));
+  EXPECT_EQ(console.errors,
+            (std::vector<std::string>{hostname + "はページではありません", pipe + "はありません",
+                                      "\\dev\\zero" + std::string("はありません")}));
   EXPECT_EQ(platform::listDirectory(outside.system()), (std::vector<std::string>{"hostname"}));
   EXPECT_EQ(find("usr")->src, path("game\\a.cmml"));
   EXPECT_TRUE(hostState().root());
@@ -117,8 +117,7 @@ TEST_F(HostilePageTest, LinksAndClassSourcesAreRegularFilesInsideTheProjectAndBo
       {"<link src=\"big.txt\"/>", path("case2\\big.txt") + "は大きすぎるので読み込めません"},
       {"<resourcelist name=\"classes\"><class name=\"Z\" src=\"\\dev\\zero\"/></resourcelist>",
        "\\dev\\zero" + outsideMessage},
-      {"<resourcelist name=\"classes\"><class name=\"F\" src=\"" + foreign +
-           "\"/></resourcelist>",
+      {"<resourcelist name=\"classes\"><class name=\"F\" src=\"" + foreign + "\"/></resourcelist>",
        foreign + outsideMessage},
   };
   int n = 0;
@@ -138,9 +137,9 @@ TEST_F(HostilePageTest, ALinkBombStopsAtTheLinkBoundWithAClearMessage) {
   for (int i = 0; i < 20; ++i) {
     std::string body;
     for (int j = 0; j < 10; ++j) body += " <link src=\"f" + std::to_string(i + 1) + ".txt\"/>\r\n";
-    write("game\\f" + std::to_string(i) + ".txt",
-          "<resourcelist name=\"f" + std::to_string(i) + "\">\r\n" + (i < 19 ? body : "") +
-              "</resourcelist>\r\n");
+    write("game\\f" + std::to_string(i) + ".txt", "<resourcelist name=\"f" + std::to_string(i) +
+                                                      "\">\r\n" + (i < 19 ? body : "") +
+                                                      "</resourcelist>\r\n");
   }
   auto start = Clock::now();
   projects().LoadPageAndRun(write("game\\a.cmml", page(" <link src=\"f0.txt\"/>\r\n")));
@@ -219,8 +218,10 @@ TEST_F(HostilePageTest, TensOfThousandsOfGeneratorsAreAllPlacedQuickly) {
   constexpr int kCount = 25000;
   std::string gen = " <resourcelist name=\"gen\">\r\n";
   for (int i = 0; i < kCount; ++i)
-    gen += "  <generator name=\"$b" + std::to_string(i) + "\" className=\"Ball\" inst_x=\"1\"/>\r\n";
-  std::string stage = write("game\\many.cmml", page(std::string(kBallClass) + gen + " </resourcelist>\r\n"));
+    gen +=
+        "  <generator name=\"$b" + std::to_string(i) + "\" className=\"Ball\" inst_x=\"1\"/>\r\n";
+  std::string stage =
+      write("game\\many.cmml", page(std::string(kBallClass) + gen + " </resourcelist>\r\n"));
   EXPECT_EQ(run("$placed = 0;"), 0);
   auto start = Clock::now();
   projects().LoadPageAndRun(stage);
@@ -234,10 +235,10 @@ TEST_F(HostilePageTest, TensOfThousandsOfGeneratorsAreAllPlacedQuickly) {
 TEST_F(HostilePageTest, APageRequestThatCannotBeMetLeavesTheRunningPageAlone) {
   write("game\\Opener.zunka", kOpener);
   write("game\\junk.cmml", "not a page\r\n");
-  projects().LoadPageAndRun(write(
-      "game\\a.cmml",
-      page(" <resourcelist name=\"classes\"><class name=\"Opener\" src=\"Opener.zunka\"/>"
-           "</resourcelist>\r\n")));
+  projects().LoadPageAndRun(
+      write("game\\a.cmml",
+            page(" <resourcelist name=\"classes\"><class name=\"Opener\" src=\"Opener.zunka\"/>"
+                 "</resourcelist>\r\n")));
   vm::TProcess* running = hostState().root();
   ASSERT_TRUE(running);
   uint32_t handle = running->handle();
