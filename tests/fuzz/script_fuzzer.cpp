@@ -64,7 +64,8 @@ struct Player {
   std::string page;
   Player() {
     copyTree(platform::systemPath(ZUNKA_SOURCE_DIR "/kernel"), dir.system() + "\\kernel");
-    page = dir.write("Usr/fuzz.cmml", kPage);
+    platform::makeDirectory(dir.system() + "\\Usr");
+    page = dir.write("Usr\\fuzz.cmml", kPage);
     resourceTree().baseDir = dir.system();
     resourceTree().workDir = dir.system();
     platform::setCurrentHostDirectory(dir.host());
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   setConsole(&console);
   static Player player;
   if (!player.boot.ready()) return 0;
-  player.dir.write("Usr/Fuzzed.zunka", std::string_view(reinterpret_cast<const char*>(data), size));
+  player.dir.write("Usr\\Fuzzed.zunka", std::string_view(reinterpret_cast<const char*>(data), size));
   TPrjManager& projects = player.boot.projects();
   try {
     projects.StopAndForget();
