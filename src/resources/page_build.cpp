@@ -131,7 +131,14 @@ ResourcePtr rebuildScript(const std::string& file) {
   dropBroken(iterator, 0, keep.size(), keep);
   reportBroken(iterator, keep);
   platform::deleteFile(file);
-  return compileScript(iterator.ScriptText(&keep), "");
+  made = compileScript(iterator.ScriptText(&keep), "");
+  // Snippets that compile one by one but not together are not told apart: the
+  // failure is still reported, never taken for an empty page.
+  if (auto* cls = dynamic_cast<TRTTI*>(made.get()); !cls || !cls->compiled)
+    LogError(
+        prjManager().currentPageFile() + ": オブジェクトを配置するスクリプトをコンパイルできません",
+        {}, true);
+  return made;
 }
 
 // Runs the class's main code on a new instance until it halts, then finishes
