@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   setConsole(&console);
   static Player player;
   if (!player.boot.ready()) return 0;
-  player.dir.write("Usr\\Fuzzed.zunka", std::string_view(reinterpret_cast<const char*>(data), size));
+  player.dir.write("Usr\\Fuzzed.zunka",
+                   std::string_view(reinterpret_cast<const char*>(data), size));
   TPrjManager& projects = player.boot.projects();
   try {
     projects.StopAndForget();
