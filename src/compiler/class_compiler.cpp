@@ -68,7 +68,7 @@ void installScriptCompiler() {
 int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
   if (!cls.src.empty()) {
     Log("Compiling " + RelativePath(cls.src, resourceTree().workDir));
-    if (cls.LoadClassFile()) return 0;
+    if (cls.LoadClassFile(source)) return 0;
   }
   TYup& yup = scriptEngine();
   std::unique_ptr<TLexList> tokens;
@@ -96,7 +96,7 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
     if (reportErrors) report(e.message(), cls.src, context.statementOffset);
     return 1;
   }
-  if (!cls.src.empty() && cls.compiled) cls.SaveClassFile();
+  if (!cls.src.empty() && cls.compiled) cls.SaveClassFile(source);
   return 0;
 }
 

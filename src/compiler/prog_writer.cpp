@@ -90,6 +90,15 @@ void TProgWriter::Is(const TRTTI* cls) {
   op(Op_Is, cls->handle());
 }
 
+void TProgWriter::record(vm::Opcode code, const std::string& name) {
+  std::string key = std::to_string(int32_t(code)) + ":" + name;
+  auto [at, added] = entryIndex_.try_emplace(std::move(key), symbols_.entries.size());
+  if (added)
+    symbols_.entries.push_back(vm::TCInfoElem{int32_t(code), name, {position_}});
+  else
+    symbols_.entries[at->second].positions.push_back(position_);
+}
+
 std::unique_ptr<TCompiledInfo> TProgWriter::Finish() {
   std::vector<uint32_t> words(size_t(highWater_ + 3) / 4, 0);
   std::memcpy(words.data(), buffer_.data(), size_t(highWater_));
@@ -98,6 +107,7 @@ std::unique_ptr<TCompiledInfo> TProgWriter::Finish() {
   buffer_.assign(256, 0);
   position_ = highWater_ = 0;
   symbols_ = {};
+  entryIndex_.clear();
   return info;
 }
 

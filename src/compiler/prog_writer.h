@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "vm/compiled_info.h"
@@ -77,13 +78,17 @@ class TProgWriter {
  private:
   void word(uint32_t w);
   void bytes(const void* data, size_t n);
-  void record(vm::Opcode code, const std::string& name) { symbols_.record(code, name, position_); }
+  // Adds the current position to the entry of (code, name), made on first use.
+  // Entries are found through an index: a placement script names tens of
+  // thousands of globals, and a search through the entries would be quadratic.
+  void record(vm::Opcode code, const std::string& name);
 
   TRTTI* owner_;
   std::vector<uint8_t> buffer_;
   int32_t position_ = 0;
   int32_t highWater_ = 0;
   vm::TSymInfoList symbols_;
+  std::unordered_map<std::string, size_t> entryIndex_;  // opcode and name -> entry
 };
 
 }  // namespace zunka

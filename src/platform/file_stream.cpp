@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/files.h"
@@ -12,16 +14,29 @@ namespace zunka::platform {
 
 bool InputFile::open(std::string_view path) {
   close();
-  std::string host = hostPath(path);
+  // Opened without waiting (a FIFO would block the player for good) and judged on
+  // what was opened, not on a name that may change in between: only a regular
+  // file within the general bound is read.
+  int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   struct stat st;
-  // A directory opens as a stream on this host but reads nothing sensible.
-  if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  file_ = std::fopen(host.c_str(), "rb");
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      uint64_t(st.st_size) > kLargestReadFile) {
+    ::close(fd);
+    return false;
+  }
+  file_ = ::fdopen(fd, "rb");
+  if (!file_) ::close(fd);
+  left_ = uint64_t(st.st_size);
   return file_ != nullptr;
 }
 
 size_t InputFile::read(char* into, size_t count) {
-  return file_ ? std::fread(into, 1, count, file_) : 0;
+  // A file that grows while read ends where it ended when opened.
+  if (!file_) return 0;
+  size_t n = std::fread(into, 1, size_t(std::min<uint64_t>(count, left_)), file_);
+  left_ -= n;
+  return n;
 }
 
 void InputFile::close() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -15,7 +16,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // False when the path names no regular file that can be read.
+  // False when the path names no regular file that can be read, or one larger than
+  // kLargestReadFile (files.h). The file is read up to the size it had when opened.
   bool open(std::string_view path);
   // Up to `count` bytes into `into`; fewer only at the end (or after a failure).
   size_t read(char* into, size_t count);
@@ -24,6 +26,7 @@ class InputFile {
 
  private:
   std::FILE* file_ = nullptr;
+  uint64_t left_ = 0;
 };
 
 // A file written whole or not at all. The bytes go to a partial file beside the

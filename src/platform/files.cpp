@@ -180,14 +180,15 @@ std::string systemPath(std::string_view host) {
   return out;
 }
 
-bool readFile(std::string_view path, std::string& bytes) {
+bool readFile(std::string_view path, std::string& bytes, uint64_t largest) {
+  largest = std::min(largest, kLargestReadFile);
   // Only regular files, opened without waiting (a FIFO would block the player for
   // good) and read up to a bound (a device such as /dev/zero never ends).
   int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-            uint64_t(st.st_size) <= kLargestReadFile;
+            uint64_t(st.st_size) <= largest;
   bytes.clear();
   if (ok) {
     bytes.reserve(size_t(st.st_size));
@@ -200,7 +201,7 @@ bool readFile(std::string_view path, std::string& bytes) {
         break;
       }
       // A file that grows while read is cut off at the bound, not followed.
-      if (bytes.size() + size_t(n) > kLargestReadFile) {
+      if (bytes.size() + size_t(n) > largest) {
         ok = false;
         break;
       }

@@ -19,9 +19,10 @@ std::string hostPath(std::string_view systemPath);
 std::string systemPath(std::string_view hostPath);
 
 // The whole of a regular file as bytes; false for anything else (a directory, a device, a FIFO)
-// and for files larger than kLargestReadFile.
-bool readFile(std::string_view path, std::string& bytes);
+// and for files larger than `largest` bytes. Every reader of the player's files comes here
+// (or through InputFile), each kind with a bound of its own no larger than kLargestReadFile.
 inline constexpr uint64_t kLargestReadFile = uint64_t(256) << 20;
+bool readFile(std::string_view path, std::string& bytes, uint64_t largest = kLargestReadFile);
 // Creates or replaces the file; false on failure.
 bool writeFile(std::string_view path, std::string_view bytes);
 bool fileExists(std::string_view path);

@@ -1,11 +1,15 @@
 #include "resources/class_file.h"
 
+#include <optional>
+
 #include "platform/files.h"
 #include "resources/cache_files.h"
+#include "resources/content_digest.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
+#include "resources/text_file.h"
 #include "vm/code_verifier.h"
 #include "vm/console.h"
 #include "vm/errors.h"
@@ -17,7 +21,7 @@ namespace zunka {
 // The code a compilation produces changes with the player: mixing the player's
 // code revision into the source stamp makes class files of an earlier revision
 // stale, so they are compiled again rather than run with old code.
-constexpr uint32_t kCodeRevision = 2;
+constexpr uint32_t kCodeRevision = 3;
 
 int32_t ClassSourceStamp(std::string_view src) {
   return int32_t(uint32_t(platform::fileAge(src)) ^ (kCodeRevision * 0x9E3779B1u));
@@ -28,6 +32,9 @@ using namespace vm;
 namespace {
 
 constexpr int32_t kClassFileVersion = 12100;
+// A class file holds its class's code and symbol records: a few times its source,
+// which is at most kLargestTextFile.
+constexpr uint64_t kLargestClassFile = 4 * kLargestTextFile;
 // Records smaller than these cannot be complete, so counts are checked against them.
 constexpr size_t kMinEntryBytes = 4 + ClassFileReader::kMinStringBytes + 4;
 constexpr size_t kMinPointBytes = ClassFileReader::kMinStringBytes + 4;
@@ -173,20 +180,55 @@ bool TRTTI::ReadClassFile(ClassFileReader& file) {
   return true;
 }
 
-bool TRTTI::SaveClassFile() const {
-  ClassFileWriter file;
-  WriteClassFile(file);
-  return platform::writeFile(ClassFileName(), file.bytes());
+namespace {
+
+// A class file is the class's records followed by two digests: of the source it
+// was compiled from, and of everything before this last one.
+constexpr size_t kDigestBytes = 8;
+
+void appendDigest(std::string& bytes, uint64_t digest) {
+  for (size_t i = 0; i < kDigestBytes; ++i) bytes += static_cast<char>((digest >> (8 * i)) & 0xFF);
 }
 
-bool TRTTI::LoadClassFile() {
+uint64_t digestAt(std::string_view bytes, size_t at) {
+  uint64_t digest = 0;
+  for (size_t i = 0; i < kDigestBytes; ++i)
+    digest |= uint64_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return digest;
+}
+
+// The records of a whole, unaltered class file made from `source`; nothing otherwise.
+std::optional<std::string_view> classRecords(std::string_view bytes, std::string_view source) {
+  if (bytes.size() < 2 * kDigestBytes) return std::nullopt;
+  size_t checked = bytes.size() - kDigestBytes;
+  if (digestAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
+  size_t records = checked - kDigestBytes;
+  if (digestAt(bytes, records) != ContentDigest(source)) return std::nullopt;
+  return bytes.substr(0, records);
+}
+
+}  // namespace
+
+bool TRTTI::SaveClassFile(std::string_view source) const {
+  ClassFileWriter file;
+  WriteClassFile(file);
+  std::string bytes = file.bytes();
+  appendDigest(bytes, ContentDigest(source));
+  appendDigest(bytes, ContentDigest(bytes));
+  return platform::writeFile(ClassFileName(), bytes);
+}
+
+bool TRTTI::LoadClassFile(std::string_view source) {
   Reset();
   std::string path = ClassFileName();
   std::string bytes;
-  if (!platform::fileExists(path) || !platform::readFile(path, bytes)) return false;
+  if (!platform::fileExists(path) || !platform::readFile(path, bytes, kLargestClassFile))
+    return false;
   bool restored = false;
   try {
-    ClassFileReader file(bytes, "クラスファイル" + name() + "は壊れています。");
+    std::optional<std::string_view> records = classRecords(bytes, source);
+    if (!records) throw EError("クラスファイル" + name() + "は壊れています。");
+    ClassFileReader file(*records, "クラスファイル" + name() + "は壊れています。");
     restored = ReadClassFile(file);
   } catch (const EError&) {
     Log("not a valid Class File");

@@ -4,6 +4,7 @@
 #include "platform/sjis_text.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
+#include "resources/text_file.h"
 #include "resources/user_storage.h"
 
 namespace zunka {
@@ -40,7 +41,8 @@ std::vector<std::string> splitLines(std::string_view bytes) {
 void TEnvironmentStore::Load(std::string_view path) {
   lines_.clear();
   std::string bytes;
-  if (platform::fileExists(path) && platform::readFile(path, bytes)) lines_ = splitLines(bytes);
+  if (platform::fileExists(path) && platform::readFile(path, bytes, kLargestTextFile))
+    lines_ = splitLines(bytes);
 }
 
 std::string TEnvironmentStore::GetEnv(std::string_view name) const {

@@ -15,13 +15,15 @@ TGenIterator::TGenIterator(int32_t pageHash) {
   add("if (!$_design_mode) { for (p in $procs) p.kill();} $chars.clear();");
 }
 
-void TGenIterator::add(std::string snippet) {
+void TGenIterator::add(std::string snippet, Origin origin) {
   snippets_.push_back(std::move(snippet));
+  origins_.push_back(std::move(origin));
 }
 
-std::string TGenIterator::ScriptText() const {
+std::string TGenIterator::ScriptText(const std::vector<bool>* keep) const {
   TMultiEvaluator script;
-  for (const std::string& snippet : snippets_) script.Add(snippet);
+  for (size_t i = 0; i < snippets_.size(); ++i)
+    if (!keep || (*keep)[i]) script.Add(snippets_[i]);
   return script.Text();
 }
 
@@ -32,7 +34,8 @@ void TGenIterator::VisitResource(TResource& resource) {
     else
       setUpObject(*gen);
   } else if (auto* global = dynamic_cast<TGlobalValue*>(&resource)) {
-    if (pass_ == 0 && !global->initText.empty()) add(global->name() + "=" + global->initText + ";");
+    if (pass_ == 0 && !global->initText.empty())
+      add(global->name() + "=" + global->initText + ";", {global->name(), "value"});
   }
 }
 
@@ -45,7 +48,7 @@ void TGenIterator::createObject(TGenerator& gen) {
   } else if (!cls->compiled) {
     Log(gen.className + "はコンパイルされていないので、オブジェクトを生成できません");
   } else {
-    add(gen.name() + "=new " + gen.className + "();");
+    add(gen.name() + "=new " + gen.className + "();", {gen.name(), "className"});
   }
 }
 
@@ -56,13 +59,13 @@ void TGenIterator::setUpObject(TGenerator& gen) {
   for (const std::string& line : gen.instAttrs) {
     std::string member = AttrLineName(line);
     if (cls->HasMember(vm::symbols::intern(member)))
-      add(n + "." + member + "=" + AttrLineValue(line) + ";");
+      add(n + "." + member + "=" + AttrLineValue(line) + ";", {n, "inst_" + member});
   }
   std::string path = gen.FullPath();
-  add(n + ".setGenerator( getResource(\"" + path + "\").getTObject() );");
-  add(n + ".onGenerate();");
+  add(n + ".setGenerator( getResource(\"" + path + "\").getTObject() );", {n, "name"});
+  add(n + ".onGenerate();", {n, "name"});
   if (ParentPath(path) == "usr.gen") {
-    add("if ($_design_mode==0) { appear(" + n + "); }else $chars.add(" + n + ");");
+    add("if ($_design_mode==0) { appear(" + n + "); }else $chars.add(" + n + ");", {n, "name"});
     add("_n_refresh();");
   }
 }

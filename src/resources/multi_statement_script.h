@@ -10,6 +10,9 @@ namespace zunka {
 // got.
 class TMultiEvaluator {
  public:
+  // Statements after the first line that one block of a long program holds.
+  static constexpr size_t kEntriesPerBlock = 10000;
+
   TMultiEvaluator();
   void Add(std::string_view statement);
   std::string Text() const;

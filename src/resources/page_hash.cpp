@@ -21,12 +21,16 @@ bool isLibrary(std::string_view path) {
   return dot != std::string::npos && name.compare(dot, std::string::npos, ".dll") == 0;
 }
 
+// The hash draws a few random numbers per byte, so it is bounded like the largest
+// files a page uses (pattern sheets, sounds): a bigger file hashes as missing.
+constexpr uint64_t kLargestHashedFile = uint64_t(64) << 20;
+
 }  // namespace
 
 int32_t PageFileHash(std::string_view path) {
   std::string bytes;
   if (path.empty() || isLibrary(path) || !platform::fileExists(path) ||
-      !platform::readFile(path, bytes))
+      !platform::readFile(path, bytes, kLargestHashedFile))
     return 0;
   uint32_t h = 0;
   for (size_t j = 0; j < bytes.size(); ++j) {

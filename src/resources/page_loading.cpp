@@ -1,4 +1,5 @@
 // Loading, starting and stopping pages, and the page requests scripts make.
+#include <cctype>
 #include <exception>
 
 #include "debug/time_analyzer.h"
@@ -16,6 +17,7 @@
 #include "resources/sgml.h"
 #include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
+#include "resources/text_file.h"
 #include "vm/collector.h"
 #include "vm/console.h"
 #include "vm/process.h"
@@ -62,6 +64,18 @@ void linkPage(const std::string& file) {
   CreateResourceAt(file, "usr", NewResourceKind::Link);
 }
 
+// The name of the first element of a tag text, when nothing but white space comes
+// before it; empty otherwise.
+std::string firstTagName(std::string_view text) {
+  size_t at = text.find_first_not_of(" \t\r\n");
+  if (at == std::string_view::npos || text[at] != '<') return {};
+  size_t end = ++at;
+  while (end < text.size() &&
+         (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+    ++end;
+  return std::string(text.substr(at, end - at));
+}
+
 void enterPageDirectory(const std::string& file) {
   std::string dir = ParentDir(file);
   resourceTree().workDir = dir;
@@ -70,12 +84,29 @@ void enterPageDirectory(const std::string& file) {
 
 }  // namespace
 
+// Judged before anything is stopped, linked or written: a page of another
+// project makes the player open (and maybe create) that project, so a file that
+// is no page, a device or a FIFO must never get that far.
+bool TPrjManager::CheckPageFile(const std::string& file) {
+  std::string bytes;
+  if (file.empty() || !platform::fileExists(file)) {
+    LogError(file + "はありません", {}, true);
+    return false;
+  }
+  std::string name;
+  if (platform::readFile(file, bytes, kLargestTextFile)) name = firstTagName(bytes);
+  if (name != "resourcelist" && name != "classlist") {
+    LogError(file + "はページではありません", {}, true);
+    return false;
+  }
+  return true;
+}
+
 bool TPrjManager::LoadPage(std::string_view requested) {
   TimeSection whole(kSectionLoadPage);
   playerHosts().screen().pageLoading();
   std::string file = ResolvePath(requested, resourceTree().workDir);
-  if (file.empty() || !platform::fileExists(file)) {
-    LogError(file + "はありません", {}, true);
+  if (!CheckPageFile(file)) {
     projectState().noPageRunning = true;
     return false;
   }
@@ -155,9 +186,9 @@ void TPrjManager::LoadPageAndRun(std::string_view file) {
   playerHosts().screen().designModeChanged(false);
   try {
     Log("---LoadPage--");
-    LoadPage(file);
+    bool loaded = LoadPage(file);
     Log("--/LoadPage--");
-    if (classesReady_ && startRoot("execute")) projectState().designMode = false;
+    if (loaded && startRoot("execute")) projectState().designMode = false;
   } catch (const std::exception& e) {
     LogError(e.what(), {}, true);
   }
@@ -201,11 +232,13 @@ void TPrjManager::RequestPage(std::string_view file, bool designMode) {
 }
 
 // The request is taken first: a page that fails to load is not tried again on
-// every frame.
+// every frame. A file that is no page is refused while the current page still
+// runs, and it runs on.
 void TPrjManager::ProcessRequest() {
   if (!HasRequest()) return;
-  std::string file = std::move(requestedPage_);
+  std::string file = ResolvePath(requestedPage_, resourceTree().workDir);
   requestedPage_.clear();
+  if (!CheckPageFile(file)) return;
   if (requestedDesign_) {
     try {
       LoadPage(file);

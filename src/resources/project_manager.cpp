@@ -18,6 +18,7 @@
 #include "resources/resource_tree.h"
 #include "resources/sgml.h"
 #include "resources/tag_dispatch.h"
+#include "resources/trusted_folders.h"
 #include "vm/console.h"
 
 namespace zunka {
@@ -176,15 +177,26 @@ void TPrjManager::OpenProjectOfPage(std::string_view pageFile) {
   projectFile_ = projectFileOf(pageFile);
   projectOpening_ = true;
   classesReady_ = false;
-  if (!platform::fileExists(projectFile_)) platform::writeFile(projectFile_, kNewProjectText);
-  LoadProject(projectFile_);
+  if (platform::fileExists(projectFile_)) {
+    LoadProject(projectFile_);
+  } else if (InOpenedFolder(projectFile_, Access::Write) &&
+             platform::writeFile(projectFile_, kNewProjectText)) {
+    LoadProject(projectFile_);
+  } else {
+    // A page somewhere else (a download, another user's folder): its project is
+    // played as an empty one, and the folder stays as it was.
+    attachProject(projectFile_, false);
+  }
   if (!find("project.pages")) Log("!?---");
   ScanPages(pageFile);
 }
 
 void TPrjManager::LoadProject(std::string_view file) {
   std::string path = ResolvePath(file, platform::currentDirectory());
-  if (!platform::fileExists(path)) return;
+  if (platform::fileExists(path)) attachProject(path, true);
+}
+
+void TPrjManager::attachProject(const std::string& path, bool fromFile) {
   if (projectIsOpen()) {
     StopAndForget();
     RemoveAt(ProjectPath());
@@ -192,7 +204,10 @@ void TPrjManager::LoadProject(std::string_view file) {
   projectFile_ = path;
   {
     WorkDirScope projectDir(ParentDir(path));
-    CreateResourceAt(path, ProjectPath(), NewResourceKind::Link);
+    if (fromFile)
+      CreateResourceAt(path, ProjectPath(), NewResourceKind::Link);
+    else
+      AttachAt(ProjectPath(), ParseResourceText(kNewProjectText));
   }
   CountProjectFiles();
   if (!find(ParamsPath())) CreateResourceAt("", ParamsPath(), NewResourceKind::List);

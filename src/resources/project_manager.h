@@ -43,9 +43,10 @@ class TPrjManager {
 
   // --- Projects and the page list ---
   bool IsOtherProject(std::string_view pageFile) const;
-  // Opens the project of the page's directory (creating an empty project file
-  // when there is none) and lists its pages; keeps a project that is not a
-  // default.zunkaprj.
+  // Opens the project of the page's directory and lists its pages; keeps a project
+  // that is not a default.zunkaprj. A directory without a project file gets an
+  // empty one when it lies in a folder the user opened (trusted_folders.h);
+  // elsewhere the empty project lives in memory only and nothing is written.
   void OpenProjectOfPage(std::string_view pageFile);
   // Links the project file (closing the open project first), hashes its files
   // and sets the parameters' defaults.
@@ -57,8 +58,13 @@ class TPrjManager {
   void CountProjectFiles();
 
   // --- Pages ---
+  // Whether `file` (absolute) can be loaded as a page: a regular file of at most
+  // kLargestTextFile bytes whose first element is a resource list. Otherwise shows
+  // FILE + "はありません" (missing, or not a regular file) or FILE + "はページではありません"
+  // and gives false; nothing is read as a page and nothing is written.
+  static bool CheckPageFile(const std::string& file);
   // Links and compiles a page (the running one is stopped); true when its classes
-  // are ready. A missing file shows FILE + "はありません".
+  // are ready. A file CheckPageFile refuses leaves everything as it was.
   bool LoadPage(std::string_view file);
   // Loads the page and starts it in play mode; errors are shown, the page stays
   // stopped.
@@ -72,7 +78,8 @@ class TPrjManager {
   // Stops the page and lets go of every script object the tree holds.
   void StopAndForget();
 
-  // Page changes asked for while a frame runs wait for the frame loop.
+  // Page changes asked for while a frame runs wait for the frame loop. A request
+  // for a file that is no page is reported and the current page runs on.
   void RequestPage(std::string_view file, bool designMode);
   bool HasRequest() const { return !requestedPage_.empty(); }
   void ProcessRequest();
@@ -91,6 +98,9 @@ class TPrjManager {
  private:
   TfParam* paramNamed(std::string_view name) const;
   bool projectIsOpen() const;
+  // Opens the project at `path`: linked from the file, or the empty project when
+  // `fromFile` is false (see OpenProjectOfPage).
+  void attachProject(const std::string& path, bool fromFile);
   void applySavedVersion();
   void mergePageLists();
   void ensureScreenGlobals() const;

@@ -11,6 +11,9 @@ namespace zunka {
 struct ProjectState {
   // --- Where things are ---
   std::string fileToOpen;
+  // Folders the user opened besides the base directory: the folder of the file named
+  // on the command line (trusted_folders.h).
+  std::vector<std::string> openedFolders;
   std::string applicationTitle = "Zunka System";  // caption of message boxes
   // The project's help file (path or URL).
   std::string helpFile;

@@ -1,5 +1,7 @@
 #include "resources/resource_list.h"
 
+#include <algorithm>
+
 #include "platform/sjis_text.h"
 
 #include "resources/sgml.h"
@@ -122,11 +124,14 @@ void TResourceList::CheckRemovable() const {
 
 void TResourceList::Dispose() {
   // From the front, one at a time: each child goes after its own subtree.
+  // Taken from the back of a reversed list: erasing the front of a list of tens of
+  // thousands (a page's globals) one at a time would be quadratic.
   indexValid_ = false;
   byName_.clear();
+  std::reverse(children_.begin(), children_.end());
   while (!children_.empty()) {
-    ResourcePtr first = std::move(children_.front());
-    children_.erase(children_.begin());
+    ResourcePtr first = std::move(children_.back());
+    children_.pop_back();
     first->parent_ = nullptr;
   }
   TResource::Dispose();

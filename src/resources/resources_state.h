@@ -50,6 +50,13 @@ struct ResourcesState {
   // nest across them.
   std::vector<std::string> filesBeingLinked;
   int dispatchDepth = 0;
+  // What the load in progress (one outermost element or linked file) has made so
+  // far: tag_dispatch.h bounds each.
+  struct LoadCounts {
+    int64_t links = 0;
+    uint64_t bytes = 0;
+    int64_t resources = 0;
+  } loadCounts;
   // Native tables registered from above: bound to their classes with the kernel's.
   std::vector<std::pair<std::string, std::span<const vm::NativeEntry>>> nativeTables;
   // Resource kinds registered from above, by tag name.

@@ -5,6 +5,7 @@
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
 #include "resources/text_file.h"
+#include "resources/trusted_folders.h"
 #include "vm/collector.h"
 #include "vm/console.h"
 #include "vm/errors.h"
@@ -43,6 +44,7 @@ void TRTTI::registerAlias() {
 void TRTTI::InitPass(TInitContext& context) {
   if (!compiled) {
     Reset();
+    CheckSourceInside(src);
     std::string source = ReadTextFile(src);
     if (ClassCompiler* compiler = classCompiler()) compiler->Compile(*this, source, true);
   }

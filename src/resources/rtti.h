@@ -74,13 +74,15 @@ class TRTTI : public vm::ClassObject, public TResource {
   // True when the class was restored; false for another version, a source edited
   // since, or a parent not compiled yet. A broken file raises.
   bool ReadClassFile(ClassFileReader& file);
-  // Writes ClassFileName(); false when the file cannot be written.
-  bool SaveClassFile() const;
+  // Writes ClassFileName(), with the digests of `source` (the text the class was
+  // compiled from) and of the whole file; false when the file cannot be written.
+  bool SaveClassFile(std::string_view source = {}) const;
   // The compile driver's first step: restores the class from ClassFileName() when
-  // that file exists and is current. A broken file writes "not a valid Class File"
-  // to the console. On any failure the class is reset and false is given, so it
-  // compiles from source.
-  bool LoadClassFile();
+  // that file exists, is whole (its digest matches) and was made from `source`
+  // and the current file. A broken file writes "not a valid Class File" to the
+  // console. On any failure the class is reset and false is given, so it compiles
+  // from source.
+  bool LoadClassFile(std::string_view source = {});
 
   std::string category;
   bool aliased = false;

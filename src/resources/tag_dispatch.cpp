@@ -17,6 +17,7 @@
 #include "resources/tag_reader.h"
 #include "resources/tag_resource.h"
 #include "resources/text_file.h"
+#include "resources/trusted_folders.h"
 #include "vm/console.h"
 #include "vm/errors.h"
 
@@ -53,6 +54,29 @@ class LinkGuard {
   ~LinkGuard() { filesBeingLinked().pop_back(); }
 };
 
+// The load in progress starts afresh when nothing is being read around it.
+ResourcesState::LoadCounts& loadCounts() {
+  if (dispatchDepth() == 0 && filesBeingLinked().empty()) resourcesState().loadCounts = {};
+  return resourcesState().loadCounts;
+}
+
+void countResource() {
+  if (++loadCounts().resources > kMostResourcesPerLoad)
+    throw EError("リソースが多すぎます（一度に" + std::to_string(kMostResourcesPerLoad) +
+                 "個まで）");
+}
+
+void countLink(const std::string& path, size_t bytes) {
+  ResourcesState::LoadCounts& counts = loadCounts();
+  if (++counts.links > kMostLinksPerLoad)
+    throw EError(path + "を読み込めません: リンクされたファイルが多すぎます（一度に" +
+                 std::to_string(kMostLinksPerLoad) + "個まで）");
+  counts.bytes += bytes;
+  if (counts.bytes > kMostLinkedBytesPerLoad)
+    throw EError(path + "を読み込めません: リンクされたファイルが大きすぎます（一度に合計" +
+                 std::to_string(kMostLinkedBytesPerLoad >> 20) + "MBまで）");
+}
+
 bool isCustomResourceTag(const std::string& tagName) {
   if (!resourceTree().root) return false;
   return dynamic_cast<TRTTI*>(resourceTree().root->Find("classes.customres." + tagName)) != nullptr;
@@ -65,6 +89,7 @@ void RegisterResourceKind(std::string tagName, ResourceMaker make) {
 }
 
 ResourcePtr ResourceFromTag(const TSGML& tag, std::string_view dir) {
+  countResource();
   DepthGuard depth;
   const std::string& t = tag.TagName();
   if (t == "resourcelist" || t == "classlist") return MakeResource<TResourceList>(tag, dir);
@@ -94,8 +119,10 @@ ResourcePtr ParseResourceText(std::string_view text) {
 
 ResourcePtr LoadResourceFile(std::string_view path) {
   std::string full = ResolvePath(path, resourceTree().workDir);
-  LinkGuard guard(full);
+  CheckSourceInside(full);
   std::string text = ReadTextFile(full);
+  countLink(full, text.size());
+  LinkGuard guard(full);
   ResourcePtr resource = ParseResourceText(text, ParentDir(full));
   if (resource) resource->src = full;
   return resource;

@@ -6,10 +6,13 @@
 
 namespace zunka {
 
-std::string ReadTextFile(std::string_view path) {
+std::string ReadTextFile(std::string_view path, uint64_t largest) {
   std::string bytes;
-  if (!platform::readFile(path, bytes)) {
-    if (!platform::fileExists(path)) LogError(std::string(path) + "が見つかりません", {}, true);
+  if (!platform::readFile(path, bytes, largest)) {
+    if (!platform::fileExists(path))
+      LogError(std::string(path) + "が見つかりません", {}, true);
+    else
+      LogError(std::string(path) + "は大きすぎるので読み込めません", {}, true);
     throw EError("Cannot open file \"" + std::string(path) + "\"");
   }
   return JoinFileLines(bytes);

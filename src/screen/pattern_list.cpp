@@ -6,6 +6,10 @@
 namespace zunka {
 namespace {
 
+// A pattern sheet is a picture of a few hundred patterns; 64 MiB holds an
+// uncompressed one of 4096 x 4096 pixels, far beyond the game area.
+constexpr uint64_t kLargestPatternSheet = uint64_t(64) << 20;
+
 // Something to draw when not even the placeholder picture can be read.
 platform::Image missingPicture() {
   platform::Image image;
@@ -16,14 +20,15 @@ platform::Image missingPicture() {
 
 platform::Image readPicture(const std::string& file, const std::string& placeholder) {
   std::string bytes, error;
-  if (platform::readFile(file, bytes)) {
+  if (platform::readFile(file, bytes, kLargestPatternSheet)) {
     if (std::optional<platform::Image> image = platform::decodeImage(bytes, error))
       return std::move(*image);
   } else {
     error = "cannot be read";
   }
   LogError(file + ":" + error, {}, true);
-  if (placeholder.empty() || !platform::readFile(placeholder, bytes)) return missingPicture();
+  if (placeholder.empty() || !platform::readFile(placeholder, bytes, kLargestPatternSheet))
+    return missingPicture();
   std::optional<platform::Image> image = platform::decodeImage(bytes, error);
   return image ? std::move(*image) : missingPicture();
 }

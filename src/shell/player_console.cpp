@@ -65,7 +65,7 @@ std::optional<std::string> PlayerConsole::readSourceFile(const std::string& base
   if (path.empty()) return std::nullopt;
   std::string bytes;
   std::string full = IsAbsolutePath(path) ? path : ResolvePath(path, baseDir);
-  if (full.empty() || !platform::readFile(full, bytes)) return std::nullopt;
+  if (full.empty() || !platform::readFile(full, bytes, kLargestTextFile)) return std::nullopt;
   return JoinFileLines(bytes);  // trace offsets count in the form the compiler read
 }
 

@@ -42,11 +42,14 @@ void StartUp::initialiseSystem(const std::string& baseDirectory, const std::stri
   resourceTree().baseDir = StripTrailingBackslash(platform::systemPath(base));
   resourceTree().workDir = resourceTree().baseDir;
   projectState().fileToOpen.clear();
+  projectState().openedFolders.clear();
   projectState().noPageRunning = true;
   // Made absolute now: the current directory is about to become baseDir.
-  if (!commandFile.empty() && platform::hostFileExists(commandFile))
+  if (!commandFile.empty() && platform::hostFileExists(commandFile)) {
     projectState().fileToOpen =
         platform::systemPath(platform::absoluteHostPath(commandFile).value_or(commandFile));
+    projectState().openedFolders.push_back(ParentDir(projectState().fileToOpen));
+  }
   platform::setCurrentHostDirectory(base);
 }
 

@@ -1,7 +1,9 @@
 // Host-side containment (symbolic links followed) and files replaced whole.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/file_stream.h"
@@ -112,4 +114,16 @@ TEST(InputFile, ReadsRegularFilesOnly) {
   EXPECT_EQ(file.read(buffer, sizeof buffer), 5u);
   EXPECT_EQ(std::string(buffer, 5), "bytes");
   EXPECT_EQ(file.read(buffer, sizeof buffer), 0u);
+  // A FIFO or a device is refused at once instead of blocking or reading without end.
+  ASSERT_EQ(::mkfifo((dir.host() + "/pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(file.open(dir.system() + "\\pipe"));
+  EXPECT_FALSE(file.open("\\dev\\zero"));
+  // A file that grows after it was opened is read as it was.
+  std::string growing = dir.write("grows", "abc");
+  ASSERT_TRUE(file.open(growing));
+  std::FILE* more = std::fopen((dir.host() + "/grows").c_str(), "ab");
+  ASSERT_TRUE(more);
+  std::fputs("defgh", more);
+  std::fclose(more);
+  EXPECT_EQ(file.read(buffer, sizeof buffer), 3u);
 }

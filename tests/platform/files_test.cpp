@@ -114,6 +114,11 @@ TEST(Files, OnlyRegularFilesAreReadAndNeverWithoutBound) {
   ASSERT_EQ(ftruncate(fd, off_t(zunka::platform::kLargestReadFile + 1)), 0);
   ::close(fd);
   EXPECT_FALSE(zunka::platform::readFile(zunka::platform::systemPath(large), bytes));
+  // Each kind of file has a bound of its own, never above the general one.
+  EXPECT_FALSE(zunka::platform::readFile(file, bytes, 2));
+  EXPECT_TRUE(zunka::platform::readFile(file, bytes, 3));
+  EXPECT_FALSE(zunka::platform::readFile(zunka::platform::systemPath(large), bytes,
+                                         zunka::platform::kLargestReadFile + 2));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "resources/global_value.h"
+#include "resources/project_state.h"
 #include "resources/resource_tree.h"
 #include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
@@ -21,8 +22,12 @@ class TreeTest : public ::testing::Test {
   void SetUp() override {
     VmWorld::get().console.clear();
     world = std::make_unique<ClassWorld>();
+    // The checked-in tag files lie outside the world's base directory: the
+    // tests read them as files of a folder the user opened.
+    projectState().openedFolders = {dataDir()};
   }
   void TearDown() override {
+    projectState().openedFolders.clear();
     setSnippetEvaluator(nullptr);
     world.reset();
   }
