@@ -9,6 +9,7 @@
 #include "compiler/class_compiler.h"
 #include "platform/command_line.h"
 #include "shell/kernel_boot.h"
+#include "vm/arena.h"
 #include "vm/version.h"
 
 using zunka::app::PlayerOptions;
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   PlayerOptions& options = parsed.options;
+  if (options.memoryLimitMiB) zunka::vm::Arena::setHeapLimit(*options.memoryLimitMiB << 20);
   switch (options.command) {
     case PlayerOptions::Command::Version:
       std::printf("zunka %s\n", zunka::kVersionText);
