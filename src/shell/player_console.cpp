@@ -34,8 +34,8 @@ void PlayerConsole::log(std::string_view text) {
 
 void PlayerConsole::logError(std::string_view text, const TTraceList& trace, bool show) {
   keepAlive();
-  std::string line = platform::sjisToUtf8(text);
   if (!show) {
+    std::string line = platform::sjisToUtf8(text);
     out_.writeLine(line);
     if (log_) log_->writeLine(line);
     return;
@@ -46,11 +46,14 @@ void PlayerConsole::logError(std::string_view text, const TTraceList& trace, boo
   for (const TTraceEntry& entry : trace)
     key += '\n' + entry.path + ':' + std::to_string(entry.offset);
   std::vector<std::string> summaries;
-  auto describe = [&] { return trace.empty() ? line : line + " " + traceLine(trace[0]).substr(2); };
+  auto describe = [&] {
+    std::string line = platform::sjisToUtf8(text);
+    return trace.empty() ? line : line + " " + traceLine(trace[0]).substr(2);
+  };
   bool shown = repeats_.admit(key, describe, summaries);
   for (const std::string& summary : summaries) writeError(summary);
   if (!shown) return;
-  std::vector<std::string> lines{line};
+  std::vector<std::string> lines{platform::sjisToUtf8(text)};
   for (const TTraceEntry& entry : trace) lines.push_back(traceLine(entry));
   for (const std::string& l : lines) err_.writeLine(l);
   if (log_ && log_ != &err_)

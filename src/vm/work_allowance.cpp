@@ -7,17 +7,26 @@
 
 namespace zunka::vm {
 
+namespace {
+
+// What a slice executed so far: a yield or stop takes the unused part off both
+// counts, so the difference stays exact.
+int64_t done(const TProcess* p) {
+  return std::max(0, p->slice - p->avail);
+}
+
+}  // namespace
+
 int64_t WorkAllowance::left() const {
-  int64_t used = charged_;
-  // A slice's `slice - avail` is what it executed so far (a yield or stop takes
-  // the unused part off both).
-  for (const TProcess* p : inProgress_) used += std::max(0, p->slice - p->avail);
+  int64_t used = charged_ + paused_;
+  if (!inProgress_.empty()) used += done(inProgress_.back().process);
   return kWorkPerHostRun - used;
 }
 
 void WorkAllowance::enterRun() {
   if (depth_++ == 0) {
     charged_ = 0;
+    paused_ = 0;
     inProgress_.clear();
   }
 }
@@ -28,13 +37,19 @@ void WorkAllowance::leaveRun() {
 }
 
 void WorkAllowance::sliceStarted(TProcess* p) {
-  inProgress_.push_back(p);
+  if (!inProgress_.empty()) {
+    Slice& outer = inProgress_.back();
+    outer.doneWhenPaused = done(outer.process);
+    paused_ += outer.doneWhenPaused;
+  }
+  inProgress_.push_back(Slice{p, 0});
 }
 
 void WorkAllowance::sliceFinished(TProcess* p) {
-  assert(!inProgress_.empty() && inProgress_.back() == p);
+  assert(!inProgress_.empty() && inProgress_.back().process == p);
   inProgress_.pop_back();
   charged_ += std::max(0, p->slice);
+  if (!inProgress_.empty()) paused_ -= inProgress_.back().doneWhenPaused;
 }
 
 }  // namespace zunka::vm

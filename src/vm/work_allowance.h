@@ -38,11 +38,17 @@ class WorkAllowance {
   void sliceFinished(TProcess* p);
 
  private:
+  struct Slice {
+    TProcess* process;
+    int64_t doneWhenPaused;  // its count when the next slice started
+  };
   int32_t depth_ = 0;
   int64_t charged_ = 0;  // instructions of finished slices
-  // Slices under way, outermost first: each stands at the instruction that
-  // started the next one, its registers saved, so its count so far is exact.
-  std::vector<TProcess*> inProgress_;
+  // Slices under way, outermost first. All but the innermost stand at the
+  // instruction that started the next one, their registers saved: their counts
+  // do not change until they go on, so their sum is kept, not recounted.
+  std::vector<Slice> inProgress_;
+  int64_t paused_ = 0;
 };
 
 }  // namespace zunka::vm

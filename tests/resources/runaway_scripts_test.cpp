@@ -95,7 +95,7 @@ TEST_F(RunawayScripts, ProcessesRunningTwoOfThemselvesStillLetTheFrameEnd) {
   vm::Run(root, kFrameStepBudget);
   double seconds = secondsSince(start);
   // A frame's work is the shared allowance, a couple of million instructions.
-  EXPECT_LT(seconds, 20.0);
+  EXPECT_LT(seconds, 60.0);  // a fraction of a second optimised, seconds under ASan
   EXPECT_TRUE(vm::runtime().preempted);
   int spawned = globalInt("$spawned");
   EXPECT_GT(spawned, 1000);
@@ -107,7 +107,7 @@ TEST_F(RunawayScripts, ProcessesRunningTwoOfThemselvesStillLetTheFrameEnd) {
   for (int frame = 0; frame < 4 && !root->halted; ++frame) vm::Run(root, kFrameStepBudget);
   EXPECT_TRUE(root->halted);
   EXPECT_EQ(globalInt("$frames"), 1);
-  EXPECT_LT(secondsSince(start), 60.0);
+  EXPECT_LT(secondsSince(start), 120.0);
 }
 
 // A driver running a child that never ends: each exec() gives it a full budget,
