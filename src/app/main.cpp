@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/host_path.h"
 #include "shell/kernel_boot.h"
+#include "vm/arena.h"
 #include "vm/version.h"
 
 using zunka::app::PlayerOptions;
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   PlayerOptions& options = parsed.options;
+  if (options.memoryLimitMiB) zunka::vm::Arena::setHeapLimit(*options.memoryLimitMiB << 20);
   switch (options.command) {
     case PlayerOptions::Command::Version:
       std::printf("zunka %s\n", zunka::kVersionText);

@@ -23,6 +23,17 @@ std::string setFrames(PlayerOptions& o, const std::string& value) {
   return {};
 }
 
+std::string setMemoryLimit(PlayerOptions& o, const std::string& value) {
+  uint64_t n = 0;
+  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  // The arena's 4 GiB are the most there can ever be.
+  if (ec != std::errc() || end != value.data() + value.size() || n > 4096)
+    return "--memory-limit needs a whole number of MiB from 0 (no limit) to 4096, not \"" + value +
+           "\"";
+  o.memoryLimitMiB = n;
+  return {};
+}
+
 std::string setCommand(PlayerOptions& o, Command c, const std::string& file) {
   if (o.command != Command::Play) return "only one of --check, --run and --disasm may be given";
   o.command = c;
@@ -35,6 +46,7 @@ const std::map<std::string, ValueHandler>& valueOptions() {
       {"--base",
        [](PlayerOptions& o, const std::string& v) { return o.baseDir = v, std::string(); }},
       {"--frames", setFrames},
+      {"--memory-limit", setMemoryLimit},
       {"--log", [](PlayerOptions& o, const std::string& v) { return o.log = v, std::string(); }},
       {"--screenshot",
        [](PlayerOptions& o, const std::string& v) { return o.screenshot = v, std::string(); }},

@@ -25,8 +25,10 @@ struct PlayerOptions {
   bool profile = false;                    // --profile
   bool debug = false;                      // --debug: the debug window, the game stopped
   std::optional<std::string> debugScript;  // --debug-script FILE: debugger commands
-  bool fullScreen = false;                 // FULLSCREEN
-  std::string file;                        // page or project to open after boot
+  // --memory-limit MIB: the script heap's cap in MiB, 0 for none (default 1024)
+  std::optional<uint64_t> memoryLimitMiB;
+  bool fullScreen = false;  // FULLSCREEN
+  std::string file;         // page or project to open after boot
 };
 
 struct ParsedCommandLine {

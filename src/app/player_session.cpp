@@ -176,6 +176,9 @@ int PlayerSession::run(const std::string& baseDir) {
   startDebugging();
   loopStart_ = host_.clock().milliseconds();
   if (!shouldStop()) host_.idleLoop().run([this](bool& done) { idle(done); });
+  // What scripts hold goes while this console still reports it.
+  boot_.shutDown();
+  console_.finishRepeats();
   if (options_.profile) printProfile();
   return exitStatus();
 }

@@ -117,10 +117,12 @@ int runScriptCommand(const PlayerOptions& options) {
           break;
       }
     }
+    kernel.shutDown();
   } catch (const EError& e) {
     LogError(e.message(), {}, true);
     status = 1;
   }
+  console.finishRepeats();
   std::fflush(stdout);
   setConsole(previous);
   return status;

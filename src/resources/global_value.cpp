@@ -58,13 +58,13 @@ TGlobalValue::TGlobalValue(const TSGML& tag, std::string_view dir)
     : TResource(tag, dir), initText(tag.GetAttr("value")), cell_(newCell(name())) {}
 
 TGlobalValue::~TGlobalValue() {
-  releaseValue();
+  ReleaseValue();
   // The cell stays allocated: compiled code elsewhere may still hold a pointer to
   // it, and its reads and writes must land in an empty cell rather than in
   // whatever record would reuse the block.
 }
 
-void TGlobalValue::releaseValue() {
+void TGlobalValue::ReleaseValue() {
   TValue old = value();
   value() = TValue{};
   // An object whose class went first (the tree is torn down in order) is gone
@@ -105,7 +105,7 @@ void TGlobalValue::Mark() {
 }
 
 void TGlobalValue::Dispose() {
-  releaseValue();
+  ReleaseValue();
   TResource::Dispose();
 }
 

@@ -23,11 +23,13 @@ class TGlobalValue : public TResource {
   void Mark() override;
   void Dispose() override;
 
+  // Lets go of the value (the cell stays, empty).
+  void ReleaseValue();
+
   // Script source of the initial value ("" for none).
   std::string initText;
 
  private:
-  void releaseValue();
   vm::Ref cell_ = 0;
 };
 

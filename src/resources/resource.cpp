@@ -167,6 +167,10 @@ ResourcePtr TResource::Clone() {
 }
 
 void TResource::Dispose() {
+  ReleaseScriptObject();
+}
+
+void TResource::ReleaseScriptObject() {
   if (scriptObject_.kind != vtObject) return;
   if (TValue* one = GlobalCell("$_1")) {
     assign(*one, &scriptObject_);
@@ -179,11 +183,38 @@ void TResource::Dispose() {
   }
   TValue held = scriptObject_;
   scriptObject_ = TValue{};
+  // An object whose class went first has no count left to take back.
+  if (!objectOf(held)) return;
   try {
     release(held);
   } catch (const EError& e) {
-    LogError(e.message(), {}, false);
+    LogError(e.message(), {}, true);
   }
+}
+
+namespace {
+
+class ScriptObjectRelease : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override { resource.ReleaseScriptObject(); }
+};
+
+class GlobalValueRelease : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override {
+    if (auto* global = dynamic_cast<TGlobalValue*>(&resource)) global->ReleaseValue();
+  }
+};
+
+}  // namespace
+
+void ReleaseScriptObjects(TResource& root) {
+  // The hooks may store objects in globals ($_1 holds each one in turn): the
+  // globals go last.
+  ScriptObjectRelease objects;
+  root.Visit(objects);
+  GlobalValueRelease globals;
+  root.Visit(globals);
 }
 
 void SetTreeRoot(TResourceList* root) {

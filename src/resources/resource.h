@@ -110,6 +110,9 @@ class TResource : public vm::HostObject {
   // Tear-down before destruction; derived classes finish their own part and then
   // call the base, which runs the script object's onDestroy hook.
   virtual void Dispose();
+  // Runs the script object's onDestroy hook and lets the object go (Dispose does
+  // it too; tearing down a whole tree does it first, everywhere).
+  void ReleaseScriptObject();
 
   std::string src;  // absolute path of the file holding this resource's source
 
@@ -125,5 +128,11 @@ class TResource : public vm::HostObject {
  private:
   std::string name_;
 };
+
+// Before a whole tree goes: every resource's script object (onDestroy first) and
+// then every global's value are let go, while every class they are instances of
+// is still in place. Tearing the tree down after that finds no script object
+// whose class went before it.
+void ReleaseScriptObjects(TResource& root);
 
 }  // namespace zunka

@@ -23,6 +23,9 @@ class BootSequence {
   virtual void startPage(const std::string& file) { (void)file; }
   // Captions, sound and window globals once the first page runs.
   virtual void afterStart() {}
+  // When the player stops, while its console is still in place: lets go of what
+  // scripts hold before the system itself goes.
+  virtual void shutDown() {}
 };
 
 }  // namespace zunka

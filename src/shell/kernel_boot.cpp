@@ -42,9 +42,7 @@ KernelBoot::KernelBoot() {
 }
 
 KernelBoot::~KernelBoot() {
-  // The last frame's sprites hold the objects that drew them: they go before the
-  // classes of those objects.
-  playerHosts().screen().clearSprites();
+  shutDown();
   if (&prjManager() == &projects_) setPrjManager(nullptr);
   if (resourceTree().root == root()) {
     vm::runtime().rootProcess = 0;
@@ -53,6 +51,15 @@ KernelBoot::~KernelBoot() {
     vm::runtime().objectClass = vm::runtime().stringClass = vm::runtime().arrayClass = nullptr;
     vm::runtime().arrayBodySlot = -1;
   }
+}
+
+void KernelBoot::shutDown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  // The last frame's sprites hold the objects that drew them: they go before the
+  // classes of those objects.
+  playerHosts().screen().clearSprites();
+  if (root_ && resourceTree().root == root()) ReleaseScriptObjects(*root_);
 }
 
 TResourceList* KernelBoot::root() const {

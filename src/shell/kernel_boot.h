@@ -28,6 +28,10 @@ class KernelBoot : public BootSequence {
   void loadProject() override;
   void startPage(const std::string& file) override;
   void afterStart() override;
+  // Lets go of every script object the tree holds (resources' objects, globals'
+  // values) while every class is still in place; the destructor does it when
+  // nobody did before.
+  void shutDown() override;
 
   // True once the kernel booted without an error.
   bool ready() const { return ready_; }
@@ -41,6 +45,7 @@ class KernelBoot : public BootSequence {
   ResourcePtr root_;
   TPrjManager projects_;
   bool ready_ = false;
+  bool shutDown_ = false;
 };
 
 }  // namespace zunka

@@ -34,20 +34,41 @@ void PlayerConsole::log(std::string_view text) {
 
 void PlayerConsole::logError(std::string_view text, const TTraceList& trace, bool show) {
   keepAlive();
-  std::string line = platform::sjisToUtf8(text);
   if (!show) {
+    std::string line = platform::sjisToUtf8(text);
     out_.writeLine(line);
     if (log_) log_->writeLine(line);
     return;
   }
   ++shown_;
-  std::vector<std::string> lines{line};
+  // A report left out costs no source reading: it is known by its raw trace.
+  std::string key(text);
+  for (const TTraceEntry& entry : trace)
+    key += '\n' + entry.path + ':' + std::to_string(entry.offset);
+  std::vector<std::string> summaries;
+  auto describe = [&] {
+    std::string line = platform::sjisToUtf8(text);
+    return trace.empty() ? line : line + " " + traceLine(trace[0]).substr(2);
+  };
+  bool shown = repeats_.admit(key, describe, summaries);
+  for (const std::string& summary : summaries) writeError(summary);
+  if (!shown) return;
+  std::vector<std::string> lines{platform::sjisToUtf8(text)};
   for (const TTraceEntry& entry : trace) lines.push_back(traceLine(entry));
   for (const std::string& l : lines) err_.writeLine(l);
   if (log_ && log_ != &err_)
     for (const std::string& l : lines) log_->writeLine(l);
   // A console "box" is standard error itself, which already has the text.
   if (boxes_ && !boxes_->isConsole()) boxes_->show(text, projectState().applicationTitle);
+}
+
+void PlayerConsole::finishRepeats() {
+  for (const std::string& summary : repeats_.finish()) writeError(summary);
+}
+
+void PlayerConsole::writeError(const std::string& line) {
+  err_.writeLine(line);
+  if (log_ && log_ != &err_) log_->writeLine(line);
 }
 
 std::string PlayerConsole::traceLine(const TTraceEntry& entry) {

@@ -8,6 +8,7 @@
 #include "platform/text_output.h"
 #include "resources/player_hosts.h"
 #include "shell/host_state.h"
+#include "shell/repeated_reports.h"
 #include "vm/console.h"
 
 namespace zunka {
@@ -18,6 +19,8 @@ namespace zunka {
 //   call, in UTF-8;
 // - texts for a message box go to standard error in every mode, followed by their
 //   trace as "  at PATH:LINE:COLUMN" lines, and then to the box;
+// - a report (text and trace) that came three times already is left out, box
+//   included (RepeatedReports); finishRepeats() says how many were;
 // - with a log output, every console line (Log and LogError) goes there as well.
 // Bytes that are not valid Shift_JIS show as U+FFFD, never vanish.
 class PlayerConsole : public ConsoleSink {
@@ -37,8 +40,11 @@ class PlayerConsole : public ConsoleSink {
   void log(std::string_view text) override;
   void logError(std::string_view text, const TTraceList& trace, bool show) override;
 
-  // Message boxes asked for so far (errors and warnings).
+  // Message boxes asked for so far (errors and warnings), left-out repeats included.
   int32_t shownCount() const { return shown_; }
+  // Says how many repeats of each report were left out, if any (call before the
+  // outputs go).
+  void finishRepeats();
 
   // The default source reader: the path mapped to the host, tried as given and
   // then against the base directory.
@@ -47,6 +53,7 @@ class PlayerConsole : public ConsoleSink {
 
  private:
   void keepAlive();
+  void writeError(const std::string& line);  // to standard error and the log
   std::string traceLine(const TTraceEntry& entry);
 
   const HostState& state_;
@@ -57,6 +64,7 @@ class PlayerConsole : public ConsoleSink {
   platform::MessageBoxes* boxes_ = nullptr;
   SourceReader readSource_;
   int32_t shown_ = 0;
+  RepeatedReports repeats_;
 };
 
 }  // namespace zunka

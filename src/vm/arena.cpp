@@ -1,5 +1,6 @@
 #include "vm/arena.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/virtual_memory.h"
+#include "vm/errors.h"
 
 #if defined(ZUNKA_ASAN)
 #include <sanitizer/asan_interface.h>
@@ -24,6 +26,10 @@ std::byte* Arena::quick_ = nullptr;
 uint8_t* Arena::objectBits_ = nullptr;
 uint64_t Arena::bump_ = 0;
 int64_t Arena::liveBlocks_ = 0;
+uint64_t Arena::liveBytes_ = 0;
+uint64_t Arena::hostBytes_ = 0;
+uint64_t Arena::peakBytes_ = 0;
+uint64_t Arena::limit_ = Arena::kDefaultHeapLimit;
 
 namespace {
 
@@ -70,6 +76,7 @@ Ref Arena::allocate(uint32_t bytes) {
   if (bytes > kLargestBlock) throw std::bad_alloc();
   uint32_t cls = sizeClass(bytes);
   uint64_t size = classBytes(cls);
+  admit(size);
   Ref head = freeHeads[cls];
   if (head) {
     std::byte* p = base_ + head;
@@ -80,6 +87,7 @@ Ref Arena::allocate(uint32_t bytes) {
     freeHeads[cls] = (next < bump_ && (next & 7) == 0) ? next : 0;
     std::memset(p, 0, size);
     ++liveBlocks_;
+    liveBytes_ += size;
     return head;
   }
   uint64_t at = (bump_ + 7) & ~7ull;
@@ -87,6 +95,7 @@ Ref Arena::allocate(uint32_t bytes) {
   if (at + size > kUsableBytes) throw std::bad_alloc();
   bump_ = at + size;
   ++liveBlocks_;
+  liveBytes_ += size;
   return static_cast<Ref>(at);
 }
 
@@ -101,6 +110,22 @@ void Arena::release(Ref block, uint32_t bytes) {
   freeHeads[cls] = block;
   POISON(p + sizeof(Ref), size - sizeof(Ref));
   --liveBlocks_;
+  liveBytes_ -= size;
+}
+
+void Arena::admit(uint64_t bytes) {
+  uint64_t after = heapBytes() + bytes;
+  if (limit_ && after > limit_) throw ERuntimeError("メモリが足りません");
+  if (after > peakBytes_) peakBytes_ = after;
+}
+
+void Arena::chargeHost(uint64_t bytes) {
+  admit(bytes);
+  hostBytes_ += bytes;
+}
+
+void Arena::refundHost(uint64_t bytes) {
+  hostBytes_ -= std::min(bytes, hostBytes_);
 }
 
 void Arena::flagObject(Ref record, bool on) {

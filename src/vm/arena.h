@@ -56,12 +56,34 @@ class Arena {
   static int64_t liveBlocks() { return liveBlocks_; }
   static uint64_t bytesInUse() { return bump_; }
 
+  // The script heap: the live blocks of the arena (at their size class) and the
+  // bytes scripts keep outside it (string bodies, hash-table entries), which are
+  // charged here. It has a cap, so that a script that keeps growing its data ends
+  // with "メモリが足りません" (a run-time error of the process that asked) instead
+  // of driving the machine into swap. 0 means no cap.
+  static constexpr uint64_t kDefaultHeapLimit = uint64_t(1) << 30;
+  static uint64_t heapBytes() { return liveBytes_ + hostBytes_; }
+  static uint64_t peakHeapBytes() { return peakBytes_; }
+  static void resetPeakHeapBytes() { peakBytes_ = heapBytes(); }
+  static uint64_t heapLimit() { return limit_; }
+  static void setHeapLimit(uint64_t bytes) { limit_ = bytes; }
+  // Charges `bytes` kept outside the arena; raises the memory error, charging
+  // nothing, when they would take the heap past its cap.
+  static void chargeHost(uint64_t bytes);
+  static void refundHost(uint64_t bytes);
+
  private:
+  static void admit(uint64_t bytes);
+
   static std::byte* base_;
   static std::byte* quick_;
   static uint8_t* objectBits_;
   static uint64_t bump_;
   static int64_t liveBlocks_;
+  static uint64_t liveBytes_;
+  static uint64_t hostBytes_;
+  static uint64_t peakBytes_;
+  static uint64_t limit_;
 };
 
 }  // namespace zunka::vm

@@ -5,6 +5,7 @@
 #include "vm/class_object.h"
 #include "vm/console.h"
 #include "vm/errors.h"
+#include "vm/host_bodies.h"
 #include "vm/live_counters.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
@@ -18,12 +19,14 @@ CollectorState& state() {
 
 // Runs a hook (gc_mark, destructor) of an object to completion in a process of its
 // own. Errors inside end that process with its own report; one that stops the
-// process from being made at all is reported here, and the caller goes on.
-void runHook(Ref record, std::string_view method) {
+// process from being made at all is reported here, and the caller goes on. True
+// when the hook came to its end.
+bool runHook(Ref record, std::string_view method) {
   try {
-    RunToCompletion(TValue::ofRef(vtObject, record), method);
+    return RunToCompletion(TValue::ofRef(vtObject, record), method);
   } catch (const EError& e) {
     LogError(e.message(), {}, true);
+    return false;
   }
 }
 
@@ -118,13 +121,15 @@ void DestroyObject(Ref record) {
   TfObject* o = objectAt(record);
   ClassObject* cls = classOf(o);
   bool garbage = o->refCount == 0;
-  if (cls && cls->Destructor()) runHook(record, "destructor");
+  bool finished = !(cls && cls->Destructor()) || runHook(record, "destructor");
   o = objectAt(record);
   // A destructor that stored `this` somewhere brought garbage back: it stays as it
   // is, and goes when it is garbage again, never reused while referenced. (Records
   // finalised while still referenced, at tear-down, go regardless.)
   if (garbage && o->refCount > 0) return;
   int32_t slots = slotCount(cls);
+  // A destructor that did not come to its end still lets go of what it was to free.
+  if (!finished) FreeHostBodies(o->members(), slots);
   for (int32_t i = 0; i < slots; ++i) {
     TValue v = o->members()[i];
     o->members()[i] = TValue{};

@@ -2,16 +2,25 @@
 
 #include <cstdio>
 
+#include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "vm/runtime.h"
 
 namespace zunka {
 namespace {
 
+// Errors and warnings in UTF-8 with their trace, as the player's console writes
+// them (without reading the sources for line numbers): what is reported before a
+// player's console is installed or after it went reads the same.
 class StderrSink : public ConsoleSink {
  public:
   void log(std::string_view) override {}
-  void logError(std::string_view text, const TTraceList&, bool show) override {
-    if (show) std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+  void logError(std::string_view text, const TTraceList& trace, bool show) override {
+    if (!show) return;
+    std::fprintf(stderr, "%s\n", platform::sjisToUtf8(text).c_str());
+    for (const TTraceEntry& entry : trace)
+      std::fprintf(stderr, "  at %s (offset %d)\n", platform::hostPath(entry.path).c_str(),
+                   entry.offset);
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "vm/arena.h"
 #include "vm/errors.h"
 #include "vm/tfstring.h"
 
@@ -33,6 +34,7 @@ TAbstractHashtable::~TAbstractHashtable() {
 void TAbstractHashtable::clear() {
   std::vector<Entry> entries;
   entries.swap(entries_);
+  Arena::refundHost(entries.size() * kEntryBytes);
   for (auto& bucket : buckets_) {
     for (uint32_t id : bucket) {
       try {
@@ -200,6 +202,7 @@ void TAbstractHashtable::put(const TValue& key, const TValue& value) {
     entries_[id] = Entry{};
   } else {
     id = uint32_t(entries_.size());
+    Arena::chargeHost(kEntryBytes);
     entries_.push_back(Entry{});
   }
   buckets_[size_t(bucket)].push_back(id);

@@ -62,6 +62,9 @@ class TAbstractHashtable : public HostObject {
     uint32_t indexHash = 0;  // the key's index hash when it is in the index
     bool indexed = false;
   };
+  // What one entry costs the script heap (vm/arena.h): the entry, its place in a
+  // bucket and its share of the index.
+  static constexpr uint64_t kEntryBytes = sizeof(Entry) + 4 + 8;
   static constexpr uint32_t kEmpty = 0;
   static constexpr uint32_t kGone = UINT32_MAX;  // a removed index slot
 

@@ -120,6 +120,15 @@ void execute(TProcess* p) {
     p->slice -= avail; \
     avail = 0;         \
   } while (0)
+  // Making a string or an object may finalise garbage, whose destructor may kill
+  // this very process: its stack is then no longer ours, and it stops here.
+#define STOP_IF_KILLED()         \
+  do {                           \
+    if (UNLIKELY(p->released)) { \
+      r.avail = 0;               \
+      goto slice_done;           \
+    }                            \
+  } while (0)
 
 #if ZUNKA_COMPUTED_GOTO
   // 64 entries, indexed by the low six bits: the codes past the set lead to the
@@ -322,6 +331,7 @@ dispatch:
     const char* text = reinterpret_cast<const char*>(PC + 2);
     TValue s = newString(std::string_view(text, strnlen(text, PC[1])));
     runtime().debugStepBudget = budget;
+    STOP_IF_KILLED();
     retain(s);
     PUSH(s);
     PC += 2 + PC[1] / 4;
@@ -504,6 +514,7 @@ dispatch:
       int32_t budget = runtime().debugStepBudget;
       Ref record = cls->NewInstance();
       runtime().debugStepBudget = budget;
+      STOP_IF_KILLED();
       TValue old = *target;
       *target = TValue::ofRef(vtObject, record);
       retain(*target);
@@ -604,6 +615,10 @@ dispatch:
     } else {                                                                               \
       SAVE();                                                                              \
       ops::arithmetic(Op_##name, a, b);                                                    \
+      if (UNLIKELY(p->released)) {                                                         \
+        ops::dropAfterKill(a); /* the kill released the operands already */                \
+        STOP_IF_KILLED();                                                                  \
+      }                                                                                    \
       ++SP;                                                                                \
       RELEASE(b);                                                                          \
     }                                                                                      \
@@ -1209,6 +1224,7 @@ SAVE();
 #undef TAKE_JUMP
 #undef CHECK
 #undef END_SLICE
+#undef STOP_IF_KILLED
 #undef CASE
 #undef NEXT
 }
@@ -1239,18 +1255,47 @@ class CurrentProcessScope {
     runtime().current = p;
     p->running = true;
     ++runtime().nestedRuns;
+    runtime().work.enterRun();
   }
   ~CurrentProcessScope() {
+    runtime().work.leaveRun();
     --runtime().nestedRuns;
     p_->running = false;
     runtime().current = outer_;
     if (p_->destroyPending) delete p_;
+    // The outer run stops at the instruction that started this one once the
+    // host's allowance is spent.
+    if (outer_ && runtime().work.spent()) outer_->EndSlice();
   }
 
  private:
   TProcess* p_;
   TProcess* outer_;
 };
+
+namespace {
+
+// Charges one slice to the host's allowance however it ends.
+class SliceCharge {
+ public:
+  explicit SliceCharge(TProcess* p) : p_(p) { runtime().work.sliceStarted(p); }
+  ~SliceCharge() { runtime().work.sliceFinished(p_); }
+
+ private:
+  TProcess* p_;
+};
+
+// The pause routine shows the debugger, whose own runs (snippets, the collector)
+// are the host's, not the paused run's: they get an allowance of their own.
+bool pauseWithOwnAllowance() {
+  WorkAllowance paused = std::move(runtime().work);
+  runtime().work = WorkAllowance();
+  bool stopped = runtime().pauseRoutine();
+  runtime().work = std::move(paused);
+  return stopped;
+}
+
+}  // namespace
 
 // Note: a process destroyed by its own script during a run is gone when Run
 // returns; callers that keep a process across a run hold its handle.
@@ -1259,6 +1304,13 @@ void Run(TProcess* p, int32_t steps) {
   // A process already running further out (a native running its own caller) is
   // left alone: running it again would re-enter the instruction that called.
   if (!p || !p->hasFrame() || p->halted || p->running) return;
+  // A nested run gets no more than what is left of the host's allowance, and
+  // none at all once it is spent: it keeps its place for its next turn.
+  if (runtime().work.active()) {
+    int64_t left = runtime().work.left();
+    if (left <= 0) return;
+    steps = int32_t(std::min<int64_t>(steps, left));
+  }
   CurrentProcessScope scope(p);
   if (runtime().nestedRuns > kMaxNestedRuns) {
     // Processes running processes without end (each exec() inside the one before)
@@ -1273,14 +1325,20 @@ void Run(TProcess* p, int32_t steps) {
       if (avail > 0) {
         p->avail = avail;
         p->slice = avail;
-        execute(p);
+        p->sliceEnded = 0;
+        {
+          SliceCharge charge(p);
+          execute(p);
+        }
         if (runtime().debugStepBudget < kUnlimitedSteps) runtime().debugStepBudget -= p->slice;
         steps -= p->slice;
+        // Nested runs spent part of the allowance meanwhile.
+        steps = int32_t(std::min<int64_t>(steps, runtime().work.left()));
       }
       if (runtime().debugStepBudget <= 0) {
         bool stopped = false;
         if (runtime().pauseRoutine)
-          stopped = runtime().pauseRoutine();
+          stopped = pauseWithOwnAllowance();
         else
           runtime().debugStepBudget = kUnlimitedSteps;  // no debugger to wait for
         // After a stop the run goes on with what is left of its own steps, but at

@@ -169,6 +169,16 @@ void arithmetic(Opcode op, TValue& a, const TValue& b) {
   }
 }
 
+void dropAfterKill(TValue& a) {
+  TValue v = a;
+  a = TValue{};
+  try {
+    release(v);
+  } catch (const EError&) {
+    // Nothing is left to report to: the process has ended.
+  }
+}
+
 void comparison(Opcode op, TValue& a, TValue& b) {
   TValue left = a, right = b;
   a = TValue{};

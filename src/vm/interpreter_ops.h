@@ -16,6 +16,10 @@ namespace zunka::vm::ops {
 void arithmetic(Opcode op, TValue& a, const TValue& b);
 // Comparisons: releases both operands, then stores 1.0 or 0.0 into a.
 void comparison(Opcode op, TValue& a, TValue& b);
+// What an instruction wrote into the stack of a process killed meanwhile (a
+// concatenation whose new string finalised garbage) is let go: the kill already
+// released everything the stack held before.
+void dropAfterKill(TValue& a);
 // a += v / a -= v through a pointer target.
 void addSubst(bool subtract, TValue& target, const TValue& v);
 

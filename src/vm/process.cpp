@@ -43,8 +43,10 @@ TProcess* TProcess::CreateCalling(const TValue& self, const std::vector<TValue>&
   if (8 * (argc + 1) + sizeof(FrameRecord) + kCallMargin > kStackBytes)
     throw ERuntimeError("スタックオーバーフロー");
 
+  // The stack first: when the heap refuses it, no half-made process is left.
+  Ref stack = Arena::allocate(kStackBytes);
   auto* p = new TProcess();
-  p->stack = Arena::allocate(kStackBytes);
+  p->stack = stack;
   ++liveCounters().stacks;
   p->thisSlot = p->stack + kStackBytes - 8;
   p->fp = p->stack + 976 - 8 * argc;
@@ -165,15 +167,19 @@ TNormalFunction* TProcess::currentFunction() const {
   return hostAs<TNormalFunction>(frame(fp)->function);
 }
 
-void RunToCompletion(const TValue& self, std::string_view method) {
+bool RunToCompletion(const TValue& self, std::string_view method) {
   TProcess* p = TProcess::Create(self, {}, method);
   uint32_t handle = p->handle();
   int32_t savedBudget = runtime().debugStepBudget;
   runtime().debugStepBudget = kUnlimitedSteps;
   Run(p, kUnlimitedSteps);
   runtime().debugStepBudget = savedBudget;
-  // The script may have destroyed the process itself meanwhile.
-  if (TProcess* q = hostAs<TProcess>(handle)) q->Destroy();
+  // The script may have destroyed the process itself meanwhile: it ended then.
+  TProcess* q = hostAs<TProcess>(handle);
+  if (!q) return true;
+  bool finished = q->halted && q->state == 0;
+  q->Destroy();
+  return finished;
 }
 
 }  // namespace zunka::vm

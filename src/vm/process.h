@@ -97,8 +97,9 @@ void Run(TProcess* p, int32_t steps);
 void Warn(TProcess* p, const std::string& text);
 TTraceList Trace(const TProcess* p);
 // Creates a process on `self` for `method`, runs it once with a full budget, and
-// destroys it (destructors, collector hooks).
-void RunToCompletion(const TValue& self, std::string_view method);
+// destroys it (destructors, collector hooks). False when the method did not come
+// to its end: it failed, suspended, ran out of steps, or could not start.
+bool RunToCompletion(const TValue& self, std::string_view method);
 
 template <class F>
 void TProcess::forEachStackValue(F&& visit) const {

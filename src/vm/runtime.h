@@ -6,6 +6,7 @@
 #include "vm/collector.h"
 #include "vm/live_counters.h"
 #include "vm/value.h"
+#include "vm/work_allowance.h"
 
 namespace zunka {
 class ConsoleSink;
@@ -19,6 +20,7 @@ class CollectorRoots;
 
 inline constexpr int32_t kUnlimitedSteps = 123456;
 inline constexpr int32_t kMaxNestedRuns = 160;
+static_assert(kWorkPerHostRun == 16 * int64_t(kUnlimitedSteps));
 
 // Interpreter state shared by every process. Everything runs on one thread.
 struct Runtime {
@@ -42,6 +44,8 @@ struct Runtime {
   // Runs nested inside one another (a native running a process, a snippet, a
   // destructor); bounded so that the host's own stack cannot run out.
   int32_t nestedRuns = 0;
+  // What one run from the host and the runs nested in it may still execute.
+  WorkAllowance work;
 
   // The resource tree, as the collector sees it (nullptr: only the root process).
   CollectorRoots* collectorRoots = nullptr;

@@ -15,7 +15,9 @@ RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns) {
   runtime().debugStepBudget = kUnlimitedSteps;
   for (int32_t runs = 0; TProcess* q = hostAs<TProcess>(handle); ++runs) {
     if (q->halted) break;
-    if (maxRuns > 0 && runs == maxRuns) {
+    // Nested in a run whose allowance is spent, the script cannot go on in this
+    // turn: waiting for it would spin.
+    if ((maxRuns > 0 && runs == maxRuns) || runtime().work.spent()) {
       LogError("スクリプトが終わりません", Trace(q), true);
       q->state = 2;
       q->Kill();

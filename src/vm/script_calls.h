@@ -22,6 +22,8 @@ struct RunOutcome {
 // step budget and the preemption flag belong to whoever asked, so they are kept.
 // With `maxRuns` above 0, a process still running after that many full slices
 // is ended with an error: host code waiting for a script must not hang the player.
+// So is one that cannot go on because the run it is nested in spent its allowance
+// (vm/work_allowance.h).
 RunOutcome RunUntilHalted(TProcess* p, int32_t maxRuns = 0);
 
 // The bound host code uses for snippets and page scripts: about a billion

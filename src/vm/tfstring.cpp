@@ -8,11 +8,15 @@
 
 namespace zunka::vm {
 
-TfString::TfString(std::string text) : HostObject(HostKind::String), bytes(std::move(text)) {
+// The bytes count in the script heap (vm/arena.h): a string past its cap is
+// refused before it is kept.
+TfString::TfString(std::string text)
+    : HostObject(HostKind::String), bytes((Arena::chargeHost(text.size()), std::move(text))) {
   ++liveCounters().tfStrings;
 }
 
 TfString::~TfString() {
+  Arena::refundHost(bytes.size());
   --liveCounters().tfStrings;
 }
 

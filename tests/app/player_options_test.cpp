@@ -119,3 +119,18 @@ TEST(PlayerOptions, HelpListsEveryOptionAndIsUsageTxt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlayerOptions, TheMemoryLimitIsWholeMebibytesUpToTheArenasSize) {
+  EXPECT_FALSE(parse({}).options.memoryLimitMiB);
+  EXPECT_EQ(parse({"--memory-limit", "64"}).options.memoryLimitMiB, 64u);
+  EXPECT_EQ(parse({"--run", "a.zunka", "--memory-limit=0"}).options.memoryLimitMiB, 0u);
+  EXPECT_EQ(parse({"--memory-limit", "4096"}).error, "");
+  EXPECT_NE(parse({"--memory-limit", "4097"}).error, "");
+  EXPECT_NE(parse({"--memory-limit", "-1"}).error, "");
+  EXPECT_NE(parse({"--memory-limit", "1.5"}).error, "");
+  EXPECT_NE(usageText().find("--memory-limit MIB"), std::string::npos);
+}
+
+}  // namespace

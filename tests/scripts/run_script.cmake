@@ -9,7 +9,13 @@ set(class_args)
 foreach(helper ${helpers})
   list(APPEND class_args --class ${helper})
 endforeach()
-execute_process(COMMAND ${ZUNKA} ${class_args} --run ${SCRIPT}
+# NAME.args holds further options for the player, on one line.
+set(extra_args)
+if(EXISTS ${dir}/${name}.args)
+  file(STRINGS ${dir}/${name}.args extra_line)
+  separate_arguments(extra_args UNIX_COMMAND "${extra_line}")
+endif()
+execute_process(COMMAND ${ZUNKA} ${extra_args} ${class_args} --run ${SCRIPT}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 file(READ ${dir}/${name}.expected expected)
 set(wanted_status 0)

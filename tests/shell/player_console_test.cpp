@@ -115,3 +115,42 @@ TEST_F(PlayerConsoleTest, EveryCallKeepsThePlayerAliveAndPumpsOnlyWhileBooting) 
 }
 
 }  // namespace
+
+TEST_F(PlayerConsoleTest, AFloodOfReportsShowsEachThreeTimesAndThenHowManyWereLeftOut) {
+  Boxes boxes(false);
+  sink.setMessageBoxes(&boxes);
+  sink.setLogOutput(&log);
+  // Two failures taking turns, as processes failing at the nesting limit do; the
+  // same text from another place is another report.
+  for (int i = 0; i < 1000; ++i) {
+    sink.logError("同じ", {{"same\\place.zunka", 1}}, true);
+    sink.logError("別", {}, true);
+  }
+  sink.logError("同じ", {{"other\\place.zunka", 1}}, true);
+  sink.finishRepeats();
+  sink.finishRepeats();
+  std::string same = utf8(u8"同じ"), other = utf8(u8"別");
+  std::string here = "  at same/place.zunka (offset 1)";
+  std::vector<std::string> expected{
+      same,
+      here,
+      other,
+      same,
+      here,
+      other,
+      same,
+      here,
+      other,
+      same,
+      "  at other/place.zunka (offset 1)",
+      "... " + same + " at same/place.zunka (offset 1) (repeated 997 more times)",
+      "... " + other + " (repeated 997 more times)"};
+  EXPECT_EQ(err.lines, expected);
+  EXPECT_EQ(log.lines, expected);
+  EXPECT_EQ(boxes.shown.size(), 7u);
+  // Every report still counts as shown: a headless run ends with status 1.
+  EXPECT_EQ(sink.shownCount(), 2001);
+  // Print lines are never held back.
+  for (int i = 0; i < 5; ++i) sink.logError("p", {}, false);
+  EXPECT_EQ(out.lines.size(), 5u);
+}
