@@ -125,7 +125,7 @@ void execute(TProcess* p) {
 #define STOP_IF_KILLED()         \
   do {                           \
     if (UNLIKELY(p->released)) { \
-      r.avail = 0;               \
+      avail = 0;                 \
       goto slice_done;           \
     }                            \
   } while (0)
