@@ -7,6 +7,7 @@
 #include "vm/errors.h"
 #include "vm/host_bodies.h"
 #include "vm/live_counters.h"
+#include "vm/native_destructor.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
 
@@ -121,7 +122,11 @@ void DestroyObject(Ref record) {
   TfObject* o = objectAt(record);
   ClassObject* cls = classOf(o);
   bool garbage = o->refCount == 0;
-  bool finished = !(cls && cls->Destructor()) || runHook(record, "destructor");
+  bool finished = true;
+  if (TNormalFunction* d = cls ? cls->Destructor() : nullptr) {
+    std::optional<bool> quick = RunNativeOnlyDestructor(record, d);
+    finished = quick ? *quick : runHook(record, "destructor");
+  }
   o = objectAt(record);
   // A destructor that stored `this` somewhere brought garbage back: it stays as it
   // is, and goes when it is garbage again, never reused while referenced. (Records

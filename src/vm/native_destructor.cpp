@@ -1,0 +1,77 @@
+#include "vm/native_destructor.h"
+
+#include <string>
+
+#include "vm/class_object.h"
+#include "vm/console.h"
+#include "vm/errors.h"
+#include "vm/function.h"
+#include "vm/host_handles.h"
+#include "vm/opcodes.h"
+#include "vm/runtime.h"
+#include "vm/value.h"
+
+namespace zunka::vm {
+namespace {
+
+// PushThis; PushThis_SMemberValPtr_Deref M; NativeCall 1, N; Pop; PushThis; Ret
+constexpr uint32_t kShapeWords = 11;
+
+bool hasTheShape(const uint32_t* w, uint32_t count) {
+  return count >= kShapeWords && w[0] == Op_PushThis && w[1] == Op_PushThis_SMemberValPtr_Deref &&
+         w[5] == Op_NativeCall && w[6] == 1 && w[8] == Op_Pop && w[9] == Op_PushThis &&
+         w[10] == Op_Ret;
+}
+
+// Counts as a nested run, so that bodies freeing bodies (an array holding the
+// last reference to another) stay within the same depth as destructor processes.
+class NestedScope {
+ public:
+  NestedScope() { ++runtime().nestedRuns; }
+  ~NestedScope() { --runtime().nestedRuns; }
+  NestedScope(const NestedScope&) = delete;
+  NestedScope& operator=(const NestedScope&) = delete;
+};
+
+}  // namespace
+
+std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d) {
+  if (!d || !d->code || runtime().nestedRuns >= kMaxNestedRuns) return std::nullopt;
+  const uint32_t* w = d->code->words();
+  if (!hasTheShape(w, d->code->lengthBytes() / 4)) return std::nullopt;
+  auto* native = hostAs<TNativeFunction>(w[7]);
+  TfObject* o = objectAt(record);
+  ClassObject* cls = classOf(o);
+  if (!native || !cls ||
+      w[3] >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+    return std::nullopt;
+
+  // The argument and the call's target slot (holding `this`), in the arena like
+  // any stack, as the written code would have them.
+  Ref cells = Arena::allocate(16);
+  TValue* argument = valueAt(cells);
+  TValue* target = argument + 1;
+  *target = TValue::ofRef(vtObject, record);
+  retain(*target);
+  assign(*argument, &o->members()[w[3]]);
+  bool finished = true;
+  try {
+    NestedScope nested;
+    native->handler(native, target, 1, 0);
+  } catch (const EError& e) {
+    LogError(e.message(), {}, true);
+    finished = false;
+  }
+  // The argument, then the result the Pop drops; their releases may not fail the
+  // destructor's caller either.
+  std::string ignored;
+  for (TValue* v : {argument, target}) {
+    TValue value = *v;
+    *v = TValue{};
+    if (value.kind == vtObject) releaseOrSay(value, ignored);
+  }
+  Arena::release(cells, 16);
+  return finished;
+}
+
+}  // namespace zunka::vm

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "support/vm_world.h"
+#include "vm/collector.h"
+#include "vm/errors.h"
+
+// Destructors that only hand a member to a native (the kernel containers') run
+// without a process; every other destructor keeps its process.
+
+using namespace zunka;
+using namespace zunka::vm;
+using namespace zunka::testing;
+
+namespace {
+
+int classCounter = 0;
+
+struct Seen {
+  int calls = 0;
+  std::string argument;
+  bool hadProcess = false;
+  bool fail = false;
+};
+Seen seen;
+
+void recordingNative(TNativeFunction*, TValue* target, int32_t argc, uint32_t) {
+  ++seen.calls;
+  seen.argument = argc >= 1 ? toText(target[-1]) : "";
+  seen.hadProcess = runtime().current != nullptr;
+  if (seen.fail) throw ERuntimeError("壊れています");
+}
+
+// A class whose destructor hands member 0 to the recording native, then (when
+// `more`) does something else as well.
+TRTTI* classWithDestructor(bool more) {
+  VmWorld& w = VmWorld::get();
+  TRTTI* c = w.makeClass("D" + std::to_string(++classCounter), w.objectClass, {"body"});
+  TNativeFunction* native = w.addNative(c, "freeBody", recordingNative);
+  CodeBuilder d;
+  d.pushThis().thisMemberValue(0).nativeCall(1, native).op(Op_Pop);
+  if (more) d.thisMember(0).pushInt(0).op(Op_Subst).op(Op_Pop);
+  d.pushThis().op(Op_Ret);
+  w.addMethod(c, "destructor", d, 0, 0, {}, TFunction::Kind::Destructor);
+  return c;
+}
+
+Ref garbageWithBody(TRTTI* c, TValue body) {
+  Ref record = c->NewInstance();
+  assign(objectAt(record)->members()[0], &body);
+  return record;
+}
+
+}  // namespace
+
+TEST(NativeOnlyDestructor, CallsTheNativeWithTheMemberAndNoProcess) {
+  VmWorld& w = VmWorld::get();
+  w.console.clear();
+  seen = {};
+  TRTTI* c = classWithDestructor(false);
+  Ref record = garbageWithBody(c, TValue::ofInt(42));
+  DestroyObject(record);
+  EXPECT_EQ(seen.calls, 1);
+  EXPECT_EQ(seen.argument, "42");
+  EXPECT_FALSE(seen.hadProcess);
+  EXPECT_EQ(c->LiveCount(), 0);
+  EXPECT_TRUE(w.console.errors.empty());
+}
+
+TEST(NativeOnlyDestructor, AFailingNativeIsReportedAndTheRecordStillGoes) {
+  VmWorld& w = VmWorld::get();
+  w.console.clear();
+  seen = {};
+  seen.fail = true;
+  TRTTI* c = classWithDestructor(false);
+  TRTTI* held = w.makeClass("D" + std::to_string(++classCounter), w.objectClass);
+  TValue member = newObject(held);
+  Ref record = garbageWithBody(c, member);
+  setNull(member);
+  DestroyObject(record);
+  EXPECT_EQ(seen.calls, 1);
+  ASSERT_EQ(w.console.errors.size(), 1u);
+  EXPECT_EQ(w.console.errors[0], "壊れています");
+  EXPECT_EQ(c->LiveCount(), 0);
+  EXPECT_EQ(held->LiveCount(), 0);  // the member was let go all the same
+}
+
+TEST(NativeOnlyDestructor, OtherDestructorsStillRunInAProcess) {
+  seen = {};
+  TRTTI* c = classWithDestructor(true);
+  DestroyObject(garbageWithBody(c, TValue::ofInt(7)));
+  EXPECT_EQ(seen.calls, 1);
+  EXPECT_EQ(seen.argument, "7");
+  EXPECT_TRUE(seen.hadProcess);
+}
