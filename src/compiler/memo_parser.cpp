@@ -1,5 +1,5 @@
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
 #include <vector>
 
 #include "compiler/parser.h"
@@ -15,23 +15,32 @@ struct MemoEntry {
 };
 
 // One entry per top-level rule and token position: a plain array for any
-// source of sensible size (a 5,000-line class needs about 16 MB), a hash map of
-// the entries actually used beyond that, so a huge file cannot demand memory
-// the parse would never touch.
+// source of sensible size (a 5,000-line class needs about 16 MB); beyond that,
+// chunks of the same array made on first use, so a huge file cannot demand
+// memory the parse would never touch, yet each look-up stays an index.
 class MemoTable {
  public:
   explicit MemoTable(size_t size) : sparse_(size > kDenseLimit) {
-    if (!sparse_) dense_.resize(size);
+    if (sparse_)
+      chunks_.resize((size >> kChunkBits) + 1);
+    else
+      dense_.resize(size);
   }
-  // References stay valid while the table grows (the map's nodes do not move).
-  MemoEntry& operator[](size_t key) { return sparse_ ? sparse_entries_[key] : dense_[key]; }
+  // References stay valid while the table grows (chunks never move).
+  MemoEntry& operator[](size_t key) {
+    if (!sparse_) return dense_[key];
+    std::unique_ptr<MemoEntry[]>& chunk = chunks_[key >> kChunkBits];
+    if (!chunk) chunk = std::make_unique<MemoEntry[]>(size_t{1} << kChunkBits);
+    return chunk[key & ((size_t{1} << kChunkBits) - 1)];
+  }
 
  private:
   static constexpr size_t kDenseLimit = size_t{1} << 23;  // 64 MB of entries
+  static constexpr unsigned kChunkBits = 12;              // 32 KB a chunk
 
   bool sparse_;
   std::vector<MemoEntry> dense_;
-  std::unordered_map<size_t, MemoEntry> sparse_entries_;
+  std::vector<std::unique_ptr<MemoEntry[]>> chunks_;
 };
 
 // The result of matching an element at a token position depends only on the

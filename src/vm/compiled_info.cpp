@@ -1,6 +1,8 @@
 #include "vm/compiled_info.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "vm/class_object.h"
 #include "vm/code_tools.h"
@@ -56,7 +58,25 @@ TCompiledInfo::~TCompiledInfo() {
 
 std::string TCompiledInfo::Locate(Ref address) const {
   if (!owner_) return "none";
-  for (auto it = symbols_.points.rbegin(); it != symbols_.points.rend(); ++it) {
+  const auto& points = symbols_.points;
+  // The statement is the last point that starts before the address. Points are
+  // recorded in code order, so a binary search finds it (every print asks, and a
+  // page's placement script has a point per generator attribute); a list out of
+  // order (changed by hand) is searched from the end, as it always was.
+  if (pointsCheckedFor_ != points.size()) {
+    pointsCheckedFor_ = points.size();
+    pointsInOrder_ = std::is_sorted(points.begin(), points.end(), [](const auto& a, const auto& b) {
+      return a.second < b.second;
+    });
+  }
+  if (pointsInOrder_) {
+    auto after = std::partition_point(points.begin(), points.end(), [&](const auto& point) {
+      return code_ + static_cast<uint32_t>(point.second) < address;
+    });
+    if (after == points.begin()) return "none";
+    return owner_->FullPath() + "," + std::prev(after)->first;
+  }
+  for (auto it = points.rbegin(); it != points.rend(); ++it) {
     if (code_ + static_cast<uint32_t>(it->second) < address)
       return owner_->FullPath() + "," + it->first;
   }

@@ -69,6 +69,9 @@ class TCompiledInfo {
   uint32_t lengthBytes_ = 0;
   ClassObject* owner_ = nullptr;
   TSymInfoList symbols_;
+  // Whether the points are in code order, as of their count then.
+  mutable size_t pointsCheckedFor_ = ~size_t{0};
+  mutable bool pointsInOrder_ = false;
 };
 
 }  // namespace zunka::vm

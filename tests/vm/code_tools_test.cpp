@@ -170,3 +170,24 @@ TEST(Jumps, OffsetEightContinuesWithTheNextInstruction) {
   w.addMethod(c, "m", b);
   EXPECT_EQ(w.run(c, "m").result, "3");
 }
+
+TEST(Locate, TheStatementIsTheLastPointBeforeTheAddressInOrAnyOrder) {
+  VmWorld& w = VmWorld::get();
+  TRTTI* owner = w.makeClass("Located", w.objectClass);
+  std::vector<uint32_t> words(64, Op_Pop);
+  TSymInfoList inOrder;
+  for (int i = 0; i < 10; ++i) inOrder.addPoint(100 + i, i * 16);
+  TSymInfoList shuffled;  // a list changed by hand: 0, 32, 16
+  for (int i : {0, 2, 1}) shuffled.addPoint(100 + i, i * 16);
+  TCompiledInfo a(owner, words, inOrder), b(owner, words, shuffled);
+  const std::string path = owner->FullPath() + ",";
+  EXPECT_EQ(a.Locate(a.code()), "none");  // nothing starts before the first word
+  EXPECT_EQ(a.Locate(a.code() + 1), path + "100");
+  EXPECT_EQ(a.Locate(a.code() + 16), path + "100");
+  EXPECT_EQ(a.Locate(a.code() + 17), path + "101");
+  EXPECT_EQ(a.Locate(a.code() + 255), path + "109");
+  // Out of order, the last point in the list that starts before the address.
+  EXPECT_EQ(b.Locate(b.code() + 40), path + "101");
+  EXPECT_EQ(b.Locate(b.code() + 17), path + "101");
+  EXPECT_EQ(b.Locate(b.code() + 1), path + "100");
+}
