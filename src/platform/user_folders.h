@@ -8,7 +8,7 @@
 namespace zunka::platform {
 
 // $XDG_DATA_HOME, else ~/.local/share; $XDG_CACHE_HOME, else ~/.cache. A relative
-// value is ignored, as the specification says. System form; "" when neither the
+// value is ignored, as the XDG rules say. System form; "" when neither the
 // variable nor HOME gives an absolute path.
 std::string userDataHome();
 std::string userCacheHome();

@@ -48,14 +48,6 @@ constexpr const char* kPage =
     " </resourcelist>\r\n"
     "</resourcelist>\r\n";
 
-void copyTree(const std::string& from, const std::string& to) {
-  platform::makeDirectory(to);
-  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Directories))
-    copyTree(from + "\\" + name, to + "\\" + name);
-  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Files))
-    platform::copyFile(from + "\\" + name, to + "\\" + name);
-}
-
 // The kernel library booted once in a scratch base directory holding a copy of
 // the repository's kernel and the page.
 struct Player {
@@ -63,7 +55,7 @@ struct Player {
   KernelBoot boot;
   std::string page;
   Player() {
-    copyTree(platform::systemPath(ZUNKA_SOURCE_DIR "/kernel"), dir.system() + "\\kernel");
+    testing::copyTree(platform::systemPath(ZUNKA_SOURCE_DIR "/kernel"), dir.system() + "\\kernel");
     platform::makeDirectory(dir.system() + "\\Usr");
     page = dir.write("Usr\\fuzz.cmml", kPage);
     resourceTree().baseDir = dir.system();

@@ -47,14 +47,6 @@ constexpr const char* kResourceHelpers =
     "function getTObject() { return _testHandle; }\r\n"
     "function onDestroy() {}\r\n";
 
-void copyTree(const std::string& from, const std::string& to) {
-  platform::makeDirectory(to);
-  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Directories))
-    copyTree(from + "\\" + name, to + "\\" + name);
-  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Files))
-    platform::copyFile(from + "\\" + name, to + "\\" + name);
-}
-
 void append(const std::string& file, std::string_view text) {
   std::string bytes;
   platform::readFile(file, bytes);

@@ -45,4 +45,12 @@ std::string TempDir::write(std::string_view relative, std::string_view bytes) co
   return path;
 }
 
+void copyTree(const std::string& from, const std::string& to) {
+  platform::makeDirectory(to);
+  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Directories))
+    copyTree(from + "\\" + name, to + "\\" + name);
+  for (const std::string& name : platform::listDirectory(from, platform::EntryKind::Files))
+    platform::copyFile(from + "\\" + name, to + "\\" + name);
+}
+
 }  // namespace zunka::testing

@@ -21,4 +21,7 @@ class TempDir {
   std::string system_;
 };
 
+// Copies the folder `from` with everything in it to `to` (system paths).
+void copyTree(const std::string& from, const std::string& to);
+
 }  // namespace zunka::testing
