@@ -39,7 +39,7 @@ std::optional<int32_t> sendProcessMessage(int32_t pid, const ProcessMessage& mes
   socklen_t toLength = portAddress(pid, to);
   int32_t words[3] = {int32_t(message.message), message.w, message.l};
   if (bind(s, reinterpret_cast<sockaddr*>(&family), sizeof family) == 0 &&
-      sendto(s, words, sizeof words, 0, reinterpret_cast<sockaddr*>(&to), toLength) ==
+      sendto(s, words, sizeof words, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&to), toLength) ==
           ssize_t(sizeof words) &&
       waitReadable(s, timeoutMs)) {
     int32_t value = 0;
@@ -78,7 +78,9 @@ bool MessagePort::receive(ProcessMessage& message, int32_t timeoutMs) {
 
 void MessagePort::reply(int32_t answer) {
   if (socket_ < 0 || senderLength_ == 0) return;
-  sendto(socket_, &answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(sender_),
+  // A sender that gave up waiting has closed its socket: the answer is dropped,
+  // and must not raise SIGPIPE, which would end this process.
+  sendto(socket_, &answer, sizeof answer, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(sender_),
          socklen_t(senderLength_));
 }
 

@@ -2,6 +2,7 @@
 // block, pings answered with w + 17, commands, the busy marker, "exit", and no
 // MIDI player left behind when its parent goes. Its log (named by
 // ZUNKA_MIDI_LOG in the environment it inherits) says what it did.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -46,12 +47,19 @@ bool within(uint32_t ms, F done) {
   return true;
 }
 
-// Gone, or a zombie nobody has reaped yet.
+// Gone, or a zombie nobody has reaped yet. Read with read(2): a process that
+// ends while its stat file is read makes the read fail (ESRCH), which a
+// stream would throw from.
 bool processGone(int32_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  int fd = open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY);
+  if (fd < 0) return true;
+  char buffer[512];
+  ssize_t got = read(fd, buffer, sizeof buffer);
+  close(fd);
+  if (got <= 0) return true;
+  std::string text(buffer, size_t(got));
   size_t paren = text.rfind(')');
-  return text.empty() || (paren != std::string::npos && text.substr(paren + 2, 1) == "Z");
+  return paren != std::string::npos && text.substr(paren + 2, 1) == "Z";
 }
 
 std::string uniqueShare(const char* what) {
