@@ -15,7 +15,11 @@ class TResList : public TResultList {
   std::unique_ptr<TResultList> newInstance() const override { return std::make_unique<TResList>(); }
 
   // Item i as a syntax node; null when it is a token.
-  TResList* item(int i) const { return dynamic_cast<TResList*>(node(i)); }
+  TResList* item(int i) const {
+    TResultList* n = node(i);
+    return n ? n->asSyntaxNode() : nullptr;
+  }
+  TResList* asSyntaxNode() override { return this; }
 
   // Writes the node's code and returns an integer (the argument count for an
   // argument list, 0 otherwise). The base writes nothing.

@@ -1,5 +1,7 @@
 #include "compiler/result_list.h"
 
+#include <algorithm>
+
 #include "compiler/grammar_counters.h"
 
 namespace zunka {
@@ -10,6 +12,25 @@ TResultList::TResultList() {
 
 TResultList::~TResultList() {
   --vm::liveCounters().resultLists;
+}
+
+void TResultList::add(ResultItem item) {
+  if (count_ < kInline)
+    inline_[count_] = std::move(item);
+  else
+    more_.push_back(std::move(item));
+  ++count_;
+}
+
+void TResultList::reserve(int count) {
+  if (count > kInline) more_.reserve(size_t(count - kInline));
+}
+
+void TResultList::truncate(int count) {
+  if (count < 0 || count >= count_) return;
+  for (int i = count; i < count_ && i < kInline; ++i) inline_[i] = {};
+  if (count_ > kInline) more_.resize(size_t(std::max(count - kInline, 0)));
+  count_ = count;
 }
 
 std::unique_ptr<TResultList> TResultList::newInstance() const {

@@ -5,6 +5,7 @@
 namespace zunka {
 
 class TLexElem;
+class TResList;
 class TResultList;
 
 // One result of matching a grammar element: a token (borrowed from the token
@@ -29,19 +30,30 @@ class TResultList {
   // The parser creates every node of an element as a fresh instance of the
   // class of the prototype the element was given.
   virtual std::unique_ptr<TResultList> newInstance() const;
+  // The node as a syntax node, or null: a virtual call where a dynamic_cast would
+  // compare type names on every miss (code generation asks for each item).
+  virtual TResList* asSyntaxNode() { return nullptr; }
 
-  int count() const { return static_cast<int>(items_.size()); }
-  bool isToken(int i) const { return items_[i].token != nullptr; }
-  const TLexElem* token(int i) const { return items_[i].token; }
-  TResultList* node(int i) const { return items_[i].node.get(); }
+  int count() const { return count_; }
+  bool isToken(int i) const { return at(i).token != nullptr; }
+  const TLexElem* token(int i) const { return at(i).token; }
+  TResultList* node(int i) const { return at(i).node.get(); }
 
-  void add(ResultItem item) { items_.push_back(std::move(item)); }
-  void reserve(int count) { items_.reserve(count); }
+  void add(ResultItem item);
+  void reserve(int count);
   // Drops the items from index `count` on (frees the nodes among them).
-  void truncate(int count) { items_.resize(count); }
+  void truncate(int count);
 
  private:
-  std::vector<ResultItem> items_;
+  // Most nodes hold one to three items: those live in the node itself, so that
+  // a parse of a large script does not pay an allocation per node for them.
+  static constexpr int kInline = 3;
+
+  const ResultItem& at(int i) const { return i < kInline ? inline_[i] : more_[i - kInline]; }
+
+  ResultItem inline_[kInline];
+  std::vector<ResultItem> more_;
+  int count_ = 0;
 };
 
 }  // namespace zunka

@@ -33,6 +33,53 @@ inline std::string foldAsciiCase(std::string_view s) {
   return out;
 }
 
+// foldAsciiCase(a) == foldAsciiCase(b), without building either copy.
+inline bool sameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    char x = a[i], y = b[i];
+    if (sjisCharLength(a, i) == 2) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+      continue;
+    }
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+    ++i;
+  }
+  return true;
+}
+
+// A hash of foldAsciiCase(s) (FNV-1a), without building the copy.
+inline size_t foldedHash(std::string_view s) {
+  uint64_t h = 14695981039346656037ull;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (sjisCharLength(s, i) == 2) {
+      h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+      c = s[++i];
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+// Hash and equality for containers of names that compare under foldAsciiCase;
+// transparent, so a lookup by string_view allocates nothing.
+struct FoldedNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const noexcept { return foldedHash(s); }
+};
+struct FoldedNameEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept {
+    return sameFolded(a, b);
+  }
+};
+
 // Position of the first (or last) `ch` that starts a character, or npos: a second
 // byte that looks like `\` or `.` is never taken for one.
 inline size_t findSjisChar(std::string_view s, char ch, size_t from = 0) {

@@ -6,11 +6,11 @@
 namespace zunka {
 
 void TAlias::Add(std::string_view name, TRTTI* cls) {
-  entries_[platform::foldAsciiCase(name)] = cls;
+  entries_.insert_or_assign(std::string(name), cls);
 }
 
 TRTTI* TAlias::Get(std::string_view name) const {
-  auto it = entries_.find(platform::foldAsciiCase(name));
+  auto it = entries_.find(name);
   return it == entries_.end() ? nullptr : it->second;
 }
 
@@ -18,7 +18,7 @@ TRTTI* TAlias::Get(std::string_view name) const {
 // it entered the table (a linked file whose element is a class takes the name of
 // its place), and its old entry must not outlive it.
 void TAlias::Delete(const TRTTI* cls) {
-  auto it = entries_.find(platform::foldAsciiCase(cls->name()));
+  auto it = entries_.find(std::string_view(cls->name()));
   if (it != entries_.end() && it->second == cls) {
     entries_.erase(it);
     return;

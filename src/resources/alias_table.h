@@ -3,6 +3,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/sjis_text.h"
+
 namespace zunka {
 
 class TRTTI;
@@ -20,7 +22,8 @@ class TAlias {
   size_t size() const { return entries_.size(); }
 
  private:
-  std::unordered_map<std::string, TRTTI*> entries_;  // by folded name
+  std::unordered_map<std::string, TRTTI*, platform::FoldedNameHash, platform::FoldedNameEqual>
+      entries_;  // names compare folded
 };
 
 }  // namespace zunka

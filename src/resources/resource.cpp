@@ -13,8 +13,15 @@
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/runtime.h"
+#include "vm/script_calls.h"
 
 namespace zunka {
+namespace {
+
+// The kernel class a resource is seen through by scripts.
+constexpr std::string_view kResourceClass = "BuiltInResource";
+
+}  // namespace
 
 void TResource::setName(std::string name) {
   name_ = std::move(name);
@@ -89,11 +96,16 @@ void TResource::Sweep() {}
 
 TValue& TResource::ScriptObject() {
   if (scriptObject_.kind == vtObject) return scriptObject_;
-  TValue* one = GlobalCell("$_1");
-  TValue* two = GlobalCell("$_2");
-  if (!one || !two) return scriptObject_;
-  setHost(*one, handle());
-  if (RunSnippet("$_2=new BuiltInResource($_1);")) assign(scriptObject_, two);
+  // What `new BuiltInResource(resource)` makes, without compiling that line as a
+  // snippet for every resource a page asks for (10,000 generators asked 10,000 times).
+  auto* cls = dynamic_cast<TRTTI*>(resourceTree().root ? resourceTree().root->Find(kResourceClass)
+                                                       : nullptr);
+  if (!cls || !cls->compiled) return scriptObject_;
+  TValue resource;
+  setHost(resource, handle());
+  TValue made = vm::constructObject(cls, {resource});
+  assign(scriptObject_, &made);
+  release(made);
   return scriptObject_;
 }
 
@@ -172,14 +184,12 @@ void TResource::Dispose() {
 
 void TResource::ReleaseScriptObject() {
   if (scriptObject_.kind != vtObject) return;
-  if (TValue* one = GlobalCell("$_1")) {
-    assign(*one, &scriptObject_);
-    try {
-      RunSnippet("$_1.onDestroy();");
-    } catch (const EError& e) {
-      // Tear-down goes on: the resource is leaving whatever its script says.
-      LogError(e.message(), {}, true);
-    }
+  try {
+    TValue result = vm::callMethod(scriptObject_, "onDestroy", {});
+    release(result);
+  } catch (const EError& e) {
+    // Tear-down goes on: the resource is leaving whatever its script says.
+    LogError(e.message(), {}, true);
   }
   TValue held = scriptObject_;
   scriptObject_ = TValue{};
@@ -209,8 +219,7 @@ class GlobalValueRelease : public TResourceIterator {
 }  // namespace
 
 void ReleaseScriptObjects(TResource& root) {
-  // The hooks may store objects in globals ($_1 holds each one in turn): the
-  // globals go last.
+  // The hooks may store objects in globals: the globals go last.
   ScriptObjectRelease objects;
   root.Visit(objects);
   GlobalValueRelease globals;

@@ -49,25 +49,24 @@ void TResourceList::Add(ResourcePtr child) {
   TResource* added = child.get();
   children_.push_back(std::move(child));
   added->parent_ = this;
-  if (indexValid_) byName_.try_emplace(platform::foldAsciiCase(added->name()), added);
+  if (indexValid_) byName_.try_emplace(added->name(), added);
   added->ParentChanged(this);
 }
 
 TResource* TResourceList::FindChild(std::string_view name) const {
   if (children_.size() < kIndexedFrom) {
     for (const ResourcePtr& child : children_)
-      if (vm::symbols::sameName(child->name(), name)) return child.get();
+      if (platform::sameFolded(child->name(), name)) return child.get();
     return nullptr;
   }
   if (!indexValid_) rebuildIndex();
-  auto found = byName_.find(platform::foldAsciiCase(name));
+  auto found = byName_.find(name);
   return found == byName_.end() ? nullptr : found->second;
 }
 
 void TResourceList::rebuildIndex() const {
   byName_.clear();
-  for (const ResourcePtr& child : children_)
-    byName_.try_emplace(platform::foldAsciiCase(child->name()), child.get());
+  for (const ResourcePtr& child : children_) byName_.try_emplace(child->name(), child.get());
   indexValid_ = true;
 }
 

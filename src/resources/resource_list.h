@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/sjis_text.h"
 #include "resources/resource.h"
 
 namespace zunka {
@@ -49,7 +50,9 @@ class TResourceList : public TResource {
   void rebuildIndex() const;
 
   std::vector<ResourcePtr> children_;
-  mutable std::unordered_map<std::string, TResource*> byName_;
+  mutable std::unordered_map<std::string_view, TResource*, platform::FoldedNameHash,
+                             platform::FoldedNameEqual>
+      byName_;
   mutable bool indexValid_ = false;
 };
 

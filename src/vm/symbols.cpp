@@ -9,21 +9,20 @@
 namespace zunka::vm::symbols {
 namespace {
 
-std::string foldKey(std::string_view name) {
-  return platform::foldAsciiCase(name);
-}
-
 struct Table {
-  std::unordered_map<std::string, Symbol> byKey;
+  std::unordered_map<std::string, Symbol, platform::FoldedNameHash, platform::FoldedNameEqual>
+      byKey;
   std::vector<std::string> texts;
 
   Table() {
     for (const char* name : {"_body", "gc_mark", "_generator", "_errorHook"}) add(name);
   }
   Symbol add(std::string_view name) {
-    auto [it, fresh] = byKey.try_emplace(foldKey(name), static_cast<Symbol>(texts.size()));
-    if (fresh) texts.emplace_back(name);
-    return it->second;
+    if (auto found = byKey.find(name); found != byKey.end()) return found->second;
+    auto symbol = static_cast<Symbol>(texts.size());
+    byKey.emplace(std::string(name), symbol);
+    texts.emplace_back(name);
+    return symbol;
   }
 };
 
@@ -40,7 +39,7 @@ Symbol intern(std::string_view name) {
 
 int64_t lookup(std::string_view name) {
   auto& t = table();
-  auto it = t.byKey.find(foldKey(name));
+  auto it = t.byKey.find(name);
   return it == t.byKey.end() ? -1 : int64_t(it->second);
 }
 
@@ -55,7 +54,7 @@ uint32_t count() {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && foldKey(a) == foldKey(b);
+  return platform::sameFolded(a, b);
 }
 
 }  // namespace zunka::vm::symbols

@@ -126,3 +126,27 @@ TEST_F(CustomResourceTest, ResourceNativesAnswerByHandle) {
                                                        path("game\\b.cmml"), "0", "null", "null"}));
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
+
+// Every resource is seen by scripts through one BuiltInResource object, made on
+// first request and told (onDestroy) when its resource leaves the tree.
+TEST_F(KernelWorldTest, ScriptObjectsAreMadeOnceAndToldWhenTheirResourceGoes) {
+  ResourcePtr group = ParseResourceText(
+      "<resourcelist name=\"group\"><param name=\"first\"/><param name=\"second\"/>"
+      "</resourcelist>");
+  ASSERT_TRUE(group);
+  resourceTree().root->Add(std::move(group));
+  EXPECT_EQ(run("$tellDestroyed = 1;\r\n"
+                "a = getResource(\"group.first\");\r\n"
+                "print(a == getResource(\"group.first\"));\r\n"
+                "print(a.getTObject());\r\n"
+                "print(getResource(\"group\").getTObject());\r\n"
+                "getResource(\"group.second\");\r\n"),
+            0);
+  EXPECT_EQ(console.printed, (std::vector<std::string>{"1", "TfParam", "TResourceList"}));
+  console.printed.clear();
+  RemoveAt("group");
+  // Children first, front to back, then the list itself.
+  EXPECT_EQ(console.printed,
+            (std::vector<std::string>{"gone TfParam", "gone TfParam", "gone TResourceList"}));
+  EXPECT_TRUE(console.errors.empty()) << console.errors.front();
+}

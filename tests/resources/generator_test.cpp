@@ -51,7 +51,7 @@ TEST_F(GeneratorTest, ReadsConstantsAndInstanceAttributesInOrderAndWritesThemBac
   EXPECT_EQ(gen->instAttrs, (std::vector<std::string>{"x=10", "label=\"a<b\""}));
   EXPECT_EQ(gen->constants, (std::vector<std::string>{"speed=2"}));
 
-  RecordingEvaluator evaluator(world->object);
+  RecordingEvaluator evaluator;
   setSnippetEvaluator(&evaluator);
   EXPECT_EQ(tagLines(*gen),
             (std::vector<std::string>{"<generator className=\"Ship\" name=\"$ship\" inst_x=\"10\" "

@@ -45,7 +45,7 @@ constexpr const char* kObjectHelpers =
 constexpr const char* kResourceHelpers =
     "\r\nconstructor BuiltInResource(h) { _testHandle = h; }\r\n"
     "function getTObject() { return _testHandle; }\r\n"
-    "function onDestroy() {}\r\n";
+    "function onDestroy() { if ($tellDestroyed) print(\"gone \" + _testHandle); }\r\n";
 
 void append(const std::string& file, std::string_view text) {
   std::string bytes;

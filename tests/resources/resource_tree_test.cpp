@@ -184,7 +184,7 @@ TEST_F(ResourceTreeTest, GlobalsWriteTheirCurrentValueAndReadItBack) {
 }
 
 TEST_F(ResourceTreeTest, InitializeCompilesInPassesAndAssignsGlobals) {
-  RecordingEvaluator evaluator(world->object);
+  RecordingEvaluator evaluator;
   setSnippetEvaluator(&evaluator);
   world->add(*world->globals, "<globalvalue name=\"$lives\" value=\"3\"/>");
   // Child is listed before its parent: it compiles in the second pass.
@@ -376,31 +376,6 @@ TEST_F(ResourceTreeTest, AClassWithLiveObjectsRefusesToGo) {
   setNull(held);
   RemoveAt("classes.Keeper");
   EXPECT_EQ(world->root->Find("classes.Keeper"), nullptr);
-}
-
-TEST_F(ResourceTreeTest, ScriptObjectsAreMadeOnceAndToldWhenTheirResourceGoes) {
-  RecordingEvaluator evaluator(world->object);
-  setSnippetEvaluator(&evaluator);
-  auto* group =
-      static_cast<TResourceList*>(world->add(*world->root, "<resourcelist name=\"group\"/>"));
-  TResource* first = world->add(*group, "<param name=\"first\"/>");
-  TResource* second = world->add(*group, "<param name=\"second\"/>");
-  TValue& object = first->ScriptObject();
-  ASSERT_EQ(object.kind, vtObject);
-  EXPECT_EQ(&first->ScriptObject(), &object);
-  EXPECT_EQ(std::count(evaluator.sources.begin(), evaluator.sources.end(),
-                       "$_2=new BuiltInResource($_1);"),
-            1);
-  std::string firstText = toText(object);
-  std::string secondText = toText(second->ScriptObject());
-  std::string groupText = toText(group->ScriptObject());
-  TfObject* record = objectOf(object);
-  EXPECT_EQ(record->refCount, 1);  // the cell; $_2 has moved on to later objects
-  RemoveAt("group");
-  // Children first, front to back, then the list itself.
-  EXPECT_EQ(evaluator.destroyed, (std::vector<std::string>{firstText, secondText, groupText}));
-  EXPECT_EQ(record->refCount,
-            0);  // the cell let go, and $_1 moved on to the next resource's object
 }
 
 TEST_F(ResourceTreeTest, ForgetObjectsEmptiesCellsWithoutReleasing) {

@@ -40,25 +40,11 @@ class TreeTest : public ::testing::Test {
   std::unique_ptr<ClassWorld> world;
 };
 
-// Records the snippets it is asked to run and plays the few the tree uses.
+// Records the snippets it is asked to run.
 class RecordingEvaluator : public SnippetEvaluator {
  public:
-  explicit RecordingEvaluator(TRTTI* objectClass) : objectClass_(objectClass) {}
-  void Evaluate(std::string_view source) override {
-    sources.emplace_back(source);
-    if (source == "$_2=new BuiltInResource($_1);") {
-      TValue made = newObject(objectClass_);
-      vm::assign(*GlobalCell("$_2"), &made);
-      vm::release(made);
-    } else if (source == "$_1.onDestroy();") {
-      destroyed.push_back(vm::toText(*GlobalCell("$_1")));
-    }
-  }
+  void Evaluate(std::string_view source) override { sources.emplace_back(source); }
   std::vector<std::string> sources;
-  std::vector<std::string> destroyed;
-
- private:
-  TRTTI* objectClass_;
 };
 
 }  // namespace zunka::testing
