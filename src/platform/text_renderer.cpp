@@ -30,9 +30,18 @@ std::string familyFor(const std::string& name) {
   return name;
 }
 
+// Without the libraries there is no text, as without fonts.
+std::unique_ptr<FontEngine> openHostFontEngine() {
+  std::string error;
+  const HostLibraries* host = hostLibraries(error);
+  return host ? host->openFontEngine(error) : nullptr;
+}
+
 }  // namespace
 
-TextRenderer::TextRenderer() = default;
+TextRenderer::TextRenderer() : TextRenderer(openHostFontEngine) {}
+
+TextRenderer::TextRenderer(EngineOpener openEngine) : openEngine_(std::move(openEngine)) {}
 
 TextRenderer::~TextRenderer() {
   texts_.clear();
@@ -42,10 +51,7 @@ TextRenderer::~TextRenderer() {
 FontEngine* TextRenderer::engine() {
   if (!engineTried_) {
     engineTried_ = true;
-    // Without the libraries there is no text, as without fonts: texts measure
-    // (0, 0) and draw nothing.
-    std::string error;
-    if (const HostLibraries* host = hostLibraries(error)) engine_ = host->openFontEngine(error);
+    engine_ = openEngine_();
   }
   return engine_.get();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,7 +24,13 @@ class TextRenderer {
   // Longer texts are cut to this many bytes.
   static constexpr size_t kLongestText = 4096;
 
+  using EngineOpener = std::function<std::unique_ptr<FontEngine>()>;
+
+  // With the host's font engine (host_libraries.h), or the one `openEngine` gives;
+  // either is opened by the first text measured or drawn, and only once (an
+  // engine that cannot be had leaves every text (0, 0) and undrawn).
   TextRenderer();
+  explicit TextRenderer(EngineOpener openEngine);
   ~TextRenderer();
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;
@@ -84,6 +91,7 @@ class TextRenderer {
 
   // This renderer's own engine, so that nothing of it outlives the renderer;
   // declared before the fonts, which are closed before it.
+  EngineOpener openEngine_;
   std::unique_ptr<FontEngine> engine_;
   bool engineTried_ = false;
   std::map<std::string, std::string, std::less<>> files_;
