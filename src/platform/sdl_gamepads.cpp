@@ -1,6 +1,6 @@
 #include <SDL.h>
 
-#include "platform/gamepads.h"
+#include "platform/sdl_gamepads.h"
 
 namespace zunka::platform {
 namespace {

@@ -5,6 +5,7 @@
 #include "platform/host_platform.h"
 #include "platform/sdl_audio_device.h"
 #include "platform/sdl_event_loop.h"
+#include "platform/sdl_gamepads.h"
 #include "platform/sdl_message_boxes.h"
 #include "platform/sdl_window.h"
 #include "platform/system_clock.h"

@@ -14,11 +14,18 @@ SharedLibrary SharedLibrary::open(std::string_view path, std::string& error) {
     error = "no such file";
     return library;
   }
+  library = openHostFile(host, error);
+  if (!library.isOpen()) error = utf8ToSjis(error);
+  return library;
+}
+
+SharedLibrary SharedLibrary::openHostFile(const std::string& hostPath, std::string& error) {
+  SharedLibrary library;
   // RTLD_LOCAL: one module's symbols never satisfy another's.
-  library.handle_ = ::dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
+  library.handle_ = ::dlopen(hostPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library.handle_) {
     const char* why = ::dlerror();
-    error = why ? utf8ToSjis(why) : "cannot be loaded";
+    error = why ? why : "cannot be loaded";
   }
   return library;
 }

@@ -13,6 +13,9 @@ class SharedLibrary {
   // Opens the library; on failure gives an empty library and says why in `error`
   // (Shift_JIS, as every text inside).
   static SharedLibrary open(std::string_view path, std::string& error);
+  // The same by host path, with `error` as the host says it (UTF-8): for the
+  // player's own libraries, found beside its executable whatever its folder's name.
+  static SharedLibrary openHostFile(const std::string& hostPath, std::string& error);
 
   bool isOpen() const { return handle_ != nullptr; }
   // The address of an exported symbol, or nullptr.

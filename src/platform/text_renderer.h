@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -7,21 +8,14 @@
 #include <tuple>
 
 #include "platform/compositor.h"
+#include "platform/font_engine.h"
 #include "platform/image_file.h"
-
-struct _FcConfig;
 
 namespace zunka::platform {
 
-struct TextStyle {
-  bool bold = false;
-  bool italic = false;
-  bool underline = false;
-  auto operator<=>(const TextStyle&) const = default;
-};
-
-// Text in the fonts of the host, found through fontconfig and drawn with SDL_ttf
-// at 96 dots per inch. Texts and font names are Shift_JIS; the usual Windows
+// Text in the fonts of the host, found and drawn by the host's font engine
+// (font_engine.h) at 96 dots per inch; the engine is loaded by the first text
+// measured or drawn. Texts and font names are Shift_JIS; the usual Windows
 // Japanese font names (ＭＳ ゴシック, MS Gothic, ＭＳ Ｐゴシック, ＭＳ 明朝, MS Mincho)
 // and an empty name map to the IPA fonts. Rendered texts are cached by font,
 // size, style, colour and text, so a text drawn every frame is rendered once.
@@ -30,7 +24,13 @@ class TextRenderer {
   // Longer texts are cut to this many bytes.
   static constexpr size_t kLongestText = 4096;
 
+  using EngineOpener = std::function<std::unique_ptr<FontEngine>()>;
+
+  // With the host's font engine (host_libraries.h), or the one `openEngine` gives;
+  // either is opened by the first text measured or drawn, and only once (an
+  // engine that cannot be had leaves every text (0, 0) and undrawn).
   TextRenderer();
+  explicit TextRenderer(EngineOpener openEngine);
   ~TextRenderer();
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;
@@ -50,8 +50,8 @@ class TextRenderer {
   size_t renders() const { return renders_; }  // texts rendered (not found in the cache)
 
  private:
-  struct Font;
-  Font* font(std::string_view fontName, int32_t pointSize, TextStyle style);
+  // Nothing when the font cannot be had (remembered as such).
+  RasterFont* font(std::string_view fontName, int32_t pointSize, TextStyle style);
   const CompositeSource* rendered(std::string_view fontName, int32_t pointSize, TextStyle style,
                                   uint32_t rgb, std::string_view text);
 
@@ -87,12 +87,15 @@ class TextRenderer {
     }
   };
 
-  bool ready_ = false;
-  // The font configuration of this renderer's own, loaded on first use, so that
-  // nothing of it outlives the renderer.
-  ::_FcConfig* fontConfig_ = nullptr;
+  FontEngine* engine();
+
+  // This renderer's own engine, so that nothing of it outlives the renderer;
+  // declared before the fonts, which are closed before it.
+  EngineOpener openEngine_;
+  std::unique_ptr<FontEngine> engine_;
+  bool engineTried_ = false;
   std::map<std::string, std::string, std::less<>> files_;
-  std::map<FontKey, std::unique_ptr<Font>, KeyOrder> fonts_;
+  std::map<FontKey, std::unique_ptr<RasterFont>, KeyOrder> fonts_;
   // Rendered texts, premultiplied for the compositor.
   std::map<TextKey, std::unique_ptr<CompositeSource>, KeyOrder> texts_;
   size_t renders_ = 0;

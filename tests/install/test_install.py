@@ -98,6 +98,7 @@ class InstalledTree(unittest.TestCase):
         p = self.prefix
         for path in ["bin/zunka", "bin/zunka-midi"]:
             self.assertTrue(os.access(p / path, os.X_OK), path)
+        self.assertTrue((p / "lib/zunka/zunka-host.so").is_file())
         for path in ["share/zunka/kernel/resource.zunkares", "share/zunka/Usr/default.zunkaprj",
                      "share/zunka/Usr/demo.input", "include/zunka/module.h",
                      "share/man/man1/zunka.1", "share/applications/zunka.desktop",
@@ -151,6 +152,19 @@ class InstalledTree(unittest.TestCase):
             again = run([self.zunka, "--headless", "--frames", 130], tmp, env)
             self.assertEqual(text(again), EXPECTED)
         self.assertEqual(snapshot(self.prefix), before)
+
+    def test_the_installed_player_draws_text_with_the_installed_host_module(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            env = user_folders(tmp)
+            env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / "loader")})
+            picture = Path(tmp) / "title.png"
+            result = run([self.zunka, "--headless", "--frames", 3, "--screenshot", picture], tmp,
+                         env)
+            self.assertEqual(result.returncode, 0, errors(result))
+            self.assertTrue(picture.is_file())
+            loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
+            module = (self.prefix / "lib/zunka/zunka-host.so").as_posix()
+            self.assertIn(f"file={module} ", loaded)
 
     def test_the_installed_player_plays_a_page_of_another_game(self):
         with tempfile.TemporaryDirectory() as tmp:
@@ -237,13 +251,14 @@ class DebianPackage(unittest.TestCase):
                                     check=True).stdout.decode()
             depends = re.search(r"^Depends: (.*)$", fields, re.M).group(1)
             packages = {d.split()[0] for d in depends.split(", ")}
-            for needed in ("libsdl2-2.0-0", "libpcre2-8-0", "libpng16-16", "libfluidsynth3",
+            for needed in ("libsdl2-2.0-0", "libsdl2-ttf-2.0-0", "libfontconfig1", "libpcre2-8-0",
+                           "libpng16-16", "libfluidsynth3",
                            "fonts-ipafont-gothic", "fonts-ipafont-mincho"):
                 self.assertIn(needed, packages, depends)
             self.assertIn("Recommends: timgm6mb-soundfont", fields)
             listing = subprocess.run(["dpkg-deb", "-c", str(deb)], capture_output=True,
                                      check=True).stdout.decode()
-            for path in ("./usr/bin/zunka", "./usr/bin/zunka-midi",
+            for path in ("./usr/bin/zunka", "./usr/bin/zunka-midi", "./usr/lib/zunka/zunka-host.so",
                          "./usr/share/zunka/kernel/resource.zunkares",
                          "./usr/share/applications/zunka.desktop",
                          "./usr/share/mime/packages/zunka.xml",
