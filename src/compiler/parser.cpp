@@ -1,9 +1,12 @@
 #include "compiler/parser.h"
 
+#include "compiler/node_pool.h"
+
 namespace zunka {
 
 std::unique_ptr<TResultList> parseTokens(const DefinitionElement& grammarRoot, TLexList& tokens,
                                          ParseMode mode) {
+  node_pool::ParseScope pooled;
   tokens.cursor = 0;
   tokens.lastAcceptedPos = -1;
   if (grammarRoot.children.empty()) return nullptr;

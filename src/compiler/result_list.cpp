@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compiler/grammar_counters.h"
+#include "compiler/node_pool.h"
 
 namespace zunka {
 
@@ -12,6 +13,14 @@ TResultList::TResultList() {
 
 TResultList::~TResultList() {
   --vm::liveCounters().resultLists;
+}
+
+void* TResultList::operator new(size_t size) {
+  return node_pool::take(size);
+}
+
+void TResultList::operator delete(void* memory) {
+  node_pool::give(memory);
 }
 
 void TResultList::add(ResultItem item) {

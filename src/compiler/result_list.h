@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,9 @@ class TResultList {
   TResultList();
   virtual ~TResultList();
   TResultList(const TResultList&) = delete;
+  // Parse nodes come from the node pool (compiler/node_pool.h).
+  static void* operator new(size_t size);
+  static void operator delete(void* memory);
   TResultList& operator=(const TResultList&) = delete;
 
   virtual const char* className() const { return "TResultList"; }
