@@ -120,12 +120,12 @@ ResourcePtr rebuildScript(const std::string& file) {
   TGenIterator iterator(PageFileHash(prjManager().currentPageFile()));
   walkPage(iterator);
   std::string text = sealed(iterator.ScriptText());
+  // Written before it compiles: its class file records the stamp of the script
+  // file as it then is, and one made before the file existed would not be taken
+  // on the next load. A script that cannot be cached still places the objects.
+  if (!platform::writeFile(file, text)) Log("Cannot create file \"" + file + "\"");
   ResourcePtr made = compileScript(text, file);
-  if (auto* cls = dynamic_cast<TRTTI*>(made.get()); cls && cls->compiled) {
-    // A script that cannot be cached still places the objects this time.
-    if (!platform::writeFile(file, text)) Log("Cannot create file \"" + file + "\"");
-    return made;
-  }
+  if (auto* cls = dynamic_cast<TRTTI*>(made.get()); cls && cls->compiled) return made;
   made.reset();
   std::vector<bool> keep(iterator.snippets().size(), true);
   dropBroken(iterator, 0, keep.size(), keep);
