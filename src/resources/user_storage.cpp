@@ -7,7 +7,9 @@
 #include "platform/sjis_text.h"
 #include "platform/user_folders.h"
 #include "resources/paths.h"
+#include "resources/resource_tree.h"
 #include "resources/resources_state.h"
+#include "resources/trusted_folders.h"
 
 namespace zunka {
 namespace {
@@ -52,7 +54,11 @@ void ChooseUserStorage(std::string_view baseDir, std::string_view gameDir, bool 
 }
 
 bool FolderTakesWrites(std::string_view dir) {
-  return !inReadOnlyFolder(dir) && platform::directoryTakesWrites(dir);
+  // A game the user did not open (a page a script opened in some other folder)
+  // keeps its saves in the user's data folder, as an installed game does: the
+  // player writes nothing next to a stranger's files.
+  bool opened = resourceTree().baseDir.empty() || InOpenedFolder(dir, Access::Write);
+  return opened && !inReadOnlyFolder(dir) && platform::directoryTakesWrites(dir);
 }
 
 std::string GameKey(std::string_view gameDir) {

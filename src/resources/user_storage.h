@@ -33,8 +33,9 @@ UserStorage& userStorage();
 // folder for the game in `gameDir` unless Temp under `baseDir` takes writes.
 void ChooseUserStorage(std::string_view baseDir, std::string_view gameDir, bool installed);
 
-// Whether the player may write into `dir`: it lies in no read-only folder and the
-// host lets this process write there.
+// Whether the player may write into `dir`: it lies in a folder the user opened
+// (trusted_folders.h), in no read-only folder, and the host lets this process
+// write there.
 bool FolderTakesWrites(std::string_view dir);
 // The name of a game's folders in the user's directories: the folder's own name
 // (ASCII letters, digits, ".", "-" and "_" only) and a digest of its whole path, so

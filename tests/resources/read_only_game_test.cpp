@@ -10,6 +10,7 @@
 #include "resources/guarded_file.h"
 #include "resources/kernel_world.h"
 #include "resources/paths.h"
+#include "resources/project_state.h"
 #include "resources/resource_stream_natives.h"
 #include "resources/resource_tree.h"
 #include "resources/user_storage.h"
@@ -178,4 +179,28 @@ TEST_F(ReadOnlyGame, AMirrorThatLinksOutOfTheUsersFolderIsNotWrittenThrough) {
                     "print(resourceWriter(\"data\\\\x.dat\").isOpen());\n"),
             (Lines{"0", "0", "0"}));
   EXPECT_EQ(platform::listDirectory(outside.system()), Lines{"planted.txt"});
+}
+
+// A page in a folder the user never opened (a script opened it from elsewhere)
+// is treated like an installed game: its saves go to the user's data folder,
+// and nothing is made next to it.
+TEST_F(ReadOnlyGame, APageOutsideTheOpenedFoldersSavesIntoTheUsersDataFolder) {
+  TempDir elsewhere;
+  std::string page = elsewhere.system() + "\\game";
+  platform::makeDirectory(page);
+  resourceTree().workDir = page;
+  userStorage().readOnlyFolders.clear();
+  EXPECT_FALSE(FolderTakesWrites(page));
+  EXPECT_TRUE(FolderTakesWrites(path("game")));  // inside the base directory: opened
+  EXPECT_EQ(printed("w = new FileWriter(\"save.txt\");\n"
+                    "w.writeText(\"mine\");\n"
+                    "print(w.close());\n"
+                    "print(fileReader(\"save.txt\").readLine());\n"),
+            (Lines{"1", "mine"}));
+  EXPECT_EQ(contents(UserDataFolder(page) + "\\files\\save.txt"), "mine");
+  EXPECT_FALSE(platform::directoryExists(page + "\\files"));
+  // Once the user opens its folder, the page saves beside itself again.
+  projectState().openedFolders.push_back(elsewhere.system());
+  EXPECT_TRUE(FolderTakesWrites(page));
+  projectState().openedFolders.pop_back();
 }
