@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "resources/class_file.h"
 #include "resources/class_file_stream.h"
 #include "resources/resource_list.h"
 #include "support/class_world.h"
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzWorld fw;
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (bytes.size() >= 8) {
-    int32_t header[2] = {12100, platform::fileAge(fw.sub->src)};
+    int32_t header[2] = {12100, ClassSourceStamp(fw.sub->src)};
     std::memcpy(bytes.data(), header, 8);
   }
   try {
