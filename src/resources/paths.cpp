@@ -101,8 +101,9 @@ std::string RelativePath(std::string_view path, std::string_view base) {
 }
 
 bool SamePath(std::string_view a, std::string_view b) {
-  return platform::foldAsciiCase(StripTrailingBackslash(a)) ==
-         platform::foldAsciiCase(StripTrailingBackslash(b));
+  if (endsWithBackslash(a)) a.remove_suffix(1);
+  if (endsWithBackslash(b)) b.remove_suffix(1);
+  return platform::sameFolded(a, b);
 }
 
 std::string FileNamePart(std::string_view p) {

@@ -20,16 +20,16 @@ std::string ReadTextFile(std::string_view path, uint64_t largest) {
 
 std::string JoinFileLines(std::string_view bytes) {
   std::string text;
-  text.reserve(bytes.size() + bytes.size() / 16);
+  text.reserve(bytes.size() + bytes.size() / 16 + 2);
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = bytes.size();
-    text.append(bytes.substr(start, end - start));
+    // One pass over the line's bytes (find_first_of with a set of two looks each
+    // byte up in the set: several times slower on a page's megabytes of script).
+    size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    text.append(bytes.data() + start, end - start);
     text += "\r\n";
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
-        bytes[end + 1] == '\n')
-      ++end;
+    if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++end;
     start = end + 1;
   }
   return text;

@@ -2,6 +2,14 @@
 
 #include "resources/paths.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "resources/text_file.h"
+#include "support/temp_dir.h"
+
 using namespace zunka;
 
 TEST(Paths, AbsoluteFormsAreABackslashOrADrive) {
@@ -77,4 +85,31 @@ TEST(Paths, NamePartsAndDottedResourcePaths) {
   EXPECT_EQ(LastName("usr.classes.Player"), "Player");
   EXPECT_EQ(ParentPath("usr"), "");
   EXPECT_EQ(LastName("usr"), "usr");
+}
+
+// Every line of a file, whatever ends it (CR LF, LF, CR or the end of the file),
+// ends in CR LF: checked against perl on texts that mix them.
+TEST(JoinFileLines, EndsEveryLineInCrLfAsPerlDoes) {
+  zunka::testing::TempDir dir;
+  const std::vector<std::string> texts = {"",         "a",
+                                          "a\r\n",    "a\nb",
+                                          "a\rb\r",   "a\r\r\nb\n\n",
+                                          "\n\r\n\r", "x\r\n\r\ny",
+                                          "\r",       std::string("\x82\xa0\r\n\x82\x5c\n", 8)};
+  for (const std::string& text : texts) {
+    std::string file = dir.host() + "/text";
+    ASSERT_TRUE(zunka::platform::writeFile(zunka::platform::systemPath(file), text));
+    std::string command =
+        "perl -0777 -pe 's/\\r\\n|\\r|\\n/\\r\\n/g; $_ .= \"\\r\\n\" if length "
+        "&& !/\\r\\n\\z/' '" +
+        file + "'";
+    FILE* perl = popen(command.c_str(), "r");
+    ASSERT_TRUE(perl);
+    std::string expected;
+    char buffer[256];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, perl)) > 0;)
+      expected.append(buffer, got);
+    ASSERT_EQ(pclose(perl), 0);
+    EXPECT_EQ(zunka::JoinFileLines(text), expected) << text;
+  }
 }
