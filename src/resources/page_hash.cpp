@@ -51,8 +51,7 @@ int32_t PageHash(const std::vector<std::string>& files) {
 
 void TPageFileEnum::VisitResource(TResource& resource) {
   if (resource.src.empty()) return;
-  for (const std::string& known : files_)
-    if (SamePath(known, resource.src)) return;
+  if (!seen_.insert(StripTrailingBackslash(resource.src)).second) return;
   files_.push_back(resource.src);
 }
 

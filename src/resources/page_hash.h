@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/sjis_text.h"
 #include "resources/resource.h"
 
 namespace zunka {
@@ -29,6 +31,9 @@ class TPageFileEnum : public TResourceIterator {
 
  private:
   std::vector<std::string> files_;
+  // The files listed so far, as SamePath compares them (ASCII case folded, a
+  // trailing backslash dropped): a look-up each instead of a scan of the list.
+  std::unordered_set<std::string, platform::FoldedNameHash, platform::FoldedNameEqual> seen_;
 };
 
 }  // namespace zunka
