@@ -6,6 +6,7 @@
 #include "resources/sgml.h"
 #include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
+#include "resources/trusted_folders.h"
 #include "screen/screen_state.h"
 #include "vm/console.h"
 
@@ -19,7 +20,12 @@ void TCPat::InitPass(TInitContext& context) {
   }
   std::string placeholder = resourceTree().baseDir + "\\Kernel\\images\\404.bmp";
   std::string file = src;
-  if (!platform::fileExists(file)) {
+  // A sheet is read only from where the page's own sources may be read: a page
+  // from elsewhere must not show the host's pictures.
+  if (!MayReadSource(file)) {
+    LogError(file + "はプロジェクトの外にあるので読み込めません", {}, true);
+    file = placeholder;
+  } else if (!platform::fileExists(file)) {
     LogError(file + "というキャラクタパターンのファイルはありません", {}, true);
     file = placeholder;
   }

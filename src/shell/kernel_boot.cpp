@@ -20,6 +20,7 @@
 #include "vm/runtime.h"
 #include "vm/value.h"
 #include "vm/version.h"
+#include "vm/waiting_destructors.h"
 
 namespace zunka {
 
@@ -60,6 +61,10 @@ void KernelBoot::shutDown() {
   // classes of those objects.
   playerHosts().screen().clearSprites();
   if (root_ && resourceTree().root == root()) ReleaseScriptObjects(*root_);
+  // Destructors still waiting for their turn run now; any that cannot go with
+  // their class's pool, as all other garbage does.
+  vm::RunWaitingDestructors();
+  vm::StopWaitingFor(nullptr);
 }
 
 TResourceList* KernelBoot::root() const {

@@ -7,6 +7,7 @@
 #include "vm/errors.h"
 #include "vm/live_counters.h"
 #include "vm/runtime.h"
+#include "vm/waiting_destructors.h"
 
 namespace zunka::vm {
 
@@ -183,7 +184,7 @@ Ref ClassObject::NewInstance() {
     if (!record) break;
     // Garbage is finalised before its record is reused; a destructor that brought
     // its object back leaves the record to it.
-    if (objectAt(record)->refCount == 0) DestroyObject(record);
+    if (objectAt(record)->refCount == 0) DestroyObject(record, true);
     if (objectAt(record)->refCount <= 0) break;
   }
   if (!record) {
@@ -255,6 +256,7 @@ std::string ClassObject::DisplayName() const {
 void ClassObject::freePool() {
   // Records nobody refers to any more still hold their members' references:
   // finish them properly before the memory goes.
+  StopWaitingFor(this);
   for (size_t i = 0; i < pool_.size(); ++i)
     if (objectAt(pool_[i])->refCount == 0) DestroyObject(pool_[i]);
   for (Ref r : pool_) {
@@ -280,6 +282,7 @@ void ClassObject::Reset() {
 
 void ClassObject::DestroyInstances() {
   // By index: destructors may make new instances of this very class.
+  StopWaitingFor(this);
   for (size_t i = 0; i < pool_.size(); ++i)
     if (objectAt(pool_[i])->refCount >= 0) DestroyObject(pool_[i]);
 }

@@ -10,6 +10,7 @@
 #include "vm/native_destructor.h"
 #include "vm/process.h"
 #include "vm/runtime.h"
+#include "vm/waiting_destructors.h"
 
 namespace zunka::vm {
 namespace {
@@ -46,6 +47,7 @@ void visitObject(Ref record) {
 void markTreeAndStack() {
   if (runtime().collectorRoots) runtime().collectorRoots->MarkRoots();
   if (TProcess* root = hostAs<TProcess>(runtime().rootProcess)) root->MarkStack();
+  MarkWaitingRecords();
 }
 
 void sweepTree() {
@@ -112,19 +114,23 @@ void SweepObject(Ref record) {
     }
   } else if (o->mark == 0) {
     ++state().destroyed;
-    DestroyObject(record);
+    DestroyObject(record, true);
     o = objectAt(record);
   }
   o->mark = 0;
 }
 
-void DestroyObject(Ref record) {
+void DestroyObject(Ref record, bool mayWait) {
   TfObject* o = objectAt(record);
   ClassObject* cls = classOf(o);
   bool garbage = o->refCount == 0;
   bool finished = true;
   if (TNormalFunction* d = cls ? cls->Destructor() : nullptr) {
     std::optional<bool> quick = RunNativeOnlyDestructor(record, d);
+    if (!quick && mayWait && garbage && DestructorMustWait()) {
+      WaitForDestructor(record);
+      return;
+    }
     finished = quick ? *quick : runHook(record, "destructor");
   }
   o = objectAt(record);

@@ -54,8 +54,10 @@ void SweepObject(Ref record);
 
 // Finishes an object record: runs its class's destructor in a process of its own,
 // releases its members in slot order ("Decref failed at " on a broken count), and
-// marks the record free.
-void DestroyObject(Ref record);
+// marks the record free. With `mayWait`, garbage whose destructor (one that needs
+// a process) cannot run now is left waiting for it instead
+// (vm/waiting_destructors.h).
+void DestroyObject(Ref record, bool mayWait = false);
 
 // Lines the last checking pass listed: class label, ":r=" references found,
 // ",f=" count, "," record.

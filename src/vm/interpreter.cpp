@@ -15,6 +15,7 @@
 #include "vm/runtime.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
+#include "vm/waiting_destructors.h"
 
 // Dispatch is threaded through a table of label addresses where the compiler has
 // them (GCC and Clang); elsewhere the same bodies sit in a switch.
@@ -1297,9 +1298,9 @@ bool pauseWithOwnAllowance() {
 
 }  // namespace
 
-// Note: a process destroyed by its own script during a run is gone when Run
-// returns; callers that keep a process across a run hold its handle.
-void Run(TProcess* p, int32_t steps) {
+namespace {
+
+void runSlices(TProcess* p, int32_t steps) {
   if (steps <= 0) steps = kUnlimitedSteps;
   // A process already running further out (a native running its own caller) is
   // left alone: running it again would re-enter the instruction that called.
@@ -1360,6 +1361,16 @@ void Run(TProcess* p, int32_t steps) {
   } catch (const std::length_error&) {
     reportFailure(p, ERuntimeError(kOutOfMemory));
   }
+}
+
+}  // namespace
+
+// Note: a process destroyed by its own script during a run is gone when Run
+// returns; callers that keep a process across a run hold its handle.
+void Run(TProcess* p, int32_t steps) {
+  runSlices(p, steps);
+  // Destructors that had to wait run once the outermost run is over.
+  if (runtime().nestedRuns == 0) RunWaitingDestructors();
 }
 
 void Warn(TProcess* p, const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "vm/arena.h"
 #include "vm/collector.h"
@@ -46,6 +47,10 @@ struct Runtime {
   int32_t nestedRuns = 0;
   // What one run from the host and the runs nested in it may still execute.
   WorkAllowance work;
+  // Garbage whose destructor waits for the outermost run to end
+  // (vm/waiting_destructors.h), oldest first, each held once by the list.
+  std::vector<Ref> waitingDestructors;
+  bool runningWaitingDestructors = false;
 
   // The resource tree, as the collector sees it (nullptr: only the root process).
   CollectorRoots* collectorRoots = nullptr;

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include "compiler/class_compiler.h"
+#include "platform/files.h"
 #include "resources/kernel_world.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
@@ -179,6 +180,40 @@ TEST_F(RunawayScripts, DestructorsThatCannotRunStillFreeTheBodiesTheyOwn) {
   EXPECT_LE(vm::liveCounters().tfStrings - strings, 4);
   EXPECT_LE(vm::liveCounters().processes - processes, 4);
   EXPECT_LT(int64_t(vm::Arena::heapBytes()) - heap, 16 * 1024);
+}
+
+// At the deepest level the nesting limit allows, writers made and dropped: a
+// reused writer's destructor (close(), a script method) cannot run there.
+constexpr const char* kDeepWriter =
+    "extends Object;\r\n"
+    "function descend() {\r\n"
+    "  var p, i, w, level;\r\n"
+    "  $level += 1;\r\n"
+    "  level = $level;\r\n"
+    "  p = new Process(this, \"descend\");\r\n"
+    "  p.exec();\r\n"
+    "  if ($level != level) return;\r\n"  // a deeper level ran: not the deepest
+    "  for (i = 0; i < 3; i += 1) { w = new FileWriter(\"deep\" + i + \".txt\"); "
+    "w.writeText(\"line \" + i); }\r\n"
+    "}\r\n";
+
+TEST_F(RunawayScripts, DestructorsThatCannotRunNowRunOnceTheOutermostRunIsOver) {
+  platform::makeDirectory(path("game"));
+  resourceTree().workDir = path("game");
+  TRTTI* deep = compile("DeepWriter", kDeepWriter);
+  ASSERT_EQ(run("$level = 0;"), 0);
+  vm::TProcess* root = process(deep, "descend");
+  vm::Run(root, kFrameStepBudget);
+  EXPECT_TRUE(root->halted);
+  EXPECT_GE(globalInt("$level"), vm::kMaxNestedRuns - 2);
+  // The third writer took the first one's record: its destructor waited for the
+  // run to end, then closed it, so the file is in place and nothing waits.
+  std::string bytes;
+  EXPECT_TRUE(platform::readFile(path("game\\files\\deep0.txt"), bytes));
+  EXPECT_EQ(bytes, "line 0");
+  EXPECT_TRUE(vm::runtime().waitingDestructors.empty());
+  // The other two are plain garbage, closed when their records are next needed.
+  EXPECT_FALSE(platform::fileExists(path("game\\files\\deep1.txt")));
 }
 
 TEST_F(RunawayScripts, DataPastTheHeapCapEndsTheScriptNotThePlayer) {

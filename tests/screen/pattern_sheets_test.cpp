@@ -11,6 +11,7 @@
 #include "screen/cpattern.h"
 #include "screen/screen_state.h"
 #include "support/picture_files.h"
+#include "support/temp_dir.h"
 
 using namespace zunka;
 using namespace zunka::testing;
@@ -106,6 +107,21 @@ TEST_F(PatternSheets, AMissingOrBrokenFileIsReportedAndThePlaceholderTakesItsPla
   // One placeholder picture each, so the numbers after them stay in place.
   EXPECT_EQ(global("$pat_broken"), 1);
   EXPECT_EQ(global("$pat_after"), 2);
+  EXPECT_EQ(patterns().Total(), 3);
+}
+
+TEST_F(PatternSheets, ASheetOutsideTheProjectIsRefusedAndThePlaceholderTakesItsPlace) {
+  ASSERT_TRUE(platform::makeDirectory(path("Kernel\\images")));
+  write("Kernel\\images\\404.bmp", sheetFile(1));
+  TempDir outside;
+  std::string foreign = outside.write("sheet.bmp", sheetFile(3));
+  write("inside.bmp", sheetFile(2));
+  addSheet("$pat_foreign", foreign);
+  addSheet("$pat_inside", "inside.bmp");
+  sheets->Initialize();
+  EXPECT_EQ(console().errors,
+            (std::vector<std::string>{foreign + "はプロジェクトの外にあるので読み込めません"}));
+  EXPECT_EQ(global("$pat_inside"), 1);
   EXPECT_EQ(patterns().Total(), 3);
 }
 
