@@ -171,7 +171,7 @@ bool ClassObject::InheritsFrom(const ClassObject* other) const {
   return false;
 }
 
-Ref ClassObject::NewInstance() {
+Ref ClassObject::NewInstance(Recycler recycle, void* context) {
   if (!compiled)
     throw ERuntimeError("クラス" + DisplayName() +
                         "はコンパイルが完了していないため、インスタンスを生成できません");
@@ -184,7 +184,14 @@ Ref ClassObject::NewInstance() {
     if (!record) break;
     // Garbage is finalised before its record is reused; a destructor that brought
     // its object back leaves the record to it.
-    if (objectAt(record)->refCount == 0) DestroyObject(record, true);
+    if (objectAt(record)->refCount == 0) {
+      if (recycle && recycle(record, context)) {
+        objectAt(record)->mark = 0;
+        noteFree(record);  // it stays free until the caller stores it
+        return record;
+      }
+      DestroyObject(record, true);
+    }
     if (objectAt(record)->refCount <= 0) break;
   }
   if (!record) {

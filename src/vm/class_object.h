@@ -59,8 +59,11 @@ class ClassObject : public HostObject {
   // True when this class is `other` or inherits from it.
   bool InheritsFrom(const ClassObject* other) const;
 
-  // Instances.
-  Ref NewInstance();
+  // Instances. `recycle`, when given, is offered each garbage record before it is
+  // finished: taking it (true), it has made the record the new instance itself,
+  // as the record's destructor and a fresh start would have left it.
+  using Recycler = bool (*)(Ref record, void* context);
+  Ref NewInstance(Recycler recycle = nullptr, void* context = nullptr);
   std::vector<Ref> LiveInstances() const;
   int32_t LiveCount() const;
   bool NoLiveInstances() const { return LiveCount() == 0; }

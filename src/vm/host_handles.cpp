@@ -67,6 +67,12 @@ HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), k
 HostObject::HostObject(SharedHandle shared, HostKind kind)
     : handle_(shared.handle), kind_(kind), ownsHandle_(false) {}
 
+void HostObject::renewHandle() {
+  if (!ownsHandle_) return;
+  HostHandles::remove(handle_);
+  handle_ = HostHandles::add(this, kind_);
+}
+
 HostObject::~HostObject() {
   if (ownsHandle_) HostHandles::remove(handle_);
 }

@@ -35,6 +35,9 @@ class HostObject {
 
   uint32_t handle() const { return handle_; }
   HostKind hostKind() const { return kind_; }
+  // Retires the handle and takes a new one, as deleting the object and making
+  // another would: values still naming the old handle find nothing.
+  void renewHandle();
 
  protected:
   // The second face of an object that already has a handle (a class is both the

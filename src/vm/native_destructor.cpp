@@ -35,15 +35,22 @@ class NestedScope {
 
 }  // namespace
 
-std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d) {
-  if (!d || !d->code || runtime().nestedRuns >= kMaxNestedRuns) return std::nullopt;
+TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot) {
+  if (!d || !d->code) return nullptr;
   const uint32_t* w = d->code->words();
-  if (!hasTheShape(w, d->code->lengthBytes() / 4)) return std::nullopt;
-  auto* native = hostAs<TNativeFunction>(w[7]);
+  if (!hasTheShape(w, d->code->lengthBytes() / 4)) return nullptr;
+  slot = w[3];
+  return hostAs<TNativeFunction>(w[7]);
+}
+
+std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d) {
+  if (runtime().nestedRuns >= kMaxNestedRuns) return std::nullopt;
+  uint32_t slot = 0;
+  TNativeFunction* native = NativeOnlyDestructorCall(d, slot);
+  if (!native) return std::nullopt;
   TfObject* o = objectAt(record);
   ClassObject* cls = classOf(o);
-  if (!native || !cls ||
-      w[3] >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return std::nullopt;
 
   // The argument and the call's target slot (holding `this`), in the arena like
@@ -53,7 +60,7 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   TValue* target = argument + 1;
   *target = TValue::ofRef(vtObject, record);
   retain(*target);
-  assign(*argument, &o->members()[w[3]]);
+  assign(*argument, &o->members()[slot]);
   bool finished = true;
   try {
     NestedScope nested;

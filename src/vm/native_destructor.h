@@ -1,10 +1,12 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 
 #include "vm/arena.h"
 
 namespace zunka::vm {
 
+class TNativeFunction;
 class TNormalFunction;
 
 // Runs the destructor `d` of the object at `record` without a process of its own
@@ -15,5 +17,9 @@ class TNormalFunction;
 // deep; otherwise whether it came to its end (false: the native failed, which
 // was reported).
 std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d);
+
+// For a destructor of that shape, the native it calls and the member slot it
+// hands over; nullptr for any other destructor (or none).
+TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot);
 
 }  // namespace zunka::vm

@@ -4,6 +4,8 @@
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/live_counters.h"
+#include "vm/native_destructor.h"
+#include "vm/natives/string_natives.h"
 #include "vm/runtime.h"
 
 namespace zunka::vm {
@@ -26,6 +28,54 @@ TValue* bodySlot(TfObject* o) {
   int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
   return slot >= 0 ? &o->members()[slot] : nullptr;
 }
+
+// A garbage string record, taken for a new string in place. Its destructor would
+// only free the body, and the new string would then make a body of its own: when
+// the destructor is exactly that and no other member holds an object, the body
+// takes the new bytes instead: the same record and body, under a new handle as a
+// new body would have, without a destructor call or an allocation. Anything else
+// takes the usual way.
+struct StringRecycling {
+  std::string_view text;
+  ClassObject* cls;
+  bool recycled = false;
+};
+
+bool recycleString(Ref record, void* context) {
+  auto& job = *static_cast<StringRecycling*>(context);
+  uint32_t freed = 0;
+  if (!freesStringBody(NativeOnlyDestructorCall(job.cls->Destructor(), freed))) return false;
+  TfObject* o = objectAt(record);
+  TValue* body = bodySlot(o);
+  if (!body || uint32_t(body - o->members()) != freed || body->kind != vtHost) return false;
+  TfString* s = hostAs<TfString>(body->ref);
+  int32_t slots = (job.cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  TValue* m = o->members();
+  for (int32_t i = 0; i < slots; ++i)
+    if (m[i].kind == vtObject && &m[i] != body) return false;
+  if (!s) return false;
+  if (job.text.size() > s->bytes.size()) {
+    try {
+      Arena::chargeHost(job.text.size() - s->bytes.size());
+    } catch (...) {
+      job.cls->noteFree(record);  // still garbage: found again by the next new
+      throw;
+    }
+  } else {
+    Arena::refundHost(s->bytes.size() - job.text.size());
+  }
+  s->bytes.assign(job.text);
+  // The old string's body is gone as far as scripts can tell.
+  s->renewHandle();
+  *body = TValue::ofRef(vtHost, s->handle());
+  for (int32_t i = 0; i < slots; ++i)
+    if (&m[i] != body)
+      m[i] =
+          TValue::ofRef(vtUnset, i < job.cls->members.count() ? job.cls->members.symbolAt(i) : 0);
+  job.recycled = true;
+  return true;
+}
+
 }  // namespace
 
 TValue newString(std::string_view text) {
@@ -33,7 +83,9 @@ TValue newString(std::string_view text) {
   if (text.size() > kMaxStringBytes) throw ERuntimeError("文字列が長すぎます");
   ClassObject* c = runtime().stringClass;
   if (!c) throw ERuntimeError("文字列クラスがありません");
-  Ref record = c->NewInstance();
+  StringRecycling recycling{text, c};
+  Ref record = c->NewInstance(recycleString, &recycling);
+  if (recycling.recycled) return TValue::ofRef(vtObject, record);
   TfObject* o = objectAt(record);
   if (TValue* body = bodySlot(o)) {
     auto* s = new TfString(std::string(text));

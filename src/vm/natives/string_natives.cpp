@@ -144,6 +144,10 @@ std::string_view wideSubstring(std::string_view bytes, int32_t start, int32_t en
   return bytes.substr(from, to - from);
 }
 
+bool freesStringBody(const TNativeFunction* native) {
+  return native && native->handler == nativeFreeBody;
+}
+
 std::span<const NativeEntry> stringNatives() {
   return kStringNatives;
 }
