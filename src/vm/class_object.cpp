@@ -200,6 +200,7 @@ Ref ClassObject::NewInstance(Recycler recycle, void* context) {
     poolIndexOf(record) = static_cast<uint32_t>(pool_.size());
     pool_.push_back(record);
     if (maybeFree_.size() * 64 < pool_.size()) maybeFree_.push_back(0);
+    if (wordsWithCandidates_.size() * 64 < maybeFree_.size()) wordsWithCandidates_.push_back(0);
     TfObject* o = objectAt(record);
     o->refCount = -1;
     o->classHandle = handle();
@@ -221,16 +222,17 @@ Ref ClassObject::NewInstance(Recycler recycle, void* context) {
 // The first record of the pool that is free (count 0 or below), in pool order; 0
 // when none is.
 Ref ClassObject::firstFreeRecord() {
-  for (size_t w = firstCandidate_; w < maybeFree_.size(); ++w) {
-    while (maybeFree_[w] != 0) {
-      size_t i = w * 64 + size_t(std::countr_zero(maybeFree_[w]));
-      maybeFree_[w] &= maybeFree_[w] - 1;  // taken, or found in use: no longer a candidate
-      if (objectAt(pool_[i])->refCount <= 0) {
-        firstCandidate_ = w;
-        return pool_[i];
+  for (size_t s = 0; s < wordsWithCandidates_.size(); ++s) {
+    while (wordsWithCandidates_[s] != 0) {
+      size_t w = s * 64 + size_t(std::countr_zero(wordsWithCandidates_[s]));
+      uint64_t& word = maybeFree_[w];
+      while (word != 0) {
+        size_t i = w * 64 + size_t(std::countr_zero(word));
+        word &= word - 1;  // taken, or found in use: no longer a candidate
+        if (word == 0) wordsWithCandidates_[s] &= wordsWithCandidates_[s] - 1;
+        if (objectAt(pool_[i])->refCount <= 0) return pool_[i];
       }
     }
-    firstCandidate_ = w + 1;
   }
   return 0;
 }
@@ -238,8 +240,9 @@ Ref ClassObject::firstFreeRecord() {
 void ClassObject::noteFree(Ref record) {
   size_t index = poolIndexOf(record);
   if (index >= pool_.size()) return;
-  maybeFree_[index / 64] |= uint64_t(1) << (index % 64);
-  firstCandidate_ = std::min(firstCandidate_, index / 64);
+  size_t w = index / 64;
+  if (maybeFree_[w] == 0) wordsWithCandidates_[w / 64] |= uint64_t(1) << (w % 64);
+  maybeFree_[w] |= uint64_t(1) << (index % 64);
 }
 
 std::vector<Ref> ClassObject::LiveInstances() const {
@@ -272,7 +275,7 @@ void ClassObject::freePool() {
   }
   pool_.clear();
   maybeFree_.clear();
-  firstCandidate_ = 0;
+  wordsWithCandidates_.clear();
 }
 
 void ClassObject::Reset() {

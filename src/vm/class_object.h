@@ -128,7 +128,10 @@ class ClassObject : public HostObject {
   // drops to 0, cleared when a search finds it in use. A search for the first free
   // record thus looks only at records that went free since, never at the rest.
   std::vector<uint64_t> maybeFree_;
-  size_t firstCandidate_ = 0;  // no word of maybeFree_ before this one has a bit set
+  // A bit per word of maybeFree_, set while that word has a bit set: a search
+  // skips 4,096 records in use at a time, so a pool of many live records costs
+  // it next to nothing.
+  std::vector<uint64_t> wordsWithCandidates_;
   int32_t instancesMade_ = 0;
 };
 
