@@ -6,6 +6,7 @@
 #include "debug/time_analyzer.h"
 #include "platform/compositor.h"
 #include "resources/environment_store.h"
+#include "resources/page_hash.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
@@ -268,7 +269,7 @@ void ScreenWindow::drawInformation() {
       "Webページアドレス: " + project.GetParam("web"),
       "配布条件: " + project.GetParam("cond"),
       "アプリケーションID: " + std::to_string(project.pageHash()),
-      "Zunka-kernel-ID : " + std::to_string(projectState().kernelId),
+      "Zunka-kernel-ID : " + std::to_string(KernelId()),
       "このプログラムはZunka System ver 1.21で作成されています",
       "F1 ヘルプ  F2 この情報  F3 一時停止  F4 拡大  F5 サウンド  F6 ステータスバー",
       "F7 描画方法  F12 画面を保存  Alt+Enter 全画面",
