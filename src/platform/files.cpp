@@ -15,6 +15,7 @@
 #include <optional>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/sjis_text.h"
 
@@ -129,24 +130,26 @@ void forgetListings() {
   listingCache().clear();
 }
 
-// The host path of a plain ASCII system path, components as spelled: made in one
-// pass, as no name needs converting.
-std::string asciiHostPath(std::string_view path) {
+// The host path of a plain ASCII system path, components as spelled, made in one
+// pass as no name needs converting; nothing when a byte is not ASCII.
+std::optional<std::string> asciiHostPath(std::string_view path) {
   path = withoutDrive(path);
-  bool absolute = !path.empty() && path[0] == '\\';
   std::string host;
   host.reserve(path.size() + 1);
-  if (absolute) host += '/';
+  if (!path.empty() && path[0] == '\\') host += '/';
   size_t start = 0;
-  while (start < path.size()) {
-    size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view part = path.substr(start, end - start);
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size()) {
+      char c = path[i];
+      if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+      if (c != '\\' && c != '/') continue;
+    }
+    std::string_view part = path.substr(start, i - start);
     if (!part.empty() && part != ".") {
       if (!host.empty() && host.back() != '/') host += '/';
       host += part;
     }
-    start = end + 1;
+    start = i + 1;
   }
   return host;
 }
@@ -154,7 +157,7 @@ std::string asciiHostPath(std::string_view path) {
 // The host path of a system path with every component spelled as given; "" for
 // a path without components.
 std::string exactHostPath(std::string_view path) {
-  if (isAscii(path)) return asciiHostPath(path);
+  if (std::optional<std::string> host = asciiHostPath(path)) return std::move(*host);
   bool absolute = false;
   std::vector<std::string> parts = hostComponents(path, absolute);
   std::string exact = absolute ? "/" : "";
