@@ -2,6 +2,7 @@
 
 #include "resources/paths.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -91,11 +92,23 @@ TEST(Paths, NamePartsAndDottedResourcePaths) {
 // ends in CR LF: checked against perl on texts that mix them.
 TEST(JoinFileLines, EndsEveryLineInCrLfAsPerlDoes) {
   zunka::testing::TempDir dir;
-  const std::vector<std::string> texts = {"",         "a",
-                                          "a\r\n",    "a\nb",
-                                          "a\rb\r",   "a\r\r\nb\n\n",
-                                          "\n\r\n\r", "x\r\n\r\ny",
-                                          "\r",       std::string("\x82\xa0\r\n\x82\x5c\n", 8)};
+  std::vector<std::string> texts = {"",         "a",
+                                    "a\r\n",    "a\nb",
+                                    "a\rb\r",   "a\r\r\nb\n\n",
+                                    "\n\r\n\r", "x\r\n\r\ny",
+                                    "\r",       std::string("\x82\xa0\r\n\x82\x5c\n", 8)};
+  // Lines long and short, ends of every kind side by side, in a fixed
+  // pseudo-random mix.
+  const char* const pieces[] = {"\r", "\n", "\r\n", "a", "bcdefghijklmnopqrstuvwxyz0123456789"};
+  uint32_t seed = 12345;
+  for (int n = 0; n < 8; ++n) {
+    std::string text;
+    for (int i = 0; i < 40 + 60 * n; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % 5];
+    }
+    texts.push_back(text);
+  }
   for (const std::string& text : texts) {
     std::string file = dir.host() + "/text";
     ASSERT_TRUE(zunka::platform::writeFile(zunka::platform::systemPath(file), text));
