@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/text_file.h"
 #include "support/temp_dir.h"
 
@@ -67,6 +68,35 @@ TEST(Paths, InsideAndCommonDirectoriesIgnoreCase) {
   EXPECT_EQ(CommonDir("\\g\\usr", "\\g\\usr\\deep"), "\\g\\usr");
   EXPECT_EQ(CommonDir("\\a", "\\b"), "");
   EXPECT_EQ(CommonDir("", "\\b"), "");
+}
+
+// Comparing in place agrees with comparing folded copies (foldAsciiCase), for
+// names that differ in case, in length, in double-byte characters whose second
+// byte is a letter or a backslash, with and without a trailing separator.
+TEST(Paths, InsideAndSameAgreeWithComparingFoldedCopies) {
+  auto folded = [](std::string_view p) {
+    return zunka::platform::foldAsciiCase(StripTrailingBackslash(p));
+  };
+  auto inside = [&](std::string_view path, std::string_view dir) {
+    std::string p = folded(path), d = folded(dir);
+    return p == d || (p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\');
+  };
+  const std::vector<std::string> names = {"Game",     "game",     "GAM",      "usr2",
+                                          "\x95\x5c", "\x82\x41", "\x82\x61", "a.cmml"};
+  std::vector<std::string> paths = {"", "\\"};
+  for (const std::string& a : names) {
+    paths.push_back("\\" + a);
+    paths.push_back("\\" + a + "\\");
+    for (const std::string& b : names) {
+      paths.push_back("\\" + a + "\\" + b);
+      paths.push_back(a + "\\" + b + "\\");
+    }
+  }
+  for (const std::string& path : paths)
+    for (const std::string& dir : paths) {
+      ASSERT_EQ(IsSameOrInside(path, dir), inside(path, dir)) << path << " in " << dir;
+      ASSERT_EQ(SamePath(path, dir), folded(path) == folded(dir)) << path << " = " << dir;
+    }
 }
 
 TEST(Paths, RelativePathClimbsWithDotDot) {
