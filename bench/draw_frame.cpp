@@ -65,9 +65,10 @@ void fillList(int kind, int count) {
 void drawFrames(benchmark::State& state, int kind, int count) {
   fillList(kind, count);
   ScreenState& screen = screenState();
+  platform::Image& picture = screen.picture();
   for (auto _ : state) {
-    screen.sprites.DrawAll(screen.surface, screen.patterns);
-    benchmark::DoNotOptimize(screen.surface.pixels.data());
+    screen.sprites.DrawAll(picture, screen.patterns);
+    benchmark::DoNotOptimize(picture.pixels.data());
   }
   screen.sprites.Clear();
 }

@@ -37,7 +37,7 @@ std::unique_ptr<platform::StreamOutput> openLog(const PlayerOptions& options, bo
 // The game area as last drawn, as a PNG file.
 bool writeScreenshot(const std::string& file) {
   const ScreenWindow* window = windowState().screen;
-  std::string png = platform::encodePng(window ? window->gamePicture() : screenState().surface);
+  std::string png = platform::encodePng(window ? window->gamePicture() : screenState().picture());
   if (!png.empty() && platform::writeFile(platform::systemPath(file), png)) return true;
   std::fprintf(stderr, "zunka: cannot write the screenshot %s\n", file.c_str());
   return false;

@@ -15,6 +15,7 @@
 #include <optional>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/sjis_text.h"
 
@@ -96,10 +97,16 @@ std::string join(const std::string& dir, const std::string& name) {
   return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-// Splits a system path into host-named components; a drive prefix is dropped.
-std::vector<std::string> hostComponents(std::string_view path, bool& absolute) {
+// The drive prefix ("C:") a system path may start with is ignored.
+std::string_view withoutDrive(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
     path.remove_prefix(2);
+  return path;
+}
+
+// Splits a system path into host-named components; a drive prefix is dropped.
+std::vector<std::string> hostComponents(std::string_view path, bool& absolute) {
+  path = withoutDrive(path);
   absolute = !path.empty() && path[0] == '\\';
   std::vector<std::string> parts;
   std::string piece;
@@ -123,18 +130,47 @@ void forgetListings() {
   listingCache().clear();
 }
 
-}  // namespace
+// The host path of a plain ASCII system path, components as spelled, made in one
+// pass as no name needs converting; nothing when a byte is not ASCII.
+std::optional<std::string> asciiHostPath(std::string_view path) {
+  path = withoutDrive(path);
+  std::string host;
+  host.reserve(path.size() + 1);
+  if (!path.empty() && path[0] == '\\') host += '/';
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size()) {
+      char c = path[i];
+      if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+      if (c != '\\' && c != '/') continue;
+    }
+    std::string_view part = path.substr(start, i - start);
+    if (!part.empty() && part != ".") {
+      if (!host.empty() && host.back() != '/') host += '/';
+      host += part;
+    }
+    start = i + 1;
+  }
+  return host;
+}
 
-std::string hostPath(std::string_view path) {
+// The host path of a system path with every component spelled as given; "" for
+// a path without components.
+std::string exactHostPath(std::string_view path) {
+  if (std::optional<std::string> host = asciiHostPath(path)) return std::move(*host);
   bool absolute = false;
   std::vector<std::string> parts = hostComponents(path, absolute);
   std::string exact = absolute ? "/" : "";
   for (const std::string& part : parts) exact = join(exact, part);
-  if (exact.empty()) return ".";
-  if (exists(exact)) return exact;
+  return exact;
+}
 
-  // Some component is spelled differently on the host (or the file is new): walk
-  // down, taking the entry that matches without regard to case where one does.
+// The host path of a system path some component of which is not spelled as on
+// the host (or does not exist): walks down, taking the entry that matches without
+// regard to case where one does.
+std::string caseInsensitiveHostPath(std::string_view path) {
+  bool absolute = false;
+  std::vector<std::string> parts = hostComponents(path, absolute);
   std::string dir = absolute ? "/" : "";
   bool missing = false;
   for (const std::string& part : parts) {
@@ -154,6 +190,28 @@ std::string hostPath(std::string_view path) {
     dir = next;
   }
   return dir;
+}
+
+// hostPath(path) in `host`, with what stat says of it: the exact spelling's stat
+// decides whether the search is needed, and is the answer when it is not.
+bool statHostPath(std::string_view path, std::string& host, struct stat& st) {
+  host = exactHostPath(path);
+  if (host.empty())
+    host = ".";
+  else if (::stat(host.c_str(), &st) == 0)
+    return true;
+  else
+    host = caseInsensitiveHostPath(path);
+  return ::stat(host.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string hostPath(std::string_view path) {
+  std::string exact = exactHostPath(path);
+  if (exact.empty()) return ".";
+  if (exists(exact)) return exact;
+  return caseInsensitiveHostPath(path);
 }
 
 std::string systemPath(std::string_view host) {
@@ -180,12 +238,17 @@ std::string systemPath(std::string_view host) {
   return out;
 }
 
-bool readFile(std::string_view path, std::string& bytes, uint64_t largest) {
+namespace {
+
+// Opened without waiting: a FIFO would block the player for good.
+int openForReading(const std::string& host) {
+  return ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// Only regular files are read, and up to a bound (a device such as /dev/zero
+// never ends). Closes `fd`.
+bool readOpenFile(int fd, std::string& bytes, uint64_t largest) {
   largest = std::min(largest, kLargestReadFile);
-  // Only regular files, opened without waiting (a FIFO would block the player for
-  // good) and read up to a bound (a device such as /dev/zero never ends).
-  int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
             uint64_t(st.st_size) <= largest;
@@ -213,6 +276,25 @@ bool readFile(std::string_view path, std::string& bytes, uint64_t largest) {
   return ok;
 }
 
+bool readHostFile(const std::string& host, std::string& bytes, uint64_t largest) {
+  int fd = openForReading(host);
+  return fd >= 0 && readOpenFile(fd, bytes, largest);
+}
+
+}  // namespace
+
+bool readFile(std::string_view path, std::string& bytes, uint64_t largest) {
+  // A file that opens under its exact spelling is the one hostPath names (it
+  // exists): the search, and its stat, are only for the others.
+  std::string exact = exactHostPath(path);
+  int fd = exact.empty() ? -1 : openForReading(exact);
+  if (fd < 0) {
+    std::string host = hostPath(path);
+    if (host != exact) fd = openForReading(host);
+  }
+  return fd >= 0 && readOpenFile(fd, bytes, largest);
+}
+
 bool writeFile(std::string_view path, std::string_view bytes) {
   // Written beside the target and renamed over it, so that a reader (another
   // player sharing the Temp cache, say) sees the old file or the new one, never
@@ -229,13 +311,15 @@ bool writeFile(std::string_view path, std::string_view bytes) {
 }
 
 bool fileExists(std::string_view path) {
+  std::string host;
   struct stat st;
-  return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return statHostPath(path, host, st) && S_ISREG(st.st_mode);
 }
 
 bool directoryExists(std::string_view path) {
+  std::string host;
   struct stat st;
-  return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return statHostPath(path, host, st) && S_ISDIR(st.st_mode);
 }
 
 namespace {
@@ -252,9 +336,9 @@ void digest(uint32_t& hash, const void* data, size_t n) {
 }  // namespace
 
 int32_t fileAge(std::string_view path) {
-  std::string host = hostPath(path);
+  std::string host;
   struct stat st;
-  if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  if (!statHostPath(path, host, st) || !S_ISREG(st.st_mode)) return -1;
   // The modification time in nanoseconds, the size and the file's identity change
   // with nearly every rewrite. The host's clock for file times may tick only every
   // few milliseconds, though, so the bytes of small files (sources, pages) are
@@ -265,7 +349,7 @@ int32_t fileAge(std::string_view path) {
   constexpr off_t kDigestedBytes = 1 << 20;
   if (st.st_size <= kDigestedBytes) {
     std::string bytes;
-    if (readFile(path, bytes)) digest(hash, bytes.data(), bytes.size());
+    if (readHostFile(host, bytes, kLargestReadFile)) digest(hash, bytes.data(), bytes.size());
   }
   int32_t stamp = static_cast<int32_t>(hash);
   return stamp == -1 ? 0 : stamp;

@@ -71,7 +71,11 @@ inline size_t foldedHash(std::string_view s) {
 // transparent, so a lookup by string_view allocates nothing.
 struct FoldedNameHash {
   using is_transparent = void;
-  size_t operator()(std::string_view s) const noexcept { return foldedHash(s); }
+  // Deliberately not noexcept: the standard library then keeps each entry's hash
+  // beside it, where otherwise a look-up would hash again, a pass over the name
+  // each, every entry it walks past in the bucket, and growing the table would
+  // hash every name again.
+  size_t operator()(std::string_view s) const { return foldedHash(s); }
 };
 struct FoldedNameEqual {
   using is_transparent = void;

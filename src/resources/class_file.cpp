@@ -222,8 +222,7 @@ bool TRTTI::LoadClassFile(std::string_view source) {
   Reset();
   std::string path = ClassFileName();
   std::string bytes;
-  if (!platform::fileExists(path) || !platform::readFile(path, bytes, kLargestClassFile))
-    return false;
+  if (!platform::readFile(path, bytes, kLargestClassFile)) return false;
   bool restored = false;
   try {
     std::optional<std::string_view> records = classRecords(bytes, source);

@@ -21,6 +21,13 @@ namespace zunka {
 int32_t PageFileHash(std::string_view path);
 // The sum of the per-file hashes (32-bit, wrapping).
 int32_t PageHash(const std::vector<std::string>& files);
+// Leaves the generator where PageHash(files) leaves it, without hashing them all:
+// only the last byte of the last file that hashes decides where that is.
+void DrawAsPageHash(const std::vector<std::string>& files);
+
+// The kernel's identity: the page hash of projectState().kernelFiles, worked out
+// on first use. Working it out leaves the generator as it was.
+int32_t KernelId();
 
 // Collects, without duplicates and in walk order, the non-empty `src` of every
 // resource of a subtree.

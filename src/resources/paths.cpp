@@ -9,8 +9,15 @@ bool isAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+// Only a path whose last byte is a backslash needs the walk that tells a
+// separator from the second byte of a double-byte character.
 bool endsWithBackslash(std::string_view p) {
-  return !p.empty() && platform::findLastSjisChar(p, '\\') == p.size() - 1;
+  return !p.empty() && p.back() == '\\' && platform::findLastSjisChar(p, '\\') == p.size() - 1;
+}
+
+std::string_view withoutTrailingBackslash(std::string_view p) {
+  if (endsWithBackslash(p)) p.remove_suffix(1);
+  return p;
 }
 
 }  // namespace
@@ -22,8 +29,7 @@ bool IsAbsolutePath(std::string_view p) {
 }
 
 std::string StripTrailingBackslash(std::string_view p) {
-  if (endsWithBackslash(p)) p.remove_suffix(1);
-  return std::string(p);
+  return std::string(withoutTrailingBackslash(p));
 }
 
 std::string ParentDir(std::string_view p) {
@@ -66,10 +72,12 @@ std::string ResolvePath(std::string_view rel, std::string_view base) {
 }
 
 bool IsSameOrInside(std::string_view path, std::string_view dir) {
-  std::string p = platform::foldAsciiCase(StripTrailingBackslash(path));
-  std::string d = platform::foldAsciiCase(StripTrailingBackslash(dir));
-  if (p == d) return true;
-  return p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\';
+  // Compared under the fold as they stand, without folded copies.
+  path = withoutTrailingBackslash(path);
+  dir = withoutTrailingBackslash(dir);
+  if (platform::sameFolded(path, dir)) return true;
+  return path.size() > dir.size() && path[dir.size()] == '\\' &&
+         platform::sameFolded(path.substr(0, dir.size()), dir);
 }
 
 std::string CommonDir(std::string_view a, std::string_view b) {
@@ -101,9 +109,7 @@ std::string RelativePath(std::string_view path, std::string_view base) {
 }
 
 bool SamePath(std::string_view a, std::string_view b) {
-  if (endsWithBackslash(a)) a.remove_suffix(1);
-  if (endsWithBackslash(b)) b.remove_suffix(1);
-  return platform::sameFolded(a, b);
+  return platform::sameFolded(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
 }
 
 std::string FileNamePart(std::string_view p) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,11 @@ struct ProjectState {
   std::string applicationTitle = "Zunka System";  // caption of message boxes
   // The project's help file (path or URL).
   std::string helpFile;
-  // The page hash of the kernel's files: the kernel's identity.
-  int32_t kernelId = 0;
+  // The files the kernel tree was read from, in walk order. Their page hash is the
+  // kernel's identity: few runs ever ask for it, so KernelId (page_hash.h) works
+  // it out on first use and keeps it here.
+  std::vector<std::string> kernelFiles;
+  std::optional<int32_t> kernelId;
 
   // --- The frame ---
   // The frame now running is the last of its batch (or a single step): only then

@@ -1,7 +1,7 @@
 #include "resources/ranking_natives.h"
 
+#include "resources/page_hash.h"
 #include "resources/project_manager.h"
-#include "resources/project_state.h"
 #include "resources/resources_state.h"
 #include "vm/console.h"
 
@@ -26,7 +26,7 @@ ZUNKA_NATIVE(nativeClearParam) {
 
 ZUNKA_NATIVE(nativeOpenBrowser) {
   if (argc < 2) return;
-  uint32_t key = RankingClient::keyFor(prjManager().pageHash(), projectState().kernelId);
+  uint32_t key = RankingClient::keyFor(prjManager().pageHash(), KernelId());
   BrowserHost& browser = playerHosts().browser();
   std::string request;
   switch (resourcesState().ranking.open(toText(nativeArg(target, 2)), key, browser.minutes(),

@@ -1,5 +1,8 @@
 #include "resources/text_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/files.h"
 #include "vm/console.h"
 #include "vm/errors.h"
@@ -18,18 +21,32 @@ std::string ReadTextFile(std::string_view path, uint64_t largest) {
   return JoinFileLines(bytes);
 }
 
+namespace {
+
+// Position of the first `ch` at or after `from`; the size of `bytes` when none.
+size_t nextOf(std::string_view bytes, char ch, size_t from) {
+  const void* at = std::memchr(bytes.data() + from, ch, bytes.size() - from);
+  return at ? size_t(static_cast<const char*>(at) - bytes.data()) : bytes.size();
+}
+
+}  // namespace
+
 std::string JoinFileLines(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() + bytes.size() / 16 + 2);
+  // The next CR and LF are found by memchr, which skips a line's bytes many at a
+  // time (find_first_of with a set of two looks each byte up in the set: several
+  // times slower on a page's megabytes of script).
+  size_t cr = nextOf(bytes, '\r', 0);
+  size_t lf = nextOf(bytes, '\n', 0);
   size_t start = 0;
   while (start < bytes.size()) {
-    // One pass over the line's bytes (find_first_of with a set of two looks each
-    // byte up in the set: several times slower on a page's megabytes of script).
-    size_t end = start;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (cr < start) cr = nextOf(bytes, '\r', start);
+    if (lf < start) lf = nextOf(bytes, '\n', start);
+    size_t end = std::min(cr, lf);
     text.append(bytes.data() + start, end - start);
     text += "\r\n";
-    if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++end;
+    if (end == cr && lf == cr + 1) end = lf;  // CR LF ends one line
     start = end + 1;
   }
   return text;

@@ -1,5 +1,7 @@
 #include "screen/screen_state.h"
 
+#include <algorithm>
+
 #include "debug/time_analyzer.h"
 #include "platform/current_slot.h"
 #include "resources/project_state.h"
@@ -34,15 +36,31 @@ void ReloadAllPatterns() {
   project->Initialize();
 }
 
+namespace {
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+}  // namespace
+
 ScreenState::ScreenState() {
-  surface.width = kGameWidth;
-  surface.height = kGameHeight;
-  surface.pixels.assign(size_t(kGameWidth) * kGameHeight, 0xFFFFFFFFu);
+  picture_.width = kGameWidth;
+  picture_.height = kGameHeight;
+}
+
+platform::Image& ScreenState::picture() {
+  size_t pixels = size_t(std::max(picture_.width, 0)) * size_t(std::max(picture_.height, 0));
+  if (picture_.pixels.size() != pixels) picture_.pixels.assign(pixels, kWhite);
+  return picture_;
+}
+
+void ScreenState::resizePicture(int32_t width, int32_t height) {
+  if (picture_.width == width && picture_.height == height) return;
+  picture_.width = width;
+  picture_.height = height;
+  picture_.pixels.assign(size_t(std::max(width, 0)) * size_t(std::max(height, 0)), kWhite);
 }
 
 void PictureScreen::drawAll() {
   ScreenState& state = screenState();
-  platform::Image& surface = state.surface;
+  platform::Image& surface = state.picture();
   uint32_t background = 0xFFFFFFFFu;
   // White until the kernel has booted and while no page runs.
   const vm::TValue* colour = !state.kernelLoaded || projectState().noPageRunning

@@ -48,12 +48,19 @@ struct ScreenState {
   // The drawing offset (setAdjust), subtracted from the positions of new sprites.
   int32_t adjustX = 0;
   int32_t adjustY = 0;
-  // The game area as last drawn.
-  platform::Image surface;
   // The pattern total once the kernel's sheets were loaded: page loads keep them.
   int32_t kernelPatternCount = 0;
   bool kernelLoaded = false;  // the kernel has booted: $bgcolor may be read
   PictureScreen screen;
+
+  // The game area as last drawn, white until then. Its pixels are made on first
+  // use: a run that neither draws nor shows a picture never touches them.
+  platform::Image& picture();
+  // Gives the game area another size, white all over; the same size keeps it.
+  void resizePicture(int32_t width, int32_t height);
+
+ private:
+  platform::Image picture_;
 };
 
 // The current player's screen state.

@@ -111,12 +111,15 @@ void KernelBoot::boot() {
   ready_ = true;
 }
 
-// The kernel's identity: the page hash of every file the kernel tree was read
-// from.
+// The files the kernel tree was read from: their page hash is the kernel's
+// identity. Scripts see the random generator where hashing them leaves it, so it
+// is left there now, though the hash itself waits until asked for.
 void KernelBoot::enumerateKernelFiles() {
   TPageFileEnum files;
   resourceTree().root->Visit(files);
-  projectState().kernelId = PageHash(files.files());
+  projectState().kernelFiles = files.files();
+  projectState().kernelId.reset();
+  DrawAsPageHash(files.files());
   projectState().debugFileList = files.files();
 }
 

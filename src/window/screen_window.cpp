@@ -6,6 +6,7 @@
 #include "debug/time_analyzer.h"
 #include "platform/compositor.h"
 #include "resources/environment_store.h"
+#include "resources/page_hash.h"
 #include "resources/project_manager.h"
 #include "resources/project_state.h"
 #include "resources/snippet_service.h"
@@ -176,11 +177,7 @@ void ScreenWindow::fitSurface() {
   int32_t height = coverDisplay_ ? pictureHeight_ : gameHeight();
   width = clientSide(width);
   height = clientSide(height);
-  platform::Image& surface = screenState().surface;
-  if (surface.width == width && surface.height == height) return;
-  surface.width = width;
-  surface.height = height;
-  surface.pixels.assign(size_t(width) * size_t(height), 0xFFFFFFFFu);
+  screenState().resizePicture(width, height);
 }
 
 void ScreenWindow::drawAll() {
@@ -201,7 +198,7 @@ void ScreenWindow::present() {
 }
 
 void ScreenWindow::composeClient() {
-  const platform::Image& game = screenState().surface;
+  const platform::Image& game = screenState().picture();
   int32_t width = window_.clientWidth(), height = window_.clientHeight();
   if (client_.width != width || client_.height != height) {
     client_.width = width;
@@ -217,7 +214,7 @@ void ScreenWindow::composeClient() {
 }
 
 platform::Image ScreenWindow::gamePicture() const {
-  platform::Image picture = screenState().surface;
+  platform::Image picture = screenState().picture();
   windowState().dialogs.draw(picture, 0, 0, screenState().text, picture.width, picture.height);
   return picture;
 }
@@ -268,7 +265,7 @@ void ScreenWindow::drawInformation() {
       "Webページアドレス: " + project.GetParam("web"),
       "配布条件: " + project.GetParam("cond"),
       "アプリケーションID: " + std::to_string(project.pageHash()),
-      "Zunka-kernel-ID : " + std::to_string(projectState().kernelId),
+      "Zunka-kernel-ID : " + std::to_string(KernelId()),
       "このプログラムはZunka System ver 1.21で作成されています",
       "F1 ヘルプ  F2 この情報  F3 一時停止  F4 拡大  F5 サウンド  F6 ステータスバー",
       "F7 描画方法  F12 画面を保存  Alt+Enter 全画面",
@@ -294,7 +291,7 @@ void ScreenWindow::activityIndicator(bool force) {
   if (++indicatorTick_ > 1000) indicatorTick_ %= 8;
   int32_t right = window_.clientWidth(), bottom = window_.clientHeight();
   raster::fill(
-      screenState().surface, {right - 24, bottom - 16, right - 8, bottom - 8},
+      screenState().picture(), {right - 24, bottom - 16, right - 8, bottom - 8},
       raster::fromScriptColour(int32_t(indicatorTick_ % 2 ? kIndicatorOdd : kIndicatorEven)));
   // A script that writes many console lines is not slowed by a picture per line.
   if (force || indicatorTick_ % 16 == 0) present();

@@ -18,7 +18,7 @@ TEST(PlayerContext, AnInnerContextIsCurrentUntilItGoesAndLeavesTheOuterAlone) {
     app::PlayerContext inner;
     EXPECT_EQ(&vm::machine(), &inner.machine());
     EXPECT_EQ(&projectState(), &inner.resources().project);
-    EXPECT_EQ(projectState().kernelId, 0);
+    EXPECT_FALSE(projectState().kernelId);
     EXPECT_EQ(hostState().frameCount, 0);
     projectState().kernelId = 99;
     vm::liveCounters().objects = 5;
@@ -26,7 +26,7 @@ TEST(PlayerContext, AnInnerContextIsCurrentUntilItGoesAndLeavesTheOuterAlone) {
   EXPECT_EQ(&vm::machine(), outerMachine);
   EXPECT_EQ(projectState().kernelId, 41);
   EXPECT_EQ(hostState().frameCount, 7);
-  projectState().kernelId = 0;
+  projectState().kernelId.reset();
   hostState().frameCount = 0;
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/files.h"
 #include "support/temp_dir.h"
@@ -23,8 +24,23 @@ void setModificationTime(const std::string& host, time_t seconds, long nanosecon
 TEST(Files, SystemPathsMapToHostPathsAndBack) {
   EXPECT_EQ(systemPath("/home/user/game"), "\\home\\user\\game");
   EXPECT_EQ(systemPath("/"), "\\");
-  EXPECT_EQ(hostPath("\\nonexistent_zunka\\a\\b.cmml"), "/nonexistent_zunka/a/b.cmml");
-  EXPECT_EQ(hostPath("C:\\nonexistent_zunka\\.\\x"), "/nonexistent_zunka/x");
+  // Only a leading backslash makes a path absolute; "." and empty components go,
+  // ".." stays, either slash separates, and a drive prefix is ignored.
+  const std::pair<const char*, const char*> cases[] = {
+      {"\\nonexistent_zunka\\a\\b.cmml", "/nonexistent_zunka/a/b.cmml"},
+      {"C:\\nonexistent_zunka\\.\\x", "/nonexistent_zunka/x"},
+      {"d:\\nonexistent_zunka\\\\a\\", "/nonexistent_zunka/a"},
+      {"\\nonexistent_zunka/a\\..\\b", "/nonexistent_zunka/a/../b"},
+      {"\\\\nonexistent_zunka", "/nonexistent_zunka"},
+      {"nonexistent_zunka\\a", "nonexistent_zunka/a"},
+      {"/nonexistent_zunka/a", "nonexistent_zunka/a"},
+      {".\\nonexistent_zunka", "nonexistent_zunka"},
+      {"\\", "/"},
+      {"", "."},
+      {".", "."},
+      {"C:", "."},
+  };
+  for (const auto& [system, host] : cases) EXPECT_EQ(hostPath(system), host) << system;
 }
 
 TEST(Files, ComponentsMatchWithoutRegardToCase) {
@@ -40,6 +56,20 @@ TEST(Files, ComponentsMatchWithoutRegardToCase) {
   EXPECT_TRUE(fileExists(dir.system() + "\\kernel\\images\\404.bmp"));
   EXPECT_TRUE(directoryExists(dir.system() + "\\KERNEL"));
   EXPECT_FALSE(fileExists(dir.system() + "\\KERNEL"));
+  // The age of a file reached by another spelling is the age of that file, its
+  // bytes digested too.
+  std::string exact = kernel + "\\images\\404.bmp";
+  std::string other = dir.system() + "\\KERNEL\\Images\\404.bmp";
+  EXPECT_EQ(fileAge(other), fileAge(exact));
+  setModificationTime(hostPath(exact), 1700000000, 100);
+  int32_t before = fileAge(other);
+  int fd = ::open(hostPath(exact).c_str(), O_WRONLY);  // same file, size and time
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "BN", 2, 0), 2);
+  ::close(fd);
+  setModificationTime(hostPath(exact), 1700000000, 100);
+  EXPECT_NE(fileAge(other), before);
+  EXPECT_EQ(fileAge(other), fileAge(exact));
   // A new file in a directory spelled another way lands in the existing directory.
   ASSERT_TRUE(writeFile(dir.system() + "\\kernel\\new.txt", "x"));
   EXPECT_EQ(listDirectory(kernel), (std::vector<std::string>{"images", "new.txt"}));

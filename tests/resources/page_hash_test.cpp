@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "resources/page_hash.h"
 #include "support/temp_dir.h"
@@ -66,4 +67,29 @@ TEST(PageHash, MissingFilesAndLibrariesHashToZeroAndSetsAddUp) {
   EXPECT_NE(PageFileHash(upper), 0);  // only the exact extension ".dll" is left out
   uint32_t sum = static_cast<uint32_t>(PageFileHash(a)) + static_cast<uint32_t>(PageFileHash(b));
   EXPECT_EQ(PageHash({a, b, lib}), static_cast<int32_t>(sum));
+}
+
+// Scripts see the generator where hashing a list leaves it, whatever files end
+// the list: ones that hash (the last of them decides), empty ones, missing ones
+// and libraries (which leave the generator alone).
+TEST(PageHash, DrawingAsTheHashLeavesTheGeneratorWhereHashingTheListDoes) {
+  TempDir dir;
+  std::string a = dir.write("a.cmml", "abc");
+  std::string b = dir.write("b.zunka", "extends Object;\r\n\x82\xa0");
+  std::string empty = dir.write("empty.cmml", "");
+  std::string lib = dir.write("mod.dll", "MZ");
+  std::string missing = dir.system() + "\\absent.cmml";
+  const std::vector<std::vector<std::string>> lists = {
+      {a, b}, {b, a}, {a, b, empty, missing, lib}, {b, empty, a, missing}, {missing, empty, lib},
+      {}};
+  for (size_t i = 0; i < lists.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::vector<std::string>& files = lists[i];
+    vm::random::setState(99);
+    PageHash(files);
+    uint32_t hashed = vm::random::state();
+    vm::random::setState(99);
+    DrawAsPageHash(files);
+    EXPECT_EQ(vm::random::state(), hashed);
+  }
 }

@@ -2,11 +2,13 @@
 
 #include "resources/paths.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sjis_text.h"
 #include "resources/text_file.h"
 #include "support/temp_dir.h"
 
@@ -68,6 +70,35 @@ TEST(Paths, InsideAndCommonDirectoriesIgnoreCase) {
   EXPECT_EQ(CommonDir("", "\\b"), "");
 }
 
+// Comparing in place agrees with comparing folded copies (foldAsciiCase), for
+// names that differ in case, in length, in double-byte characters whose second
+// byte is a letter or a backslash, with and without a trailing separator.
+TEST(Paths, InsideAndSameAgreeWithComparingFoldedCopies) {
+  auto folded = [](std::string_view p) {
+    return zunka::platform::foldAsciiCase(StripTrailingBackslash(p));
+  };
+  auto inside = [&](std::string_view path, std::string_view dir) {
+    std::string p = folded(path), d = folded(dir);
+    return p == d || (p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\');
+  };
+  const std::vector<std::string> names = {"Game",     "game",     "GAM",      "usr2",
+                                          "\x95\x5c", "\x82\x41", "\x82\x61", "a.cmml"};
+  std::vector<std::string> paths = {"", "\\"};
+  for (const std::string& a : names) {
+    paths.push_back("\\" + a);
+    paths.push_back("\\" + a + "\\");
+    for (const std::string& b : names) {
+      paths.push_back("\\" + a + "\\" + b);
+      paths.push_back(a + "\\" + b + "\\");
+    }
+  }
+  for (const std::string& path : paths)
+    for (const std::string& dir : paths) {
+      ASSERT_EQ(IsSameOrInside(path, dir), inside(path, dir)) << path << " in " << dir;
+      ASSERT_EQ(SamePath(path, dir), folded(path) == folded(dir)) << path << " = " << dir;
+    }
+}
+
 TEST(Paths, RelativePathClimbsWithDotDot) {
   EXPECT_EQ(RelativePath("\\g\\usr\\a.zunka", "\\g"), "usr\\a.zunka");
   EXPECT_EQ(RelativePath("\\g\\kernel\\a.zunka", "\\g\\usr\\pages"), "..\\..\\kernel\\a.zunka");
@@ -91,11 +122,23 @@ TEST(Paths, NamePartsAndDottedResourcePaths) {
 // ends in CR LF: checked against perl on texts that mix them.
 TEST(JoinFileLines, EndsEveryLineInCrLfAsPerlDoes) {
   zunka::testing::TempDir dir;
-  const std::vector<std::string> texts = {"",         "a",
-                                          "a\r\n",    "a\nb",
-                                          "a\rb\r",   "a\r\r\nb\n\n",
-                                          "\n\r\n\r", "x\r\n\r\ny",
-                                          "\r",       std::string("\x82\xa0\r\n\x82\x5c\n", 8)};
+  std::vector<std::string> texts = {"",         "a",
+                                    "a\r\n",    "a\nb",
+                                    "a\rb\r",   "a\r\r\nb\n\n",
+                                    "\n\r\n\r", "x\r\n\r\ny",
+                                    "\r",       std::string("\x82\xa0\r\n\x82\x5c\n", 8)};
+  // Lines long and short, ends of every kind side by side, in a fixed
+  // pseudo-random mix.
+  const char* const pieces[] = {"\r", "\n", "\r\n", "a", "bcdefghijklmnopqrstuvwxyz0123456789"};
+  uint32_t seed = 12345;
+  for (int n = 0; n < 8; ++n) {
+    std::string text;
+    for (int i = 0; i < 40 + 60 * n; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % 5];
+    }
+    texts.push_back(text);
+  }
   for (const std::string& text : texts) {
     std::string file = dir.host() + "/text";
     ASSERT_TRUE(zunka::platform::writeFile(zunka::platform::systemPath(file), text));

@@ -5,6 +5,7 @@
 #include "resources/project_state.h"
 #include "shell/host_state.h"
 #include "shell/page_host.h"
+#include "vm/natives/math_natives.h"
 
 using namespace zunka;
 using namespace zunka::testing;
@@ -61,13 +62,34 @@ TEST_F(ProjectStartTest, WithoutAMainPageTheFirstPageOpensAndTheCaptionIsTheSyst
   EXPECT_EQ(projectState().applicationTitle, "Zunka System");
 }
 
-TEST_F(ProjectStartTest, BootHashesTheKernelFilesAndWiresPageRequestsIntoTheFrameLoop) {
-  const std::vector<std::string>& files = projectState().debugFileList;
+TEST_F(ProjectStartTest, TheKernelsIdentityIsThePageHashOfItsFilesWorkedOutWhenFirstAskedFor) {
+  std::vector<std::string> files = projectState().kernelFiles;
   ASSERT_GT(files.size(), 10u);
   EXPECT_EQ(files.front(), path("kernel\\resource.zunkares"));
-  EXPECT_EQ(projectState().kernelId, PageHash(files));
-  EXPECT_NE(projectState().kernelId, 0);
+  EXPECT_EQ(projectState().debugFileList, files);
+  EXPECT_FALSE(projectState().kernelId);  // the boot did not hash them
+  // Yet scripts find the generator where hashing them leaves it.
+  uint32_t afterBoot = vm::random::state();
+  vm::random::setState(1);
+  int32_t hash = PageHash(files);
+  EXPECT_EQ(vm::random::state(), afterBoot);
 
+  vm::random::setState(2);
+  EXPECT_EQ(KernelId(), hash);
+  EXPECT_EQ(vm::random::state(), 2u);  // asking leaves the generator alone
+  EXPECT_NE(hash, 0);
+  // Opening a project changes the file list, not the kernel's identity.
+  write("Usr\\default.zunkaprj", usrProject(""));
+  write("Usr\\intro.cmml", "<resourcelist name=\"intro\"/>");
+  kernel->loadProject();
+  kernel->startPage(projectState().fileToOpen);
+  EXPECT_EQ(projectState().debugFileList.front(), "$$$project files");
+  EXPECT_EQ(projectState().kernelFiles, files);
+  projectState().kernelId.reset();
+  EXPECT_EQ(KernelId(), hash);
+}
+
+TEST_F(ProjectStartTest, BootWiresPageRequestsIntoTheFrameLoop) {
   write("game\\a.cmml", "<resourcelist name=\"a\"/>");
   KernelPages pages;
   EXPECT_FALSE(pages.hasRequest());

@@ -98,7 +98,7 @@ class RankingNatives : public ::testing::Test {
   }
   void TearDown() override {
     playerHosts().setBrowser(nullptr);
-    projectState().kernelId = 0;
+    projectState().kernelId.reset();
     resourcesState().ranking = RankingClient();
   }
   void call(const char* name, std::initializer_list<vm::TValue> args) {

@@ -35,8 +35,8 @@ TEST_F(ScreenWindowTest, ASizeSetByTheScriptIsTheGameAreaAndTheStatusBarComesOnT
   EXPECT_EQ(environmentStore().GetEnv("statusBar"), "0");
   // Drawn at that size: the screenshot is the game area.
   screen.drawAll();
-  EXPECT_EQ(screenState().surface.width, 320);
-  EXPECT_EQ(screenState().surface.height, 240);
+  EXPECT_EQ(screenState().picture().width, 320);
+  EXPECT_EQ(screenState().picture().height, 240);
   screen.setStatusBarVisible(true);
   EXPECT_EQ(window.clientHeight(), 259);
 
@@ -90,7 +90,7 @@ TEST_F(ScreenWindowTest, OnTheWholeDisplayThePictureIsCentredAndClicksAreMovedBa
   screen.drawAll();
   EXPECT_EQ(screen.offsetX(), 192);
   EXPECT_EQ(screen.offsetY(), 144);
-  EXPECT_EQ(screenState().surface.width, 640);
+  EXPECT_EQ(screenState().picture().width, 640);
   screen.present();
   EXPECT_EQ(window.presented(), 1);
 
@@ -108,7 +108,7 @@ TEST_F(ScreenWindowTest, OnTheWholeDisplayThePictureIsCentredAndClicksAreMovedBa
   EXPECT_EQ(text, "zunka-input 1\n0 mouse 8 6 down left\n");
   EXPECT_EQ(input.mouseX(), 8);
   EXPECT_EQ(input.mouseY(), 6);
-  screenState().surface = platform::Image{};
+  screenState().resizePicture(0, 0);
 }
 
 TEST_F(ScreenWindowTest, CtrlF10AsksForTheDebugWindowAndF10AloneDoesNot) {
