@@ -42,7 +42,30 @@ int64_t remainder64(int64_t a, int64_t b) {
   return a % b;
 }
 
+// The body of `a` when it is a string that only the stack slot holding it refers
+// to (a literal just pushed, the result of the concatenation before): appending
+// to it then looks, to every script, exactly like making a new string and
+// dropping the old one.
+TfString* soleStringBody(const TValue& a) {
+  TfObject* o = objectOf(a);
+  return o && o->refCount == 1 ? stringBodyOf(o) : nullptr;
+}
+
 void concatenate(TValue& a, const TValue& b) {
+  if (TfString* body = soleStringBody(a)) {
+    if (b.kind == vtNull || b.kind == vtUnset) return;
+    std::string_view right;
+    std::string rightText;
+    if (!stringBytes(b, right) || stringBodyOf(objectOf(b)) == body) {
+      rightText = toText(b);
+      right = rightText;
+    }
+    if (body->bytes.size() + right.size() > kMaxStringBytes)
+      throw ERuntimeError("文字列が長すぎます");
+    Arena::chargeHost(right.size());
+    body->bytes.append(right);
+    return;
+  }
   std::string text = toText(a);
   if (b.kind != vtNull && b.kind != vtUnset) {
     std::string right = toText(b);
