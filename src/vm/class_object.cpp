@@ -63,25 +63,6 @@ void ClassObject::rebuildMethodIndex() const {
   }
 }
 
-const ClassObject::MethodSlot* ClassObject::findSlot(Symbol s) const {
-  if (methodIndexStale_) rebuildMethodIndex();
-  size_t size = methodIndex_.size();
-  if (size == 0) return nullptr;
-  for (size_t at = s & (size - 1);; at = (at + 1) & (size - 1)) {
-    const MethodSlot& slot = methodIndex_[at];
-    if (slot.symbol == s) return &slot;
-    if (slot.symbol == kNoSymbol) return nullptr;
-  }
-}
-
-TFunction* ClassObject::FindMethod(Symbol s, int32_t& hint) const {
-  // The call site keeps the index it found last; with the symbol index a lookup
-  // is one probe either way, so the hint is only refreshed for the listing.
-  const MethodSlot* slot = findSlot(s);
-  hint = slot ? slot->last : -1;
-  return slot ? methods_[slot->last] : nullptr;
-}
-
 TFunction* ClassObject::FindMethodBySymbol(Symbol s) const {
   const MethodSlot* slot = findSlot(s);
   return slot ? methods_[slot->first] : nullptr;

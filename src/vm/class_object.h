@@ -7,6 +7,7 @@
 
 #include "vm/compiled_info.h"
 #include "vm/function.h"
+#include "vm/host_handles.h"
 #include "vm/host_object.h"
 #include "vm/rapid_string_list.h"
 #include "vm/value.h"
@@ -134,5 +135,31 @@ class ClassObject : public HostObject {
   std::vector<uint64_t> wordsWithCandidates_;
   int32_t instancesMade_ = 0;
 };
+
+// Inline: every call and member access of the interpreter looks a method up.
+inline const ClassObject::MethodSlot* ClassObject::findSlot(Symbol s) const {
+  if (methodIndexStale_) rebuildMethodIndex();
+  size_t size = methodIndex_.size();
+  if (size == 0) return nullptr;
+  for (size_t at = s & (size - 1);; at = (at + 1) & (size - 1)) {
+    const MethodSlot& slot = methodIndex_[at];
+    if (slot.symbol == s) return &slot;
+    if (slot.symbol == kNoSymbol) return nullptr;
+  }
+}
+
+inline TFunction* ClassObject::FindMethod(Symbol s, int32_t& hint) const {
+  // The call site keeps the index it found last; with the symbol index a lookup
+  // is one probe either way, so the hint is only refreshed for the listing.
+  const MethodSlot* slot = findSlot(s);
+  hint = slot ? slot->last : -1;
+  return slot ? methods_[slot->last] : nullptr;
+}
+
+// The class of an object record, inline for the interpreter's hot paths (classOf
+// in value.h does the same out of line, for code that sees no class definition).
+inline ClassObject* classOfRecord(const TfObject* o) {
+  return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
+}
 
 }  // namespace zunka::vm

@@ -43,7 +43,7 @@ constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくあ�
 // object or its class has no such slot (code compiled for another class).
 inline TValue* memberCell(const TValue& v, uint32_t slot) {
   TfObject* o = objectOf(v);
-  ClassObject* cls = classOf(o);
+  ClassObject* cls = classOfRecord(o);
   if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return nullptr;
   return &o->members()[slot];
@@ -451,7 +451,7 @@ dispatch:
       Symbol name = PC[2];
       TfObject* o = objectOf(*target);
       if (LIKELY(o != nullptr)) {
-        ClassObject* cls = classOf(o);
+        ClassObject* cls = classOfRecord(o);
         int32_t hint = int32_t(PC[3]);
         TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
         if (LIKELY(f != nullptr)) {
@@ -488,7 +488,7 @@ dispatch:
       words = 3;
       target = SP + argc;
       CHECK(target < stackEnd, "スタックオーバーフロー");
-      ClassObject* cls = classOf(objectOf(*target));
+      ClassObject* cls = classOfRecord(objectOf(*target));
       TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
       if (UNLIKELY(!f || f->isNative())) {
         SAVE();
@@ -680,7 +680,7 @@ dispatch:
   }
   CASE(Is) {
     TValue old = *SP;
-    ClassObject* cls = classOf(objectOf(old));
+    ClassObject* cls = classOfRecord(objectOf(old));
     ClassObject* wanted = hostAs<ClassObject>(PC[1]);
     *SP = TValue::ofInt(cls && wanted && cls->InheritsFrom(wanted) ? 1 : 0);
     RELEASE(old);
@@ -817,7 +817,7 @@ dispatch:
     NEED(2);
     TValue& collection = SP[0];
     TfObject* o = objectOf(collection);
-    ClassObject* cls = classOf(o);
+    ClassObject* cls = classOfRecord(o);
     CHECK(cls && runtime().arrayClass && cls->InheritsFrom(runtime().arrayClass),
           "inの後ろの値が配列でありません");
     if (runtime().arrayBodySlot < 0)
@@ -1233,7 +1233,8 @@ SAVE();
 void recordPreemption(TProcess* p) {
   runtime().preempted = true;
   if (p->thisSlot) {
-    if (ClassObject* c = classOf(objectOf(*p->thisValue()))) runtime().preemptedClass = c->name();
+    if (ClassObject* c = classOfRecord(objectOf(*p->thisValue())))
+      runtime().preemptedClass = c->name();
   }
 }
 
@@ -1393,7 +1394,7 @@ TTraceList Trace(const TProcess* p) {
     const TCompiledInfo* code = nullptr;
     if (auto* fn = hostAs<TNormalFunction>(fr->function)) {
       code = fn->code.get();
-    } else if (ClassObject* c = classOf(objectOf(*valueAt(fr->thisSlot)))) {
+    } else if (ClassObject* c = classOfRecord(objectOf(*valueAt(fr->thisSlot)))) {
       code = c->classCode.get();
     }
     if (code && code->owner()) {

@@ -12,11 +12,6 @@
 
 namespace zunka::vm {
 
-TfObject* objectOf(const TValue& v) {
-  if (v.kind != vtObject || !Arena::isObject(v.ref)) return nullptr;
-  return objectAt(v.ref);
-}
-
 ClassObject* classOf(const TfObject* o) {
   return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
 }

@@ -81,7 +81,10 @@ inline TValue* valueAt(Ref ref) {
 }
 
 // The live object a value refers to, or nullptr when it refers to none.
-TfObject* objectOf(const TValue& v);
+inline TfObject* objectOf(const TValue& v) {
+  if (v.kind != vtObject || !Arena::isObject(v.ref)) return nullptr;
+  return objectAt(v.ref);
+}
 // The class of a live object record (nullptr when the record is not a live one).
 ClassObject* classOf(const TfObject* o);
 
