@@ -3,6 +3,8 @@
 #include "support/vm_world.h"
 #include "vm/collector.h"
 #include "vm/errors.h"
+#include "vm/natives/string_natives.h"
+#include "vm/tfstring.h"
 
 // Destructors that only hand a member to a native (the kernel containers') run
 // without a process; every other destructor keeps its process.
@@ -91,4 +93,61 @@ TEST(NativeOnlyDestructor, OtherDestructorsStillRunInAProcess) {
   EXPECT_EQ(seen.calls, 1);
   EXPECT_EQ(seen.argument, "7");
   EXPECT_TRUE(seen.hadProcess);
+}
+
+namespace {
+
+int extraCalls = 0;
+
+// A string class whose destructor hands `_body` to the kernel's own `_free_body`,
+// then, when `more`, also calls a counting native: new strings made while it is
+// the string class reuse its garbage records.
+TRTTI* stringClassWithDestructor(bool more) {
+  VmWorld& w = VmWorld::get();
+  TRTTI* c = w.makeClass("S" + std::to_string(++classCounter), w.objectClass, {"_body"});
+  NativeHandler freeBody = nullptr;
+  for (const NativeEntry& e : stringNatives())
+    if (std::string_view(e.name) == "_free_body") freeBody = e.handler;
+  TNativeFunction* native = w.addNative(c, "_free_body", freeBody);
+  TNativeFunction* count =
+      w.addNative(c, "count", [](TNativeFunction*, TValue*, int32_t, uint32_t) { ++extraCalls; });
+  CodeBuilder d;
+  d.pushThis().thisMemberValue(0).nativeCall(1, native).op(Op_Pop);
+  if (more) d.pushThis().nativeCall(0, count).op(Op_Pop);
+  d.pushThis().op(Op_Ret);
+  w.addMethod(c, "destructor", d, 0, 0, {}, TFunction::Kind::Destructor);
+  return c;
+}
+
+// Makes a string, lets it go and makes another, which takes the first's record;
+// gives the second's text.
+std::string secondString(TRTTI* stringClass) {
+  ClassObject* saved = runtime().stringClass;
+  runtime().stringClass = stringClass;
+  TValue first = newString("first");
+  retain(first);
+  uint32_t firstHandle = stringBodyOf(objectOf(first))->handle();
+  release(first);
+  TValue second = newString("second");
+  retain(second);
+  EXPECT_EQ(second.ref, first.ref);
+  std::string text = stringBodyOf(objectOf(second))->bytes;
+  // Whether the body was taken in place or made anew, the first body's handle
+  // names nothing any more.
+  EXPECT_EQ(hostAs<TfString>(firstHandle), nullptr);
+  release(second);
+  runtime().stringClass = saved;
+  return text;
+}
+
+}  // namespace
+
+TEST(StringRecordReuse, ABodyOnlyDestructorLetsANewStringTakeTheRecordAndBodyInPlace) {
+  EXPECT_EQ(secondString(stringClassWithDestructor(false)), "second");
+}
+
+TEST(StringRecordReuse, ADestructorThatDoesMoreStillRunsWhenTheRecordIsReused) {
+  extraCalls = 0;
+  EXPECT_EQ(secondString(stringClassWithDestructor(true)), "second");
+  EXPECT_EQ(extraCalls, 1);
 }
