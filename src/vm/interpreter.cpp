@@ -293,6 +293,20 @@ void execute(TProcess* p) {
     kQuick[qCompareJump + 3] = &&Q_CompareJump_LTE;
     kQuick[qCompareJump + 4] = &&Q_CompareJump_EQ;
     kQuick[qCompareJump + 5] = &&Q_CompareJump_NEQ;
+    kQuick[qArgConstArithmetic + 0] = &&Q_PairArith_qsArg_qsConst_Add;
+    kQuick[qArgConstArithmetic + 1] = &&Q_PairArith_qsArg_qsConst_Sub;
+    kQuick[qArgConstArithmetic + 2] = &&Q_PairArith_qsArg_qsConst_Mul;
+    kQuick[qArgConstArithmetic + 3] = &&Q_PairArith_qsArg_qsConst_Mod;
+    kQuick[qArgArgArithmetic + 0] = &&Q_PairArith_qsArg_qsArg_Add;
+    kQuick[qArgArgArithmetic + 1] = &&Q_PairArith_qsArg_qsArg_Sub;
+    kQuick[qArgArgArithmetic + 2] = &&Q_PairArith_qsArg_qsArg_Mul;
+    kQuick[qArgArgArithmetic + 3] = &&Q_PairArith_qsArg_qsArg_Mod;
+    kQuick[qArgConstCompareJump + 0] = &&Q_PairJump_qsArg_qsConst_GT;
+    kQuick[qArgConstCompareJump + 1] = &&Q_PairJump_qsArg_qsConst_GTE;
+    kQuick[qArgConstCompareJump + 2] = &&Q_PairJump_qsArg_qsConst_LT;
+    kQuick[qArgConstCompareJump + 3] = &&Q_PairJump_qsArg_qsConst_LTE;
+    kQuick[qArgConstCompareJump + 4] = &&Q_PairJump_qsArg_qsConst_EQ;
+    kQuick[qArgConstCompareJump + 5] = &&Q_PairJump_qsArg_qsConst_NEQ;
   }
   const std::ptrdiff_t quickDistance = Arena::quickDistance();
 #define CASE(name) L_##name:
@@ -890,11 +904,17 @@ quick_none:
 #define WORDS_qsLocal 3
 #define WORDS_qsConst 3
 #define WORDS_qsMember 4
+#define WORDS_qsArg 3
 #define FETCH_qsLocal(x, at)                                         \
   if (UNLIKELY(PC[(at) + 1] > uint32_t(FP - stackLow))) CANONICAL(); \
   const TValue x = FP[-int32_t(PC[(at) + 1])]
 #define FETCH_qsConst(x, at) \
   const TValue x = TValue::ofRef(static_cast<TVType>(PC[(at) + 1] & 0xFF), PC[(at) + 2])
+  // An argument past the count reads as null, as ArgValPtr_Deref gives it.
+#define FETCH_qsArg(x, at)                                                                     \
+  const TValue x = PC[(at) + 1] < uint32_t(reinterpret_cast<const FrameRecord*>(FP + 1)->argc) \
+                       ? SELF[-1 - int32_t(PC[(at) + 1])]                                      \
+                       : TValue {}
 #define FETCH_qsMember(x, at)                              \
   const TValue* x##Cell = memberCell(*SELF, PC[(at) + 2]); \
   if (UNLIKELY(!x##Cell)) CANONICAL();                     \
@@ -1180,6 +1200,20 @@ Q_SubstPop : {
   CHANGE_BY_CONSTANT(Q_AddMember, memberCell(*SELF, PC[2]), 3, +)
   CHANGE_BY_CONSTANT(Q_SubMember, memberCell(*SELF, PC[2]), 3, -)
 #undef CHANGE_BY_CONSTANT
+  PAIR_ARITH(qsArg, qsConst, Add, 0)
+  PAIR_ARITH(qsArg, qsConst, Sub, 1)
+  PAIR_ARITH(qsArg, qsConst, Mul, 2)
+  PAIR_ARITH(qsArg, qsConst, Mod, 3)
+  PAIR_ARITH(qsArg, qsArg, Add, 0)
+  PAIR_ARITH(qsArg, qsArg, Sub, 1)
+  PAIR_ARITH(qsArg, qsArg, Mul, 2)
+  PAIR_ARITH(qsArg, qsArg, Mod, 3)
+  PAIR_JUMP(qsArg, qsConst, GT, >)
+  PAIR_JUMP(qsArg, qsConst, GTE, >=)
+  PAIR_JUMP(qsArg, qsConst, LT, <)
+  PAIR_JUMP(qsArg, qsConst, LTE, <=)
+  PAIR_JUMP(qsArg, qsConst, EQ, ==)
+  PAIR_JUMP(qsArg, qsConst, NEQ, !=)
 #undef SOURCE_ARITH
 #undef PAIR_ARITH
 #undef PAIR_JUMP
@@ -1194,6 +1228,8 @@ Q_SubstPop : {
 #undef FETCH_qsLocal
 #undef FETCH_qsConst
 #undef FETCH_qsMember
+#undef FETCH_qsArg
+#undef WORDS_qsArg
 #undef WORDS_qsLocal
 #undef WORDS_qsConst
 #undef WORDS_qsMember

@@ -91,6 +91,20 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
     return qCompareJump + *cmp;
 
+  if (first == Op_ArgValPtr_Deref && r.length(at)) {
+    uint64_t second = at + r.length(at);
+    uint64_t third = second + r.length(second);
+    if (r.op(second) == Op_Push && r.length(second)) {
+      if (auto cmp = comparisonAt(r, third);
+          cmp && r.op(third + 1) == Op_JumpZero && r.length(third + 1))
+        return qArgConstCompareJump + *cmp;
+      if (auto op = arithmeticAt(r, third); op && r.length(third)) return qArgConstArithmetic + *op;
+    }
+    if (r.op(second) == Op_ArgValPtr_Deref && r.length(second))
+      if (auto op = arithmeticAt(r, third); op && r.length(third)) return qArgArgArithmetic + *op;
+    return 0;
+  }
+
   auto x = sourceAt(r, at);
   if (!x || !r.length(at)) return 0;
   uint64_t second = at + r.length(at);

@@ -45,7 +45,12 @@ enum QuickCode : uint32_t {
   // LocalValPtr a / PushThis_SMemberValPtr m, SOURCE SOURCE ARITH, Subst, Pop:
   // a statement assigning arithmetic on two operands to a local or a member
   qAssignPair = qCompareJump + kQuickComparisons,
-  kQuickEnd = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
+  // Arguments as operands (ArgValPtr_Deref), in the shapes short methods take:
+  // ARG CONST ARITH, ARG ARG ARITH (pushed), and ARG CONST COMPARE JumpZero
+  qArgConstArithmetic = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
+  qArgArgArithmetic = qArgConstArithmetic + kQuickArithmetic,
+  qArgConstCompareJump = qArgArgArithmetic + kQuickArithmetic,
+  kQuickEnd = qArgConstCompareJump + kQuickComparisons,
 };
 inline constexpr uint32_t kQuickTableSize = 256;
 static_assert(kQuickEnd <= kQuickTableSize);
