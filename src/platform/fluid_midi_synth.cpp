@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <vector>
 
+#include "platform/clock.h"
 #include "platform/midi_synth.h"
 
 namespace zunka::platform {
@@ -22,6 +24,7 @@ class FluidMidiSynth final : public MidiSynth {
   ~FluidMidiSynth() override {
     if (driver_) delete_fluid_audio_driver(driver_);
     stop();
+    deleteStoppedPlayers(true);
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
   }
@@ -59,9 +62,10 @@ class FluidMidiSynth final : public MidiSynth {
     if (!player_) return;
     fluid_player_stop(player_);
     fluid_player_join(player_);
-    delete_fluid_player(player_);
+    stopped_.push_back({player_, tickCount()});
     player_ = nullptr;
     fluid_synth_all_notes_off(synth_, -1);
+    deleteStoppedPlayers(false);
   }
 
   bool playing() const override {
@@ -73,10 +77,38 @@ class FluidMidiSynth final : public MidiSynth {
   }
 
  private:
+  // A player on the wall clock is ticked by a thread of its own, which deleting
+  // the player stops only after freeing the player's tracks: a tick under way
+  // then reads freed memory and the process dies. A stopped player is therefore
+  // deleted only once it has been stopped for a while (its thread ends at its
+  // next tick, a few milliseconds later), at a later stop or when the
+  // synthesiser goes, which waits out the rest of that while.
+  static constexpr uint32_t kSettleMilliseconds = 250;
+  struct StoppedPlayer {
+    fluid_player_t* player;
+    uint32_t stoppedAt;
+  };
+
+  void deleteStoppedPlayers(bool evenRecent) {
+    for (auto it = stopped_.begin(); it != stopped_.end();) {
+      uint32_t age = tickCount() - it->stoppedAt;
+      if (age < kSettleMilliseconds) {
+        if (!evenRecent) {
+          ++it;
+          continue;
+        }
+        sleepMilliseconds(kSettleMilliseconds - age);
+      }
+      delete_fluid_player(it->player);
+      it = stopped_.erase(it);
+    }
+  }
+
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_audio_driver_t* driver_ = nullptr;
   fluid_player_t* player_ = nullptr;
+  std::vector<StoppedPlayer> stopped_;
 };
 
 }  // namespace

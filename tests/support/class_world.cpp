@@ -79,7 +79,8 @@ int FakeCompiler::Compile(TRTTI& cls, std::string_view source, bool) {
   return 0;
 }
 
-ClassWorld::ClassWorld() {
+ClassWorld::ClassWorld()
+    : savedBaseDir_(resourceTree().baseDir), savedWorkDir_(resourceTree().workDir) {
   initializeRuntime();
   resourceTree().baseDir = dir.system();
   resourceTree().workDir = dir.system();
@@ -115,6 +116,10 @@ ClassWorld::~ClassWorld() {
   setClassCompiler(nullptr);
   SetTreeRoot(nullptr);
   rootHolder.reset();
+  // The next test finds the folders as they were, not this world's removed one
+  // (a base directory that no longer exists makes every folder a stranger's).
+  resourceTree().baseDir = savedBaseDir_;
+  resourceTree().workDir = savedWorkDir_;
 }
 
 TResource* ClassWorld::add(TResourceList& list, std::string_view tagText) {

@@ -27,8 +27,9 @@ class FakeCompiler : public ClassCompiler {
 
 struct ClassWorld {
   ClassWorld();   // installs itself as the tree
-  ~ClassWorld();  // uninstalls and destroys the tree
+  ~ClassWorld();  // uninstalls and destroys the tree, and puts the folders back
 
+  std::string savedBaseDir_, savedWorkDir_;
   TempDir dir;
   ResourcePtr rootHolder;
   TResourceList* root;
