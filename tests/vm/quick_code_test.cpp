@@ -77,21 +77,22 @@ struct Observed {
   std::vector<std::string> console;
 };
 
-Observed runOnce(const Program& program) {
+Observed runOnce(const Program& program, const std::vector<TValue>& args = {}) {
   VmWorld& w = VmWorld::get();
   w.console.clear();
   runtime().lastWarning.clear();
   Observed o;
-  o.outcome = w.run(program.cls, "m");
+  o.outcome = w.run(program.cls, "m", args);
   o.console = w.console.errors;
   o.console.insert(o.console.end(), w.console.printed.begin(), w.console.printed.end());
   return o;
 }
 
 // Where the process stands after each slice of `steps` instructions.
-std::vector<std::pair<Ref, Ref>> slices(const Program& program, int32_t steps) {
+std::vector<std::pair<Ref, Ref>> slices(const Program& program, int32_t steps,
+                                        const std::vector<TValue>& args = {}) {
   TValue self = newObject(program.cls);
-  TProcess* p = TProcess::Create(self, {}, "m");
+  TProcess* p = TProcess::Create(self, args, "m");
   setNull(self);
   std::vector<std::pair<Ref, Ref>> stops;
   for (int guard = 0; guard < 100000 && !p->halted && !p->released; ++guard) {
@@ -232,16 +233,6 @@ Program argumentProgram() {
   return {c, w.addMethod(c, "m", b, 2, 1, {&top, &done})};
 }
 
-Observed runWith(const Program& program, const std::vector<TValue>& args) {
-  VmWorld& w = VmWorld::get();
-  w.console.clear();
-  runtime().lastWarning.clear();
-  Observed o;
-  o.outcome = w.run(program.cls, "m", args);
-  o.console = w.console.errors;
-  return o;
-}
-
 }  // namespace
 
 TEST(QuickForm, ArgumentOperandsGiveWhatTheWrittenCodeGives) {
@@ -260,8 +251,8 @@ TEST(QuickForm, ArgumentOperandsGiveWhatTheWrittenCodeGives) {
   ASSERT_TRUE(hasSuperinstructions(quick.method));
   wipeQuickForm(written.method);
   for (const std::vector<TValue>& args : calls) {
-    Observed q = runWith(quick, args);
-    Observed plain = runWith(written, args);
+    Observed q = runOnce(quick, args);
+    Observed plain = runOnce(written, args);
     SCOPED_TRACE(plain.outcome.result);
     // An object result is `this`, whose label names each copy's own class.
     if (plain.outcome.kind != vtObject) {
@@ -272,27 +263,16 @@ TEST(QuickForm, ArgumentOperandsGiveWhatTheWrittenCodeGives) {
     EXPECT_EQ(q.console, plain.console);
     EXPECT_TRUE(plain.outcome.halted);
   }
-  EXPECT_EQ(runWith(quick, calls[0]).outcome.result, std::to_string(30 * 31 / 2 + 30 * 7 + 14));
+  EXPECT_EQ(runOnce(quick, calls[0]).outcome.result, std::to_string(30 * 31 / 2 + 30 * 7 + 14));
 }
 
 TEST(QuickForm, SlicesEndAlikeInsideArgumentRuns) {
   Program quick = argumentProgram();
   Program written = argumentProgram();
   wipeQuickForm(written.method);
-  auto stops = [](const Program& program, int32_t steps) {
-    TValue self = newObject(program.cls);
-    TProcess* p = TProcess::Create(self, {TValue::ofInt(25), TValue::ofInt(3)}, "m");
-    setNull(self);
-    std::vector<std::pair<Ref, Ref>> at;
-    for (int guard = 0; guard < 100000 && !p->halted && !p->released; ++guard) {
-      vm::Run(p, steps);
-      at.emplace_back(p->pc - program.method->code->code(), p->sp);
-    }
-    delete p;
-    return at;
-  };
+  const std::vector<TValue> args = {TValue::ofInt(25), TValue::ofInt(3)};
   for (int32_t steps : {1, 2, 3, 4, 5, 7, 9, 13}) {
     SCOPED_TRACE(steps);
-    EXPECT_EQ(stops(quick, steps), stops(written, steps));
+    EXPECT_EQ(slices(quick, steps, args), slices(written, steps, args));
   }
 }
