@@ -34,7 +34,20 @@ struct DefinitionElement {
   int minimum = 1, maximum = 1;             // kSequence
   std::vector<DefinitionElement> children;  // in line order
   TFirst first;                             // lexical tree only
-  std::unique_ptr<TResultList> prototype;   // grammar tree only
+  // Lexical tree only (compiler/single_byte_elements.h): for an element that
+  // always matches exactly one byte, those bytes and how many match levels
+  // below it a walk would take; for alternatives, the same for the leading
+  // children that are such elements.
+  bool singleByte = false;
+  TFirst singleBytes;
+  int singleByteHeight = 0;
+  size_t leadingSingleByteChildren = 0;
+  TFirst leadingBytes;
+  int leadingHeight = 0;
+  std::unique_ptr<TResultList> prototype;  // grammar tree only
+  // Grammar sequences whose prototype allows it: the node every match of no
+  // repetition holds.
+  LentNode emptyNode;
   // Position among the top-level rules of its tree, -1 below them: a token's
   // kind on the lexical side, the row of the parse memo on the grammar side.
   int index = -1;

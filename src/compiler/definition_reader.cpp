@@ -142,6 +142,8 @@ class DefinitionReader {
     // leaving the parser without a class to instantiate.
     element.prototype =
         getter.prototype ? std::move(getter.prototype) : std::make_unique<TResList>();
+    if (element.kind == ElementKind::kSequence && element.prototype->emptyMayBeShared())
+      element.emptyNode = makeLentNode(*element.prototype);
   }
 
   const std::vector<std::string>& lines_;

@@ -19,6 +19,12 @@ void* TResultList::operator new(size_t size) {
   return node_pool::take(size);
 }
 
+void TResultList::operator delete(TResultList* node, std::destroying_delete_t) {
+  if (node->lent_) return;
+  node->~TResultList();  // virtual: the whole node, whatever its class
+  node_pool::give(node);
+}
+
 void TResultList::operator delete(void* memory) {
   node_pool::give(memory);
 }
@@ -44,6 +50,26 @@ void TResultList::truncate(int count) {
 
 std::unique_ptr<TResultList> TResultList::newInstance() const {
   return std::make_unique<TResultList>();
+}
+
+}  // namespace zunka
+
+namespace zunka {
+
+void ReturnLentNode::operator()(TResultList* node) const {
+  if (!node) return;
+  node->lent_ = false;
+  delete node;
+}
+
+LentNode makeLentNode(const TResultList& prototype) {
+  LentNode node(prototype.newInstance().release());
+  node->lent_ = true;
+  return node;
+}
+
+std::unique_ptr<TResultList> borrow(const LentNode& node) {
+  return std::unique_ptr<TResultList>(node.get());
 }
 
 }  // namespace zunka

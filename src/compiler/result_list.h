@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace zunka {
@@ -8,6 +9,7 @@ namespace zunka {
 class TLexElem;
 class TResList;
 class TResultList;
+struct ReturnLentNode;
 
 // One result of matching a grammar element: a token (borrowed from the token
 // list) or a node (owned). Both empty means "no match".
@@ -27,6 +29,9 @@ class TResultList {
   TResultList(const TResultList&) = delete;
   // Parse nodes come from the node pool (compiler/node_pool.h).
   static void* operator new(size_t size);
+  // Destroys and frees the node, unless it is a lent empty node (below).
+  static void operator delete(TResultList* node, std::destroying_delete_t);
+  // Frees the memory of a node whose constructor threw.
   static void operator delete(void* memory);
   TResultList& operator=(const TResultList&) = delete;
 
@@ -37,6 +42,9 @@ class TResultList {
   // The node as a syntax node, or null: a virtual call where a dynamic_cast would
   // compare type names on every miss (code generation asks for each item).
   virtual TResList* asSyntaxNode() { return nullptr; }
+  // Whether every group of an element that matched nothing may hold one empty
+  // node of this class (the node is never written after the parse).
+  virtual bool emptyMayBeShared() const { return false; }
 
   int count() const { return count_; }
   bool isToken(int i) const { return at(i).token != nullptr; }
@@ -55,9 +63,26 @@ class TResultList {
 
   const ResultItem& at(int i) const { return i < kInline ? inline_[i] : more_[i - kInline]; }
 
+  friend struct ReturnLentNode;
+  friend std::unique_ptr<TResultList, ReturnLentNode> makeLentNode(const TResultList&);
+
   ResultItem inline_[kInline];
   std::vector<ResultItem> more_;
   int count_ = 0;
+  bool lent_ = false;  // held by its grammar element, only borrowed by trees
 };
+
+// The owner of an empty node lent to parse trees: a tree "deleting" it leaves it
+// alone, its owner's deletion really frees it. A large page has millions of
+// groups that matched nothing; they share one node instead of a node each.
+struct ReturnLentNode {
+  void operator()(TResultList* node) const;
+};
+using LentNode = std::unique_ptr<TResultList, ReturnLentNode>;
+
+// An empty node of `prototype`'s class, marked as lent.
+LentNode makeLentNode(const TResultList& prototype);
+// A tree's hold on a lent node (deleting it does nothing).
+std::unique_ptr<TResultList> borrow(const LentNode& node);
 
 }  // namespace zunka

@@ -463,6 +463,7 @@ class G_VarDecl : public SyntaxNode<G_VarDecl> {
 class G_Err : public SyntaxNode<G_Err> {
  public:
   static constexpr const char* kClassName = "G_Err";
+  bool emptyMayBeShared() const override { return true; }
   int Generate(TContext& context) override;
 };
 

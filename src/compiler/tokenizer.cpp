@@ -20,6 +20,10 @@ class LexicalMatcher {
 
   size_t match(const DefinitionElement& element, size_t pos) {
     if (depth_ >= kMaxLexicalDepth) return kNoMatch;
+    // The walk below would take singleByteHeight more levels: only where all
+    // of them fit is the set test its exact answer.
+    if (element.singleByte && depth_ + element.singleByteHeight < kMaxLexicalDepth)
+      return acceptsByte(element.singleBytes, pos) ? pos + 1 : kNoMatch;
     ++depth_;
     size_t end = matchKind(element, pos);
     --depth_;
@@ -37,17 +41,33 @@ class LexicalMatcher {
           return pos + 1;
         return kNoMatch;
       case ElementKind::kAlternatives:
-        for (const DefinitionElement& child : element.children) {
-          size_t end = match(child.target(), pos);
-          if (end != kNoMatch) return end;
-        }
-        return kNoMatch;
+        return matchAlternatives(element, pos);
       case ElementKind::kSequence:
         return matchSequence(element, pos);
       case ElementKind::kReference:
         return match(*element.link, pos);
     }
     return kNoMatch;
+  }
+
+  // The first alternative that matches wins. When the leading ones each take
+  // one byte, either one of them takes this byte or none does.
+  size_t matchAlternatives(const DefinitionElement& alternatives, size_t pos) {
+    size_t first = 0;
+    if (alternatives.leadingSingleByteChildren > 0 &&
+        depth_ + alternatives.leadingHeight < kMaxLexicalDepth) {
+      if (acceptsByte(alternatives.leadingBytes, pos)) return pos + 1;
+      first = alternatives.leadingSingleByteChildren;
+    }
+    for (size_t i = first; i < alternatives.children.size(); ++i) {
+      size_t end = match(alternatives.children[i].target(), pos);
+      if (end != kNoMatch) return end;
+    }
+    return kNoMatch;
+  }
+
+  bool acceptsByte(const TFirst& bytes, size_t pos) const {
+    return pos < text_.size() && bytes.has(static_cast<uint8_t>(text_[pos]));
   }
 
   size_t matchLiteral(const DefinitionElement& literal, size_t pos) const {

@@ -4,6 +4,7 @@
 
 #include "compiler/definition_reader.h"
 #include "compiler/first_sets.h"
+#include "compiler/single_byte_elements.h"
 #include "compiler/start_tokens.h"
 #include "compiler/tokenizer.h"
 #include "platform/sjis_text.h"
@@ -23,6 +24,7 @@ void TYup::build() {
   sources.report = &report_;
   std::unique_ptr<DefinitionElement> lexical = readDefinition(lexNode_, sources);
   computeFirstSets(*lexical);
+  markSingleByteElements(*lexical);
   sources.side = DefinitionSide::kGrammar;
   sources.onCreateList = &onCreateList_;
   sources.lexicalRoot = lexical.get();

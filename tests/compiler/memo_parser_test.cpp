@@ -203,5 +203,27 @@ TEST(GrammarCounters, CountLiveTokensNodesAndTrees) {
   }
 }
 
+// A large page is mostly groups that matched nothing ("[else ...]", "{, arg}"):
+// they hold their element's one empty node instead of a node each, and freeing
+// a tree must leave that node to the grammar for the next parse.
+TEST(MemoParser, GroupsThatMatchedNothingShareOneNodeThatOutlivesTheTree) {
+  std::string source;
+  for (int i = 0; i < 200; ++i) source += "if (a) b = c.d(1); x = f(2);\n";
+  std::unique_ptr<TLexList> list = scriptYup().tokenize(source);
+  scriptYup().build();
+  const int before = liveResultNodeCount();
+  auto nodesOfOneParse = [&](ParseMode mode) {
+    scriptYup().setParseMode(mode);
+    ParseTree tree = scriptYup().parse(*list);
+    EXPECT_TRUE(tree);
+    return liveResultNodeCount() - before;
+  };
+  int plain = nodesOfOneParse(ParseMode::kPlainBacktracking);
+  int shared = nodesOfOneParse(ParseMode::kMemoized);
+  EXPECT_LT(shared * 3, plain * 2) << "plain " << plain << ", shared " << shared;
+  EXPECT_EQ(liveResultNodeCount(), before);
+  EXPECT_EQ(parseScript(source).tree, parseScript(source, ParseMode::kPlainBacktracking).tree);
+}
+
 }  // namespace
 }  // namespace zunka::test
