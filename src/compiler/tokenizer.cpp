@@ -80,7 +80,13 @@ class LexicalMatcher {
   size_t matchSequence(const DefinitionElement& sequence, size_t start) {
     size_t pos = start;
     int repetitions = 0;
+    const TFirst* runBytes = bytesOfARun(sequence);
     while (repetitions < sequence.maximum) {
+      if (runBytes && acceptsByte(*runBytes, pos)) {  // what matchChildren would find
+        ++repetitions;
+        ++pos;
+        continue;
+      }
       size_t end = matchChildren(sequence, pos);
       if (end == kNoMatch) break;
       ++repetitions;
@@ -88,6 +94,22 @@ class LexicalMatcher {
       pos = end;
     }
     return repetitions >= sequence.minimum ? pos : kNoMatch;
+  }
+
+  // For a repetition of one alternatives element whose leading children take
+  // one byte each (the letters of a name), the bytes that they take, where the
+  // walk would reach them within the depth limit; those bytes are then taken
+  // in a loop, and any other byte is matched the long way.
+  const TFirst* bytesOfARun(const DefinitionElement& sequence) const {
+    if (sequence.maximum <= 1 || sequence.children.size() != 1) return nullptr;
+    const DefinitionElement& child = sequence.children[0].target();
+    if (child.kind != ElementKind::kAlternatives || child.leadingSingleByteChildren == 0)
+      return nullptr;
+    // matchChildren would ask for the child at this depth, and the child's
+    // leading alternatives one level further down.
+    if (depth_ >= kMaxLexicalDepth || depth_ + 1 + child.leadingHeight >= kMaxLexicalDepth)
+      return nullptr;
+    return &child.leadingBytes;
   }
 
   size_t matchChildren(const DefinitionElement& sequence, size_t pos) {

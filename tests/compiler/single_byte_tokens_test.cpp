@@ -97,11 +97,14 @@ TEST(SingleByteTokens, TheScriptLexiconCutsRandomTextAsTheFullWalkDoes) {
 TEST(SingleByteTokens, NestingNearTheDepthLimitEndsWhereTheWalkEnds) {
   MarkedAndWalkedTokenizers tokenizers(
       "Lex\n NEST\n  |\n   pair\n    '(\n    NEST\n    ')\n"
-      "   letter\n    wrap\n     wrap2\n      -\n       'a\n       'z\n@\n");
+      "   letter\n    wrap\n     wrap2\n      -\n       'a\n       'z\n"
+      "   digits\n    [}\n     |\n      -\n       '0\n       '9\n      '#!\n@\n");
   auto oneToken = [](int depth) { return "0:0-" + std::to_string(2 * depth + 1) + " "; };
   for (int depth = 300; depth <= 520; ++depth) {
-    std::string text = std::string(depth, '(') + "q" + std::string(depth, ')');
-    ASSERT_EQ(tokenizers.marked(text), tokenizers.walked(text)) << "depth " << depth;
+    for (const char* inner : {"q", "123", "1#!2"}) {
+      std::string text = std::string(depth, '(') + inner + std::string(depth, ')');
+      ASSERT_EQ(tokenizers.marked(text), tokenizers.walked(text)) << "depth " << depth << inner;
+    }
   }
   // The range covers both outcomes.
   EXPECT_EQ(tokenizers.walked(std::string(300, '(') + "q" + std::string(300, ')')), oneToken(300));
