@@ -15,13 +15,16 @@ using namespace vm;
 TProgWriter::TProgWriter(TRTTI* owner) : owner_(owner), buffer_(256) {}
 
 void TProgWriter::bytes(const void* data, size_t n) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  for (size_t i = 0; i < n; ++i) {
-    // The buffer doubles when full, keeping everything up to the high-water mark.
-    if (position_ >= int32_t(buffer_.size())) buffer_.resize(buffer_.size() * 2);
-    buffer_[size_t(position_++)] = p[i];
-    if (position_ > highWater_) highWater_ = position_;
+  // The buffer doubles when full, keeping everything up to the high-water mark.
+  size_t end = size_t(position_) + n;
+  if (end > buffer_.size()) {
+    size_t size = buffer_.size();
+    while (size < end) size *= 2;
+    buffer_.resize(size);
   }
+  if (n > 0) std::memcpy(buffer_.data() + position_, data, n);
+  position_ = int32_t(end);
+  if (position_ > highWater_) highWater_ = position_;
 }
 
 void TProgWriter::word(uint32_t w) {
