@@ -8,7 +8,7 @@
 namespace zunka::node_pool {
 namespace {
 
-constexpr size_t kSlotsPerBlock = 4096;  // 384 KB a block
+constexpr size_t kSlotsPerBlock = 4096;  // 256 KB a block
 
 struct alignas(16) Slot {
   std::byte bytes[kSlotSize];

@@ -11,7 +11,7 @@
 
 namespace zunka::node_pool {
 
-inline constexpr size_t kSlotSize = 96;
+inline constexpr size_t kSlotSize = 64;
 
 // Memory for a node of `size` bytes: a slot while a parse runs and the node
 // fits, else from the heap.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compiler/grammar_counters.h"
+#include "compiler/lex_elem.h"
 #include "compiler/node_pool.h"
 
 namespace zunka {
@@ -12,6 +13,7 @@ TResultList::TResultList() {
 }
 
 TResultList::~TResultList() {
+  truncate(0);
   --vm::liveCounters().resultLists;
 }
 
@@ -29,11 +31,22 @@ void TResultList::operator delete(void* memory) {
   node_pool::give(memory);
 }
 
+uintptr_t TResultList::pack(ResultItem item) {
+  static_assert(alignof(TLexElem) > 1 && alignof(TResultList) > 1,
+                "the token bit needs a free bit");
+  if (item.token) return reinterpret_cast<uintptr_t>(item.token) | kTokenBit;
+  return reinterpret_cast<uintptr_t>(item.node.release());
+}
+
+void TResultList::drop(uintptr_t item) {
+  if (!(item & kTokenBit)) delete reinterpret_cast<TResultList*>(item);
+}
+
 void TResultList::add(ResultItem item) {
   if (count_ < kInline)
-    inline_[count_] = std::move(item);
+    inline_[count_] = pack(std::move(item));
   else
-    more_.push_back(std::move(item));
+    more_.push_back(pack(std::move(item)));
   ++count_;
 }
 
@@ -43,8 +56,9 @@ void TResultList::reserve(int count) {
 
 void TResultList::truncate(int count) {
   if (count < 0 || count >= count_) return;
-  for (int i = count; i < count_ && i < kInline; ++i) inline_[i] = {};
-  if (count_ > kInline) more_.resize(size_t(std::max(count - kInline, 0)));
+  for (int i = count; i < count_; ++i) drop(itemAt(i));
+  for (int i = count; i < kInline; ++i) inline_[i] = 0;
+  more_.resize(size_t(std::max(count - kInline, 0)));
   count_ = count;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <vector>
@@ -47,9 +48,15 @@ class TResultList {
   virtual bool emptyMayBeShared() const { return false; }
 
   int count() const { return count_; }
-  bool isToken(int i) const { return at(i).token != nullptr; }
-  const TLexElem* token(int i) const { return at(i).token; }
-  TResultList* node(int i) const { return at(i).node.get(); }
+  bool isToken(int i) const { return (itemAt(i) & kTokenBit) != 0; }
+  const TLexElem* token(int i) const {
+    uintptr_t item = itemAt(i);
+    return item & kTokenBit ? reinterpret_cast<const TLexElem*>(item & ~kTokenBit) : nullptr;
+  }
+  TResultList* node(int i) const {
+    uintptr_t item = itemAt(i);
+    return item & kTokenBit ? nullptr : reinterpret_cast<TResultList*>(item);
+  }
 
   void add(ResultItem item);
   void reserve(int count);
@@ -60,14 +67,20 @@ class TResultList {
   // Most nodes hold one to three items: those live in the node itself, so that
   // a parse of a large script does not pay an allocation per node for them.
   static constexpr int kInline = 3;
+  // An item is one word: a borrowed token with its lowest bit set, an owned
+  // node, or 0 for nothing. A large page makes millions of nodes, so their
+  // size counts.
+  static constexpr uintptr_t kTokenBit = 1;
 
-  const ResultItem& at(int i) const { return i < kInline ? inline_[i] : more_[i - kInline]; }
+  uintptr_t itemAt(int i) const { return i < kInline ? inline_[i] : more_[size_t(i - kInline)]; }
+  static uintptr_t pack(ResultItem item);
+  static void drop(uintptr_t item);
 
   friend struct ReturnLentNode;
   friend std::unique_ptr<TResultList, ReturnLentNode> makeLentNode(const TResultList&);
 
-  ResultItem inline_[kInline];
-  std::vector<ResultItem> more_;
+  uintptr_t inline_[kInline] = {};
+  std::vector<uintptr_t> more_;
   int count_ = 0;
   bool lent_ = false;  // held by its grammar element, only borrowed by trees
 };
