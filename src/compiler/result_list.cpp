@@ -8,6 +8,8 @@
 
 namespace zunka {
 
+static_assert(alignof(TLexElem) > 1 && alignof(TResultList) > 1, "items keep a flag in bit 0");
+
 TResultList::TResultList() {
   ++vm::liveCounters().resultLists;
 }
@@ -31,23 +33,8 @@ void TResultList::operator delete(void* memory) {
   node_pool::give(memory);
 }
 
-uintptr_t TResultList::pack(ResultItem item) {
-  static_assert(alignof(TLexElem) > 1 && alignof(TResultList) > 1,
-                "the token bit needs a free bit");
-  if (item.token) return reinterpret_cast<uintptr_t>(item.token) | kTokenBit;
-  return reinterpret_cast<uintptr_t>(item.node.release());
-}
-
 void TResultList::drop(uintptr_t item) {
   if (!(item & kTokenBit)) delete reinterpret_cast<TResultList*>(item);
-}
-
-void TResultList::add(ResultItem item) {
-  if (count_ < kInline)
-    inline_[count_] = pack(std::move(item));
-  else
-    more_.push_back(pack(std::move(item)));
-  ++count_;
 }
 
 void TResultList::reserve(int count) {

@@ -58,7 +58,14 @@ class TResultList {
     return item & kTokenBit ? nullptr : reinterpret_cast<TResultList*>(item);
   }
 
-  void add(ResultItem item);
+  void add(ResultItem item) {
+    uintptr_t packed = pack(std::move(item));
+    if (count_ < kInline)
+      inline_[count_] = packed;
+    else
+      more_.push_back(packed);
+    ++count_;
+  }
   void reserve(int count);
   // Drops the items from index `count` on (frees the nodes among them).
   void truncate(int count);
@@ -73,7 +80,10 @@ class TResultList {
   static constexpr uintptr_t kTokenBit = 1;
 
   uintptr_t itemAt(int i) const { return i < kInline ? inline_[i] : more_[size_t(i - kInline)]; }
-  static uintptr_t pack(ResultItem item);
+  static uintptr_t pack(ResultItem item) {
+    if (item.token) return reinterpret_cast<uintptr_t>(item.token) | kTokenBit;
+    return reinterpret_cast<uintptr_t>(item.node.release());
+  }
   static void drop(uintptr_t item);
 
   friend struct ReturnLentNode;
