@@ -289,14 +289,18 @@ void ClassObject::SweepInstances() {
     if (objectAt(pool_[i])->refCount >= 0) SweepObject(pool_[i]);
 }
 
-void ClassObject::RegisterNative(std::string_view name, NativeHandler handler) {
+void ClassObject::RegisterNative(std::string_view name, NativeHandler handler, bool plain) {
   TFunction* f = FindMethodByName(name);
   if (!f) {
     LogError("クラス" + this->name() + "のnative関数" + std::string(name) + "は未定義です", {},
              true);
     return;
   }
-  if (f->isNative()) static_cast<TNativeFunction*>(f)->handler = handler;
+  if (f->isNative()) {
+    auto* native = static_cast<TNativeFunction*>(f);
+    native->handler = handler;
+    native->plain = plain;
+  }
 }
 
 }  // namespace zunka::vm

@@ -83,9 +83,9 @@ class ClassObject : public HostObject {
   // Back to uncompiled: members, methods, pool and main code are dropped.
   void Reset();
 
-  // Binds a host function to the native method `name`; a message box when the
-  // class declares no such method.
-  void RegisterNative(std::string_view name, NativeHandler handler);
+  // Binds a host function to the native method `name` (plain: see
+  // TNativeFunction::plain); a message box when the class declares no such method.
+  void RegisterNative(std::string_view name, NativeHandler handler, bool plain = false);
 
   // A cell holding a host reference to this class, for code that pushes classes.
   Ref classCell() const { return classRefCell_; }

@@ -43,6 +43,7 @@ void TCompiledInfo::Fuse() {
 
 void TCompiledInfo::refreshQuickForm() {
   quickenCode(words(), lengthBytes_ / 4 + 1, Arena::quickWords(code_));
+  forwarding_ = forwardingShapeOf(words(), lengthBytes_ / 4);
 }
 
 TCompiledInfo::~TCompiledInfo() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vm/arena.h"
+#include "vm/quick_code.h"
 
 namespace zunka::vm {
 
@@ -46,6 +47,8 @@ class TCompiledInfo {
   uint32_t* words() const { return Arena::at<uint32_t>(code_); }
   // Merges runs of instructions into the fused ones (see code_tools.h).
   void Fuse();
+  // The block as a forwarding method body (vm/quick_code.h), or nullptr.
+  const ForwardingShape* forwarding() const { return forwarding_ ? &*forwarding_ : nullptr; }
   uint32_t lengthBytes() const { return lengthBytes_; }
   bool contains(Ref address) const { return address >= code_ && address < code_ + lengthBytes_; }
 
@@ -67,6 +70,8 @@ class TCompiledInfo {
 
   Ref code_ = 0;
   uint32_t lengthBytes_ = 0;
+  // Kept in step with the quick form: both follow the opcodes.
+  std::optional<ForwardingShape> forwarding_;
   ClassObject* owner_ = nullptr;
   TSymInfoList symbols_;
   // Whether the points are in code order, as of their count then.

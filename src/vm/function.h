@@ -82,6 +82,11 @@ class TNativeFunction : public TFunction {
   const char* hostClassName() const override { return "TNativeFunction"; }
 
   NativeHandler handler;
+  // The handler only works on its target and arguments: it runs no script, never
+  // warns, yields or ends the slice, and reads nothing of the calling process
+  // (it may raise). A forwarding method's call may run such a native without
+  // building the method's frame (interpreter.cpp).
+  bool plain = false;
 };
 
 // The handler every native starts with.

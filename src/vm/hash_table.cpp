@@ -89,11 +89,20 @@ int64_t TAbstractHashtable::scanBucket(const TValue& key, int bucket) const {
   return -1;
 }
 
-int64_t TAbstractHashtable::find(const TValue& key, int& bucket) {
-  bucket = int(hashOf(key) / ((1u << 30) / kBuckets));
-  if (bucket >= kBuckets) bucket = 0;
+int TAbstractHashtable::bucketOf(const TValue& key) const {
+  int bucket = int(hashOf(key) / ((1u << 30) / kBuckets));
+  return bucket < kBuckets ? bucket : 0;
+}
+
+// The bucket is worked out only for a scan: where the index decides, a lookup
+// never walks a string key's text twice.
+int64_t TAbstractHashtable::find(const TValue& key) const {
   uint32_t hash = 0;
-  if (index_.empty() || !indexable(key, hash)) return scanBucket(key, bucket);
+  if (index_.empty() || !indexable(key, hash)) return scanBucket(key, bucketOf(key));
+  return probeIndex(key, hash);
+}
+
+int64_t TAbstractHashtable::probeIndex(const TValue& key, uint32_t hash) const {
   size_t mask = index_.size() - 1;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     uint32_t at = index_[slot];
@@ -174,15 +183,28 @@ void TAbstractHashtable::countKind(const TValue& key, int delta) {
 }
 
 TValue TAbstractHashtable::get(const TValue& key) {
-  int bucket;
-  int64_t id = find(key, bucket);
+  if (key.kind == vtInt && !light_ && stringKeys_ == 0 && floatKeys_ == 0 && !index_.empty()) {
+    // The scripts' everyday lookup, without the general comparison: while no
+    // string or float key could equal an integer, every indexed entry whose hash
+    // matches has an integer key (other kinds are never indexed), and only the
+    // same integer equals it.
+    const uint32_t hash = mix(uint64_t(uint32_t(key.i)) | uint64_t(1) << 40);
+    const size_t mask = index_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const uint32_t at = index_[slot];
+      if (at == kEmpty) return TValue{};
+      if (at == kGone) continue;
+      const Entry& e = entries_[at - 1];
+      if (e.indexHash == hash && e.key.kind == vtInt && e.key.i == key.i) return e.value;
+    }
+  }
+  int64_t id = find(key);
   return id < 0 ? TValue{} : entries_[size_t(id)].value;
 }
 
 void TAbstractHashtable::put(const TValue& key, const TValue& value) {
   if (index_.empty()) growIndex();
-  int bucket;
-  int64_t found = find(key, bucket);
+  int64_t found = find(key);
   if (found >= 0) {
     // The given key replaces the stored one even when they were only equal.
     Entry& e = entries_[size_t(found)];
@@ -204,7 +226,7 @@ void TAbstractHashtable::put(const TValue& key, const TValue& value) {
     Arena::chargeHost(kEntryBytes);
     entries_.push_back(Entry{});
   }
-  buckets_[size_t(bucket)].push_back(id);
+  buckets_[size_t(bucketOf(key))].push_back(id);
   Entry& e = entries_[id];
   assign(e.key, &key);
   assign(e.value, &value);
@@ -213,11 +235,10 @@ void TAbstractHashtable::put(const TValue& key, const TValue& value) {
 }
 
 TValue TAbstractHashtable::remove(const TValue& key) {
-  int bucket;
-  int64_t found = find(key, bucket);
+  int64_t found = find(key);
   if (found < 0) return TValue{};
   auto id = uint32_t(found);
-  auto& ids = buckets_[size_t(bucket)];
+  auto& ids = buckets_[size_t(bucketOf(key))];
   for (size_t i = 0; i < ids.size(); ++i)
     if (ids[i] == id) {
       ids.erase(ids.begin() + ptrdiff_t(i));

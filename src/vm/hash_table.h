@@ -68,9 +68,11 @@ class TAbstractHashtable : public HostObject {
   static constexpr uint32_t kEmpty = 0;
   static constexpr uint32_t kGone = UINT32_MAX;  // a removed index slot
 
-  // The entry equal to `key` in its bucket (`bucket` set either way), or -1.
-  int64_t find(const TValue& key, int& bucket);
+  // The entry equal to `key`, or -1. A found entry lies in bucketOf(key).
+  int64_t find(const TValue& key) const;
+  int bucketOf(const TValue& key) const;
   int64_t scanBucket(const TValue& key, int bucket) const;
+  int64_t probeIndex(const TValue& key, uint32_t hash) const;
   // Whether the index decides lookups of `key`, and the key's index hash.
   bool indexable(const TValue& key, uint32_t& hash) const;
   bool sameKey(const Entry& e, const TValue& key) const;

@@ -6,6 +6,7 @@
 
 #include "vm/class_object.h"
 #include "vm/errors.h"
+#include "vm/forwarded_call.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
 #include "vm/interpreter_ops.h"
@@ -89,6 +90,10 @@ void execute(TProcess* p) {
   TValue* self = cellAt(p->thisSlot);
   int32_t avail = p->avail;
   (void)base;
+  // NativeCall's operands, kept for its end (native_returned), which a forwarded
+  // call may also reach.
+  uint32_t nativeArgc;
+  TValue* nativeTarget;
 
 #define SAVE() save(p, pc, sp, fp, self, avail)
 #define PC pc
@@ -307,8 +312,12 @@ void execute(TProcess* p) {
     kQuick[qArgConstCompareJump + 3] = &&Q_PairJump_qsArg_qsConst_LTE;
     kQuick[qArgConstCompareJump + 4] = &&Q_PairJump_qsArg_qsConst_EQ;
     kQuick[qArgConstCompareJump + 5] = &&Q_PairJump_qsArg_qsConst_NEQ;
+    kQuick[qMethodCall] = &&L_DCall;
   }
   const std::ptrdiff_t quickDistance = Arena::quickDistance();
+  // The quick-form word beside the instruction at PC.
+#define QUICK_WORD() \
+  (*reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(PC) + quickDistance))
 #define CASE(name) L_##name:
 #define NEXT()                                                                               \
   do {                                                                                       \
@@ -449,6 +458,32 @@ dispatch:
     NEXT();
   }
 
+  // What NativeCall does once its native returned: the arguments go, the result
+  // stays in the target slot, and the slice ends if the native asked for it.
+#define NATIVE_RETURNED(target, argc)                                          \
+  do {                                                                         \
+    if (UNLIKELY(p->released)) {                                               \
+      /* The native killed this very process: its stack is no longer ours. */  \
+      avail = 0;                                                               \
+      goto slice_done;                                                         \
+    }                                                                          \
+    /* Lowest first, so that the arguments not yet released stay inside the */ \
+    /* stack walk should a release fail. */                                    \
+    for (TValue* a = (target)-int32_t(argc); a < (target); ++a) {              \
+      TValue v = *a;                                                           \
+      *a = TValue{};                                                           \
+      SP = a + 1;                                                              \
+      RELEASE(v);                                                              \
+    }                                                                          \
+    SP = (target);                                                             \
+    PC += 3;                                                                   \
+    if (UNLIKELY(p->yieldFlag | p->halted | p->sliceEnded)) {                  \
+      p->sliceEnded = 0;                                                       \
+      avail = 0;                                                               \
+      goto slice_done;                                                         \
+    }                                                                          \
+  } while (0)
+
   {
     // The five calls share the frame building below. Each picks the function and
     // the target slot, then jumps to enter_frame.
@@ -456,6 +491,9 @@ dispatch:
     TValue* target;
     uint32_t argc;
     uint32_t words;
+    // The object and class a DCall found, for forward_call.
+    TfObject* targetObject;
+    ClassObject* targetClass;
 
     CASE(DCall) {
       argc = PC[1];
@@ -475,6 +513,13 @@ dispatch:
             ops::raiseText("Native関数" + symbols::text(name) + "は呼び出せません");
           }
           callee = static_cast<TNormalFunction*>(f);
+#if ZUNKA_COMPUTED_GOTO
+          if (QUICK_WORD() == qMethodCall) {
+            targetObject = o;
+            targetClass = cls;
+            goto forward_call;
+          }
+#endif
           goto enter_frame;
         }
         SAVE();
@@ -578,39 +623,61 @@ dispatch:
     PC = f->code->words();
     NEXT();
   }
+
+#if ZUNKA_COMPUTED_GOTO
+    // DCall in the quick form, its method found: a forwarding method with a plain
+    // native runs without its frame (ForwardedCall) when the slice has room for
+    // every instruction of the body and no debugger may pause in it.
+  forward_call : {
+    const TCompiledInfo* code = callee->code.get();
+    const ForwardingShape* shape = code ? code->forwarding() : nullptr;
+    if (LIKELY(!shape)) goto enter_frame;
+    const int32_t steps = shape->steps();
+    if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
+    TNativeFunction* native = hostAs<TNativeFunction>(code->words()[shape->nativeCallAt + 2]);
+    if (!native || !native->plain) goto enter_frame;
+    SAVE();
+    ForwardedCall call{p,    callee,    targetObject, targetClass, target,
+                       argc, refOf(PC), SP - 5,       avail,       code->words()};
+    const Forwarded how = forwardCall(call, *shape, native, stackLow);
+    if (UNLIKELY(how == Forwarded::NotTaken)) goto enter_frame;
+    if (LIKELY(how == Forwarded::Returned)) {
+      SP = target;
+      PC += words;
+      avail -= steps - 1;
+      NEXT();
+    }
+    // Resumed: on from the NativeCall, its frame built.
+    if (p->released) {
+      avail = 0;
+      goto slice_done;
+    }
+    PC = Arena::at<uint32_t>(p->pc);
+    SP = cellAt(p->sp);
+    FP = cellAt(p->fp);
+    SELF = cellAt(p->thisSlot);
+    avail = p->avail;
+    nativeArgc = PC[1];
+    nativeTarget = SP + nativeArgc;
+    goto native_returned;
+  }
+#endif
   }
 
   CASE(NativeCall) {
-    uint32_t argc = PC[1];
-    TValue* target = SP + argc;
+    nativeArgc = PC[1];
+    nativeTarget = SP + nativeArgc;
     TNativeFunction* native = hostAs<TNativeFunction>(PC[2]);
-    CHECK(native && target < stackEnd, "native関数が実装されていません");
+    CHECK(native && nativeTarget < stackEnd, "native関数が実装されていません");
     // The arguments stay on the stack during the call, so that a failing native
     // still has them released with the rest of the process.
     SAVE();
-    native->handler(native, target, int32_t(argc), 0);
-    if (UNLIKELY(p->released)) {
-      // The native killed this very process: its stack is no longer ours to touch.
-      avail = 0;
-      goto slice_done;
-    }
-    // Lowest first, so that the arguments not yet released stay inside the
-    // stack walk should a release fail.
-    for (TValue* a = target - int32_t(argc); a < target; ++a) {
-      TValue v = *a;
-      *a = TValue{};
-      SP = a + 1;
-      RELEASE(v);
-    }
-    SP = target;
-    PC += 3;
-    if (UNLIKELY(p->yieldFlag | p->halted | p->sliceEnded)) {
-      p->sliceEnded = 0;
-      avail = 0;
-      goto slice_done;
-    }
-    NEXT();
+    native->handler(native, nativeTarget, int32_t(nativeArgc), 0);
   }
+native_returned:
+  NATIVE_RETURNED(nativeTarget, nativeArgc);
+  NEXT();
+#undef NATIVE_RETURNED
 
   // Numbers of either kind are handled inline; a float result is rounded to
   // single precision. Everything else (strings, null, errors) goes out of line.
@@ -1264,6 +1331,7 @@ SAVE();
 #undef STOP_IF_KILLED
 #undef CASE
 #undef NEXT
+#undef QUICK_WORD
 }
 
 void recordPreemption(TProcess* p) {

@@ -132,10 +132,50 @@ void quickenCode(const uint32_t* words, uint32_t count, uint32_t* quick) {
   for (uint64_t at = 0; at < count;) {
     uint64_t n = r.length(at);
     if (n == 0) break;  // an unknown word: the rest runs as written
-    uint32_t super = superinstructionAt(r, at);
+    uint32_t super = words[at] == Op_DCall ? uint32_t(qMethodCall) : superinstructionAt(r, at);
     quick[at] = super ? super : words[at] + 1;
     at += n;
   }
+}
+
+std::optional<ForwardingShape> forwardingShapeOf(const uint32_t* words, uint32_t count) {
+  Reader r(words, count);
+  if (r.op(0) != Op_PushThis) return std::nullopt;
+  ForwardingShape shape;
+  uint64_t at = r.length(0);
+  for (;; at += r.length(at)) {
+    if (!r.length(at) || at > UINT16_MAX) return std::nullopt;
+    ForwardingShape::Source source;
+    switch (r.op(at)) {
+      case Op_PushThis_SMemberValPtr_Deref:
+        source = ForwardingShape::Source::Member;
+        break;
+      case Op_ArgValPtr_Deref:
+        source = ForwardingShape::Source::Argument;
+        break;
+      case Op_Push:
+        source = ForwardingShape::Source::Constant;
+        break;
+      default:
+        goto pushed;
+    }
+    if (shape.pushes == ForwardingShape::kMostPushes) return std::nullopt;
+    shape.push[shape.pushes++] = {source, uint16_t(at)};
+  }
+pushed:
+  if (r.op(at) != Op_NativeCall || r.op(at + 1) != shape.pushes) return std::nullopt;
+  shape.nativeCallAt = uint16_t(at);
+  uint64_t next = at + r.length(at);
+  if (r.op(next) == Op_Ret && r.length(next)) {
+    shape.ending = ForwardingShape::Ending::Result;
+    return shape;
+  }
+  if (r.op(next) == Op_Pop && r.op(next + 1) == Op_PushThis && r.op(next + 2) == Op_Ret &&
+      r.length(next + 2)) {
+    shape.ending = ForwardingShape::Ending::This;
+    return shape;
+  }
+  return std::nullopt;
 }
 
 }  // namespace zunka::vm

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
 namespace zunka::vm {
 
@@ -50,7 +51,10 @@ enum QuickCode : uint32_t {
   qArgConstArithmetic = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
   qArgArgArithmetic = qArgConstArithmetic + kQuickArithmetic,
   qArgConstCompareJump = qArgArgArithmetic + kQuickArithmetic,
-  kQuickEnd = qArgConstCompareJump + kQuickComparisons,
+  // DCall: the same call, which may forward (a forwarding method's native run
+  // without the method's frame, ForwardingShape)
+  qMethodCall = qArgConstCompareJump + kQuickComparisons,
+  kQuickEnd,
 };
 inline constexpr uint32_t kQuickTableSize = 256;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -73,5 +77,41 @@ constexpr uint32_t quickAssignPair(uint32_t target, uint32_t x, uint32_t y, uint
 
 // Writes the quick form of `count` code words into `quick` (as many words).
 void quickenCode(const uint32_t* words, uint32_t count, uint32_t* quick);
+
+// A method whose body only hands members of `this`, its arguments and constants
+// to a native and returns, as the kernel's containers are written
+// (`function get(k) { return _n_get(_h, k); }`, `function put(k, v) { _n_put(_h,
+// k, v); }`):
+//
+//   PushThis; PUSH...; NativeCall n; Ret
+//   PushThis; PUSH...; NativeCall n; Pop; PushThis; Ret
+//
+// each PUSH (n of them) a PushThis_SMemberValPtr_Deref, ArgValPtr_Deref or Push.
+// A call site in the quick form (qMethodCall) calls the native of such a body
+// straight away when the native is plain (vm/forwarded_call.h), counting the
+// steps of every instruction of the body. Only the shape is kept: operands are
+// read from the written words when the call runs.
+struct ForwardingShape {
+  static constexpr uint32_t kMostPushes = 6;
+  enum class Source : uint8_t { Member, Argument, Constant };
+  // What the body returns: the native's result, or `this` (Pop; PushThis; Ret).
+  enum class Ending : uint8_t { Result, This };
+  struct Push {
+    Source source;
+    uint16_t at;  // word offset of the instruction in the body
+  };
+
+  uint8_t pushes = 0;  // the native's argument count
+  Ending ending = Ending::Result;
+  uint16_t nativeCallAt = 0;  // word offset of the NativeCall
+  Push push[kMostPushes] = {};
+
+  // The instructions a call runs: the DCall, PushThis, the pushes, NativeCall
+  // and the ending.
+  int32_t steps() const { return pushes + (ending == Ending::Result ? 4 : 6); }
+};
+
+// The shape of a method body of `count` words, when it is one.
+std::optional<ForwardingShape> forwardingShapeOf(const uint32_t* words, uint32_t count);
 
 }  // namespace zunka::vm

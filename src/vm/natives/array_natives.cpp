@@ -94,13 +94,20 @@ ZUNKA_NATIVE(nativePack) {
   }
 }
 
+// Plain (TNativeFunction::plain): the element natives, not those making or
+// freeing a body.
 constexpr NativeEntry kArrayNatives[] = {
-    {"native_init", nativeInit},       {"native_add", nativeAdd},
-    {"_n_insert", nativeInsert},       {"native_get", nativeGet},
-    {"native_set", nativeSet},         {"native_size", nativeSize},
-    {"native_free", nativeFree},       {"native_delete", nativeDelete},
-    {"native_indexof", nativeIndexOf}, {"native_lightindexof", nativeLightIndexOf},
-    {"_n_pack", nativePack},
+    {"native_init", nativeInit},
+    {"native_add", nativeAdd, true},
+    {"_n_insert", nativeInsert, true},
+    {"native_get", nativeGet, true},
+    {"native_set", nativeSet, true},
+    {"native_size", nativeSize, true},
+    {"native_free", nativeFree},
+    {"native_delete", nativeDelete, true},
+    {"native_indexof", nativeIndexOf, true},
+    {"native_lightindexof", nativeLightIndexOf, true},
+    {"_n_pack", nativePack, true},
 };
 
 }  // namespace

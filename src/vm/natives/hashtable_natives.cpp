@@ -70,10 +70,17 @@ ZUNKA_NATIVE(nativeGcMark) {
   for (const TValue& v : entries) MarkValue(v);
 }
 
+// Plain (TNativeFunction::plain): all but the two that end or mark a table.
 constexpr NativeEntry kShared[] = {
-    {"_n_get", nativeGet},         {"_n_put", nativePut},         {"_n_startFind", nativeStartFind},
-    {"_n_hasNext", nativeHasNext}, {"_n_nextKey", nativeNextKey}, {"_n_remove", nativeRemove},
-    {"_n_size", nativeSize},       {"_n_destroy", nativeDestroy}, {"_n_gcMark", nativeGcMark},
+    {"_n_get", nativeGet, true},
+    {"_n_put", nativePut, true},
+    {"_n_startFind", nativeStartFind, true},
+    {"_n_hasNext", nativeHasNext, true},
+    {"_n_nextKey", nativeNextKey, true},
+    {"_n_remove", nativeRemove, true},
+    {"_n_size", nativeSize, true},
+    {"_n_destroy", nativeDestroy},
+    {"_n_gcMark", nativeGcMark},
 };
 constexpr NativeEntry kPlain[] = {{"_n_init", newPlainTable}};
 constexpr NativeEntry kLight[] = {{"_n_init", newLightTable}};

@@ -6,7 +6,7 @@ namespace zunka::vm {
 
 void bindNatives(ClassObject* cls, std::span<const NativeEntry> table) {
   if (!cls) return;
-  for (const NativeEntry& e : table) cls->RegisterNative(e.name, e.handler);
+  for (const NativeEntry& e : table) cls->RegisterNative(e.name, e.handler, e.plain);
 }
 
 }  // namespace zunka::vm

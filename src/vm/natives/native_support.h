@@ -32,6 +32,7 @@ T* hostArg(const TValue& v) {
 struct NativeEntry {
   const char* name;
   NativeHandler handler;
+  bool plain = false;  // TNativeFunction::plain
 };
 
 // Binds each entry to the class's native of that name (a message box per name
