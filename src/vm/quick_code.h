@@ -27,6 +27,10 @@ inline constexpr uint32_t kQuickArithmetic = 4;
 // Comparisons: GT, GTE, LT, LTE, EQ, NEQ.
 inline constexpr uint32_t kQuickComparisons = 6;
 
+// What a loop's test compares its variable with: Push, LocalValPtr_Deref or
+// ArgValPtr_Deref.
+enum QuickBound : uint32_t { qbConst = 0, qbLocal = 1, qbArg = 2, kQuickBounds = 3 };
+
 enum QuickCode : uint32_t {
   kQuickFirst = 64,
   qSubstPop = kQuickFirst,  // Subst Pop
@@ -50,9 +54,21 @@ enum QuickCode : uint32_t {
   qArgConstArithmetic = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
   qArgArgArithmetic = qArgConstArithmetic + kQuickArithmetic,
   qArgConstCompareJump = qArgArgArithmetic + kQuickArithmetic,
-  kQuickEnd = qArgConstCompareJump + kQuickComparisons,
+  // A loop's step and test: LocalValPtr a; Push c; AddSubst / SubSubst; Pop; Jump
+  // back to LocalValPtr_Deref b; BOUND; COMPARE; JumpZero, where the bound is a
+  // constant, a local or an argument (see QuickBound)
+  qLoopStep = qArgConstCompareJump + kQuickComparisons,
+  // X Y ARITH ARITH: a pair's result with the value below it on the stack
+  qPairArithmeticBelow = qLoopStep + 2 * kQuickBounds * kQuickComparisons,
+  // SOURCE ARITH Subst Pop: the value on top with an operand, stored through
+  // the pointer below it
+  qAssignSourceArithmetic =
+      qPairArithmeticBelow + 2 * kQuickSources * kQuickArithmetic * kQuickArithmetic,
+  // LocalValPtr a; LocalValPtr_Deref b: how `a = b op ...` starts
+  qPointerAndValue = qAssignSourceArithmetic + kQuickSources * kQuickArithmetic,
+  kQuickEnd = qPointerAndValue + 1,
 };
-inline constexpr uint32_t kQuickTableSize = 256;
+inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
 
 // `x` is the first operand of a pair: 0 for a local, 1 for a member.
@@ -69,6 +85,20 @@ constexpr uint32_t quickPairCompareJump(uint32_t x, uint32_t y, uint32_t compari
 // `target` is 0 for a local, 1 for a member.
 constexpr uint32_t quickAssignPair(uint32_t target, uint32_t x, uint32_t y, uint32_t op) {
   return qAssignPair + ((target * 2 + x) * kQuickSources + y) * kQuickArithmetic + op;
+}
+
+// `subtract` for SubSubst.
+constexpr uint32_t quickLoopStep(bool subtract, uint32_t bound, uint32_t comparison) {
+  return qLoopStep + ((subtract ? uint32_t(kQuickBounds) : 0u) + bound) * kQuickComparisons +
+         comparison;
+}
+// `below` is the arithmetic joining the pair's result to the value below it.
+constexpr uint32_t quickPairArithmeticBelow(uint32_t x, uint32_t y, uint32_t op, uint32_t below) {
+  return qPairArithmeticBelow +
+         ((x * kQuickSources + y) * kQuickArithmetic + op) * kQuickArithmetic + below;
+}
+constexpr uint32_t quickAssignSourceArithmetic(uint32_t source, uint32_t op) {
+  return qAssignSourceArithmetic + source * kQuickArithmetic + op;
 }
 
 // Writes the quick form of `count` code words into `quick` (as many words).
