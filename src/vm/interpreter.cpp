@@ -142,18 +142,19 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
 #define QUICK_ARITHMETIC_BELOW(M, ...) \
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
-#define QUICK_COMPARISONS(M, ...)                                                \
-  M(__VA_ARGS__, GT, >, 0)                                                       \
-  M(__VA_ARGS__, GTE, >=, 1) M(__VA_ARGS__, LT, <, 2) M(__VA_ARGS__, LTE, <=, 3) \
-      M(__VA_ARGS__, EQ, ==, 4) M(__VA_ARGS__, NEQ, !=, 5)
+#define QUICK_COMPARISONS(M, ...)                                               \
+  M(__VA_ARGS__, GT, >, 0)                                                      \
+  M(__VA_ARGS__, GTE, >=, 1)                                                    \
+  M(__VA_ARGS__, LT, <, 2) M(__VA_ARGS__, LTE, <=, 3) M(__VA_ARGS__, EQ, ==, 4) \
+      M(__VA_ARGS__, NEQ, !=, 5)
 #define QUICK_SOURCES(M, ...) \
   M(__VA_ARGS__, qsLocal) M(__VA_ARGS__, qsConst) M(__VA_ARGS__, qsMember)
 // (x, x index, y): x a local or a member, y any source.
-#define QUICK_PAIRS(M, ...)                                                     \
-  M(__VA_ARGS__, qsLocal, 0, qsLocal)                                           \
-  M(__VA_ARGS__, qsLocal, 0, qsConst) M(__VA_ARGS__, qsLocal, 0, qsMember)      \
-      M(__VA_ARGS__, qsMember, 1, qsLocal) M(__VA_ARGS__, qsMember, 1, qsConst) \
-          M(__VA_ARGS__, qsMember, 1, qsMember)
+#define QUICK_PAIRS(M, ...)                                                 \
+  M(__VA_ARGS__, qsLocal, 0, qsLocal)                                       \
+  M(__VA_ARGS__, qsLocal, 0, qsConst)                                       \
+  M(__VA_ARGS__, qsLocal, 0, qsMember) M(__VA_ARGS__, qsMember, 1, qsLocal) \
+      M(__VA_ARGS__, qsMember, 1, qsConst) M(__VA_ARGS__, qsMember, 1, qsMember)
 // M(x, x index, y, op, op index, below, below index)
 #define PAIR_BELOW_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
 #define PAIR_BELOW_EACH_OP(M, ...) QUICK_ARITHMETIC(PAIR_BELOW_EACH_BELOW, M, __VA_ARGS__)
@@ -169,6 +170,22 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
 #define ASSIGN_SOURCE_EACH_OP(M, ...) QUICK_ARITHMETIC(M, __VA_ARGS__)
 #define FOR_EACH_ASSIGN_SOURCE(M) QUICK_SOURCES(ASSIGN_SOURCE_EACH_OP, M)
 
+// RELEASE for a value held as a raw word.
+#define RELEASE_BITS(v)                                                \
+  do {                                                                 \
+    const Bits rb_ = (v);                                              \
+    if (kindOf(rb_) == vtObject) {                                     \
+      const Ref rr_ = Ref(rb_ >> 32);                                  \
+      if (LIKELY(Arena::isObject(rr_) && objectAt(rr_)->refCount > 1)) \
+        --objectAt(rr_)->refCount;                                     \
+      else {                                                           \
+        SAVE();                                                        \
+        TValue rv_ = TValue::ofBits(rb_);                              \
+        releaseSlow(rv_);                                              \
+      }                                                                \
+    }                                                                  \
+  } while (0)
+
 void execute(TProcess* p) {
   std::byte* const base = Arena::base();
   TValue* const stackLow = Arena::at<TValue>(p->stack);
@@ -178,6 +195,13 @@ void execute(TProcess* p) {
   TValue* fp = p->fp ? cellAt(p->fp) : nullptr;
   TValue* self = cellAt(p->thisSlot);
   int32_t avail = p->avail;
+  // What a call hands to enter_frame: the function, the target slot (this, then
+  // the arguments below it), the argument count and the calling instruction's
+  // length (calls and the superinstructions that end in one).
+  TNormalFunction* callee;
+  TValue* target;
+  uint32_t argc;
+  uint32_t words;
   (void)base;
 
 #define SAVE() save(p, pc, sp, fp, self, avail)
@@ -410,6 +434,11 @@ void execute(TProcess* p) {
     FOR_EACH_ASSIGN_SOURCE(SET_ASSIGN_SOURCE)
 #undef SET_ASSIGN_SOURCE
     kQuick[qPointerAndValue] = &&Q_PointerAndValue;
+#define SET_SELF_CALL(src, argument, op, opi) \
+  kQuick[quickSelfCall(argument, opi)] = &&Q_SelfCall_##src##_##op;
+    QUICK_ARITHMETIC(SET_SELF_CALL, qsArg, true)
+    QUICK_ARITHMETIC(SET_SELF_CALL, qsLocal, false)
+#undef SET_SELF_CALL
   }
   const std::ptrdiff_t quickDistance = Arena::quickDistance();
 #define CASE(name) L_##name:
@@ -555,10 +584,6 @@ dispatch:
   {
     // The five calls share the frame building below. Each picks the function and
     // the target slot, then jumps to enter_frame.
-    TNormalFunction* callee;
-    TValue* target;
-    uint32_t argc;
-    uint32_t words;
 
     CASE(DCall) {
       argc = PC[1];
@@ -902,20 +927,21 @@ dispatch:
 #undef SHORT_CIRCUIT
   CASE(Ret) {
     FrameRecord* fr = reinterpret_cast<FrameRecord*>(FP + 1);
-    TValue result = *SP;
-    *SP++ = TValue{};
-    // Temporaries and locals, then the arguments and the this slot.
+    const Bits result = loadBits(SP);
+    storeBits(SP++, 0);
+    // Temporaries and locals, then the arguments and the this slot, as raw
+    // words: values copied out as TValues here end up on the host stack.
     while (SP <= FP) {
-      TValue v = *SP;
-      *SP++ = TValue{};
-      RELEASE(v);
+      const Bits v = loadBits(SP);
+      storeBits(SP++, 0);
+      RELEASE_BITS(v);
     }
     for (int32_t i = fr->argc; i >= 0; --i) {
-      TValue v = SELF[-i];
-      SELF[-i] = TValue{};
-      RELEASE(v);
+      const Bits v = loadBits(SELF - i);
+      storeBits(SELF - i, 0);
+      RELEASE_BITS(v);
     }
-    *SELF = result;
+    storeBits(SELF, result);
     SP = SELF;
     Ref caller = fr->callerFrame;
     if (caller == 0) {
@@ -1376,6 +1402,38 @@ Q_SubstPop : {
   }
   FOR_EACH_ASSIGN_SOURCE(ASSIGN_SOURCE_ARITH)
 #undef ASSIGN_SOURCE_ARITH
+
+  // PushThis; SOURCE; Push c; ARITH; SCall 1, m: a method of this class called
+  // with arithmetic on a local or argument. Everything is checked before this is
+  // pushed; the call itself is the written one's.
+#define SELF_CALL(src, argument, op, opi)                           \
+  Q_SelfCall_##src##_##op : {                                       \
+    NEED_STEPS(5);                                                  \
+    NEED_ROOM(2);                                                   \
+    FETCH_##src(a, PC, 1);                                          \
+    FETCH_qsConst(b, PC, 1 + WORDS_##src);                          \
+    Bits value;                                                     \
+    APPLY_##op(a, b, value);                                        \
+    uint32_t* call = PC + 1 + WORDS_##src + WORDS_qsConst + 1;      \
+    ClassObject* cls = classOfRecord(objectOf(*SELF));              \
+    TFunction* f = cls ? cls->MethodAt(int32_t(call[2])) : nullptr; \
+    if (UNLIKELY(!f || f->isNative())) CANONICAL();                 \
+    const Bits thisValue = loadBits(SELF);                          \
+    retainBits(thisValue);                                          \
+    storeBits(SP - 1, thisValue);                                   \
+    storeBits(SP - 2, value);                                       \
+    SP -= 2;                                                        \
+    TAKE_STEPS(5);                                                  \
+    argc = 1;                                                       \
+    words = 3;                                                      \
+    target = SP + 1;                                                \
+    callee = static_cast<TNormalFunction*>(f);                      \
+    PC = call;                                                      \
+    goto enter_frame;                                               \
+  }
+  QUICK_ARITHMETIC(SELF_CALL, qsArg, true)
+  QUICK_ARITHMETIC(SELF_CALL, qsLocal, false)
+#undef SELF_CALL
 
 Q_PointerAndValue : {
   // LocalValPtr a; LocalValPtr_Deref b.

@@ -102,10 +102,22 @@ uint32_t loopStepAt(const Reader& r, uint64_t at) {
   return quickLoopStep(change == Op_SubSubst, bound, *cmp);
 }
 
+// PushThis; LocalValPtr_Deref / ArgValPtr_Deref; Push c; ARITH; SCall 1, m.
+uint32_t selfCallAt(const Reader& r, uint64_t at) {
+  uint32_t source = r.op(at + 1);
+  if (r.op(at) != Op_PushThis || (source != Op_LocalValPtr_Deref && source != Op_ArgValPtr_Deref) ||
+      r.op(at + 4) != Op_Push)
+    return 0;
+  auto op = arithmeticAt(r, at + 7);
+  if (!op || r.op(at + 8) != Op_SCall || r.op(at + 9) != 1 || !r.length(at + 8)) return 0;
+  return quickSelfCall(source == Op_ArgValPtr_Deref, *op);
+}
+
 // The superinstruction that starts at `at`, the longest that fits; 0 for none.
 uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   uint32_t first = r.op(at);
   if (uint32_t step = loopStepAt(r, at)) return step;
+  if (uint32_t call = selfCallAt(r, at)) return call;
   // Increments of a local or a member by a constant, as a statement.
   if ((first == Op_LocalValPtr || first == Op_PushThis_SMemberValPtr) && r.length(at)) {
     uint64_t push = at + r.length(at);

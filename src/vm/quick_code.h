@@ -66,7 +66,10 @@ enum QuickCode : uint32_t {
       qPairArithmeticBelow + 2 * kQuickSources * kQuickArithmetic * kQuickArithmetic,
   // LocalValPtr a; LocalValPtr_Deref b: how `a = b op ...` starts
   qPointerAndValue = qAssignSourceArithmetic + kQuickSources * kQuickArithmetic,
-  kQuickEnd = qPointerAndValue + 1,
+  // PushThis; LocalValPtr_Deref / ArgValPtr_Deref; Push c; ARITH; SCall 1, m:
+  // this object's method called on arithmetic, as recursion does
+  qSelfCall = qPointerAndValue + 1,
+  kQuickEnd = qSelfCall + 2 * kQuickArithmetic,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -99,6 +102,11 @@ constexpr uint32_t quickPairArithmeticBelow(uint32_t x, uint32_t y, uint32_t op,
 }
 constexpr uint32_t quickAssignSourceArithmetic(uint32_t source, uint32_t op) {
   return qAssignSourceArithmetic + source * kQuickArithmetic + op;
+}
+
+// `argument` when the operand is an argument rather than a local.
+constexpr uint32_t quickSelfCall(bool argument, uint32_t op) {
+  return qSelfCall + (argument ? kQuickArithmetic : 0) + op;
 }
 
 // Writes the quick form of `count` code words into `quick` (as many words).

@@ -115,7 +115,10 @@ const char* const kLoops =
     "function same(n) { var i, s; s = 0;\n"
     "  for (i = 0; i >= i; i += 1) { if (i > n) break; s = s + i * i; }\n"
     "  return s; }\n"
-    "print(mix(50, 1000003)); print(down(40, -3)); print(drift(37)); print(same(12));\n";
+    "function walk(d) { if (d == 0) return 1; return walk(d - 1) + walk(d - 1); }\n"
+    "function tri(n) { var k; k = n; if (k <= 0) return 0; return k + tri(k - 1); }\n"
+    "print(mix(50, 1000003)); print(down(40, -3)); print(drift(37)); print(same(12));\n"
+    "print(walk(5)); print(tri(9));\n";
 
 }  // namespace
 
@@ -124,14 +127,17 @@ TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
   EXPECT_TRUE(usesQuickCodes(c.quick, qLoopStep, qPairArithmeticBelow));
   EXPECT_TRUE(usesQuickCodes(c.quick, qPairArithmeticBelow, qAssignSourceArithmetic));
   EXPECT_TRUE(usesQuickCodes(c.quick, qAssignSourceArithmetic, qPointerAndValue));
-  EXPECT_TRUE(usesQuickCodes(c.quick, qPointerAndValue, kQuickEnd));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qPointerAndValue, qSelfCall));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qSelfCall, kQuickEnd));
   int32_t mix = 0;
   for (int32_t i = 0; i < 50; ++i) mix = (mix + i * 7) % 1000003;
   std::vector<std::string> quick = shown(c.quick);
   EXPECT_EQ(quick, shown(c.written));
-  ASSERT_EQ(quick.size(), 4u);
+  ASSERT_EQ(quick.size(), 6u);
   EXPECT_EQ(quick[0], std::to_string(mix));
   EXPECT_EQ(quick[3], "650");  // the test reads the variable the step just changed
+  EXPECT_EQ(quick[4], "32");
+  EXPECT_EQ(quick[5], "45");
 }
 
 TEST(QuickLoops, SlicesEndAndResumeWhereTheWrittenCodeDoes) {
@@ -154,9 +160,10 @@ TEST(QuickLoops, SlicesEndAndResumeWhereTheWrittenCodeDoes) {
 }
 
 TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
-  // Each breaks one check of a fused run partway through its loop: a remainder
-  // by zero, arithmetic on text and on null, a bound that turns into text, and
-  // a loop variable that turns into a real.
+  // Each breaks one check of a fused run partway through: a remainder by zero,
+  // arithmetic on text and on null, a bound that turns into text, a loop
+  // variable that turns into a real, and calls on this with text as the
+  // argument and without end (the stack overflows inside the fused call).
   const char* const bodies[] = {
       "var i, s, k; s = 0; k = 4;\n"
       "for (i = 0; i < 9; i += 1) { k -= 1; s = (s + i * 7) % k; }\n"
@@ -173,6 +180,11 @@ TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
       "var i, s; s = 0;\n"
       "for (i = 0; i < 6; i += 1) { if (i == 3) i = 3.5; s = s + i * 2; }\n"
       "print(s);",
+      // A call on this whose argument is text, then one that never returns.
+      "print(g(\"ab\")); print(deep(0));\n"
+      "}\n"
+      "function g(n) { if (n == 0) return 0; return 1 + g(n - 1); }\n"
+      "function deep(n) { return deep(n + 1);",
   };
   for (const char* body : bodies) {
     SCOPED_TRACE(body);
