@@ -80,11 +80,17 @@ inline Bits floatBits(float f) {
 inline bool bothInts(Bits a, Bits b) {
   return kindOf(a) == vtInt && kindOf(b) == vtInt;
 }
+inline float floatOf(Bits v) {
+  return std::bit_cast<float>(uint32_t(v >> 32));
+}
+inline bool bothFloats(Bits a, Bits b) {
+  return kindOf(a) == vtFloat && kindOf(b) == vtFloat;
+}
 inline bool isNumberBits(Bits v) {
   return kindOf(v) == vtInt || kindOf(v) == vtFloat;
 }
 inline double doubleOfBits(Bits v) {
-  return kindOf(v) == vtInt ? double(intOf(v)) : double(std::bit_cast<float>(uint32_t(v >> 32)));
+  return kindOf(v) == vtInt ? double(intOf(v)) : double(floatOf(v));
 }
 // The value a Push instruction at `push` pushes.
 inline Bits immediateBits(const uint32_t* push) {
@@ -142,19 +148,20 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
 #define QUICK_ARITHMETIC_BELOW(M, ...) \
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
-#define QUICK_COMPARISONS(M, ...)                                               \
-  M(__VA_ARGS__, GT, >, 0)                                                      \
-  M(__VA_ARGS__, GTE, >=, 1)                                                    \
-  M(__VA_ARGS__, LT, <, 2) M(__VA_ARGS__, LTE, <=, 3) M(__VA_ARGS__, EQ, ==, 4) \
-      M(__VA_ARGS__, NEQ, !=, 5)
+#define QUICK_COMPARISONS(M, ...) \
+  M(__VA_ARGS__, GT, >, 0)        \
+  M(__VA_ARGS__, GTE, >=, 1)      \
+  M(__VA_ARGS__, LT, <, 2)        \
+  M(__VA_ARGS__, LTE, <=, 3) M(__VA_ARGS__, EQ, ==, 4) M(__VA_ARGS__, NEQ, !=, 5)
 #define QUICK_SOURCES(M, ...) \
   M(__VA_ARGS__, qsLocal) M(__VA_ARGS__, qsConst) M(__VA_ARGS__, qsMember)
 // (x, x index, y): x a local or a member, y any source.
 #define QUICK_PAIRS(M, ...)                                                 \
   M(__VA_ARGS__, qsLocal, 0, qsLocal)                                       \
   M(__VA_ARGS__, qsLocal, 0, qsConst)                                       \
-  M(__VA_ARGS__, qsLocal, 0, qsMember) M(__VA_ARGS__, qsMember, 1, qsLocal) \
-      M(__VA_ARGS__, qsMember, 1, qsConst) M(__VA_ARGS__, qsMember, 1, qsMember)
+  M(__VA_ARGS__, qsLocal, 0, qsMember)                                      \
+  M(__VA_ARGS__, qsMember, 1, qsLocal) M(__VA_ARGS__, qsMember, 1, qsConst) \
+      M(__VA_ARGS__, qsMember, 1, qsMember)
 // M(x, x index, y, op, op index, below, below index)
 #define PAIR_BELOW_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
 #define PAIR_BELOW_EACH_OP(M, ...) QUICK_ARITHMETIC(PAIR_BELOW_EACH_BELOW, M, __VA_ARGS__)
@@ -1052,9 +1059,13 @@ quick_none:
   const Bits x = loadBits(x##Cell)
   // Arithmetic the inline paths of the written instructions do; anything else
   // (strings, errors, division remainders) is left to them.
+  // Two reals need no detour through double: single-precision +, - and * round
+  // exactly as the double result rounded to single, and compare alike.
 #define NUMERIC(a, b, out, intExpr, floatOp)                         \
   if (LIKELY(bothInts(a, b)))                                        \
     out = intBits(int32_t(intExpr));                                 \
+  else if (bothFloats(a, b))                                         \
+    out = floatBits(floatOf(a) floatOp floatOf(b));                  \
   else if (isNumberBits(a) && isNumberBits(b))                       \
     out = floatBits(float(doubleOfBits(a) floatOp doubleOfBits(b))); \
   else                                                               \
@@ -1070,6 +1081,8 @@ quick_none:
 #define TEST(a, b, rel, out)                   \
   if (LIKELY(bothInts(a, b)))                  \
     out = intOf(a) rel intOf(b);               \
+  else if (bothFloats(a, b))                   \
+    out = floatOf(a) rel floatOf(b);           \
   else if (isNumberBits(a) && isNumberBits(b)) \
     out = doubleOfBits(a) rel doubleOfBits(b); \
   else                                         \
