@@ -156,12 +156,12 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
 #define QUICK_SOURCES(M, ...) \
   M(__VA_ARGS__, qsLocal) M(__VA_ARGS__, qsConst) M(__VA_ARGS__, qsMember)
 // (x, x index, y): x a local or a member, y any source.
-#define QUICK_PAIRS(M, ...)                                                 \
-  M(__VA_ARGS__, qsLocal, 0, qsLocal)                                       \
-  M(__VA_ARGS__, qsLocal, 0, qsConst)                                       \
-  M(__VA_ARGS__, qsLocal, 0, qsMember)                                      \
-  M(__VA_ARGS__, qsMember, 1, qsLocal) M(__VA_ARGS__, qsMember, 1, qsConst) \
-      M(__VA_ARGS__, qsMember, 1, qsMember)
+#define QUICK_PAIRS(M, ...)            \
+  M(__VA_ARGS__, qsLocal, 0, qsLocal)  \
+  M(__VA_ARGS__, qsLocal, 0, qsConst)  \
+  M(__VA_ARGS__, qsLocal, 0, qsMember) \
+  M(__VA_ARGS__, qsMember, 1, qsLocal) \
+  M(__VA_ARGS__, qsMember, 1, qsConst) M(__VA_ARGS__, qsMember, 1, qsMember)
 // M(x, x index, y, op, op index, below, below index)
 #define PAIR_BELOW_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
 #define PAIR_BELOW_EACH_OP(M, ...) QUICK_ARITHMETIC(PAIR_BELOW_EACH_BELOW, M, __VA_ARGS__)
@@ -441,6 +441,10 @@ void execute(TProcess* p) {
     FOR_EACH_ASSIGN_SOURCE(SET_ASSIGN_SOURCE)
 #undef SET_ASSIGN_SOURCE
     kQuick[qPointerAndValue] = &&Q_PointerAndValue;
+    kQuick[qPushRet] = &&Q_PushRet;
+#define SET_ARITH_RET(unused, op, opi) kQuick[qArithRet + opi] = &&Q_ArithRet_##op;
+    QUICK_ARITHMETIC(SET_ARITH_RET, )
+#undef SET_ARITH_RET
 #define SET_SELF_CALL(src, argument, op, opi) \
   kQuick[quickSelfCall(argument, opi)] = &&Q_SelfCall_##src##_##op;
     QUICK_ARITHMETIC(SET_SELF_CALL, qsArg, true)
@@ -1428,12 +1432,12 @@ Q_SubstPop : {
     Bits value;                                                     \
     APPLY_##op(a, b, value);                                        \
     uint32_t* call = PC + 1 + WORDS_##src + WORDS_qsConst + 1;      \
-    ClassObject* cls = classOfRecord(objectOf(*SELF));              \
+    TfObject* thisObject = objectOf(*SELF);                         \
+    ClassObject* cls = classOfRecord(thisObject);                   \
     TFunction* f = cls ? cls->MethodAt(int32_t(call[2])) : nullptr; \
     if (UNLIKELY(!f || f->isNative())) CANONICAL();                 \
-    const Bits thisValue = loadBits(SELF);                          \
-    retainBits(thisValue);                                          \
-    storeBits(SP - 1, thisValue);                                   \
+    ++thisObject->refCount; /* PushThis's reference */              \
+    storeBits(SP - 1, loadBits(SELF));                              \
     storeBits(SP - 2, value);                                       \
     SP -= 2;                                                        \
     TAKE_STEPS(5);                                                  \
@@ -1447,6 +1451,31 @@ Q_SubstPop : {
   QUICK_ARITHMETIC(SELF_CALL, qsArg, true)
   QUICK_ARITHMETIC(SELF_CALL, qsLocal, false)
 #undef SELF_CALL
+
+  // Push c; Ret and ARITH; Ret: the value a method returns, made and returned
+  // without a dispatch between.
+Q_PushRet : {
+  NEED_STEPS(2);
+  NEED_ROOM(1);
+  storeBits(--SP, immediateBits(PC));
+  TAKE_STEPS(2);
+  PC += 3;
+  goto L_Ret;
+}
+#define ARITH_RET(unused, op, opi)                                                     \
+  Q_ArithRet_##op : {                                                                  \
+    NEED_STEPS(2);                                                                     \
+    const Bits a = loadBits(SP + 1);                                                   \
+    const Bits b = loadBits(SP);                                                       \
+    Bits out;                                                                          \
+    APPLY_##op(a, b, out);                                                             \
+    storeBits(++SP, out); /* as the written instruction, the old top stays as it is */ \
+    TAKE_STEPS(2);                                                                     \
+    PC += 1;                                                                           \
+    goto L_Ret;                                                                        \
+  }
+  QUICK_ARITHMETIC(ARITH_RET, )
+#undef ARITH_RET
 
 Q_PointerAndValue : {
   // LocalValPtr a; LocalValPtr_Deref b.

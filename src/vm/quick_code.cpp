@@ -118,6 +118,10 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   uint32_t first = r.op(at);
   if (uint32_t step = loopStepAt(r, at)) return step;
   if (uint32_t call = selfCallAt(r, at)) return call;
+  if (r.op(at + r.length(at)) == Op_Ret && r.length(at)) {
+    if (first == Op_Push) return qPushRet;
+    if (auto op = arithmeticAt(r, at)) return qArithRet + *op;
+  }
   // Increments of a local or a member by a constant, as a statement.
   if ((first == Op_LocalValPtr || first == Op_PushThis_SMemberValPtr) && r.length(at)) {
     uint64_t push = at + r.length(at);

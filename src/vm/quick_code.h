@@ -69,7 +69,10 @@ enum QuickCode : uint32_t {
   // PushThis; LocalValPtr_Deref / ArgValPtr_Deref; Push c; ARITH; SCall 1, m:
   // this object's method called on arithmetic, as recursion does
   qSelfCall = qPointerAndValue + 1,
-  kQuickEnd = qSelfCall + 2 * kQuickArithmetic,
+  // Push c; Ret and ARITH; Ret: a method's last value and its return
+  qPushRet = qSelfCall + 2 * kQuickArithmetic,
+  qArithRet = qPushRet + 1,
+  kQuickEnd = qArithRet + kQuickArithmetic,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);

@@ -128,7 +128,8 @@ TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
   EXPECT_TRUE(usesQuickCodes(c.quick, qPairArithmeticBelow, qAssignSourceArithmetic));
   EXPECT_TRUE(usesQuickCodes(c.quick, qAssignSourceArithmetic, qPointerAndValue));
   EXPECT_TRUE(usesQuickCodes(c.quick, qPointerAndValue, qSelfCall));
-  EXPECT_TRUE(usesQuickCodes(c.quick, qSelfCall, kQuickEnd));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qSelfCall, qPushRet));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qPushRet, kQuickEnd));
   int32_t mix = 0;
   for (int32_t i = 0; i < 50; ++i) mix = (mix + i * 7) % 1000003;
   std::vector<std::string> quick = shown(c.quick);
@@ -162,8 +163,9 @@ TEST(QuickLoops, SlicesEndAndResumeWhereTheWrittenCodeDoes) {
 TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
   // Each breaks one check of a fused run partway through: a remainder by zero,
   // arithmetic on text and on null, a bound that turns into text, a loop
-  // variable that turns into a real, and calls on this with text as the
-  // argument and without end (the stack overflows inside the fused call).
+  // variable that turns into a real, calls on this with text as the argument
+  // and without end (the stack overflows inside the fused call), and returned
+  // arithmetic that the written instruction must do.
   const char* const bodies[] = {
       "var i, s, k; s = 0; k = 4;\n"
       "for (i = 0; i < 9; i += 1) { k -= 1; s = (s + i * 7) % k; }\n"
@@ -185,6 +187,12 @@ TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
       "}\n"
       "function g(n) { if (n == 0) return 0; return 1 + g(n - 1); }\n"
       "function deep(n) { return deep(n + 1);",
+      // Returned arithmetic on text, then a returned remainder by zero.
+      "print(diff(3)); print(diff(\"q\")); print(rem(0));\n"
+      "}\n"
+      "function one(n) { return n; }\n"
+      "function diff(n) { return one(n) - one(2); }\n"
+      "function rem(n) { return one(7) % one(n);",
   };
   for (const char* body : bodies) {
     SCOPED_TRACE(body);
