@@ -200,6 +200,10 @@ void execute(TProcess* p) {
   uint32_t* pc = Arena::at<uint32_t>(p->pc);
   TValue* sp = cellAt(p->sp);
   TValue* fp = p->fp ? cellAt(p->fp) : nullptr;
+  // The values from the stack's low end up to the frame pointer: the highest
+  // local index the frame may name. Kept beside fp, which changes only at calls
+  // and returns, so that local reads check against it without a subtraction.
+  uint32_t frameSlots = fp ? uint32_t(fp - stackLow) : 0;
   TValue* self = cellAt(p->thisSlot);
   int32_t avail = p->avail;
   // What a call hands to enter_frame: the function, the target slot (this, then
@@ -523,7 +527,7 @@ dispatch:
   }
   CASE(LocalValPtr) {
     NEED(1);
-    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
+    CHECK(PC[1] <= frameSlots, "ローカル変数の番号が正しくありません");
     PUSH(TValue::ofRef(vtPointer, refOf(FP - PC[1])));
     PC += 2;
     NEXT();
@@ -567,7 +571,7 @@ dispatch:
   }
   CASE(LocalValPtr_Deref) {
     NEED(1);
-    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
+    CHECK(PC[1] <= frameSlots, "ローカル変数の番号が正しくありません");
     TValue v = FP[-int32_t(PC[1])];
     retain(v);
     PUSH(v);
@@ -712,6 +716,7 @@ dispatch:
     fr->position[2] = p->position[2];
     for (int32_t i = 0; i < locals; ++i) newFp[-i] = TValue{};
     FP = newFp;
+    frameSlots = uint32_t(FP - stackLow);
     SP = newSp;
     SELF = target;
     PC = f->code->words();
@@ -959,11 +964,13 @@ dispatch:
       p->resultSlot = refOf(SELF);
       p->halted = 1;
       FP = nullptr;
+      frameSlots = 0;
       END_SLICE();
       goto slice_done;
     }
     PC = Arena::at<uint32_t>(fr->returnAddress);
     FP = cellAt(caller);
+    frameSlots = uint32_t(FP - stackLow);
     SELF = cellAt(reinterpret_cast<FrameRecord*>(FP + 1)->thisSlot);
     NEXT();
   }
@@ -1046,8 +1053,8 @@ quick_none:
 #define WORDS_qsMember 4
 #define WORDS_qsArg 3
   // Operands are read as raw words (see Bits) from the instruction at `code + at`.
-#define FETCH_qsLocal(x, code, at)                                       \
-  if (UNLIKELY((code)[(at) + 1] > uint32_t(FP - stackLow))) CANONICAL(); \
+#define FETCH_qsLocal(x, code, at)                          \
+  if (UNLIKELY((code)[(at) + 1] > frameSlots)) CANONICAL(); \
   const Bits x = loadBits(FP - (code)[(at) + 1])
 #define FETCH_qsConst(x, code, at) const Bits x = immediateBits((code) + (at))
   // An argument past the count reads as null, as ArgValPtr_Deref gives it.
@@ -1231,7 +1238,7 @@ quick_none:
   // goes only when that has no side effects (see Q_SubstPop).
 #define WORDS_Local 2
 #define WORDS_Member 3
-#define TARGET_Local (PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr)
+#define TARGET_Local (PC[1] <= frameSlots ? FP - PC[1] : nullptr)
 #define TARGET_Member memberCell(*SELF, PC[2])
 #define ASSIGN_PAIR(target, x, y, op)                 \
   Q_Assign_##target##_##x##_##y##_##op : {            \
@@ -1334,8 +1341,8 @@ Q_SubstPop : {
     PC += (firstWords) + 5;                                                       \
     NEXT();                                                                       \
   }
-  CHANGE_BY_CONSTANT(Q_AddLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, +)
-  CHANGE_BY_CONSTANT(Q_SubLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, -)
+  CHANGE_BY_CONSTANT(Q_AddLocal, PC[1] <= frameSlots ? FP - PC[1] : nullptr, 2, +)
+  CHANGE_BY_CONSTANT(Q_SubLocal, PC[1] <= frameSlots ? FP - PC[1] : nullptr, 2, -)
   CHANGE_BY_CONSTANT(Q_AddMember, memberCell(*SELF, PC[2]), 3, +)
   CHANGE_BY_CONSTANT(Q_SubMember, memberCell(*SELF, PC[2]), 3, -)
 #undef CHANGE_BY_CONSTANT
@@ -1344,30 +1351,30 @@ Q_SubstPop : {
   // SubSubst; Pop; Jump, then at the jump's target LocalValPtr_Deref b; BOUND;
   // COMPARE; JumpZero. Everything is checked before the variable changes, and
   // the test reads its new value.
-#define STEPPED_qsLocal(x, code, at)                                     \
-  if (UNLIKELY((code)[(at) + 1] > uint32_t(FP - stackLow))) CANONICAL(); \
+#define STEPPED_qsLocal(x, code, at)                        \
+  if (UNLIKELY((code)[(at) + 1] > frameSlots)) CANONICAL(); \
   const Bits x = (code)[(at) + 1] == slot ? next : loadBits(FP - (code)[(at) + 1])
 #define STEPPED_qsConst(x, code, at) FETCH_qsConst(x, code, at)
 #define STEPPED_qsArg(x, code, at) FETCH_qsArg(x, code, at)
-#define LOOP_STEP(name, sign, subtract, bound, boundIndex, cmp, rel, index)               \
-  Q_LoopStep_##name##_##bound##_##cmp : {                                                 \
-    NEED_STEPS(9);                                                                        \
-    NEED_ROOM(2);                                                                         \
-    const uint32_t slot = PC[1];                                                          \
-    if (UNLIKELY(slot > uint32_t(FP - stackLow) || (PC[3] & 0xFF) != vtInt)) CANONICAL(); \
-    TValue* cell = FP - slot;                                                             \
-    const Bits now = loadBits(cell);                                                      \
-    if (UNLIKELY(kindOf(now) != vtInt)) CANONICAL();                                      \
-    const Bits next = intBits(int32_t(uint32_t(intOf(now)) sign PC[4]));                  \
-    uint32_t* head = jumpTarget(PC + 7);                                                  \
-    STEPPED_qsLocal(a, head, 0);                                                          \
-    STEPPED_##bound(b, head, 3);                                                          \
-    bool held;                                                                            \
-    TEST(a, b, rel, held);                                                                \
-    storeBits(cell, next);                                                                \
-    TAKE_STEPS(9);                                                                        \
-    BRANCH(head + 3 + WORDS_##bound + 1, held);                                           \
-    NEXT();                                                                               \
+#define LOOP_STEP(name, sign, subtract, bound, boundIndex, cmp, rel, index)  \
+  Q_LoopStep_##name##_##bound##_##cmp : {                                    \
+    NEED_STEPS(9);                                                           \
+    NEED_ROOM(2);                                                            \
+    const uint32_t slot = PC[1];                                             \
+    if (UNLIKELY(slot > frameSlots || (PC[3] & 0xFF) != vtInt)) CANONICAL(); \
+    TValue* cell = FP - slot;                                                \
+    const Bits now = loadBits(cell);                                         \
+    if (UNLIKELY(kindOf(now) != vtInt)) CANONICAL();                         \
+    const Bits next = intBits(int32_t(uint32_t(intOf(now)) sign PC[4]));     \
+    uint32_t* head = jumpTarget(PC + 7);                                     \
+    STEPPED_qsLocal(a, head, 0);                                             \
+    STEPPED_##bound(b, head, 3);                                             \
+    bool held;                                                               \
+    TEST(a, b, rel, held);                                                   \
+    storeBits(cell, next);                                                   \
+    TAKE_STEPS(9);                                                           \
+    BRANCH(head + 3 + WORDS_##bound + 1, held);                              \
+    NEXT();                                                                  \
   }
   FOR_EACH_LOOP_STEP(LOOP_STEP)
 #undef LOOP_STEP
@@ -1481,8 +1488,7 @@ Q_PointerAndValue : {
   // LocalValPtr a; LocalValPtr_Deref b.
   NEED_STEPS(2);
   NEED_ROOM(2);
-  const uint32_t locals = uint32_t(FP - stackLow);
-  if (UNLIKELY(PC[1] > locals || PC[3] > locals)) CANONICAL();
+  if (UNLIKELY(PC[1] > frameSlots || PC[3] > frameSlots)) CANONICAL();
   const Bits value = loadBits(FP - PC[3]);
   retainBits(value);
   storeBits(SP - 1, Bits(vtPointer) | Bits(refOf(FP - PC[1])) << 32);
