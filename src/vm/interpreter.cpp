@@ -1433,7 +1433,7 @@ Q_SubstPop : {
 #define SELF_CALL(src, argument, op, opi)                           \
   Q_SelfCall_##src##_##op : {                                       \
     NEED_STEPS(5);                                                  \
-    NEED_ROOM(2);                                                   \
+    NEED_ROOM(3); /* this, the operand and the constant */          \
     FETCH_##src(a, PC, 1);                                          \
     FETCH_qsConst(b, PC, 1 + WORDS_##src);                          \
     Bits value;                                                     \
