@@ -100,6 +100,7 @@ inline Bits immediateBits(const uint32_t* push) {
 inline uint32_t* jumpTarget(uint32_t* jump) {
   return reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(jump) + int32_t(jump[1]));
 }
+// retain() for a value held as a raw word.
 inline void retainBits(Bits v) {
   if (kindOf(v) == vtObject && Arena::isObject(Ref(v >> 32))) ++objectAt(Ref(v >> 32))->refCount;
 }
@@ -146,6 +147,8 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
 // invoked once per member, with the arguments given before the member's own.
 #define QUICK_ARITHMETIC(M, ...) \
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
+// The same list again, for use inside an expansion of the first (a macro does
+// not expand within its own expansion).
 #define QUICK_ARITHMETIC_BELOW(M, ...) \
   M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
 #define QUICK_COMPARISONS(M, ...) \
