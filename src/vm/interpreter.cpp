@@ -169,6 +169,10 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
 #define PAIR_BELOW_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
 #define PAIR_BELOW_EACH_OP(M, ...) QUICK_ARITHMETIC(PAIR_BELOW_EACH_BELOW, M, __VA_ARGS__)
 #define FOR_EACH_PAIR_BELOW(M) QUICK_PAIRS(PAIR_BELOW_EACH_OP, M)
+// M(y, op, op index, below, below index)
+#define POINTER_VALUE_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
+#define POINTER_VALUE_EACH_OP(M, ...) QUICK_ARITHMETIC(POINTER_VALUE_EACH_BELOW, M, __VA_ARGS__)
+#define FOR_EACH_POINTER_VALUE_PAIR_BELOW(M) QUICK_SOURCES(POINTER_VALUE_EACH_OP, M)
 // M(name, sign, subtract, bound source, bound index, comparison, relation, index)
 #define LOOP_STEP_EACH(M, ...) QUICK_COMPARISONS(M, __VA_ARGS__)
 #define LOOP_STEP_EACH_BOUND(M, ...)               \
@@ -449,6 +453,11 @@ void execute(TProcess* p) {
 #undef SET_ASSIGN_SOURCE
     kQuick[qPointerAndValue] = &&Q_PointerAndValue;
     kQuick[qPushRet] = &&Q_PushRet;
+#define SET_POINTER_VALUE(y, op, opi, below, belowi)   \
+  kQuick[quickPointerValuePairBelow(y, opi, belowi)] = \
+      &&Q_PointerValuePairBelow_##y##_##op##_##below;
+    FOR_EACH_POINTER_VALUE_PAIR_BELOW(SET_POINTER_VALUE)
+#undef SET_POINTER_VALUE
 #define SET_ARITH_RET(unused, op, opi) kQuick[qArithRet + opi] = &&Q_ArithRet_##op;
     QUICK_ARITHMETIC(SET_ARITH_RET, )
 #undef SET_ARITH_RET
@@ -1486,6 +1495,30 @@ Q_PushRet : {
   }
   QUICK_ARITHMETIC(ARITH_RET, )
 #undef ARITH_RET
+
+  // LocalValPtr a; LocalValPtr_Deref b; LocalValPtr_Deref x; Y; ARITH; BELOW:
+  // pushes the pointer and b BELOW (x ARITH y), all numbers.
+#define POINTER_VALUE_PAIR_BELOW(y, op, opi, below, belowi)              \
+  Q_PointerValuePairBelow_##y##_##op##_##below : {                       \
+    NEED_STEPS(6);                                                       \
+    NEED_ROOM(4);                                                        \
+    if (UNLIKELY(PC[1] > frameSlots || PC[3] > frameSlots)) CANONICAL(); \
+    const Bits left = loadBits(FP - PC[3]);                              \
+    FETCH_qsLocal(a, PC, 5);                                             \
+    FETCH_##y(b, PC, 8);                                                 \
+    Bits pair;                                                           \
+    APPLY_##op(a, b, pair);                                              \
+    Bits out;                                                            \
+    APPLY_##below(left, pair, out);                                      \
+    storeBits(SP - 1, Bits(vtPointer) | Bits(refOf(FP - PC[1])) << 32);  \
+    storeBits(SP - 2, out);                                              \
+    SP -= 2;                                                             \
+    TAKE_STEPS(6);                                                       \
+    PC += 8 + WORDS_##y + 2;                                             \
+    NEXT();                                                              \
+  }
+  FOR_EACH_POINTER_VALUE_PAIR_BELOW(POINTER_VALUE_PAIR_BELOW)
+#undef POINTER_VALUE_PAIR_BELOW
 
 Q_PointerAndValue : {
   // LocalValPtr a; LocalValPtr_Deref b.

@@ -145,8 +145,14 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
                (pair - qPairArithmetic);
     }
   }
-  if (first == Op_LocalValPtr && r.op(at + 2) == Op_LocalValPtr_Deref && r.length(at + 2))
+  if (first == Op_LocalValPtr && r.op(at + 2) == Op_LocalValPtr_Deref && r.length(at + 2)) {
+    // The pair's first operand a local: the first block of qPairArithmeticBelow.
+    uint32_t pair = superinstructionAt(r, at + 5);
+    if (pair >= qPairArithmeticBelow &&
+        pair < qPairArithmeticBelow + kQuickSources * kQuickArithmetic * kQuickArithmetic)
+      return qPointerValuePairBelow + (pair - qPairArithmeticBelow);
     return qPointerAndValue;
+  }
   if (first == Op_Subst && r.op(at + 1) == Op_Pop && r.length(at + 1)) return qSubstPop;
   if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
     return qCompareJump + *cmp;

@@ -72,7 +72,10 @@ enum QuickCode : uint32_t {
   // Push c; Ret and ARITH; Ret: a method's last value and its return
   qPushRet = qSelfCall + 2 * kQuickArithmetic,
   qArithRet = qPushRet + 1,
-  kQuickEnd = qArithRet + kQuickArithmetic,
+  // LocalValPtr a; LocalValPtr_Deref b; then a local X, any Y, ARITH ARITH: how
+  // `a = b + x * y` starts, the value below the pair being b's
+  qPointerValuePairBelow = qArithRet + kQuickArithmetic,
+  kQuickEnd = qPointerValuePairBelow + kQuickSources * kQuickArithmetic * kQuickArithmetic,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -110,6 +113,10 @@ constexpr uint32_t quickAssignSourceArithmetic(uint32_t source, uint32_t op) {
 // `argument` when the operand is an argument rather than a local.
 constexpr uint32_t quickSelfCall(bool argument, uint32_t op) {
   return qSelfCall + (argument ? kQuickArithmetic : 0) + op;
+}
+
+constexpr uint32_t quickPointerValuePairBelow(uint32_t y, uint32_t op, uint32_t below) {
+  return qPointerValuePairBelow + (y * kQuickArithmetic + op) * kQuickArithmetic + below;
 }
 
 // Writes the quick form of `count` code words into `quick` (as many words).

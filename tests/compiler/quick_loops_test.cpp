@@ -116,7 +116,7 @@ const char* const kLoops =
     "  for (i = 0; i >= i; i += 1) { if (i > n) break; s = s + i * i; }\n"
     "  return s; }\n"
     "function walk(d) { if (d == 0) return 1; return walk(d - 1) + walk(d - 1); }\n"
-    "function tri(n) { var k; k = n; if (k <= 0) return 0; return k + tri(k - 1); }\n"
+    "function tri(n) { var k; k = n; if (k <= 0) return 0; k = k + tri(k - 1); return k; }\n"
     "print(mix(50, 1000003)); print(down(40, -3)); print(drift(37)); print(same(12));\n"
     "print(walk(5)); print(tri(9));\n";
 
@@ -129,7 +129,8 @@ TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
   EXPECT_TRUE(usesQuickCodes(c.quick, qAssignSourceArithmetic, qPointerAndValue));
   EXPECT_TRUE(usesQuickCodes(c.quick, qPointerAndValue, qSelfCall));
   EXPECT_TRUE(usesQuickCodes(c.quick, qSelfCall, qPushRet));
-  EXPECT_TRUE(usesQuickCodes(c.quick, qPushRet, kQuickEnd));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qPushRet, qPointerValuePairBelow));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qPointerValuePairBelow, kQuickEnd));
   int32_t mix = 0;
   for (int32_t i = 0; i < 50; ++i) mix = (mix + i * 7) % 1000003;
   std::vector<std::string> quick = shown(c.quick);
