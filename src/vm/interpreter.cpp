@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -53,6 +54,69 @@ inline Ref refOf(const void* p) {
   return Arena::refOf(p);
 }
 
+// Superinstructions handle values as raw 64-bit words (the kind in the low
+// byte, the payload in the high half): the compiler keeps those in registers,
+// where TValue aggregates in a function this large end up on the stack.
+using Bits = uint64_t;
+inline Bits loadBits(const TValue* cell) {
+  Bits v;
+  std::memcpy(&v, cell, sizeof v);
+  return v;
+}
+inline void storeBits(TValue* cell, Bits v) {
+  std::memcpy(static_cast<void*>(cell), &v, sizeof v);
+}
+inline uint32_t kindOf(Bits v) {
+  return uint32_t(v & 0xFF);
+}
+inline int32_t intOf(Bits v) {
+  return int32_t(v >> 32);
+}
+inline Bits intBits(int32_t i) {
+  return Bits(vtInt) | Bits(uint32_t(i)) << 32;
+}
+inline Bits floatBits(float f) {
+  return Bits(vtFloat) | Bits(std::bit_cast<uint32_t>(f)) << 32;
+}
+inline bool bothInts(Bits a, Bits b) {
+  return kindOf(a) == vtInt && kindOf(b) == vtInt;
+}
+inline float floatOf(Bits v) {
+  return std::bit_cast<float>(uint32_t(v >> 32));
+}
+inline bool bothFloats(Bits a, Bits b) {
+  return kindOf(a) == vtFloat && kindOf(b) == vtFloat;
+}
+inline bool isNumberBits(Bits v) {
+  return kindOf(v) == vtInt || kindOf(v) == vtFloat;
+}
+inline double doubleOfBits(Bits v) {
+  return kindOf(v) == vtInt ? double(intOf(v)) : double(floatOf(v));
+}
+// The value a Push instruction at `push` pushes.
+inline Bits immediateBits(const uint32_t* push) {
+  return Bits(push[1] & 0xFF) | Bits(push[2]) << 32;
+}
+// Where the jump instruction at `jump` goes: its offset counts bytes from itself.
+inline uint32_t* jumpTarget(uint32_t* jump) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(jump) + int32_t(jump[1]));
+}
+// retain() for a value held as a raw word.
+inline void retainBits(Bits v) {
+  if (kindOf(v) == vtObject && Arena::isObject(Ref(v >> 32))) ++objectAt(Ref(v >> 32))->refCount;
+}
+// Drops the reference a variable's old value holds when that has no side
+// effects; false when it would free the object (a destructor must see the
+// written instructions' state) or the value names no live object.
+inline bool dropOldQuietly(TValue* cell) {
+  const Bits old = loadBits(cell);
+  if (kindOf(old) != vtObject) return true;
+  const Ref ref = Ref(old >> 32);
+  if (!Arena::isObject(ref) || objectAt(ref)->refCount <= 1) return false;
+  --objectAt(ref)->refCount;
+  return true;
+}
+
 // The interpreter's registers are plain locals of `execute` (so that the compiler
 // keeps them in machine registers) and are written back to the process before
 // anything that may look at them (natives, warnings, errors) and when the slice
@@ -80,6 +144,63 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
     }                                                                          \
   } while (0)
 
+// Lists the larger superinstruction families are spelled out from: M is
+// invoked once per member, with the arguments given before the member's own.
+#define QUICK_ARITHMETIC(M, ...) \
+  M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
+// The same list again, for use inside an expansion of the first (a macro does
+// not expand within its own expansion).
+#define QUICK_ARITHMETIC_BELOW(M, ...) \
+  M(__VA_ARGS__, Add, 0) M(__VA_ARGS__, Sub, 1) M(__VA_ARGS__, Mul, 2) M(__VA_ARGS__, Mod, 3)
+#define QUICK_COMPARISONS(M, ...) \
+  M(__VA_ARGS__, GT, >, 0)        \
+  M(__VA_ARGS__, GTE, >=, 1)      \
+  M(__VA_ARGS__, LT, <, 2)        \
+  M(__VA_ARGS__, LTE, <=, 3) M(__VA_ARGS__, EQ, ==, 4) M(__VA_ARGS__, NEQ, !=, 5)
+#define QUICK_SOURCES(M, ...) \
+  M(__VA_ARGS__, qsLocal) M(__VA_ARGS__, qsConst) M(__VA_ARGS__, qsMember)
+// (x, x index, y): x a local or a member, y any source.
+#define QUICK_PAIRS(M, ...)            \
+  M(__VA_ARGS__, qsLocal, 0, qsLocal)  \
+  M(__VA_ARGS__, qsLocal, 0, qsConst)  \
+  M(__VA_ARGS__, qsLocal, 0, qsMember) \
+  M(__VA_ARGS__, qsMember, 1, qsLocal) \
+  M(__VA_ARGS__, qsMember, 1, qsConst) M(__VA_ARGS__, qsMember, 1, qsMember)
+// M(x, x index, y, op, op index, below, below index)
+#define PAIR_BELOW_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
+#define PAIR_BELOW_EACH_OP(M, ...) QUICK_ARITHMETIC(PAIR_BELOW_EACH_BELOW, M, __VA_ARGS__)
+#define FOR_EACH_PAIR_BELOW(M) QUICK_PAIRS(PAIR_BELOW_EACH_OP, M)
+// M(y, op, op index, below, below index)
+#define POINTER_VALUE_EACH_BELOW(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
+#define POINTER_VALUE_EACH_OP(M, ...) QUICK_ARITHMETIC(POINTER_VALUE_EACH_BELOW, M, __VA_ARGS__)
+#define FOR_EACH_POINTER_VALUE_PAIR_BELOW(M) QUICK_SOURCES(POINTER_VALUE_EACH_OP, M)
+// M(name, sign, subtract, bound source, bound index, comparison, relation, index)
+#define LOOP_STEP_EACH(M, ...) QUICK_COMPARISONS(M, __VA_ARGS__)
+#define LOOP_STEP_EACH_BOUND(M, ...)               \
+  LOOP_STEP_EACH(M, __VA_ARGS__, qsConst, qbConst) \
+  LOOP_STEP_EACH(M, __VA_ARGS__, qsLocal, qbLocal) LOOP_STEP_EACH(M, __VA_ARGS__, qsArg, qbArg)
+#define FOR_EACH_LOOP_STEP(M) \
+  LOOP_STEP_EACH_BOUND(M, Add, +, false) LOOP_STEP_EACH_BOUND(M, Sub, -, true)
+// M(source, op, op index)
+#define ASSIGN_SOURCE_EACH_OP(M, ...) QUICK_ARITHMETIC(M, __VA_ARGS__)
+#define FOR_EACH_ASSIGN_SOURCE(M) QUICK_SOURCES(ASSIGN_SOURCE_EACH_OP, M)
+
+// RELEASE for a value held as a raw word.
+#define RELEASE_BITS(v)                                                \
+  do {                                                                 \
+    const Bits rb_ = (v);                                              \
+    if (kindOf(rb_) == vtObject) {                                     \
+      const Ref rr_ = Ref(rb_ >> 32);                                  \
+      if (LIKELY(Arena::isObject(rr_) && objectAt(rr_)->refCount > 1)) \
+        --objectAt(rr_)->refCount;                                     \
+      else {                                                           \
+        SAVE();                                                        \
+        TValue rv_ = TValue::ofBits(rb_);                              \
+        releaseSlow(rv_);                                              \
+      }                                                                \
+    }                                                                  \
+  } while (0)
+
 void execute(TProcess* p) {
   std::byte* const base = Arena::base();
   TValue* const stackLow = Arena::at<TValue>(p->stack);
@@ -87,8 +208,19 @@ void execute(TProcess* p) {
   uint32_t* pc = Arena::at<uint32_t>(p->pc);
   TValue* sp = cellAt(p->sp);
   TValue* fp = p->fp ? cellAt(p->fp) : nullptr;
+  // The values from the stack's low end up to the frame pointer: the highest
+  // local index the frame may name. Kept beside fp, which changes only at calls
+  // and returns, so that local reads check against it without a subtraction.
+  uint32_t frameSlots = fp ? uint32_t(fp - stackLow) : 0;
   TValue* self = cellAt(p->thisSlot);
   int32_t avail = p->avail;
+  // What a call hands to enter_frame: the function, the target slot (this, then
+  // the arguments below it), the argument count and the calling instruction's
+  // length (calls and the superinstructions that end in one).
+  TNormalFunction* callee;
+  TValue* target;
+  uint32_t argc;
+  uint32_t words;
   (void)base;
   // NativeCall's operands, kept for its end (native_returned), which a forwarded
   // call may also reach.
@@ -313,6 +445,33 @@ void execute(TProcess* p) {
     kQuick[qArgConstCompareJump + 4] = &&Q_PairJump_qsArg_qsConst_EQ;
     kQuick[qArgConstCompareJump + 5] = &&Q_PairJump_qsArg_qsConst_NEQ;
     kQuick[qMethodCall] = &&L_DCall;
+#define SET_LOOP_STEP(name, sign, subtract, bound, boundIndex, cmp, rel, index) \
+  kQuick[quickLoopStep(subtract, boundIndex, index)] = &&Q_LoopStep_##name##_##bound##_##cmp;
+    FOR_EACH_LOOP_STEP(SET_LOOP_STEP)
+#undef SET_LOOP_STEP
+#define SET_PAIR_BELOW(x, xi, y, op, opi, below, belowi) \
+  kQuick[quickPairArithmeticBelow(xi, y, opi, belowi)] = &&Q_PairBelow_##x##_##y##_##op##_##below;
+    FOR_EACH_PAIR_BELOW(SET_PAIR_BELOW)
+#undef SET_PAIR_BELOW
+#define SET_ASSIGN_SOURCE(src, op, opi) \
+  kQuick[quickAssignSourceArithmetic(src, opi)] = &&Q_AssignSourceArith_##src##_##op;
+    FOR_EACH_ASSIGN_SOURCE(SET_ASSIGN_SOURCE)
+#undef SET_ASSIGN_SOURCE
+    kQuick[qPointerAndValue] = &&Q_PointerAndValue;
+    kQuick[qPushRet] = &&Q_PushRet;
+#define SET_POINTER_VALUE(y, op, opi, below, belowi)   \
+  kQuick[quickPointerValuePairBelow(y, opi, belowi)] = \
+      &&Q_PointerValuePairBelow_##y##_##op##_##below;
+    FOR_EACH_POINTER_VALUE_PAIR_BELOW(SET_POINTER_VALUE)
+#undef SET_POINTER_VALUE
+#define SET_ARITH_RET(unused, op, opi) kQuick[qArithRet + opi] = &&Q_ArithRet_##op;
+    QUICK_ARITHMETIC(SET_ARITH_RET, )
+#undef SET_ARITH_RET
+#define SET_SELF_CALL(src, argument, op, opi) \
+  kQuick[quickSelfCall(argument, opi)] = &&Q_SelfCall_##src##_##op;
+    QUICK_ARITHMETIC(SET_SELF_CALL, qsArg, true)
+    QUICK_ARITHMETIC(SET_SELF_CALL, qsLocal, false)
+#undef SET_SELF_CALL
   }
   const std::ptrdiff_t quickDistance = Arena::quickDistance();
   // The quick-form word beside the instruction at PC.
@@ -389,7 +548,7 @@ dispatch:
   }
   CASE(LocalValPtr) {
     NEED(1);
-    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
+    CHECK(PC[1] <= frameSlots, "ローカル変数の番号が正しくありません");
     PUSH(TValue::ofRef(vtPointer, refOf(FP - PC[1])));
     PC += 2;
     NEXT();
@@ -433,7 +592,7 @@ dispatch:
   }
   CASE(LocalValPtr_Deref) {
     NEED(1);
-    CHECK(PC[1] <= uint32_t(FP - stackLow), "ローカル変数の番号が正しくありません");
+    CHECK(PC[1] <= frameSlots, "ローカル変数の番号が正しくありません");
     TValue v = FP[-int32_t(PC[1])];
     retain(v);
     PUSH(v);
@@ -487,10 +646,6 @@ dispatch:
   {
     // The five calls share the frame building below. Each picks the function and
     // the target slot, then jumps to enter_frame.
-    TNormalFunction* callee;
-    TValue* target;
-    uint32_t argc;
-    uint32_t words;
     // The object and class a DCall found, for forward_call.
     TfObject* targetObject;
     ClassObject* targetClass;
@@ -618,6 +773,7 @@ dispatch:
     fr->position[2] = p->position[2];
     for (int32_t i = 0; i < locals; ++i) newFp[-i] = TValue{};
     FP = newFp;
+    frameSlots = uint32_t(FP - stackLow);
     SP = newSp;
     SELF = target;
     PC = f->code->words();
@@ -866,31 +1022,34 @@ native_returned:
 #undef SHORT_CIRCUIT
   CASE(Ret) {
     FrameRecord* fr = reinterpret_cast<FrameRecord*>(FP + 1);
-    TValue result = *SP;
-    *SP++ = TValue{};
-    // Temporaries and locals, then the arguments and the this slot.
+    const Bits result = loadBits(SP);
+    storeBits(SP++, 0);
+    // Temporaries and locals, then the arguments and the this slot, as raw
+    // words: values copied out as TValues here end up on the host stack.
     while (SP <= FP) {
-      TValue v = *SP;
-      *SP++ = TValue{};
-      RELEASE(v);
+      const Bits v = loadBits(SP);
+      storeBits(SP++, 0);
+      RELEASE_BITS(v);
     }
     for (int32_t i = fr->argc; i >= 0; --i) {
-      TValue v = SELF[-i];
-      SELF[-i] = TValue{};
-      RELEASE(v);
+      const Bits v = loadBits(SELF - i);
+      storeBits(SELF - i, 0);
+      RELEASE_BITS(v);
     }
-    *SELF = result;
+    storeBits(SELF, result);
     SP = SELF;
     Ref caller = fr->callerFrame;
     if (caller == 0) {
       p->resultSlot = refOf(SELF);
       p->halted = 1;
       FP = nullptr;
+      frameSlots = 0;
       END_SLICE();
       goto slice_done;
     }
     PC = Arena::at<uint32_t>(fr->returnAddress);
     FP = cellAt(caller);
+    frameSlots = uint32_t(FP - stackLow);
     SELF = cellAt(reinterpret_cast<FrameRecord*>(FP + 1)->thisSlot);
     NEXT();
   }
@@ -972,59 +1131,65 @@ quick_none:
 #define WORDS_qsConst 3
 #define WORDS_qsMember 4
 #define WORDS_qsArg 3
-#define FETCH_qsLocal(x, at)                                         \
-  if (UNLIKELY(PC[(at) + 1] > uint32_t(FP - stackLow))) CANONICAL(); \
-  const TValue x = FP[-int32_t(PC[(at) + 1])]
-#define FETCH_qsConst(x, at) \
-  const TValue x = TValue::ofRef(static_cast<TVType>(PC[(at) + 1] & 0xFF), PC[(at) + 2])
+  // Operands are read as raw words (see Bits) from the instruction at `code + at`.
+#define FETCH_qsLocal(x, code, at)                          \
+  if (UNLIKELY((code)[(at) + 1] > frameSlots)) CANONICAL(); \
+  const Bits x = loadBits(FP - (code)[(at) + 1])
+#define FETCH_qsConst(x, code, at) const Bits x = immediateBits((code) + (at))
   // An argument past the count reads as null, as ArgValPtr_Deref gives it.
-#define FETCH_qsArg(x, at)                                                                     \
-  const TValue x = PC[(at) + 1] < uint32_t(reinterpret_cast<const FrameRecord*>(FP + 1)->argc) \
-                       ? SELF[-1 - int32_t(PC[(at) + 1])]                                      \
-                       : TValue {}
-#define FETCH_qsMember(x, at)                              \
-  const TValue* x##Cell = memberCell(*SELF, PC[(at) + 2]); \
-  if (UNLIKELY(!x##Cell)) CANONICAL();                     \
-  const TValue x = *x##Cell
+#define FETCH_qsArg(x, code, at)                                                                 \
+  const Bits x = (code)[(at) + 1] < uint32_t(reinterpret_cast<const FrameRecord*>(FP + 1)->argc) \
+                     ? loadBits(SELF - 1 - (code)[(at) + 1])                                     \
+                     : Bits {                                                                    \
+    0                                                                                            \
+  }
+#define FETCH_qsMember(x, code, at)                            \
+  const TValue* x##Cell = memberCell(*SELF, (code)[(at) + 2]); \
+  if (UNLIKELY(!x##Cell)) CANONICAL();                         \
+  const Bits x = loadBits(x##Cell)
   // Arithmetic the inline paths of the written instructions do; anything else
   // (strings, errors, division remainders) is left to them.
+  // Two reals need no detour through double: single-precision +, - and * round
+  // exactly as the double result rounded to single, and compare alike.
 #define NUMERIC(a, b, out, intExpr, floatOp)                         \
-  if (LIKELY((a).kind == vtInt && (b).kind == vtInt))                \
-    out = TValue::ofInt(int32_t(intExpr));                           \
-  else if (IS_NUMBER(a) && IS_NUMBER(b))                             \
-    out = TValue::ofFloat(float(AS_DOUBLE(a) floatOp AS_DOUBLE(b))); \
+  if (LIKELY(bothInts(a, b)))                                        \
+    out = intBits(int32_t(intExpr));                                 \
+  else if (bothFloats(a, b))                                         \
+    out = floatBits(floatOf(a) floatOp floatOf(b));                  \
+  else if (isNumberBits(a) && isNumberBits(b))                       \
+    out = floatBits(float(doubleOfBits(a) floatOp doubleOfBits(b))); \
   else                                                               \
     CANONICAL()
-#define APPLY_Add(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) + uint32_t((b).i), +)
-#define APPLY_Sub(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) - uint32_t((b).i), -)
-#define APPLY_Mul(a, b, out) NUMERIC(a, b, out, uint32_t((a).i) * uint32_t((b).i), *)
-#define APPLY_Mod(a, b, out)                                       \
-  if (LIKELY((a).kind == vtInt && (b).kind == vtInt && (b).i > 0)) \
-    out = TValue::ofInt((a).i % (b).i);                            \
-  else                                                             \
+#define APPLY_Add(a, b, out) NUMERIC(a, b, out, uint32_t(intOf(a)) + uint32_t(intOf(b)), +)
+#define APPLY_Sub(a, b, out) NUMERIC(a, b, out, uint32_t(intOf(a)) - uint32_t(intOf(b)), -)
+#define APPLY_Mul(a, b, out) NUMERIC(a, b, out, uint32_t(intOf(a)) * uint32_t(intOf(b)), *)
+#define APPLY_Mod(a, b, out)                  \
+  if (LIKELY(bothInts(a, b) && intOf(b) > 0)) \
+    out = intBits(intOf(a) % intOf(b));       \
+  else                                        \
     CANONICAL()
-#define TEST(a, b, rel, out)                          \
-  if (LIKELY((a).kind == vtInt && (b).kind == vtInt)) \
-    out = (a).i rel(b).i;                             \
-  else if (IS_NUMBER(a) && IS_NUMBER(b))              \
-    out = AS_DOUBLE(a) rel AS_DOUBLE(b);              \
-  else                                                \
+#define TEST(a, b, rel, out)                   \
+  if (LIKELY(bothInts(a, b)))                  \
+    out = intOf(a) rel intOf(b);               \
+  else if (bothFloats(a, b))                   \
+    out = floatOf(a) rel floatOf(b);           \
+  else if (isNumberBits(a) && isNumberBits(b)) \
+    out = doubleOfBits(a) rel doubleOfBits(b); \
+  else                                         \
     CANONICAL()
   // JumpZero at `jz`: on when the test held, else to its target.
-#define BRANCH(jz, held)  \
-  (PC = (held) ? (jz) + 2 \
-               : reinterpret_cast<uint32_t*>(reinterpret_cast<std::byte*>(jz) + int32_t((jz)[1])))
+#define BRANCH(jz, held) (PC = (held) ? (jz) + 2 : jumpTarget(jz))
 
   // SOURCE ARITH: the value on top with an operand.
 #define SOURCE_ARITH(src, op, opIndex) \
   Q_SourceArith_##src##_##op : {       \
     NEED_STEPS(2);                     \
     NEED_ROOM(1);                      \
-    FETCH_##src(b, 0);                 \
-    const TValue a = *SP;              \
-    TValue out;                        \
+    FETCH_##src(b, PC, 0);             \
+    const Bits a = loadBits(SP);       \
+    Bits out;                          \
     APPLY_##op(a, b, out);             \
-    *SP = out;                         \
+    storeBits(SP, out);                \
     TAKE_STEPS(2);                     \
     PC += WORDS_##src + 1;             \
     NEXT();                            \
@@ -1034,11 +1199,11 @@ quick_none:
   Q_PairArith_##x##_##y##_##op : {    \
     NEED_STEPS(3);                    \
     NEED_ROOM(2);                     \
-    FETCH_##x(a, 0);                  \
-    FETCH_##y(b, WORDS_##x);          \
-    TValue out;                       \
+    FETCH_##x(a, PC, 0);              \
+    FETCH_##y(b, PC, WORDS_##x);      \
+    Bits out;                         \
     APPLY_##op(a, b, out);            \
-    *--SP = out;                      \
+    storeBits(--SP, out);             \
     TAKE_STEPS(3);                    \
     PC += WORDS_##x + WORDS_##y + 1;  \
     NEXT();                           \
@@ -1048,8 +1213,8 @@ quick_none:
   Q_PairJump_##x##_##y##_##cmp : {                \
     NEED_STEPS(4);                                \
     NEED_ROOM(2);                                 \
-    FETCH_##x(a, 0);                              \
-    FETCH_##y(b, WORDS_##x);                      \
+    FETCH_##x(a, PC, 0);                          \
+    FETCH_##y(b, PC, WORDS_##x);                  \
     bool held;                                    \
     TEST(a, b, rel, held);                        \
     TAKE_STEPS(4);                                \
@@ -1057,17 +1222,17 @@ quick_none:
     NEXT();                                       \
   }
   // COMPARE JumpZero on the two values on top.
-#define COMPARE_JUMP(cmp, rel) \
-  Q_CompareJump_##cmp : {      \
-    NEED_STEPS(2);             \
-    const TValue a = SP[1];    \
-    const TValue b = SP[0];    \
-    bool held;                 \
-    TEST(a, b, rel, held);     \
-    TAKE_STEPS(2);             \
-    SP += 2;                   \
-    BRANCH(PC + 1, held);      \
-    NEXT();                    \
+#define COMPARE_JUMP(cmp, rel)       \
+  Q_CompareJump_##cmp : {            \
+    NEED_STEPS(2);                   \
+    const Bits a = loadBits(SP + 1); \
+    const Bits b = loadBits(SP);     \
+    bool held;                       \
+    TEST(a, b, rel, held);           \
+    TAKE_STEPS(2);                   \
+    SP += 2;                         \
+    BRANCH(PC + 1, held);            \
+    NEXT();                          \
   }
   SOURCE_ARITH(qsLocal, Add, 0)
   SOURCE_ARITH(qsLocal, Sub, 1)
@@ -1152,27 +1317,23 @@ quick_none:
   // goes only when that has no side effects (see Q_SubstPop).
 #define WORDS_Local 2
 #define WORDS_Member 3
-#define TARGET_Local (PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr)
+#define TARGET_Local (PC[1] <= frameSlots ? FP - PC[1] : nullptr)
 #define TARGET_Member memberCell(*SELF, PC[2])
-#define ASSIGN_PAIR(target, x, y, op)                                                           \
-  Q_Assign_##target##_##x##_##y##_##op : {                                                      \
-    NEED_STEPS(6);                                                                              \
-    NEED_ROOM(3);                                                                               \
-    TValue* cell = TARGET_##target;                                                             \
-    if (UNLIKELY(!cell)) CANONICAL();                                                           \
-    FETCH_##x(a, WORDS_##target);                                                               \
-    FETCH_##y(b, WORDS_##target + WORDS_##x);                                                   \
-    TValue out;                                                                                 \
-    APPLY_##op(a, b, out);                                                                      \
-    const TValue old = TValue::ofBits(cell->bits());                                            \
-    if (old.kind == vtObject) {                                                                 \
-      if (UNLIKELY(!Arena::isObject(old.ref) || objectAt(old.ref)->refCount <= 1)) CANONICAL(); \
-      --objectAt(old.ref)->refCount;                                                            \
-    }                                                                                           \
-    *cell = out;                                                                                \
-    TAKE_STEPS(6);                                                                              \
-    PC += WORDS_##target + WORDS_##x + WORDS_##y + 3;                                           \
-    NEXT();                                                                                     \
+#define ASSIGN_PAIR(target, x, y, op)                 \
+  Q_Assign_##target##_##x##_##y##_##op : {            \
+    NEED_STEPS(6);                                    \
+    NEED_ROOM(3);                                     \
+    TValue* cell = TARGET_##target;                   \
+    if (UNLIKELY(!cell)) CANONICAL();                 \
+    FETCH_##x(a, PC, WORDS_##target);                 \
+    FETCH_##y(b, PC, WORDS_##target + WORDS_##x);     \
+    Bits out;                                         \
+    APPLY_##op(a, b, out);                            \
+    if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL(); \
+    storeBits(cell, out);                             \
+    TAKE_STEPS(6);                                    \
+    PC += WORDS_##target + WORDS_##x + WORDS_##y + 3; \
+    NEXT();                                           \
   }
   ASSIGN_PAIR(Local, qsLocal, qsLocal, Add)
   ASSIGN_PAIR(Local, qsLocal, qsLocal, Sub)
@@ -1235,12 +1396,8 @@ Q_SubstPop : {
   TValue& ptr = SP[1];
   if (UNLIKELY(ptr.kind != vtPointer)) CANONICAL();
   TValue* cell = cellAt(ptr.ref);
-  const TValue old = TValue::ofBits(cell->bits());
-  if (old.kind == vtObject) {
-    if (UNLIKELY(!Arena::isObject(old.ref) || objectAt(old.ref)->refCount <= 1)) CANONICAL();
-    --objectAt(old.ref)->refCount;
-  }
-  *cell = TValue::ofBits(SP[0].bits());  // the top's reference moves into the variable
+  if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL();
+  storeBits(cell, loadBits(SP));  // the top's reference moves into the variable
   SP[0] = TValue{};
   ptr = TValue{};
   SP += 2;
@@ -1249,24 +1406,201 @@ Q_SubstPop : {
   NEXT();
 }
 // LocalValPtr / PushThis_SMemberValPtr, Push c, AddSubst / SubSubst, Pop.
-#define CHANGE_BY_CONSTANT(label, cellExpr, firstWords, sign)                    \
-  label : {                                                                      \
-    NEED_STEPS(4);                                                               \
-    NEED_ROOM(2);                                                                \
-    TValue* cell = (cellExpr);                                                   \
-    if (UNLIKELY(!cell)) CANONICAL();                                            \
-    const uint32_t* push = PC + (firstWords);                                    \
-    if (UNLIKELY(cell->kind != vtInt || (push[1] & 0xFF) != vtInt)) CANONICAL(); \
-    *cell = TValue::ofInt(int32_t(uint32_t(cell->i) sign push[2]));              \
-    TAKE_STEPS(4);                                                               \
-    PC += (firstWords) + 5;                                                      \
-    NEXT();                                                                      \
+#define CHANGE_BY_CONSTANT(label, cellExpr, firstWords, sign)                     \
+  label : {                                                                       \
+    NEED_STEPS(4);                                                                \
+    NEED_ROOM(2);                                                                 \
+    TValue* cell = (cellExpr);                                                    \
+    if (UNLIKELY(!cell)) CANONICAL();                                             \
+    const uint32_t* push = PC + (firstWords);                                     \
+    const Bits now = loadBits(cell);                                              \
+    if (UNLIKELY(kindOf(now) != vtInt || (push[1] & 0xFF) != vtInt)) CANONICAL(); \
+    storeBits(cell, intBits(int32_t(uint32_t(intOf(now)) sign push[2])));         \
+    TAKE_STEPS(4);                                                                \
+    PC += (firstWords) + 5;                                                       \
+    NEXT();                                                                       \
   }
-  CHANGE_BY_CONSTANT(Q_AddLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, +)
-  CHANGE_BY_CONSTANT(Q_SubLocal, PC[1] <= uint32_t(FP - stackLow) ? FP - PC[1] : nullptr, 2, -)
+  CHANGE_BY_CONSTANT(Q_AddLocal, PC[1] <= frameSlots ? FP - PC[1] : nullptr, 2, +)
+  CHANGE_BY_CONSTANT(Q_SubLocal, PC[1] <= frameSlots ? FP - PC[1] : nullptr, 2, -)
   CHANGE_BY_CONSTANT(Q_AddMember, memberCell(*SELF, PC[2]), 3, +)
   CHANGE_BY_CONSTANT(Q_SubMember, memberCell(*SELF, PC[2]), 3, -)
 #undef CHANGE_BY_CONSTANT
+
+  // A loop's step and test (quickLoopStep): LocalValPtr a; Push c; AddSubst /
+  // SubSubst; Pop; Jump, then at the jump's target LocalValPtr_Deref b; BOUND;
+  // COMPARE; JumpZero. Everything is checked before the variable changes, and
+  // the test reads its new value.
+#define STEPPED_qsLocal(x, code, at)                        \
+  if (UNLIKELY((code)[(at) + 1] > frameSlots)) CANONICAL(); \
+  const Bits x = (code)[(at) + 1] == slot ? next : loadBits(FP - (code)[(at) + 1])
+#define STEPPED_qsConst(x, code, at) FETCH_qsConst(x, code, at)
+#define STEPPED_qsArg(x, code, at) FETCH_qsArg(x, code, at)
+#define LOOP_STEP(name, sign, subtract, bound, boundIndex, cmp, rel, index)  \
+  Q_LoopStep_##name##_##bound##_##cmp : {                                    \
+    NEED_STEPS(9);                                                           \
+    NEED_ROOM(2);                                                            \
+    const uint32_t slot = PC[1];                                             \
+    if (UNLIKELY(slot > frameSlots || (PC[3] & 0xFF) != vtInt)) CANONICAL(); \
+    TValue* cell = FP - slot;                                                \
+    const Bits now = loadBits(cell);                                         \
+    if (UNLIKELY(kindOf(now) != vtInt)) CANONICAL();                         \
+    const Bits next = intBits(int32_t(uint32_t(intOf(now)) sign PC[4]));     \
+    uint32_t* head = jumpTarget(PC + 7);                                     \
+    STEPPED_qsLocal(a, head, 0);                                             \
+    STEPPED_##bound(b, head, 3);                                             \
+    bool held;                                                               \
+    TEST(a, b, rel, held);                                                   \
+    storeBits(cell, next);                                                   \
+    TAKE_STEPS(9);                                                           \
+    BRANCH(head + 3 + WORDS_##bound + 1, held);                              \
+    NEXT();                                                                  \
+  }
+  FOR_EACH_LOOP_STEP(LOOP_STEP)
+#undef LOOP_STEP
+#undef STEPPED_qsLocal
+#undef STEPPED_qsConst
+#undef STEPPED_qsArg
+
+  // X Y ARITH BELOW: the pair's result joined to the value under it, in place.
+#define PAIR_BELOW(x, xi, y, op, opi, below, belowi) \
+  Q_PairBelow_##x##_##y##_##op##_##below : {         \
+    NEED_STEPS(4);                                   \
+    NEED_ROOM(2);                                    \
+    FETCH_##x(a, PC, 0);                             \
+    FETCH_##y(b, PC, WORDS_##x);                     \
+    Bits pair;                                       \
+    APPLY_##op(a, b, pair);                          \
+    const Bits left = loadBits(SP);                  \
+    Bits out;                                        \
+    APPLY_##below(left, pair, out);                  \
+    storeBits(SP, out);                              \
+    TAKE_STEPS(4);                                   \
+    PC += WORDS_##x + WORDS_##y + 2;                 \
+    NEXT();                                          \
+  }
+  FOR_EACH_PAIR_BELOW(PAIR_BELOW)
+#undef PAIR_BELOW
+
+  // SOURCE ARITH Subst Pop: the value on top with an operand, stored through
+  // the pointer under it; the old value goes as in Q_SubstPop.
+#define ASSIGN_SOURCE_ARITH(src, op, opi)                \
+  Q_AssignSourceArith_##src##_##op : {                   \
+    NEED_STEPS(4);                                       \
+    NEED_ROOM(1);                                        \
+    FETCH_##src(b, PC, 0);                               \
+    const Bits a = loadBits(SP);                         \
+    Bits out;                                            \
+    APPLY_##op(a, b, out);                               \
+    const Bits ptr = loadBits(SP + 1);                   \
+    if (UNLIKELY(kindOf(ptr) != vtPointer)) CANONICAL(); \
+    TValue* cell = cellAt(Ref(ptr >> 32));               \
+    if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL();    \
+    storeBits(cell, out);                                \
+    storeBits(SP, 0);                                    \
+    storeBits(SP + 1, 0);                                \
+    SP += 2;                                             \
+    TAKE_STEPS(4);                                       \
+    PC += WORDS_##src + 3;                               \
+    NEXT();                                              \
+  }
+  FOR_EACH_ASSIGN_SOURCE(ASSIGN_SOURCE_ARITH)
+#undef ASSIGN_SOURCE_ARITH
+
+  // PushThis; SOURCE; Push c; ARITH; SCall 1, m: a method of this class called
+  // with arithmetic on a local or argument. Everything is checked before this is
+  // pushed; the call itself is the written one's.
+#define SELF_CALL(src, argument, op, opi)                           \
+  Q_SelfCall_##src##_##op : {                                       \
+    NEED_STEPS(5);                                                  \
+    NEED_ROOM(3); /* this, the operand and the constant */          \
+    FETCH_##src(a, PC, 1);                                          \
+    FETCH_qsConst(b, PC, 1 + WORDS_##src);                          \
+    Bits value;                                                     \
+    APPLY_##op(a, b, value);                                        \
+    uint32_t* call = PC + 1 + WORDS_##src + WORDS_qsConst + 1;      \
+    TfObject* thisObject = objectOf(*SELF);                         \
+    ClassObject* cls = classOfRecord(thisObject);                   \
+    TFunction* f = cls ? cls->MethodAt(int32_t(call[2])) : nullptr; \
+    if (UNLIKELY(!f || f->isNative())) CANONICAL();                 \
+    ++thisObject->refCount; /* PushThis's reference */              \
+    storeBits(SP - 1, loadBits(SELF));                              \
+    storeBits(SP - 2, value);                                       \
+    SP -= 2;                                                        \
+    TAKE_STEPS(5);                                                  \
+    argc = 1;                                                       \
+    words = 3;                                                      \
+    target = SP + 1;                                                \
+    callee = static_cast<TNormalFunction*>(f);                      \
+    PC = call;                                                      \
+    goto enter_frame;                                               \
+  }
+  QUICK_ARITHMETIC(SELF_CALL, qsArg, true)
+  QUICK_ARITHMETIC(SELF_CALL, qsLocal, false)
+#undef SELF_CALL
+
+  // Push c; Ret and ARITH; Ret: the value a method returns, made and returned
+  // without a dispatch between.
+Q_PushRet : {
+  NEED_STEPS(2);
+  NEED_ROOM(1);
+  storeBits(--SP, immediateBits(PC));
+  TAKE_STEPS(2);
+  PC += 3;
+  goto L_Ret;
+}
+#define ARITH_RET(unused, op, opi)                                                     \
+  Q_ArithRet_##op : {                                                                  \
+    NEED_STEPS(2);                                                                     \
+    const Bits a = loadBits(SP + 1);                                                   \
+    const Bits b = loadBits(SP);                                                       \
+    Bits out;                                                                          \
+    APPLY_##op(a, b, out);                                                             \
+    storeBits(++SP, out); /* as the written instruction, the old top stays as it is */ \
+    TAKE_STEPS(2);                                                                     \
+    PC += 1;                                                                           \
+    goto L_Ret;                                                                        \
+  }
+  QUICK_ARITHMETIC(ARITH_RET, )
+#undef ARITH_RET
+
+  // LocalValPtr a; LocalValPtr_Deref b; LocalValPtr_Deref x; Y; ARITH; BELOW:
+  // pushes the pointer and b BELOW (x ARITH y), all numbers.
+#define POINTER_VALUE_PAIR_BELOW(y, op, opi, below, belowi)              \
+  Q_PointerValuePairBelow_##y##_##op##_##below : {                       \
+    NEED_STEPS(6);                                                       \
+    NEED_ROOM(4);                                                        \
+    if (UNLIKELY(PC[1] > frameSlots || PC[3] > frameSlots)) CANONICAL(); \
+    const Bits left = loadBits(FP - PC[3]);                              \
+    FETCH_qsLocal(a, PC, 5);                                             \
+    FETCH_##y(b, PC, 8);                                                 \
+    Bits pair;                                                           \
+    APPLY_##op(a, b, pair);                                              \
+    Bits out;                                                            \
+    APPLY_##below(left, pair, out);                                      \
+    storeBits(SP - 1, Bits(vtPointer) | Bits(refOf(FP - PC[1])) << 32);  \
+    storeBits(SP - 2, out);                                              \
+    SP -= 2;                                                             \
+    TAKE_STEPS(6);                                                       \
+    PC += 8 + WORDS_##y + 2;                                             \
+    NEXT();                                                              \
+  }
+  FOR_EACH_POINTER_VALUE_PAIR_BELOW(POINTER_VALUE_PAIR_BELOW)
+#undef POINTER_VALUE_PAIR_BELOW
+
+Q_PointerAndValue : {
+  // LocalValPtr a; LocalValPtr_Deref b.
+  NEED_STEPS(2);
+  NEED_ROOM(2);
+  if (UNLIKELY(PC[1] > frameSlots || PC[3] > frameSlots)) CANONICAL();
+  const Bits value = loadBits(FP - PC[3]);
+  retainBits(value);
+  storeBits(SP - 1, Bits(vtPointer) | Bits(refOf(FP - PC[1])) << 32);
+  storeBits(SP - 2, value);
+  SP -= 2;
+  TAKE_STEPS(2);
+  PC += 5;
+  NEXT();
+}
   PAIR_ARITH(qsArg, qsConst, Add, 0)
   PAIR_ARITH(qsArg, qsConst, Sub, 1)
   PAIR_ARITH(qsArg, qsConst, Mul, 2)

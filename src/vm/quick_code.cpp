@@ -61,9 +61,67 @@ std::optional<uint32_t> comparisonAt(const Reader& r, uint64_t at) {
   return std::nullopt;
 }
 
+// Where the jump at `at` goes; nullopt when that is outside the block or not
+// on a word.
+std::optional<uint64_t> jumpTargetAt(const Reader& r, uint64_t at) {
+  int32_t bytes = int32_t(r.op(at + 1));
+  if (bytes % 4 != 0) return std::nullopt;
+  int64_t target = int64_t(at) + bytes / 4;
+  if (target < 0 || !r.length(uint64_t(target))) return std::nullopt;
+  return uint64_t(target);
+}
+
+// LocalValPtr a; Push c; AddSubst / SubSubst; Pop; Jump to a test of a local
+// against a constant, a local or an argument (LocalValPtr_Deref, Push /
+// LocalValPtr_Deref / ArgValPtr_Deref, COMPARE, JumpZero): the step and test
+// that close a counting loop.
+uint32_t loopStepAt(const Reader& r, uint64_t at) {
+  if (r.op(at) != Op_LocalValPtr || r.op(at + 2) != Op_Push) return 0;
+  uint32_t change = r.op(at + 5);
+  if ((change != Op_AddSubst && change != Op_SubSubst) || r.op(at + 6) != Op_Pop ||
+      r.op(at + 7) != Op_Jump || !r.length(at + 7))
+    return 0;
+  auto head = jumpTargetAt(r, at + 7);
+  if (!head || r.op(*head) != Op_LocalValPtr_Deref) return 0;
+  uint32_t bound;
+  switch (r.op(*head + 3)) {
+    case Op_Push:
+      bound = qbConst;
+      break;
+    case Op_LocalValPtr_Deref:
+      bound = qbLocal;
+      break;
+    case Op_ArgValPtr_Deref:
+      bound = qbArg;
+      break;
+    default:
+      return 0;
+  }
+  auto cmp = comparisonAt(r, *head + 6);
+  if (!cmp || r.op(*head + 7) != Op_JumpZero || !r.length(*head + 7)) return 0;
+  return quickLoopStep(change == Op_SubSubst, bound, *cmp);
+}
+
+// PushThis; LocalValPtr_Deref / ArgValPtr_Deref; Push c; ARITH; SCall 1, m.
+uint32_t selfCallAt(const Reader& r, uint64_t at) {
+  uint32_t source = r.op(at + 1);
+  if (r.op(at) != Op_PushThis || (source != Op_LocalValPtr_Deref && source != Op_ArgValPtr_Deref) ||
+      r.op(at + 4) != Op_Push)
+    return 0;
+  auto op = arithmeticAt(r, at + 7);
+  if (!op || r.op(at + 8) != Op_SCall || r.op(at + 9) != 1 || !r.length(at + 8)) return 0;
+  return quickSelfCall(source == Op_ArgValPtr_Deref, *op);
+}
+
 // The superinstruction that starts at `at`, the longest that fits; 0 for none.
 uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   uint32_t first = r.op(at);
+  if (uint32_t step = loopStepAt(r, at)) return step;
+  if (uint32_t call = selfCallAt(r, at)) return call;
+  if (r.op(at + r.length(at)) == Op_Ret && r.length(at)) {
+    if (first == Op_Push) return qPushRet;
+    if (auto op = arithmeticAt(r, at)) return qArithRet + *op;
+  }
   // Increments of a local or a member by a constant, as a statement.
   if ((first == Op_LocalValPtr || first == Op_PushThis_SMemberValPtr) && r.length(at)) {
     uint64_t push = at + r.length(at);
@@ -86,6 +144,14 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
         return qAssignPair + (first == Op_LocalValPtr ? 0 : 2 * kQuickSources * kQuickArithmetic) +
                (pair - qPairArithmetic);
     }
+  }
+  if (first == Op_LocalValPtr && r.op(at + 2) == Op_LocalValPtr_Deref && r.length(at + 2)) {
+    // The pair's first operand a local: the first block of qPairArithmeticBelow.
+    uint32_t pair = superinstructionAt(r, at + 5);
+    if (pair >= qPairArithmeticBelow &&
+        pair < qPairArithmeticBelow + kQuickSources * kQuickArithmetic * kQuickArithmetic)
+      return qPointerValuePairBelow + (pair - qPairArithmeticBelow);
+    return qPointerAndValue;
   }
   if (first == Op_Subst && r.op(at + 1) == Op_Pop && r.length(at + 1)) return qSubstPop;
   if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
@@ -115,12 +181,18 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
       if (auto cmp = comparisonAt(r, third);
           cmp && r.op(third + 1) == Op_JumpZero && r.length(third + 1))
         return quickPairCompareJump(pairX, *y, *cmp);
-      if (auto op = arithmeticAt(r, third); op && r.length(third))
+      if (auto op = arithmeticAt(r, third); op && r.length(third)) {
+        if (auto below = arithmeticAt(r, third + 1); below && r.length(third + 1))
+          return quickPairArithmeticBelow(pairX, *y, *op, *below);
         return quickPairArithmetic(pairX, *y, *op);
+      }
     }
   }
-  if (auto op = arithmeticAt(r, second); op && r.length(second))
+  if (auto op = arithmeticAt(r, second); op && r.length(second)) {
+    if (r.op(second + 1) == Op_Subst && r.op(second + 2) == Op_Pop && r.length(second + 2))
+      return quickAssignSourceArithmetic(*x, *op);
     return quickSourceArithmetic(*x, *op);
+  }
   return 0;
 }
 

@@ -28,6 +28,10 @@ inline constexpr uint32_t kQuickArithmetic = 4;
 // Comparisons: GT, GTE, LT, LTE, EQ, NEQ.
 inline constexpr uint32_t kQuickComparisons = 6;
 
+// What a loop's test compares its variable with: Push, LocalValPtr_Deref or
+// ArgValPtr_Deref.
+enum QuickBound : uint32_t { qbConst = 0, qbLocal = 1, qbArg = 2, kQuickBounds = 3 };
+
 enum QuickCode : uint32_t {
   kQuickFirst = 64,
   qSubstPop = kQuickFirst,  // Subst Pop
@@ -51,12 +55,33 @@ enum QuickCode : uint32_t {
   qArgConstArithmetic = qAssignPair + 2 * 2 * kQuickSources * kQuickArithmetic,
   qArgArgArithmetic = qArgConstArithmetic + kQuickArithmetic,
   qArgConstCompareJump = qArgArgArithmetic + kQuickArithmetic,
+  // A loop's step and test: LocalValPtr a; Push c; AddSubst / SubSubst; Pop; Jump
+  // back to LocalValPtr_Deref b; BOUND; COMPARE; JumpZero, where the bound is a
+  // constant, a local or an argument (see QuickBound)
+  qLoopStep = qArgConstCompareJump + kQuickComparisons,
+  // X Y ARITH ARITH: a pair's result with the value below it on the stack
+  qPairArithmeticBelow = qLoopStep + 2 * kQuickBounds * kQuickComparisons,
+  // SOURCE ARITH Subst Pop: the value on top with an operand, stored through
+  // the pointer below it
+  qAssignSourceArithmetic =
+      qPairArithmeticBelow + 2 * kQuickSources * kQuickArithmetic * kQuickArithmetic,
+  // LocalValPtr a; LocalValPtr_Deref b: how `a = b op ...` starts
+  qPointerAndValue = qAssignSourceArithmetic + kQuickSources * kQuickArithmetic,
+  // PushThis; LocalValPtr_Deref / ArgValPtr_Deref; Push c; ARITH; SCall 1, m:
+  // this object's method called on arithmetic, as recursion does
+  qSelfCall = qPointerAndValue + 1,
+  // Push c; Ret and ARITH; Ret: a method's last value and its return
+  qPushRet = qSelfCall + 2 * kQuickArithmetic,
+  qArithRet = qPushRet + 1,
+  // LocalValPtr a; LocalValPtr_Deref b; then a local X, any Y, ARITH ARITH: how
+  // `a = b + x * y` starts, the value below the pair being b's
+  qPointerValuePairBelow = qArithRet + kQuickArithmetic,
   // DCall: the same call, which may forward (a forwarding method's native run
   // without the method's frame, ForwardingShape)
-  qMethodCall = qArgConstCompareJump + kQuickComparisons,
+  qMethodCall = qPointerValuePairBelow + kQuickSources * kQuickArithmetic * kQuickArithmetic,
   kQuickEnd,
 };
-inline constexpr uint32_t kQuickTableSize = 256;
+inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
 
 // `x` is the first operand of a pair: 0 for a local, 1 for a member.
@@ -73,6 +98,29 @@ constexpr uint32_t quickPairCompareJump(uint32_t x, uint32_t y, uint32_t compari
 // `target` is 0 for a local, 1 for a member.
 constexpr uint32_t quickAssignPair(uint32_t target, uint32_t x, uint32_t y, uint32_t op) {
   return qAssignPair + ((target * 2 + x) * kQuickSources + y) * kQuickArithmetic + op;
+}
+
+// `subtract` for SubSubst.
+constexpr uint32_t quickLoopStep(bool subtract, uint32_t bound, uint32_t comparison) {
+  return qLoopStep + ((subtract ? uint32_t(kQuickBounds) : 0u) + bound) * kQuickComparisons +
+         comparison;
+}
+// `below` is the arithmetic joining the pair's result to the value below it.
+constexpr uint32_t quickPairArithmeticBelow(uint32_t x, uint32_t y, uint32_t op, uint32_t below) {
+  return qPairArithmeticBelow +
+         ((x * kQuickSources + y) * kQuickArithmetic + op) * kQuickArithmetic + below;
+}
+constexpr uint32_t quickAssignSourceArithmetic(uint32_t source, uint32_t op) {
+  return qAssignSourceArithmetic + source * kQuickArithmetic + op;
+}
+
+// `argument` when the operand is an argument rather than a local.
+constexpr uint32_t quickSelfCall(bool argument, uint32_t op) {
+  return qSelfCall + (argument ? kQuickArithmetic : 0) + op;
+}
+
+constexpr uint32_t quickPointerValuePairBelow(uint32_t y, uint32_t op, uint32_t below) {
+  return qPointerValuePairBelow + (y * kQuickArithmetic + op) * kQuickArithmetic + below;
 }
 
 // Writes the quick form of `count` code words into `quick` (as many words).
