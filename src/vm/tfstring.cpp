@@ -103,6 +103,10 @@ void setString(TValue& dst, std::string_view text) {
 
 TfString* stringBodyOf(TfObject* o) {
   if (!o || classOf(o) != runtime().stringClass) return nullptr;
+  return bodyOfString(o);
+}
+
+TfString* bodyOfString(TfObject* o) {
   TValue* body = bodySlot(o);
   return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
 }

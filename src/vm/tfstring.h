@@ -31,6 +31,8 @@ void setString(TValue& dst, std::string_view text);
 
 // The body of a string object, or nullptr when it has none (or it was freed).
 TfString* stringBodyOf(TfObject* o);
+// The same for a record already known to be of the String class.
+TfString* bodyOfString(TfObject* o);
 // True when the value refers to an object of exactly the string class.
 bool isString(const TValue& v);
 

@@ -85,7 +85,7 @@ bool stringBytes(const TValue& v, std::string_view& bytes) {
   TfObject* o = objectOf(v);
   ClassObject* c = classOf(o);
   if (!c || c != runtime().stringClass) return false;
-  const TfString* s = stringBodyOf(o);
+  const TfString* s = bodyOfString(o);
   bytes = s ? std::string_view(s->bytes) : std::string_view();
   return true;
 }
@@ -174,9 +174,12 @@ double compare(const TValue& a, const TValue& b) {
       if (b.kind == vtFloat) return double(a.f) - double(b.f);
       return 1;
     case vtObject: {
-      TfObject* o = objectOf(a);
-      if (o && classOf(o) == runtime().stringClass) return toText(a) == toText(b) ? 0 : 1;
-      return (b.kind == vtObject && b.ref == a.ref) ? 0 : 1;
+      // A string equals whatever has its text; both sides are read in place,
+      // since hash-table lookups compare strings on every probe.
+      std::string_view left, right;
+      if (!stringBytes(a, left)) return (b.kind == vtObject && b.ref == a.ref) ? 0 : 1;
+      if (stringBytes(b, right)) return left == right ? 0 : 1;
+      return left == toText(b) ? 0 : 1;
     }
     default:
       return 1;

@@ -112,7 +112,12 @@ TEST(Values, CompareInBothOrders) {
   EXPECT_EQ(compare(a, a), 0);
   EXPECT_EQ(compare(a, b), 1);
   EXPECT_EQ(compare(TValue::ofRef(vtHost, 3), TValue::ofRef(vtHost, 3)), 1);
-  for (TValue* v : {&s7, &sAbc, &sAbd, &sNull, &a, &b}) setNull(*v);
+  // A string equals another record with its text, and anything whose text it is.
+  TValue otherAbc = str("abc"), aText = str(("CmpObj@" + std::to_string(a.ref)).c_str());
+  EXPECT_EQ(compare(sAbc, otherAbc), 0);
+  EXPECT_EQ(compare(aText, a), 0);
+  EXPECT_EQ(compare(a, aText), 1);
+  for (TValue* v : {&s7, &sAbc, &sAbd, &sNull, &a, &b, &otherAbc, &aText}) setNull(*v);
 }
 
 TEST(Values, ReleasingOnceTooOftenIsAnError) {
