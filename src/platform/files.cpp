@@ -254,22 +254,34 @@ bool readOpenFile(int fd, std::string& bytes, uint64_t largest) {
             uint64_t(st.st_size) <= largest;
   bytes.clear();
   if (ok) {
-    bytes.reserve(size_t(st.st_size));
-    char buffer[65536];
+    // Read in place, asking for one byte more than the size: a file that has not
+    // changed comes back short by that byte, which ends the read without a second
+    // call. A short read of fewer bytes, or a file that grows meanwhile, reads on
+    // to the end of the file.
+    size_t size = size_t(st.st_size);
+    size_t have = 0;
+    bool whole = false;
     for (;;) {
-      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (bytes.size() < have + 1)
+        bytes.resize(std::max(size + 1, std::min(2 * bytes.size(), size_t(largest) + 1)));
+      ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         ok = n == 0;
         break;
       }
+      have += size_t(n);
       // A file that grows while read is cut off at the bound, not followed.
-      if (bytes.size() + size_t(n) > largest) {
+      if (have > largest) {
         ok = false;
         break;
       }
-      bytes.append(buffer, size_t(n));
+      if (!whole && have == size) {
+        whole = true;  // the one confirming read is only needed if this was short
+        if (bytes.size() > have) break;
+      }
     }
+    bytes.resize(have);
   }
   ::close(fd);
   if (!ok) bytes.clear();
@@ -335,24 +347,45 @@ void digest(uint32_t& hash, const void* data, size_t n) {
 
 }  // namespace
 
+namespace {
+
+// The modification time in nanoseconds, the size and the file's identity change
+// with nearly every rewrite.
+uint32_t statDigest(const struct stat& st) {
+  uint32_t hash = 2166136261u;
+  int64_t fields[3] = {modificationNs(st), int64_t(st.st_size), int64_t(st.st_ino)};
+  digest(hash, fields, sizeof fields);
+  return hash;
+}
+
+int32_t asStamp(uint32_t hash) {
+  int32_t stamp = static_cast<int32_t>(hash);
+  return stamp == -1 ? 0 : stamp;
+}
+
+}  // namespace
+
 int32_t fileAge(std::string_view path) {
   std::string host;
   struct stat st;
   if (!statHostPath(path, host, st) || !S_ISREG(st.st_mode)) return -1;
-  // The modification time in nanoseconds, the size and the file's identity change
-  // with nearly every rewrite. The host's clock for file times may tick only every
-  // few milliseconds, though, so the bytes of small files (sources, pages) are
-  // digested too: an edit never goes unnoticed.
-  uint32_t hash = 2166136261u;
-  int64_t fields[3] = {modificationNs(st), int64_t(st.st_size), int64_t(st.st_ino)};
-  digest(hash, fields, sizeof fields);
+  uint32_t hash = statDigest(st);
+  // The host's clock for file times may tick only every few milliseconds, though,
+  // so the bytes of small files (sources, pages) are digested too: an edit never
+  // goes unnoticed.
   constexpr off_t kDigestedBytes = 1 << 20;
   if (st.st_size <= kDigestedBytes) {
     std::string bytes;
     if (readHostFile(host, bytes, kLargestReadFile)) digest(hash, bytes.data(), bytes.size());
   }
-  int32_t stamp = static_cast<int32_t>(hash);
-  return stamp == -1 ? 0 : stamp;
+  return asStamp(hash);
+}
+
+int32_t fileStatStamp(std::string_view path) {
+  std::string host;
+  struct stat st;
+  if (!statHostPath(path, host, st) || !S_ISREG(st.st_mode)) return -1;
+  return asStamp(statDigest(st));
 }
 
 std::vector<std::string> listDirectory(std::string_view path, EntryKind kind) {

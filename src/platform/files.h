@@ -31,6 +31,9 @@ bool directoryExists(std::string_view path);
 // modification time in nanoseconds, the size, the file's identity and, for files
 // up to 1 MiB, the bytes. -1 when there is no such file.
 int32_t fileAge(std::string_view path);
+// fileAge without the bytes, for a caller that digests the content it has read
+// itself: the modification time, size and identity. -1 when there is no such file.
+int32_t fileStatStamp(std::string_view path);
 
 enum class EntryKind { Files, Directories, Both };
 // Names (not paths) of the entries of a directory, sorted; "." and ".." left out.

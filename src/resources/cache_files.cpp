@@ -27,10 +27,18 @@ std::string reducedName(std::string_view relative) {
 }  // namespace
 
 std::string CacheFilePath(std::string_view prefix, std::string_view source) {
-  std::string dir = CacheFolder();
-  if (!platform::directoryExists(dir)) platform::makeDirectory(dir);
-  return dir + "\\" + std::string(prefix) +
+  return CacheFolder() + "\\" + std::string(prefix) +
          reducedName(RelativePath(source, resourceTree().baseDir));
+}
+
+bool WriteCacheFile(std::string_view path, std::string_view bytes) {
+  // Reading a cache file needs no folder check (a missing folder reads as a
+  // missing file), so the folder is made here, when a write finds it missing.
+  if (platform::writeFile(path, bytes)) return true;
+  std::string dir = CacheFolder();
+  if (platform::directoryExists(dir)) return false;
+  platform::makeDirectory(dir);
+  return platform::writeFile(path, bytes);
 }
 
 }  // namespace zunka

@@ -21,10 +21,13 @@ namespace zunka {
 // The code a compilation produces changes with the player: mixing the player's
 // code revision into the source stamp makes class files of an earlier revision
 // stale, so they are compiled again rather than run with old code.
-constexpr uint32_t kCodeRevision = 3;
+constexpr uint32_t kCodeRevision = 4;
 
-int32_t ClassSourceStamp(std::string_view src) {
-  return int32_t(uint32_t(platform::fileAge(src)) ^ (kCodeRevision * 0x9E3779B1u));
+int32_t ClassSourceStamp(std::string_view src, uint64_t sourceDigest) {
+  // The caller has the text and its digest already: the file is not read again.
+  uint32_t text = uint32_t(sourceDigest) ^ uint32_t(sourceDigest >> 32);
+  uint32_t file = uint32_t(platform::fileStatStamp(src)) * 0x85EBCA6Bu;
+  return int32_t((file ^ text) ^ (kCodeRevision * 0x9E3779B1u));
 }
 
 using namespace vm;
@@ -109,9 +112,9 @@ std::string TRTTI::ClassFileName() const {
   return CacheFilePath("c121_", src);
 }
 
-void TRTTI::WriteClassFile(ClassFileWriter& file) const {
+void TRTTI::WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const {
   file.Int(kClassFileVersion);
-  file.Int(ClassSourceStamp(src));
+  file.Int(ClassSourceStamp(src, sourceDigest));
   file.Str(parent ? parent->FullPath() : "");
   std::vector<std::string> own;
   for (int32_t i = 0; i < members.count(); ++i)
@@ -153,9 +156,9 @@ std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
   return f;
 }
 
-bool TRTTI::ReadClassFile(ClassFileReader& file) {
+bool TRTTI::ReadClassFile(ClassFileReader& file, uint64_t sourceDigest) {
   if (file.Int() != kClassFileVersion) return false;
-  if (file.Int() != ClassSourceStamp(src)) return false;
+  if (file.Int() != ClassSourceStamp(src, sourceDigest)) return false;
   std::string parentPath = file.Str();
   parent = nullptr;
   if (!parentPath.empty()) {
@@ -198,12 +201,12 @@ uint64_t digestAt(std::string_view bytes, size_t at) {
 }
 
 // The records of a whole, unaltered class file made from `source`; nothing otherwise.
-std::optional<std::string_view> classRecords(std::string_view bytes, std::string_view source) {
+std::optional<std::string_view> classRecords(std::string_view bytes, uint64_t sourceDigest) {
   if (bytes.size() < 2 * kDigestBytes) return std::nullopt;
   size_t checked = bytes.size() - kDigestBytes;
   if (digestAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
   size_t records = checked - kDigestBytes;
-  if (digestAt(bytes, records) != ContentDigest(source)) return std::nullopt;
+  if (digestAt(bytes, records) != sourceDigest) return std::nullopt;
   return bytes.substr(0, records);
 }
 
@@ -211,11 +214,12 @@ std::optional<std::string_view> classRecords(std::string_view bytes, std::string
 
 bool TRTTI::SaveClassFile(std::string_view source) const {
   ClassFileWriter file;
-  WriteClassFile(file);
+  uint64_t sourceDigest = ContentDigest(source);
+  WriteClassFile(file, sourceDigest);
   std::string bytes = file.bytes();
-  appendDigest(bytes, ContentDigest(source));
+  appendDigest(bytes, sourceDigest);
   appendDigest(bytes, ContentDigest(bytes));
-  return platform::writeFile(ClassFileName(), bytes);
+  return WriteCacheFile(ClassFileName(), bytes);
 }
 
 bool TRTTI::LoadClassFile(std::string_view source) {
@@ -225,10 +229,11 @@ bool TRTTI::LoadClassFile(std::string_view source) {
   if (!platform::readFile(path, bytes, kLargestClassFile)) return false;
   bool restored = false;
   try {
-    std::optional<std::string_view> records = classRecords(bytes, source);
+    uint64_t sourceDigest = ContentDigest(source);
+    std::optional<std::string_view> records = classRecords(bytes, sourceDigest);
     if (!records) throw EError("クラスファイル" + name() + "は壊れています。");
     ClassFileReader file(*records, "クラスファイル" + name() + "は壊れています。");
-    restored = ReadClassFile(file);
+    restored = ReadClassFile(file, sourceDigest);
   } catch (const EError&) {
     Log("not a valid Class File");
   }

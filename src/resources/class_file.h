@@ -20,8 +20,9 @@ std::unique_ptr<vm::TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI
 // A name that cannot be found raises the matching "…が見つかりません" error.
 void Bind(vm::TCompiledInfo& info, TRTTI& cls);
 
-// The source stamp a class file records for `src`: the file's age stamp mixed
-// with the code revision of this player.
-int32_t ClassSourceStamp(std::string_view src);
+// The source stamp a class file records for `src`, whose text (as read) has the
+// digest `sourceDigest`: the file's time, size and identity mixed with that
+// digest and the code revision of this player.
+int32_t ClassSourceStamp(std::string_view src, uint64_t sourceDigest);
 
 }  // namespace zunka

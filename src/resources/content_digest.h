@@ -5,18 +5,33 @@
 
 namespace zunka {
 
-// A 64-bit digest (FNV-1a) of a file's bytes. The caches in `Temp` carry the
-// digest of their whole content and of the source they were made from, so that a
-// file cut short, flipped on disk or edited by hand is noticed and rebuilt from
-// its source instead of being trusted byte for byte. It guards against accidents
-// and casual edits, not against someone forging a cache on purpose: whoever can
-// write `Temp` can as well edit the sources.
+// A 64-bit digest of a file's bytes. The caches in `Temp` carry the digest of
+// their whole content and of the source they were made from, so that a file cut
+// short, flipped on disk or edited by hand is noticed and rebuilt from its source
+// instead of being trusted byte for byte. It guards against accidents and casual
+// edits, not against someone forging a cache on purpose: whoever can write `Temp`
+// can as well edit the sources. Every start digests each kernel class and its
+// source, so it takes eight bytes a step. A multiply carries a change only
+// upwards (a flipped top bit stays one bit, which the next word could flip back),
+// so each word is mixed by a multiply, a rotation that brings the high bits down,
+// and a second multiply that spreads them again.
 inline uint64_t ContentDigest(std::string_view bytes) {
-  uint64_t hash = 14695981039346656037u;
-  for (char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211u;
+  uint64_t hash = 14695981039346656037u ^ bytes.size();
+  auto mix = [&hash](uint64_t word) {
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+    hash = ((hash << 31) | (hash >> 33)) * 0xC2B2AE3D27D4EB4Fu;
+  };
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word = 0;
+    for (size_t b = 0; b < 8; ++b)  // little-endian whatever the host: one load
+      word |= uint64_t(static_cast<unsigned char>(bytes[i + b])) << (8 * b);
+    mix(word);
   }
+  uint64_t tail = 0;
+  for (size_t b = 0; i + b < bytes.size(); ++b)
+    tail |= uint64_t(static_cast<unsigned char>(bytes[i + b])) << (8 * b);
+  mix(tail);
   return hash;
 }
 

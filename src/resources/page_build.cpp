@@ -123,7 +123,7 @@ ResourcePtr rebuildScript(const std::string& file) {
   // Written before it compiles: its class file records the stamp of the script
   // file as it then is, and one made before the file existed would not be taken
   // on the next load. A script that cannot be cached still places the objects.
-  if (!platform::writeFile(file, text)) Log("Cannot create file \"" + file + "\"");
+  if (!WriteCacheFile(file, text)) Log("Cannot create file \"" + file + "\"");
   ResourcePtr made = compileScript(text, file);
   if (auto* cls = dynamic_cast<TRTTI*>(made.get()); cls && cls->compiled) return made;
   made.reset();

@@ -68,12 +68,12 @@ class TRTTI : public vm::ClassObject, public TResource {
   // Class files: the compiled class saved under Temp, so that an unchanged source
   // need not be compiled again.
   // Temp\c121_ + the source path relative to baseDir, reduced to name characters
-  // (".." becomes "@"); creates Temp when missing.
+  // (".." becomes "@"). `sourceDigest` is ContentDigest of the source text.
   std::string ClassFileName() const;
-  void WriteClassFile(ClassFileWriter& file) const;
+  void WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const;
   // True when the class was restored; false for another version, a source edited
   // since, or a parent not compiled yet. A broken file raises.
-  bool ReadClassFile(ClassFileReader& file);
+  bool ReadClassFile(ClassFileReader& file, uint64_t sourceDigest);
   // Writes ClassFileName(), with the digests of `source` (the text the class was
   // compiled from) and of the whole file; false when the file cannot be written.
   bool SaveClassFile(std::string_view source = {}) const;

@@ -104,6 +104,40 @@ TEST(Files, AgeStampsFollowEveryChange) {
   setModificationTime(host, 1700000000, 200);
   EXPECT_NE(fileAge(file), second);
   EXPECT_EQ(fileAge(dir.system() + "\\missing"), -1);
+  // Without the bytes: the time, size and identity still count.
+  int32_t stat = fileStatStamp(file);
+  EXPECT_EQ(fileStatStamp(file), stat);
+  setModificationTime(host, 1700000000, 300);
+  EXPECT_NE(fileStatStamp(file), stat);
+  stat = fileStatStamp(file);
+  ASSERT_TRUE(writeFile(file, "three"));
+  setModificationTime(host, 1700000000, 300);
+  EXPECT_NE(fileStatStamp(file), stat);
+  EXPECT_EQ(fileStatStamp(dir.system() + "\\missing"), -1);
+}
+
+// Files are read in place with one read call where the size holds; every size
+// comes back whole, and so do files whose stated size is not their content (the
+// kernel's own files claim 0 bytes).
+TEST(Files, FilesOfEverySizeReadWhole) {
+  zunka::testing::TempDir dir;
+  for (size_t size :
+       {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537), size_t(1 << 20) + 3}) {
+    std::string content(size, '\0');
+    for (size_t i = 0; i < size; ++i) content[i] = char((i * 2654435761u) >> 13);
+    std::string file = dir.write("f" + std::to_string(size), content);
+    std::string bytes = "left over";
+    ASSERT_TRUE(readFile(file, bytes)) << size;
+    EXPECT_TRUE(bytes == content) << size;
+    EXPECT_FALSE(readFile(file, bytes, size ? size - 1 : 0) && size) << size;
+  }
+  std::string status;
+  ASSERT_TRUE(readFile(systemPath("/proc/self/status"), status));
+  struct stat st;
+  ASSERT_EQ(::stat("/proc/self/status", &st), 0);
+  EXPECT_EQ(st.st_size, 0);
+  EXPECT_EQ(status.rfind("Name:", 0), 0u);
+  EXPECT_NE(status.find("\nPid:"), std::string::npos);
 }
 
 TEST(Files, CopyMoveDelete) {

@@ -1,9 +1,12 @@
 #include "tree_fixture.h"
 
 #include <cstring>
+#include <set>
 
+#include "resources/cache_files.h"
 #include "resources/class_file.h"
 #include "resources/class_file_stream.h"
+#include "resources/content_digest.h"
 #include "vm/code_verifier.h"
 #include "vm/errors.h"
 #include "vm/opcodes.h"
@@ -13,6 +16,9 @@ using namespace zunka::vm;
 using namespace zunka::testing;
 
 namespace {
+
+// The digest of the text the class was compiled from, as the caller passes it.
+constexpr uint64_t kSourceDigest = 0x0123456789ABCDEFu;
 
 class ClassFileTest : public TreeTest {
  protected:
@@ -24,7 +30,7 @@ class ClassFileTest : public TreeTest {
 
   std::string bytesOf(const TRTTI& cls) {
     ClassFileWriter file;
-    cls.WriteClassFile(file);
+    cls.WriteClassFile(file, kSourceDigest);
     return file.bytes();
   }
 
@@ -34,7 +40,7 @@ class ClassFileTest : public TreeTest {
     sub->Reset();
     try {
       ClassFileReader file(bytes, "broken");
-      return sub->ReadClassFile(file) ? "" : "false";
+      return sub->ReadClassFile(file, kSourceDigest) ? "" : "false";
     } catch (const EError& e) {
       return e.message();
     }
@@ -61,7 +67,7 @@ TEST_F(ClassFileTest, ListsOnlyOwnMembersAndFunctions) {
   std::string bytes = bytesOf(*sub);
   ClassFileReader file(bytes, "broken");
   EXPECT_EQ(file.Int(), 12100);
-  EXPECT_EQ(file.Int(), ClassSourceStamp(sub->src));
+  EXPECT_EQ(file.Int(), ClassSourceStamp(sub->src, kSourceDigest));
   EXPECT_EQ(file.Str(), "classes.lang.Object");
   EXPECT_EQ(file.Strings(), std::vector<std::string>{"z"});
   EXPECT_EQ(file.Int(), 3);  // draw, constructor, own_native
@@ -146,7 +152,7 @@ TEST_F(ClassFileTest, MissingParentsAndUnknownKindsAreErrors) {
   EXPECT_EQ(read(kind), "broken");
   // Through the compile driver's door the class file name is in the message, and
   // the failure is logged and undone.
-  platform::writeFile(sub->ClassFileName(), kind);
+  WriteCacheFile(sub->ClassFileName(), kind);
   EXPECT_FALSE(sub->LoadClassFile());
   EXPECT_EQ(console().logLines, std::vector<std::string>{"not a valid Class File"});
   EXPECT_TRUE(sub->methods().empty());
@@ -188,13 +194,13 @@ TEST_F(ClassFileTest, CorruptedBytesNeverCrash) {
 TEST_F(ClassFileTest, HugeCountsAreRefusedBeforeAllocating) {
   ClassFileWriter file;
   file.Int(12100);
-  file.Int(ClassSourceStamp(sub->src));
+  file.Int(ClassSourceStamp(sub->src, kSourceDigest));
   file.Str("");
   file.Int(0x7FFFFFFF);  // member names
   EXPECT_EQ(read(file.bytes()), "broken");
   ClassFileWriter strings;
   strings.Int(12100);
-  strings.Int(ClassSourceStamp(sub->src));
+  strings.Int(ClassSourceStamp(sub->src, kSourceDigest));
   strings.Int(0x7FFFFFF0);  // a string longer than the file
   EXPECT_EQ(read(strings.bytes()), "broken");
 }
@@ -346,4 +352,34 @@ TEST(CodeVerifier, TracksTheStackAcrossJumps) {
   EXPECT_NE(verify({Op_PushString, 8, 0}), "");
   EXPECT_NE(verify({Op_PushString, 6, 0, 0}), "");
   EXPECT_NE(verify({Op_DCall, 0, 0, 0}), "");  // a name operand nobody will link
+}
+
+// The digest of a cache notices any one flipped bit, the same bit flipped in two
+// neighbouring words (a multiply alone carries changes only upwards, so the top
+// bits of two words would cancel), and bytes added or cut at the end.
+TEST(ContentDigest, NoticesFlipsInWordsAndTheirNeighboursAndLengthChanges) {
+  std::string bytes(61, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 37 + 11);
+  const uint64_t digest = ContentDigest(bytes);
+  std::set<uint64_t> seen{digest};
+  size_t changes = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::string one = bytes;
+      one[i] = char(one[i] ^ (1 << bit));
+      seen.insert(ContentDigest(one));
+      ++changes;
+      if (i + 8 < bytes.size()) {
+        one[i + 8] = char(one[i + 8] ^ (1 << bit));
+        seen.insert(ContentDigest(one));
+        ++changes;
+      }
+    }
+  }
+  for (const std::string& other :
+       {bytes + '\0', bytes.substr(0, 60), std::string(), std::string(1, '\0')}) {
+    seen.insert(ContentDigest(other));
+    ++changes;
+  }
+  EXPECT_EQ(seen.size(), changes + 1);
 }

@@ -1,5 +1,6 @@
 #include "tree_fixture.h"
 
+#include "resources/cache_files.h"
 #include "resources/paths.h"
 #include "vm/errors.h"
 
@@ -151,6 +152,8 @@ TEST_F(ClassResourceTest, ClassTagsAndClassFileNames) {
   std::string temp = world->dir.system() + "\\Temp";
   EXPECT_FALSE(platform::directoryExists(temp));
   EXPECT_EQ(player->ClassFileName(), temp + "\\c121_usrclassesPlayerzunka");
+  EXPECT_FALSE(platform::directoryExists(temp));  // made by the first write
+  EXPECT_TRUE(WriteCacheFile(player->ClassFileName(), "x"));
   EXPECT_TRUE(platform::directoryExists(temp));
   player->src = ParentDir(world->dir.system()) + "\\kernel\\my-class.v2.zunka";
   EXPECT_EQ(player->ClassFileName(), temp + "\\c121_@kernelmyclassv2zunka");

@@ -80,7 +80,9 @@ TEST_F(UserStorageTest, AnInstalledSystemSendsCachesToTheUsersCacheFolderPerGame
   EXPECT_EQ(userStorage().cacheDir, expected);
   EXPECT_FALSE(FolderTakesWrites(base));
   EXPECT_FALSE(FolderTakesWrites(base + "\\Usr"));
-  EXPECT_EQ(CacheFilePath("c121_", base + "\\Usr\\Pad.zunka"), expected + "\\c121_UsrPadzunka");
+  std::string cached = CacheFilePath("c121_", base + "\\Usr\\Pad.zunka");
+  EXPECT_EQ(cached, expected + "\\c121_UsrPadzunka");
+  EXPECT_TRUE(WriteCacheFile(cached, "x"));  // the folder is made on the first write
   EXPECT_TRUE(platform::directoryExists(expected));
   EXPECT_FALSE(platform::directoryExists(base + "\\Temp"));
   // Another game gets a cache folder of its own.
