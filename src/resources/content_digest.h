@@ -1,5 +1,7 @@
 #pragma once
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,9 +25,9 @@ inline uint64_t ContentDigest(std::string_view bytes) {
   };
   size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
-    uint64_t word = 0;
-    for (size_t b = 0; b < 8; ++b)  // little-endian whatever the host: one load
-      word |= uint64_t(static_cast<unsigned char>(bytes[i + b])) << (8 * b);
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     mix(word);
   }
   uint64_t tail = 0;

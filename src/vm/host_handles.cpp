@@ -1,6 +1,5 @@
 #include "vm/host_handles.h"
 
-#include <deque>
 #include <new>
 
 namespace zunka::vm {
@@ -9,6 +8,9 @@ HostHandles::Entry* HostHandles::entries_ = nullptr;
 uint32_t HostHandles::size_ = 0;
 uint32_t HostHandles::capacity_ = 0;
 std::size_t HostHandles::live_ = 0;
+uint32_t HostHandles::freeHead_ = 0;
+uint32_t HostHandles::freeTail_ = 0;
+std::size_t HostHandles::freeCount_ = 0;
 
 void HostHandles::grow() {
   uint32_t capacity = capacity_ ? capacity_ * 2 : 1024;
@@ -17,7 +19,7 @@ void HostHandles::grow() {
   delete[] entries_;
   entries_ = bigger;
   capacity_ = capacity;
-  if (size_ == 0) entries_[size_++] = Entry{nullptr, 0};  // index 0 is never a handle
+  if (size_ == 0) entries_[size_++] = Entry{nullptr, 0, 0};  // index 0 is never a handle
 }
 
 namespace {
@@ -25,24 +27,20 @@ constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
 // Slots are recycled only when enough are waiting, oldest first, to keep stale
 // handles from matching a new object for as long as possible.
 constexpr std::size_t kRecycleAfter = 1024;
-std::deque<uint32_t>& freeSlots() {
-  static auto* slots = new std::deque<uint32_t>();  // outlives every host object
-  return *slots;
-}
 }  // namespace
 
 uint32_t HostHandles::add(HostObject* object, HostKind) {
   uint32_t index;
-  auto& slots = freeSlots();
   if (size_ == 0) grow();
-  if (slots.size() > kRecycleAfter || size_ > kIndexMask) {
-    if (slots.empty()) throw std::bad_alloc();
-    index = slots.front();
-    slots.pop_front();
+  if (freeCount_ > kRecycleAfter || size_ > kIndexMask) {
+    if (freeCount_ == 0) throw std::bad_alloc();
+    index = freeHead_;  // the slot that has waited longest
+    freeHead_ = entries_[index].nextFree;
+    --freeCount_;
   } else {
     if (size_ == capacity_) grow();
     index = size_++;
-    entries_[index] = Entry{nullptr, 1};
+    entries_[index] = Entry{nullptr, 1, 0};
   }
   Entry& e = entries_[index];
   e.object = object;
@@ -59,7 +57,15 @@ void HostHandles::remove(uint32_t handle) {
   e.generation = (e.generation + 1) & kGenerationMask;
   if (e.generation == 0) e.generation = 1;  // handle 0 must never be valid
   --live_;
-  freeSlots().push_back(index);
+  // Queued behind the slots freed before it, threaded through the free entries
+  // themselves: no allocation, whatever the number of slots waiting.
+  e.nextFree = 0;
+  if (freeCount_ == 0)
+    freeHead_ = index;
+  else
+    entries_[freeTail_].nextFree = index;
+  freeTail_ = index;
+  ++freeCount_;
 }
 
 HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), kind_(kind) {}

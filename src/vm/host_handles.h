@@ -36,6 +36,7 @@ class HostHandles {
   struct Entry {
     HostObject* object;
     uint32_t generation;
+    uint32_t nextFree;  // while free: the slot freed after this one
   };
   static void grow();
 
@@ -45,6 +46,11 @@ class HostHandles {
   static uint32_t size_;
   static uint32_t capacity_;
   static std::size_t live_;
+  // Free slots wait in the order they were freed: a queue from freeHead_ to
+  // freeTail_ through Entry::nextFree.
+  static uint32_t freeHead_;
+  static uint32_t freeTail_;
+  static std::size_t freeCount_;
 };
 
 // Typed lookup: T names its family in `T::kHostKind`.

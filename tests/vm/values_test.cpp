@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 #include "support/vm_world.h"
 
@@ -175,6 +177,37 @@ TEST(Handles, StaleForgedAndMistypedHandlesFindNothing) {
   EXPECT_NE(other->handle(), h);
   EXPECT_EQ(hostAs<TValueList>(h), nullptr);
   delete other;
+}
+
+// Freed slots wait in a queue and are taken oldest first once enough wait: after
+// thousands of frees in a scattered order, the slots come back in that order and
+// no stale handle finds a new object.
+TEST(Handles, FreedSlotsComeBackOldestFirstUnderNewGenerations) {
+  constexpr uint32_t kIndexMask = HostHandles::kIndexMask;
+  std::vector<TValueList*> lists;
+  for (int i = 0; i < 3000; ++i) lists.push_back(new TValueList());
+  std::vector<uint32_t> stale;
+  for (size_t i = 0; i < lists.size(); ++i) {
+    TValueList*& l = lists[(i * 7919) % lists.size()];  // 7919 is prime: a permutation
+    stale.push_back(l->handle());
+    delete l;
+    l = nullptr;
+  }
+  std::vector<uint32_t> freedOrder;
+  for (uint32_t h : stale) freedOrder.push_back(h & kIndexMask);
+  std::vector<TValueList*> fresh;
+  std::vector<uint32_t> reused;
+  std::set<uint32_t> mine(freedOrder.begin(), freedOrder.end());
+  for (int i = 0; i < 6000; ++i) {
+    fresh.push_back(new TValueList());
+    uint32_t index = fresh.back()->handle() & kIndexMask;
+    if (mine.count(index)) reused.push_back(index);
+  }
+  ASSERT_GE(reused.size(), 1000u);
+  EXPECT_TRUE(std::equal(reused.begin(), reused.end(), freedOrder.begin()));
+  for (uint32_t h : stale) EXPECT_EQ(HostHandles::find(h), nullptr);
+  for (TValueList* l : fresh) EXPECT_EQ(hostAs<TValueList>(l->handle()), l);
+  for (TValueList* l : fresh) delete l;
 }
 
 TEST(Objects, PoolsReuseRecordsThatNobodyHolds) {
