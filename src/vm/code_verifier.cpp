@@ -26,6 +26,31 @@ StackEffect effectOf(const OpcodeFacts& facts, const uint32_t* at) {
   return e;
 }
 
+// Where an opcode can stand inside fused instructions: each fused opcode that
+// has it as a part, with the part's word offset. Worked out once from the opcode
+// table (every class file loaded at start-up checks its entries against it).
+struct FusedUse {
+  uint32_t fused;
+  size_t offset;
+};
+
+const std::vector<FusedUse>& fusedUsesOf(uint32_t opcode) {
+  static const std::vector<std::vector<FusedUse>> table = [] {
+    std::vector<std::vector<FusedUse>> uses(kOpcodeCount);
+    for (uint32_t code = 0; code < kOpcodeCount; ++code) {
+      const OpcodeFacts& fused = *opcodeFacts(code);
+      size_t offset = 0;
+      for (uint8_t p = 0; p < fused.fusedFrom.count; ++p) {
+        uint32_t part = fused.fusedFrom.code[p];
+        if (part < kOpcodeCount) uses[part].push_back(FusedUse{code, offset});
+        offset += opcodeFacts(part)->words;
+      }
+    }
+    return uses;
+  }();
+  return table[opcode];
+}
+
 class Verifier {
  public:
   Verifier(const std::vector<uint32_t>& words, const TSymInfoList& symbols)
@@ -66,16 +91,11 @@ class Verifier {
     const OpcodeFacts* named = opcodeFacts(opcode);
     if (!named || named->linkWord == 0 || i >= w_.size()) return false;
     if (starts_[i] && w_[i] == opcode) return true;
-    for (uint32_t code = 0; code < kOpcodeCount; ++code) {
-      const OpcodeFacts& fused = *opcodeFacts(code);
-      size_t offset = 0;
-      for (uint8_t p = 0; p < fused.fusedFrom.count; ++p) {
-        uint32_t part = fused.fusedFrom.code[p];
-        if (part == opcode && offset <= i && starts_[i - offset] && w_[i - offset] == code &&
-            (offset == 0 || w_[i] == opcode))
-          return true;
-        offset += opcodeFacts(part)->words;
-      }
+    for (const FusedUse& use : fusedUsesOf(opcode)) {
+      size_t offset = use.offset;
+      if (offset <= i && starts_[i - offset] && w_[i - offset] == use.fused &&
+          (offset == 0 || w_[i] == opcode))
+        return true;
     }
     return false;
   }
