@@ -33,7 +33,8 @@ TCompiledInfo::TCompiledInfo(ClassObject* owner, const std::vector<uint32_t>& wo
   std::memcpy(Arena::at<uint32_t>(code_), words.data(), lengthBytes_);
   // One Halt past the end: a block that lost its own Halt still stops there.
   Arena::at<uint32_t>(code_)[words.size()] = Op_Halt;
-  refreshQuickForm();
+  // An all-zero quick form runs every instruction as written.
+  std::memset(Arena::quickWords(code_), 0, lengthBytes_ + 4);
 }
 
 void TCompiledInfo::Fuse() {
@@ -44,6 +45,7 @@ void TCompiledInfo::Fuse() {
 void TCompiledInfo::refreshQuickForm() {
   quickenCode(words(), lengthBytes_ / 4 + 1, Arena::quickWords(code_));
   forwarding_ = forwardingShapeOf(words(), lengthBytes_ / 4);
+  quickened_ = true;
 }
 
 TCompiledInfo::~TCompiledInfo() {

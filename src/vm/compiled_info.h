@@ -47,6 +47,12 @@ class TCompiledInfo {
   uint32_t* words() const { return Arena::at<uint32_t>(code_); }
   // Merges runs of instructions into the fused ones (see code_tools.h).
   void Fuse();
+  // The interpreter's quick form is worked out when the block is first entered
+  // (or fused): a start loads every kernel class, most of whose methods never
+  // run. Until then the block runs as written.
+  void ensureQuickForm() {
+    if (!quickened_) refreshQuickForm();
+  }
   // The block as a forwarding method body (vm/quick_code.h), or nullptr.
   const ForwardingShape* forwarding() const { return forwarding_ ? &*forwarding_ : nullptr; }
   uint32_t lengthBytes() const { return lengthBytes_; }
@@ -72,6 +78,7 @@ class TCompiledInfo {
   uint32_t lengthBytes_ = 0;
   // Kept in step with the quick form: both follow the opcodes.
   std::optional<ForwardingShape> forwarding_;
+  bool quickened_ = false;
   ClassObject* owner_ = nullptr;
   TSymInfoList symbols_;
   // Whether the points are in code order, as of their count then.

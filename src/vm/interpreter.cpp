@@ -776,6 +776,7 @@ dispatch:
     frameSlots = uint32_t(FP - stackLow);
     SP = newSp;
     SELF = target;
+    f->code->ensureQuickForm();
     PC = f->code->words();
     NEXT();
   }

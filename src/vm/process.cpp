@@ -58,6 +58,7 @@ TProcess* TProcess::CreateCalling(const TValue& self, const std::vector<TValue>&
   if (!function) {
     p->sp = p->fp + 8;
     if (cls && cls->classCode) {
+      cls->classCode->ensureQuickForm();
       p->pc = cls->classCode->code();
     } else {
       p->halted = 1;  // nothing to run
@@ -73,6 +74,7 @@ TProcess* TProcess::CreateCalling(const TValue& self, const std::vector<TValue>&
   for (int64_t i = 0; i < locals; ++i) *valueAt(p->fp - 8 * uint32_t(i)) = TValue{};
   p->sp = static_cast<Ref>(newSp);
   if (function->code) {
+    function->code->ensureQuickForm();
     p->pc = function->code->code();
   } else {
     p->halted = 1;

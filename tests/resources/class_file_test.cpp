@@ -1,5 +1,6 @@
 #include "tree_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -103,10 +104,17 @@ TEST_F(ClassFileTest, ReadingBackRestoresTablesAndLinksTheCode) {
   EXPECT_EQ(constructor->locals, std::vector<std::string>{"tmp"});
   EXPECT_EQ(sub->classCode->symbols().points.size(), 1u);
 
+  // Its interpreter form waits for the first run: until then every word runs as
+  // written (a start loads every kernel class, most of whose methods never run).
+  const uint32_t* quick = Arena::quickWords(draw()->code->code());
+  uint32_t length = draw()->code->lengthBytes() / 4 + 1;
+  EXPECT_TRUE(std::all_of(quick, quick + length, [](uint32_t q) { return q == 0; }));
+
   // And it runs: draw stores $score into z after calling through every linked kind.
   setInt(*GlobalCell("$score"), 42);
   TValue self = newObject(sub);
   TProcess* p = TProcess::Create(self, {}, "draw");
+  EXPECT_TRUE(std::any_of(quick, quick + length, [](uint32_t q) { return q != 0; }));
   vm::Run(p, 0);
   EXPECT_TRUE(p->halted);
   EXPECT_EQ(p->state, 0);
