@@ -36,6 +36,15 @@ bool releaseOrSay(TValue& v, std::string& error) {
 }
 
 void releaseSlow(TValue& v) {
+  // The last reference going, the usual case here, needs no error text.
+  if (Arena::isObject(v.ref)) {
+    TfObject* o = objectAt(v.ref);
+    if (o->refCount == 1) {
+      o->refCount = 0;
+      if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
+      return;
+    }
+  }
   std::string error;
   if (!releaseOrSay(v, error)) throw ERuntimeError(error);
 }
