@@ -216,6 +216,19 @@ class GlobalValueRelease : public TResourceIterator {
   }
 };
 
+class GarbageFinish : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override {
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage();
+  }
+  int32_t finished = 0;
+};
+
+// Finishing one object can make others garbage (a list's elements), and a
+// destructor can make new objects: passes go on while they finish anything, up
+// to a bound, so that a destructor that makes garbage of its own kind ends.
+constexpr int kMostGarbagePasses = 64;
+
 }  // namespace
 
 void ReleaseScriptObjects(TResource& root) {
@@ -224,6 +237,13 @@ void ReleaseScriptObjects(TResource& root) {
   root.Visit(objects);
   GlobalValueRelease globals;
   root.Visit(globals);
+  // Garbage is otherwise finished when its class goes, by then perhaps after the
+  // string class its destructor needs.
+  for (int pass = 0; pass < kMostGarbagePasses; ++pass) {
+    GarbageFinish garbage;
+    root.Visit(garbage);
+    if (garbage.finished == 0) break;
+  }
 }
 
 void SetTreeRoot(TResourceList* root) {

@@ -130,9 +130,10 @@ class TResource : public vm::HostObject {
 };
 
 // Before a whole tree goes: every resource's script object (onDestroy first) and
-// then every global's value are let go, while every class they are instances of
-// is still in place. Tearing the tree down after that finds no script object
-// whose class went before it.
+// then every global's value are let go, and every object no longer referenced is
+// finished (destructors included), while every class they are instances of is
+// still in place. Tearing the tree down after that finds no script object whose
+// class went before it.
 void ReleaseScriptObjects(TResource& root);
 
 }  // namespace zunka

@@ -226,6 +226,17 @@ void ClassObject::noteFree(Ref record) {
   maybeFree_[w] |= uint64_t(1) << (index % 64);
 }
 
+int32_t ClassObject::FinishGarbage() {
+  int32_t finished = 0;
+  // By index: a destructor may make new instances, which grow the pool.
+  for (size_t i = 0; i < pool_.size(); ++i) {
+    if (objectAt(pool_[i])->refCount != 0) continue;
+    DestroyObject(pool_[i]);
+    ++finished;
+  }
+  return finished;
+}
+
 std::vector<Ref> ClassObject::LiveInstances() const {
   std::vector<Ref> live;
   for (Ref r : pool_)

@@ -73,6 +73,9 @@ class ClassObject : public HostObject {
   // A record of this class became free (count 0 or below): the next search for a
   // reusable record may start there.
   void noteFree(Ref record);
+  // Finishes every garbage record (count 0) now, destructor first, rather than
+  // when its record is next reused; the number finished.
+  int32_t FinishGarbage();
   int32_t instancesMade() const { return instancesMade_; }
   // Finalises every record of the pool (count 0 or above).
   void DestroyInstances();
