@@ -4,6 +4,7 @@
 
 #include "vm/arena.h"
 #include "vm/errors.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm {
@@ -67,7 +68,7 @@ bool TAbstractHashtable::indexable(const TValue& key, uint32_t& hash) const {
     return true;
   }
   std::string_view text;
-  if (stringBytes(key, text)) {
+  if (stringBytesInline(key, text)) {
     hash = bytesHash(text);
     return true;
   }
@@ -196,6 +197,23 @@ TValue TAbstractHashtable::get(const TValue& key) {
       if (at == kGone) continue;
       const Entry& e = entries_[at - 1];
       if (e.indexHash == hash && e.key.kind == vtInt && e.key.i == key.i) return e.value;
+    }
+  }
+  std::string_view text;
+  if (!light_ && !index_.empty() && stringBytesInline(key, text)) {
+    // A string key is decided by the index (only string keys can equal it there:
+    // an indexed integer never does), its text hashed once and compared in place.
+    const uint32_t hash = bytesHash(text);
+    const size_t mask = index_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const uint32_t at = index_[slot];
+      if (at == kEmpty) return TValue{};
+      if (at == kGone) continue;
+      const Entry& e = entries_[at - 1];
+      if (e.indexHash != hash) continue;
+      std::string_view stored;
+      if (stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0)
+        return e.value;
     }
   }
   int64_t id = find(key);

@@ -8,6 +8,7 @@
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/runtime.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm {
@@ -81,13 +82,7 @@ std::string floatText(float value) {
 }
 
 bool stringBytes(const TValue& v, std::string_view& bytes) {
-  if (v.kind != vtObject) return false;
-  TfObject* o = objectOf(v);
-  ClassObject* c = classOf(o);
-  if (!c || c != runtime().stringClass) return false;
-  const TfString* s = bodyOfString(o);
-  bytes = s ? std::string_view(s->bytes) : std::string_view();
-  return true;
+  return stringBytesInline(v, bytes);
 }
 
 std::string toText(const TValue& v) {
