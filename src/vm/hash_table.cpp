@@ -38,11 +38,10 @@ void TAbstractHashtable::clear() {
   Arena::refundHost(entries.size() * kEntryBytes);
   for (auto& bucket : buckets_) {
     // A broken count (a table freed after the records it names, at exit) must not
-    // keep the rest of the table alive; nor cost an exception per entry.
-    std::string ignored;
+    // keep the rest of the table alive; nor cost an exception or a text per entry.
     for (uint32_t id : bucket) {
       for (TValue* v : {&entries[id].key, &entries[id].value})
-        if (v->kind == vtObject) releaseOrSay(*v, ignored);
+        if (v->kind == vtObject) releaseQuietly(*v);
     }
     bucket.clear();
   }

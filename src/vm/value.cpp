@@ -17,23 +17,43 @@ ClassObject* classOf(const TfObject* o) {
   return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
 }
 
-bool releaseOrSay(TValue& v, std::string& error) {
-  if (!Arena::isObject(v.ref)) {
-    error = toText(v) + ":どうやってきたの？";
-    return false;
-  }
+namespace {
+
+enum class ReleaseFault { None, NotAnObject, NegativeCount };
+
+ReleaseFault releaseCounting(const TValue& v) {
+  if (!Arena::isObject(v.ref)) return ReleaseFault::NotAnObject;
   TfObject* o = objectAt(v.ref);
   if (o->refCount <= 0) {
     // Keep the record collectable: it is garbage, not a free record.
     o->refCount = 0;
     if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
-    error = toText(v) + ":参照カウントが負になりました";
-    return false;
+    return ReleaseFault::NegativeCount;
   }
   if (--o->refCount == 0) {
     if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
   }
-  return true;
+  return ReleaseFault::None;
+}
+
+}  // namespace
+
+bool releaseOrSay(TValue& v, std::string& error) {
+  switch (releaseCounting(v)) {
+    case ReleaseFault::None:
+      return true;
+    case ReleaseFault::NotAnObject:
+      error = toText(v) + ":どうやってきたの？";
+      return false;
+    case ReleaseFault::NegativeCount:
+      error = toText(v) + ":参照カウントが負になりました";
+      return false;
+  }
+  return false;
+}
+
+bool releaseQuietly(TValue& v) {
+  return releaseCounting(v) == ReleaseFault::None;
 }
 
 void releaseSlow(TValue& v) {
