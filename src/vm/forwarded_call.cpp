@@ -36,7 +36,9 @@ namespace {
 
 // The values the body pushes for its native, in the native's argument order;
 // false where the written code would fail on one (a member the object lacks).
-bool readOperands(const ForwardedCall& call, const ForwardingShape& shape, TValue* operands) {
+// Both helpers are forced inline: as calls they cost more than their loops.
+[[gnu::always_inline]] inline bool readOperands(const ForwardedCall& call,
+                                                const ForwardingShape& shape, TValue* operands) {
   const int32_t memberSlots =
       (call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
   for (uint32_t i = 0; i < shape.pushes; ++i) {
@@ -62,7 +64,8 @@ bool readOperands(const ForwardedCall& call, const ForwardingShape& shape, TValu
 
 // Ret, from the body's word `retAt` (`atRet` steps into it): the result goes to
 // the target slot once the arguments and `this` went.
-void returnResult(const ForwardedCall& call, TValue result, uint32_t retAt, int32_t atRet) {
+[[gnu::always_inline]] inline void returnResult(const ForwardedCall& call, TValue result,
+                                                uint32_t retAt, int32_t atRet) {
   TValue* const target = call.target;
   for (int32_t i = int32_t(call.argc); i >= 0; --i) {
     TValue v = target[-i];

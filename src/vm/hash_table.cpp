@@ -198,6 +198,12 @@ TValue TAbstractHashtable::get(const TValue& key) {
       if (e.indexHash == hash && e.key.kind == vtInt && e.key.i == key.i) return e.value;
     }
   }
+  return getOther(key);
+}
+
+// Every lookup but the integer one above, kept apart so that the everyday one
+// saves no more registers than it uses.
+TValue TAbstractHashtable::getOther(const TValue& key) const {
   std::string_view text;
   if (!light_ && !index_.empty() && stringBytesInline(key, text)) {
     // A string key is decided by the index (only string keys can equal it there:
