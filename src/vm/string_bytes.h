@@ -13,7 +13,7 @@ namespace zunka::vm {
 
 // The bytes of a string object, in place (valid until the string changes); false
 // for any other value. A string without a body reads as empty.
-inline bool stringBytesInline(const TValue& v, std::string_view& bytes) {
+[[gnu::always_inline]] inline bool stringBytesInline(const TValue& v, std::string_view& bytes) {
   if (v.kind != vtObject || !Arena::isObject(v.ref)) return false;
   const TfObject* o = objectAt(v.ref);
   ClassObject* c = runtime().stringClass;
