@@ -76,10 +76,9 @@ void TAbstractHashtable::clear() {
 }
 
 uint32_t TAbstractHashtable::hashOf(const TValue& key) const {
-  if (!light_ && isString(key)) {
+  std::string_view text;
+  if (!light_ && stringBytesInline(key, text)) {
     uint32_t h = 0;
-    std::string_view text;
-    stringBytes(key, text);
     for (unsigned char c : text) h = (h - uint32_t(c) * 385764491u) & 0x3FFFFFFF;
     return h;
   }
@@ -189,7 +188,8 @@ void TAbstractHashtable::indexErase(uint32_t id) {
 void TAbstractHashtable::countKind(const TValue& key, int delta) {
   if (light_) return;
   bool before = stringKeys_ == 0 && floatKeys_ == 0;
-  if (isString(key))
+  std::string_view text;
+  if (stringBytesInline(key, text))
     stringKeys_ += delta;
   else if (key.kind == vtFloat)
     floatKeys_ += delta;
