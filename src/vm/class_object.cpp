@@ -300,7 +300,8 @@ void ClassObject::SweepInstances() {
     if (objectAt(pool_[i])->refCount >= 0) SweepObject(pool_[i]);
 }
 
-void ClassObject::RegisterNative(std::string_view name, NativeHandler handler, bool plain) {
+void ClassObject::RegisterNative(std::string_view name, NativeHandler handler, bool plain,
+                                 NativeLookup lookup) {
   TFunction* f = FindMethodByName(name);
   if (!f) {
     LogError("クラス" + this->name() + "のnative関数" + std::string(name) + "は未定義です", {},
@@ -311,6 +312,7 @@ void ClassObject::RegisterNative(std::string_view name, NativeHandler handler, b
     auto* native = static_cast<TNativeFunction*>(f);
     native->handler = handler;
     native->plain = plain;
+    native->lookup = plain ? lookup : nullptr;
   }
 }
 

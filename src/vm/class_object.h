@@ -88,7 +88,8 @@ class ClassObject : public HostObject {
 
   // Binds a host function to the native method `name` (plain: see
   // TNativeFunction::plain); a message box when the class declares no such method.
-  void RegisterNative(std::string_view name, NativeHandler handler, bool plain = false);
+  void RegisterNative(std::string_view name, NativeHandler handler, bool plain = false,
+                      NativeLookup lookup = nullptr);
 
   // A cell holding a host reference to this class, for code that pushes classes.
   Ref classCell() const { return classRefCell_; }

@@ -32,11 +32,54 @@ void ForwardedCall::releaseSlowly(TValue& v, uint32_t at, TValue* sp, int32_t st
   throw ERuntimeError(error);
 }
 
+namespace {
+
+// The values the body pushes for its native, in the native's argument order;
+// false where the written code would fail on one (a member the object lacks).
+// Both helpers are forced inline: as calls they cost more than their loops.
+[[gnu::always_inline]] inline bool readOperands(const ForwardedCall& call,
+                                                const ForwardingShape& shape, TValue* operands) {
+  const int32_t memberSlots =
+      (call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  for (uint32_t i = 0; i < shape.pushes; ++i) {
+    const ForwardingShape::Push& push = shape.push[i];
+    switch (push.source) {
+      case ForwardingShape::Source::Argument:
+        operands[i] = push.operand < call.argc ? call.target[-1 - int32_t(push.operand)] : TValue{};
+        break;
+      case ForwardingShape::Source::Member:
+        // memberCell(*target, slot), the object and its class known
+        if (int64_t(push.operand) >= memberSlots) return false;
+        operands[i] = call.self->members()[push.operand];
+        break;
+      case ForwardingShape::Source::Constant: {
+        const uint32_t* at = call.body + push.at;
+        operands[i] = TValue::ofRef(static_cast<TVType>(at[1] & 0xFF), at[2]);
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+// Ret, from the body's word `retAt` (`atRet` steps into it): the result goes to
+// the target slot once the arguments and `this` went.
+[[gnu::always_inline]] inline void returnResult(const ForwardedCall& call, TValue result,
+                                                uint32_t retAt, int32_t atRet) {
+  TValue* const target = call.target;
+  for (int32_t i = int32_t(call.argc); i >= 0; --i) {
+    TValue v = target[-i];
+    target[-i] = TValue{};
+    call.release(v, retAt, call.frame + 1, atRet);
+  }
+  *target = result;
+}
+
+}  // namespace
+
 Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNativeFunction* native,
                       const TValue* stackLow) {
   TValue* const target = call.target;
-  const uint32_t argc = call.argc;
-  const uint32_t* const body = call.body;
   const int32_t locals = call.callee->localCount();
   TValue* const newSp = call.frame - (locals - 1);
   // The pushes fit in the room a call keeps.
@@ -44,32 +87,37 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
   if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
                         reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
     return Forwarded::NotTaken;
+  TValue operands[ForwardingShape::kMostPushes];
+  if (!readOperands(call, shape, operands)) return Forwarded::NotTaken;
+  const uint32_t pushes = shape.pushes;
+  const uint32_t nativeAt = shape.nativeCallAt;
+  const int32_t atNative = int32_t(pushes) + 2;  // PushThis, the pushes, NativeCall
+  const bool returnsThis = shape.ending == ForwardingShape::Ending::This;
+
+  if (native->lookup && !returnsThis) {
+    // Nothing pushed, so nothing counted up and down: only what Ret does shows.
+    TValue result;
+    bool found;
+    try {
+      found = native->lookup(operands, int32_t(pushes), result);
+    } catch (...) {
+      return Forwarded::NotTaken;  // nothing changed: the written code says why
+    }
+    if (found) {
+      retain(result);
+      returnResult(call, result, nativeAt + 3, atNative + 1);
+      return Forwarded::Returned;
+    }
+  }
+
   // The native's target and arguments go where the body pushes them; nothing is
   // counted before every operand is known good.
   TValue* const nativeTarget = newSp - 1;
-  const uint32_t pushes = shape.pushes;
-  const uint32_t nativeAt = shape.nativeCallAt;
-  const bool returnsThis = shape.ending == ForwardingShape::Ending::This;
-  for (uint32_t i = 0; i < pushes; ++i) {
-    const ForwardingShape::Push push = shape.push[i];
-    const uint32_t* at = body + push.at;
-    TValue& slot = nativeTarget[-1 - int32_t(i)];
-    if (push.source == ForwardingShape::Source::Argument) {
-      slot = at[1] < argc ? target[-1 - int32_t(at[1])] : TValue{};
-    } else if (push.source == ForwardingShape::Source::Member) {
-      // memberCell(*target, slot), the object and its class known
-      if (at[2] >= uint32_t(call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-        return Forwarded::NotTaken;
-      slot = call.self->members()[at[2]];
-    } else {
-      slot = TValue::ofRef(static_cast<TVType>(at[1] & 0xFF), at[2]);
-    }
-  }
-  *nativeTarget = *target;
   TValue* const pushed = nativeTarget - pushes;
+  for (uint32_t i = 0; i < pushes; ++i) nativeTarget[-1 - int32_t(i)] = operands[i];
+  *nativeTarget = *target;
   for (TValue* v = pushed; v <= nativeTarget; ++v) retain(*v);
 
-  const int32_t atNative = int32_t(pushes) + 2;  // PushThis, the pushes, NativeCall
   TProcess* const p = call.p;
   try {
     native->handler(native, nativeTarget, int32_t(pushes), 0);
@@ -97,15 +145,9 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
     retAt += 2;
     atRet += 2;
   }
-  // Ret: the result goes to the target slot once the arguments and `this` went.
   const TValue result = *nativeTarget;
   *nativeTarget = TValue{};
-  for (int32_t i = int32_t(argc); i >= 0; --i) {
-    TValue v = target[-i];
-    target[-i] = TValue{};
-    call.release(v, retAt, call.frame + 1, atRet);
-  }
-  *target = result;
+  returnResult(call, result, retAt, atRet);
   return Forwarded::Returned;
 }
 

@@ -21,6 +21,9 @@ namespace zunka::vm {
 // to be seen (the native fails, a release fails, the native stopped the slice)
 // the frame is built there and then, with the registers the written code has at
 // that instruction, so errors, traces and slices are what they always were.
+// A native with a lookup (TNativeFunction::lookup) under a body that returns its
+// result is only asked, its operands read where they lie: nothing is pushed or
+// counted up and down, and the call ends as the body's Ret ends it.
 struct ForwardedCall {
   TProcess* p;
   TNormalFunction* callee;

@@ -20,6 +20,14 @@ class TNativeFunction;
 // Plain functions, so that separately built modules can supply them.
 using NativeHandler = void (*)(TNativeFunction* self, TValue* target, int32_t argc,
                                uint32_t reserved);
+// The read-only face of a plain native such as a container's `get`: from the
+// native's arguments (argument i at args[i - 1]) it gives the value the handler
+// would leave in its target, not retained, changing nothing, counting nothing and
+// raising nothing. It says false wherever it is not sure (a wrong argument, an
+// index outside a list), and the handler runs instead. A forwarded call whose
+// body returns the native's result asks it first, reading the operands where
+// they lie instead of pushing them (vm/forwarded_call.h).
+using NativeLookup = bool (*)(const TValue* args, int32_t argc, TValue& result);
 
 // An entry of a class's method table. Several tables may hold one function (a
 // subclass inherits its parent's); `holders` counts them and the last one to let
@@ -87,6 +95,8 @@ class TNativeFunction : public TFunction {
   // (it may raise). A forwarding method's call may run such a native without
   // building the method's frame (interpreter.cpp).
   bool plain = false;
+  // Set only for plain natives.
+  NativeLookup lookup = nullptr;
 };
 
 // The handler every native starts with.

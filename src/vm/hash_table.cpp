@@ -1,9 +1,11 @@
 #include "vm/hash_table.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "vm/arena.h"
 #include "vm/errors.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm {
@@ -16,10 +18,34 @@ uint32_t mix(uint64_t x) {
   return uint32_t(x);
 }
 
+uint64_t load64(const char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+uint32_t load32(const char* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+
+// The index hash of a string key, taken on every lookup: eight bytes at a time,
+// the last (partial) word read so that it ends with the text, and short texts
+// read as two overlapping halves. Only the index sees it, so it may change freely
+// (the buckets, which scripts see, keep hashOf).
 uint32_t bytesHash(std::string_view bytes) {
-  uint32_t h = 2166136261u;
-  for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
-  return h;
+  const char* p = bytes.data();
+  const size_t n = bytes.size();
+  uint64_t h = uint64_t(n) * 0x9E3779B97F4A7C15ull;
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8) h = (h ^ load64(p + i)) * 0xFF51AFD7ED558CCDull;
+    h ^= load64(p + n - 8);
+  } else if (n >= 4) {
+    h ^= uint64_t(load32(p)) << 32 | load32(p + n - 4);
+  } else if (n > 0) {
+    h ^= uint64_t(uint8_t(p[0])) << 16 | uint64_t(uint8_t(p[n / 2])) << 8 | uint8_t(p[n - 1]);
+  }
+  return mix(h * 0xC4CEB9FE1A85EC53ull);
 }
 
 }  // namespace
@@ -37,11 +63,10 @@ void TAbstractHashtable::clear() {
   Arena::refundHost(entries.size() * kEntryBytes);
   for (auto& bucket : buckets_) {
     // A broken count (a table freed after the records it names, at exit) must not
-    // keep the rest of the table alive; nor cost an exception per entry.
-    std::string ignored;
+    // keep the rest of the table alive; nor cost an exception or a text per entry.
     for (uint32_t id : bucket) {
       for (TValue* v : {&entries[id].key, &entries[id].value})
-        if (v->kind == vtObject) releaseOrSay(*v, ignored);
+        if (v->kind == vtObject) releaseQuietly(*v);
     }
     bucket.clear();
   }
@@ -51,10 +76,9 @@ void TAbstractHashtable::clear() {
 }
 
 uint32_t TAbstractHashtable::hashOf(const TValue& key) const {
-  if (!light_ && isString(key)) {
+  std::string_view text;
+  if (!light_ && stringBytesInline(key, text)) {
     uint32_t h = 0;
-    std::string_view text;
-    stringBytes(key, text);
     for (unsigned char c : text) h = (h - uint32_t(c) * 385764491u) & 0x3FFFFFFF;
     return h;
   }
@@ -67,7 +91,7 @@ bool TAbstractHashtable::indexable(const TValue& key, uint32_t& hash) const {
     return true;
   }
   std::string_view text;
-  if (stringBytes(key, text)) {
+  if (stringBytesInline(key, text)) {
     hash = bytesHash(text);
     return true;
   }
@@ -164,7 +188,8 @@ void TAbstractHashtable::indexErase(uint32_t id) {
 void TAbstractHashtable::countKind(const TValue& key, int delta) {
   if (light_) return;
   bool before = stringKeys_ == 0 && floatKeys_ == 0;
-  if (isString(key))
+  std::string_view text;
+  if (stringBytesInline(key, text))
     stringKeys_ += delta;
   else if (key.kind == vtFloat)
     floatKeys_ += delta;
@@ -196,6 +221,29 @@ TValue TAbstractHashtable::get(const TValue& key) {
       if (at == kGone) continue;
       const Entry& e = entries_[at - 1];
       if (e.indexHash == hash && e.key.kind == vtInt && e.key.i == key.i) return e.value;
+    }
+  }
+  return getOther(key);
+}
+
+// Every lookup but the integer one above, kept apart so that the everyday one
+// saves no more registers than it uses.
+TValue TAbstractHashtable::getOther(const TValue& key) const {
+  std::string_view text;
+  if (!light_ && !index_.empty() && stringBytesInline(key, text)) {
+    // A string key is decided by the index (only string keys can equal it there:
+    // an indexed integer never does), its text hashed once and compared in place.
+    const uint32_t hash = bytesHash(text);
+    const size_t mask = index_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const uint32_t at = index_[slot];
+      if (at == kEmpty) return TValue{};
+      if (at == kGone) continue;
+      const Entry& e = entries_[at - 1];
+      if (e.indexHash != hash) continue;
+      std::string_view stored;
+      if (stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0)
+        return e.value;
     }
   }
   int64_t id = find(key);

@@ -70,6 +70,7 @@ class TAbstractHashtable : public HostObject {
 
   // The entry equal to `key`, or -1. A found entry lies in bucketOf(key).
   int64_t find(const TValue& key) const;
+  [[gnu::noinline]] TValue getOther(const TValue& key) const;
   int bucketOf(const TValue& key) const;
   int64_t scanBucket(const TValue& key, int bucket) const;
   int64_t probeIndex(const TValue& key, uint32_t hash) const;

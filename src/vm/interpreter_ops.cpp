@@ -1,5 +1,7 @@
 #include "vm/interpreter_ops.h"
 
+#include <charconv>
+
 #include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
@@ -56,7 +58,11 @@ void concatenate(TValue& a, const TValue& b) {
     if (b.kind == vtNull || b.kind == vtUnset) return;
     std::string_view right;
     std::string rightText;
-    if (!stringBytes(b, right) || stringBodyOf(objectOf(b)) == body) {
+    char digits[16];  // an integer's text, as toText gives it, without a heap string
+    if (b.kind == vtInt) {
+      right =
+          std::string_view(digits, size_t(std::to_chars(digits, digits + 16, b.i).ptr - digits));
+    } else if (!stringBytes(b, right) || stringBodyOf(objectOf(b)) == body) {
       rightText = toText(b);
       right = rightText;
     }

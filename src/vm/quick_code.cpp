@@ -232,7 +232,10 @@ std::optional<ForwardingShape> forwardingShapeOf(const uint32_t* words, uint32_t
         goto pushed;
     }
     if (shape.pushes == ForwardingShape::kMostPushes) return std::nullopt;
-    shape.push[shape.pushes++] = {source, uint16_t(at)};
+    const uint32_t operand = source == ForwardingShape::Source::Member     ? r.op(at + 2)
+                             : source == ForwardingShape::Source::Argument ? r.op(at + 1)
+                                                                           : 0;
+    shape.push[shape.pushes++] = {source, uint16_t(at), operand};
   }
 pushed:
   if (r.op(at) != Op_NativeCall || r.op(at + 1) != shape.pushes) return std::nullopt;

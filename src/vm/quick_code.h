@@ -137,8 +137,8 @@ void quickenCode(const uint32_t* words, uint32_t count, uint32_t* quick);
 // each PUSH (n of them) a PushThis_SMemberValPtr_Deref, ArgValPtr_Deref or Push.
 // A call site in the quick form (qMethodCall) calls the native of such a body
 // straight away when the native is plain (vm/forwarded_call.h), counting the
-// steps of every instruction of the body. Only the shape is kept: operands are
-// read from the written words when the call runs.
+// steps of every instruction of the body. Only the shape and the operands'
+// numbers are kept: a constant is read from the written words when the call runs.
 struct ForwardingShape {
   static constexpr uint32_t kMostPushes = 6;
   enum class Source : uint8_t { Member, Argument, Constant };
@@ -147,6 +147,9 @@ struct ForwardingShape {
   struct Push {
     Source source;
     uint16_t at;  // word offset of the instruction in the body
+    // The argument's index or the member's slot, as the instruction names it (the
+    // words never change): a call reads it without going back to the body.
+    uint32_t operand = 0;
   };
 
   uint8_t pushes = 0;  // the native's argument count

@@ -8,6 +8,7 @@
 #include "vm/errors.h"
 #include "vm/host_handles.h"
 #include "vm/runtime.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm {
@@ -16,23 +17,43 @@ ClassObject* classOf(const TfObject* o) {
   return o ? hostAs<ClassObject>(o->classHandle) : nullptr;
 }
 
-bool releaseOrSay(TValue& v, std::string& error) {
-  if (!Arena::isObject(v.ref)) {
-    error = toText(v) + ":どうやってきたの？";
-    return false;
-  }
+namespace {
+
+enum class ReleaseFault { None, NotAnObject, NegativeCount };
+
+ReleaseFault releaseCounting(const TValue& v) {
+  if (!Arena::isObject(v.ref)) return ReleaseFault::NotAnObject;
   TfObject* o = objectAt(v.ref);
   if (o->refCount <= 0) {
     // Keep the record collectable: it is garbage, not a free record.
     o->refCount = 0;
     if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
-    error = toText(v) + ":参照カウントが負になりました";
-    return false;
+    return ReleaseFault::NegativeCount;
   }
   if (--o->refCount == 0) {
     if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
   }
-  return true;
+  return ReleaseFault::None;
+}
+
+}  // namespace
+
+bool releaseOrSay(TValue& v, std::string& error) {
+  switch (releaseCounting(v)) {
+    case ReleaseFault::None:
+      return true;
+    case ReleaseFault::NotAnObject:
+      error = toText(v) + ":どうやってきたの？";
+      return false;
+    case ReleaseFault::NegativeCount:
+      error = toText(v) + ":参照カウントが負になりました";
+      return false;
+  }
+  return false;
+}
+
+bool releaseQuietly(TValue& v) {
+  return releaseCounting(v) == ReleaseFault::None;
 }
 
 void releaseSlow(TValue& v) {
@@ -90,13 +111,7 @@ std::string floatText(float value) {
 }
 
 bool stringBytes(const TValue& v, std::string_view& bytes) {
-  if (v.kind != vtObject) return false;
-  TfObject* o = objectOf(v);
-  ClassObject* c = classOf(o);
-  if (!c || c != runtime().stringClass) return false;
-  const TfString* s = bodyOfString(o);
-  bytes = s ? std::string_view(s->bytes) : std::string_view();
-  return true;
+  return stringBytesInline(v, bytes);
 }
 
 std::string toText(const TValue& v) {

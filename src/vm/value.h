@@ -92,6 +92,9 @@ void releaseSlow(TValue& v);
 // release() without throwing: false, with the error's text, where release() would
 // throw (a count driven below zero, a value naming no object).
 bool releaseOrSay(TValue& v, std::string& error);
+// The same without the error's text: for the tables and lists freed at exit, when
+// the records they name may have gone first and every failure would cost a text.
+bool releaseQuietly(TValue& v);
 
 inline void retain(const TValue& v) {
   if (v.kind == vtObject && Arena::isObject(v.ref)) ++objectAt(v.ref)->refCount;

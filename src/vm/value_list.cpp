@@ -74,9 +74,12 @@ void TValueList::clear() {
   for (Ref cell : cells) {
     TValue v = *valueAt(cell);
     freeCell(cell);
-    std::string error;
-    if (v.kind == vtObject && !releaseOrSay(v, error) && firstError.empty())
-      firstError = std::move(error);
+    if (v.kind != vtObject) continue;
+    // Only the first failure's text is made: at exit every value may fail.
+    if (firstError.empty())
+      releaseOrSay(v, firstError);
+    else
+      releaseQuietly(v);
   }
   if (!firstError.empty()) throw ERuntimeError(firstError);
 }

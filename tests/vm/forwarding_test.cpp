@@ -39,6 +39,15 @@ void nativeGet(TNativeFunction*, TValue* target, int32_t argc, uint32_t) {
     throw ERuntimeError("番号が負です (" + std::to_string(target[-2].i) + ")");
   setInt(*target, toInt(target[-1]) + toInt(target[-2]));
 }
+// nget's lookup: the same sum, declining a negative k (the handler raises) and
+// k = 13 (the handler then runs and must give the same); counts its answers.
+int lookupsAnswered = 0;
+bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+  if (argc < 2 || (args[1].kind == vtInt && (args[1].i < 0 || args[1].i == 13))) return false;
+  ++lookupsAnswered;
+  result = TValue::ofInt(toInt(args[0]) + toInt(args[1]));
+  return true;
+}
 // nput(base, k): leaves its target alone (the method returns `this`).
 void nativePut(TNativeFunction*, TValue*, int32_t, uint32_t) {
   noteFrame();
@@ -251,5 +260,42 @@ TEST(Forwarding, AnOverridingMethodAndAChangedMethodAreCalled) {
   EXPECT_EQ(again.result, forwarded);
   EXPECT_EQ(again.framesSeen, 0);
   setNull(s);
+  setNull(b);
+}
+
+TEST(Forwarding, ALookupGivesWhatTheHandlerGivesAndDeclinesToIt) {
+  // With a lookup, get's native is asked without pushing anything; where it
+  // declines (k = 13, negative k) the handler runs as before. Results, errors,
+  // traces, slices and the counts of the objects handed over are the same.
+  Box box = makeBox();
+  box.get->lookup = lookUpGet;
+  Caller quick = makeCaller();
+  Caller written = makeCaller();
+  wipeQuickForm(written.method);
+  TValue b = boxWithBase(box, 500);
+  const int32_t countBefore = objectOf(b)->refCount;
+  lookupsAnswered = 0;
+  Observed q = runOnce(quick, b, 0, 40);
+  EXPECT_EQ(lookupsAnswered, 39);  // all but k = 13
+  EXPECT_EQ(q.framesSeen, 0);
+  lookupsAnswered = 0;
+  Observed plain = runOnce(written, b, 0, 40);
+  EXPECT_EQ(lookupsAnswered, 0);  // the written code runs the handler
+  EXPECT_EQ(plain.result, std::to_string(40 * 500 + 39 * 40 / 2));
+  EXPECT_EQ(q.result, plain.result);
+  EXPECT_EQ(objectOf(b)->refCount, countBefore);
+
+  Observed qFail = runOnce(quick, b, -3, 10);
+  Observed plainFail = runOnce(written, b, -3, 10);
+  EXPECT_EQ(qFail.state, 2);
+  EXPECT_EQ(qFail.errors, plainFail.errors);
+  EXPECT_EQ(qFail.trace, plainFail.trace);
+  EXPECT_EQ(objectOf(b)->refCount, countBefore);
+
+  for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 123}) {
+    SCOPED_TRACE(steps);
+    EXPECT_EQ(slices(quick, b, steps), slices(written, b, steps));
+  }
+  box.get->lookup = nullptr;
   setNull(b);
 }

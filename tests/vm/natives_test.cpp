@@ -14,6 +14,7 @@
 #include "vm/natives/object_natives.h"
 #include "vm/natives/process_natives.h"
 #include "vm/natives/string_natives.h"
+#include "vm/tfstring.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -145,6 +146,70 @@ TEST(HashTableNatives, PlainTablesCompareKeysLightTablesCompareIdentity) {
   EXPECT_EQ(kindAndText(removed.v), "int:1");
   Held after(call(H, "_n_size", TValue{}, {light.v}));
   EXPECT_EQ(kindAndText(after.v), "int:1");
+}
+
+// What a native's lookup (NativeEntry::lookup) answers, as the handler's result
+// would print; "declined" where it leaves the call to the handler.
+std::string lookedUp(std::span<const NativeEntry> table, const char* name,
+                     std::vector<TValue> args) {
+  for (const NativeEntry& e : table)
+    if (std::string_view(e.name) == name && e.lookup) {
+      TValue result;
+      return e.lookup(args.data(), int32_t(args.size()), result) ? kindAndText(result) : "declined";
+    }
+  return "no lookup";
+}
+
+TEST(HashTableNatives, LookupsAnswerAsTheHandlersDo) {
+  // The forwarded calls of get and size ask these instead of the handlers: for
+  // every kind of key, present or not, they must give what the handler gives.
+  VmWorld::get();
+  auto H = hashTableNatives();
+  Held table(call(plainHashTableNatives(), "_n_init", TValue{}, {}));
+  Held abc(str("abc")), otherAbc(str("abc")), five(str("5")), value(str("value"));
+  discard(call(H, "_n_put", TValue{}, {table.v, abc.v, I(1)}));
+  discard(call(H, "_n_put", TValue{}, {table.v, I(7), value.v}));
+  discard(call(H, "_n_put", TValue{}, {table.v, F(2.5f), I(3)}));
+  const std::vector<TValue> keys = {abc.v,   otherAbc.v, five.v,   I(7),   I(5),
+                                    F(7.0f), F(2.5f),    TValue{}, value.v};
+  auto agree = [&](const char* when) {
+    for (const TValue& k : keys) {
+      Held byHandler(call(H, "_n_get", TValue{}, {table.v, k}));
+      EXPECT_EQ(lookedUp(H, "_n_get", {table.v, k}), kindAndText(byHandler.v))
+          << when << ", key " << kindAndText(k);
+    }
+    Held size(call(H, "_n_size", TValue{}, {table.v}));
+    EXPECT_EQ(lookedUp(H, "_n_size", {table.v}), kindAndText(size.v)) << when;
+  };
+  agree("mixed keys");
+  // A key string changed in place (its text read again on each probe), then a
+  // key of the same text put again.
+  stringBodyOf(objectOf(abc.v))->bytes = "xyz";
+  agree("a key changed in place");
+  discard(call(H, "_n_put", TValue{}, {table.v, otherAbc.v, I(4)}));
+  agree("the old text put again");
+  // Not a table, or too few arguments: the handler decides.
+  EXPECT_EQ(lookedUp(H, "_n_get", {I(3), abc.v}), "declined");
+  EXPECT_EQ(lookedUp(H, "_n_get", {table.v}), "declined");
+  EXPECT_EQ(lookedUp(H, "_n_put", {table.v, abc.v, I(1)}), "no lookup");
+}
+
+TEST(ArrayNatives, LookupsAnswerAsTheHandlersDoAndLeaveBadIndexesToThem) {
+  VmWorld::get();
+  auto A = arrayNatives();
+  Held list(call(A, "native_init", TValue{}, {}));
+  Held s(str("s"));
+  for (TValue v : {I(10), s.v, F(1.5f)}) discard(call(A, "native_add", TValue{}, {list.v, v}));
+  for (TValue i : {I(0), I(1), I(2), F(1.9f), s.v}) {
+    Held byHandler(call(A, "native_get", TValue{}, {list.v, i}));
+    EXPECT_EQ(lookedUp(A, "native_get", {list.v, i}), kindAndText(byHandler.v)) << toText(i);
+  }
+  Held size(call(A, "native_size", TValue{}, {list.v}));
+  EXPECT_EQ(lookedUp(A, "native_size", {list.v}), kindAndText(size.v));
+  // An index outside the list is the handler's error to raise.
+  for (TValue i : {I(3), I(-1)}) EXPECT_EQ(lookedUp(A, "native_get", {list.v, i}), "declined");
+  EXPECT_EQ(lookedUp(A, "native_get", {I(1), I(0)}), "declined");
+  EXPECT_EQ(lookedUp(A, "native_set", {list.v, I(0), I(1)}), "no lookup");
 }
 
 TEST(HashTables, IterationSurvivesChangesAndFollowsBuckets) {

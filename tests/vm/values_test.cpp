@@ -6,6 +6,8 @@
 #include <set>
 
 #include "support/vm_world.h"
+#include "vm/hash_table.h"
+#include "vm/value_list.h"
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -143,6 +145,50 @@ TEST(Values, ReleasingOnceTooOftenIsAnError) {
   } catch (const EError& e) {
     EXPECT_NE(std::string(e.message()).find(":どうやってきたの？"), std::string::npos);
   }
+}
+
+TEST(Values, QuietReleasesFailWhereReleaseOrSaySaysWhyAndChangeTheSame) {
+  // Tables and lists freed at exit, after the records they name, release their
+  // values quietly: the counts must end as releaseOrSay leaves them.
+  VmWorld& w = VmWorld::get();
+  TRTTI* cls = w.makeClass("QuietRelease", w.objectClass);
+  TValue a = newObject(cls), b = newObject(cls);
+  retain(a);
+  retain(b);
+  TValue copyA = a, copyB = b;
+  EXPECT_TRUE(releaseQuietly(copyA));
+  std::string error;
+  EXPECT_TRUE(releaseOrSay(copyB, error));
+  EXPECT_EQ(objectOf(a)->refCount, objectOf(b)->refCount);
+  for (int i = 0; i < 2; ++i) {  // the second time, once too often
+    copyA = a;
+    copyB = b;
+    error.clear();
+    EXPECT_EQ(releaseQuietly(copyA), releaseOrSay(copyB, error));
+    EXPECT_EQ(objectOf(a)->refCount, objectOf(b)->refCount);
+  }
+  EXPECT_FALSE(error.empty());
+  TValue forged = TValue::ofRef(vtObject, 12345);
+  EXPECT_FALSE(releaseQuietly(forged));
+
+  // A table and a list whose values went first are freed without an exception
+  // out of the table; the list reports its first failure only.
+  TValue key = newObject(cls), value = newObject(cls);
+  auto* table = new TAbstractHashtable(false);
+  table->put(key, value);
+  TValueList list;
+  list.add(key);
+  list.add(value);
+  objectOf(key)->refCount = 0;
+  objectOf(value)->refCount = 0;
+  EXPECT_NO_THROW(delete table);
+  try {
+    list.clear();
+    FAIL() << "expected the list's error";
+  } catch (const EError& e) {
+    EXPECT_NE(std::string(e.message()).find(toText(key)), std::string::npos) << e.message();
+  }
+  EXPECT_EQ(list.count(), 0);
 }
 
 TEST(Symbols, CaseInsensitiveWithFirstSpellingKept) {

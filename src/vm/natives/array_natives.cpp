@@ -32,6 +32,22 @@ ZUNKA_NATIVE(nativeGet) {
     assign(*target, &list->at(toInt(nativeArg(target, 2))));
 }
 
+// get and size as lookups (NativeLookup). An index outside the list is left to
+// the handler, which raises the list's error.
+bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+  TValueList* list = argc >= 2 ? hostArg<TValueList>(args[0]) : nullptr;
+  const TValue* cell = list ? list->cellOrNull(toInt(args[1])) : nullptr;
+  if (!cell) return false;
+  result = *cell;
+  return true;
+}
+bool lookUpSize(const TValue* args, int32_t argc, TValue& result) {
+  TValueList* list = argc >= 1 ? hostArg<TValueList>(args[0]) : nullptr;
+  if (!list) return false;
+  result = TValue::ofFloat(float(list->count()));
+  return true;
+}
+
 ZUNKA_NATIVE(nativeSet) {
   if (argc < 3) return;
   if (TValueList* list = bodyArg(target, argc))
@@ -100,9 +116,9 @@ constexpr NativeEntry kArrayNatives[] = {
     {"native_init", nativeInit},
     {"native_add", nativeAdd, true},
     {"_n_insert", nativeInsert, true},
-    {"native_get", nativeGet, true},
+    {"native_get", nativeGet, true, lookUpGet},
     {"native_set", nativeSet, true},
-    {"native_size", nativeSize, true},
+    {"native_size", nativeSize, true, lookUpSize},
     {"native_free", nativeFree},
     {"native_delete", nativeDelete, true},
     {"native_indexof", nativeIndexOf, true},

@@ -26,6 +26,20 @@ ZUNKA_NATIVE(nativeGet) {
     assign(*target, &v);
   }
 }
+// get and size as lookups (NativeLookup): finding an entry changes nothing.
+bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+  TAbstractHashtable* t = argc >= 2 ? hostArg<TAbstractHashtable>(args[0]) : nullptr;
+  if (!t) return false;
+  result = t->get(args[1]);
+  return true;
+}
+bool lookUpSize(const TValue* args, int32_t argc, TValue& result) {
+  TAbstractHashtable* t = argc >= 1 ? hostArg<TAbstractHashtable>(args[0]) : nullptr;
+  if (!t) return false;
+  result = TValue::ofInt(t->size());
+  return true;
+}
+
 ZUNKA_NATIVE(nativePut) {
   if (argc < 3) return;
   if (TAbstractHashtable* t = tableArg(target, argc))
@@ -72,13 +86,13 @@ ZUNKA_NATIVE(nativeGcMark) {
 
 // Plain (TNativeFunction::plain): all but the two that end or mark a table.
 constexpr NativeEntry kShared[] = {
-    {"_n_get", nativeGet, true},
+    {"_n_get", nativeGet, true, lookUpGet},
     {"_n_put", nativePut, true},
     {"_n_startFind", nativeStartFind, true},
     {"_n_hasNext", nativeHasNext, true},
     {"_n_nextKey", nativeNextKey, true},
     {"_n_remove", nativeRemove, true},
-    {"_n_size", nativeSize, true},
+    {"_n_size", nativeSize, true, lookUpSize},
     {"_n_destroy", nativeDestroy},
     {"_n_gcMark", nativeGcMark},
 };

@@ -6,7 +6,7 @@ namespace zunka::vm {
 
 void bindNatives(ClassObject* cls, std::span<const NativeEntry> table) {
   if (!cls) return;
-  for (const NativeEntry& e : table) cls->RegisterNative(e.name, e.handler, e.plain);
+  for (const NativeEntry& e : table) cls->RegisterNative(e.name, e.handler, e.plain, e.lookup);
 }
 
 }  // namespace zunka::vm

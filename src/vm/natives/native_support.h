@@ -33,6 +33,7 @@ struct NativeEntry {
   const char* name;
   NativeHandler handler;
   bool plain = false;  // TNativeFunction::plain
+  NativeLookup lookup = nullptr;
 };
 
 // Binds each entry to the class's native of that name (a message box per name
