@@ -11,6 +11,7 @@
 #include "vm/function.h"
 #include "vm/host_handles.h"
 #include "vm/interpreter_ops.h"
+#include "vm/method_cache.h"
 #include "vm/opcodes.h"
 #include "vm/process.h"
 #include "vm/quick_code.h"
@@ -658,9 +659,20 @@ dispatch:
       Symbol name = PC[2];
       TfObject* o = objectOf(*target);
       if (LIKELY(o != nullptr)) {
-        ClassObject* cls = classOfRecord(o);
-        int32_t hint = int32_t(PC[3]);
-        TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
+        MethodCache::Entry& cached = MethodCache::slotFor(o->classHandle, name);
+        ClassObject* cls;
+        TFunction* f;
+        int32_t hint;
+        if (LIKELY(MethodCache::hit(cached, o->classHandle, name))) {
+          cls = cached.cls;
+          f = cached.function;
+          hint = cached.index;
+        } else {
+          cls = classOfRecord(o);
+          hint = int32_t(PC[3]);
+          f = cls ? cls->FindMethod(name, hint) : nullptr;
+          if (f) MethodCache::fill(cached, o->classHandle, name, hint, f, cls);
+        }
         if (LIKELY(f != nullptr)) {
           PC[3] = uint32_t(hint);
           if (UNLIKELY(f->isNative())) {
