@@ -50,24 +50,29 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
   const uint32_t pushes = shape.pushes;
   const uint32_t nativeAt = shape.nativeCallAt;
   const bool returnsThis = shape.ending == ForwardingShape::Ending::This;
+  // memberCell(*target, slot), the object and its class known
+  const uint32_t memberSlots =
+      uint32_t(call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  const TValue* const members = call.self->members();
+  TValue* slot = nativeTarget;
   for (uint32_t i = 0; i < pushes; ++i) {
     const ForwardingShape::Push push = shape.push[i];
     const uint32_t* at = body + push.at;
-    TValue& slot = nativeTarget[-1 - int32_t(i)];
+    --slot;
     if (push.source == ForwardingShape::Source::Argument) {
-      slot = at[1] < argc ? target[-1 - int32_t(at[1])] : TValue{};
+      *slot = at[1] < argc ? target[-1 - int32_t(at[1])] : TValue{};
     } else if (push.source == ForwardingShape::Source::Member) {
-      // memberCell(*target, slot), the object and its class known
-      if (at[2] >= uint32_t(call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-        return Forwarded::NotTaken;
-      slot = call.self->members()[at[2]];
+      if (at[2] >= memberSlots) return Forwarded::NotTaken;
+      *slot = members[at[2]];
     } else {
-      slot = TValue::ofRef(static_cast<TVType>(at[1] & 0xFF), at[2]);
+      *slot = TValue::ofRef(static_cast<TVType>(at[1] & 0xFF), at[2]);
     }
   }
+  TValue* const pushed = slot;
+  for (TValue* v = pushed; v < nativeTarget; ++v) retain(*v);
+  // `this` is the live object the call found: counted without looking again.
   *nativeTarget = *target;
-  TValue* const pushed = nativeTarget - pushes;
-  for (TValue* v = pushed; v <= nativeTarget; ++v) retain(*v);
+  ++call.self->refCount;
 
   const int32_t atNative = int32_t(pushes) + 2;  // PushThis, the pushes, NativeCall
   TProcess* const p = call.p;
