@@ -799,7 +799,7 @@ dispatch:
   forward_call : {
     const TCompiledInfo* code = callee->code.get();
     const ForwardingShape* shape = code ? code->forwarding() : nullptr;
-    if (LIKELY(!shape)) goto enter_frame;
+    if (LIKELY(!shape)) goto leaf_call;
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
     TNativeFunction* native = hostAs<TNativeFunction>(code->words()[shape->nativeCallAt + 2]);
@@ -828,6 +828,59 @@ dispatch:
     nativeArgc = PC[1];
     nativeTarget = SP + nativeArgc;
     goto native_returned;
+  }
+
+    // DCall in the quick form of a method whose body is `return ARG op CONST;`
+    // (ArgValPtr_Deref, Push, ARITH and Ret, the first three one
+    // superinstruction): the value is worked out where the call stands, without
+    // the frame, when the slice has room for the five steps, no debugger may
+    // pause, and nothing can go otherwise than the written code goes: integer
+    // operands, a frame that would fit, and no argument or `this` whose release
+    // could free it. The written instructions would leave the stack cells and
+    // registers just so.
+  leaf_call : {
+    const TCompiledInfo* code = callee->code.get();
+    if (!code) goto enter_frame;
+    const uint32_t* body = code->words();
+    const uint32_t op = *reinterpret_cast<const uint32_t*>(
+                            reinterpret_cast<const std::byte*>(body) + quickDistance) -
+                        qArgConstArithmetic;
+    if (op >= kQuickArithmetic || body[7] != Op_Ret) goto enter_frame;
+    if (avail < 4 || !FP || runtime().pauseRoutine || targetObject->refCount <= 1) goto enter_frame;
+    const int32_t locals = callee->localCount();
+    if (locals < 0 || reinterpret_cast<std::byte*>(SP - 5 - (locals - 1)) <
+                          reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)
+      goto enter_frame;
+    for (uint32_t i = 1; i <= argc; ++i)
+      if (target[-int32_t(i)].kind == vtObject) goto enter_frame;
+    const Bits x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
+    const Bits c = immediateBits(body + 3);
+    if (!bothInts(x, c)) goto enter_frame;
+    const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
+    Bits result;
+    switch (op) {
+      case 0:
+        result = intBits(int32_t(a + b));
+        break;
+      case 1:
+        result = intBits(int32_t(a - b));
+        break;
+      case 2:
+        result = intBits(int32_t(a * b));
+        break;
+      default:
+        if (intOf(c) <= 0) goto enter_frame;
+        result = intBits(intOf(x) % intOf(c));
+        break;
+    }
+    // Ret: the arguments go (none counted), then `this`; the value takes its slot.
+    for (uint32_t i = 1; i <= argc; ++i) storeBits(target - i, 0);
+    --targetObject->refCount;
+    storeBits(target, result);
+    SP = target;
+    PC += words;
+    avail -= 4;
+    NEXT();
   }
 #endif
   }
