@@ -55,6 +55,7 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
       uint32_t(call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
   const TValue* const members = call.self->members();
   TValue* slot = nativeTarget;
+  bool objectsPushed = false;  // none (handles, numbers): nothing to count
   for (uint32_t i = 0; i < pushes; ++i) {
     const ForwardingShape::Push push = shape.push[i];
     const uint32_t* at = body + push.at;
@@ -67,9 +68,11 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
     } else {
       *slot = TValue::ofRef(static_cast<TVType>(at[1] & 0xFF), at[2]);
     }
+    objectsPushed |= slot->kind == vtObject;
   }
   TValue* const pushed = slot;
-  for (TValue* v = pushed; v < nativeTarget; ++v) retain(*v);
+  if (objectsPushed)
+    for (TValue* v = pushed; v < nativeTarget; ++v) retain(*v);
   // `this` is the live object the call found: counted without looking again.
   *nativeTarget = *target;
   ++call.self->refCount;
@@ -90,7 +93,7 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
   for (TValue* a = pushed; a < nativeTarget; ++a) {
     TValue v = *a;
     *a = TValue{};
-    call.release(v, nativeAt, a + 1, atNative);
+    call.release(v, nativeAt, a + 1, atNative);  // what the native left there
   }
   uint32_t retAt = nativeAt + 3;
   int32_t atRet = atNative + 1;

@@ -851,9 +851,14 @@ dispatch:
     if (locals < 0 || reinterpret_cast<std::byte*>(SP - 5 - (locals - 1)) <
                           reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)
       goto enter_frame;
-    for (uint32_t i = 1; i <= argc; ++i)
-      if (target[-int32_t(i)].kind == vtObject) goto enter_frame;
-    const Bits x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
+    Bits x;
+    if (LIKELY(argc == 1 && body[1] == 0)) {
+      x = loadBits(target - 1);  // the only argument: no object once it is an integer
+    } else {
+      for (uint32_t i = 1; i <= argc; ++i)
+        if (target[-int32_t(i)].kind == vtObject) goto enter_frame;
+      x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
+    }
     const Bits c = immediateBits(body + 3);
     if (!bothInts(x, c)) goto enter_frame;
     const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
