@@ -31,7 +31,10 @@ ZUNKA_NATIVE(nativeInsert) {
     list->insert(indexOf(nativeArg(target, 2)), nativeArg(target, 3));
 }
 
-ZUNKA_NATIVE(nativeGet) {
+// Get and set are flattened: GCC otherwise leaves the handle lookup out of
+// line, a call per element (scripts read and write arrays in their hottest
+// loops).
+[[gnu::flatten]] ZUNKA_NATIVE(nativeGet) {
   if (argc < 2) return;
   if (TValueList* list = bodyArg(target, argc)) {
     // An index inside the list reads its cell inline; at() raises for the others.
@@ -41,7 +44,7 @@ ZUNKA_NATIVE(nativeGet) {
   }
 }
 
-ZUNKA_NATIVE(nativeSet) {
+[[gnu::flatten]] ZUNKA_NATIVE(nativeSet) {
   if (argc < 3) return;
   if (TValueList* list = bodyArg(target, argc))
     assign(list->at(indexOf(nativeArg(target, 2))), &nativeArg(target, 3));
