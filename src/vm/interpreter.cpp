@@ -118,6 +118,69 @@ inline bool dropOldQuietly(TValue* cell) {
   return true;
 }
 
+// A call of a method whose body is `return ARG op CONST;` (ArgValPtr_Deref,
+// Push, ARITH and Ret, the first three one superinstruction), from the DCall
+// at `target` (its `this`, an object of the method's class, below `argc`
+// arguments): does what the written body and its Ret would do and leaves the
+// value in the target slot, when nothing can go otherwise than the written
+// code goes: integer operands, a frame that would fit, and no argument or
+// `this` whose release could free it. False, with nothing done, otherwise.
+// Out of line: in the dispatch loop its checks cost the other instructions
+// registers.
+[[gnu::noinline]] bool leafCall(const TNormalFunction* callee, TValue* target, uint32_t argc,
+                                TfObject* self, const TValue* stackLow,
+                                std::ptrdiff_t quickDistance) {
+  const TCompiledInfo* code = callee->code.get();
+  if (!code) return false;
+  const uint32_t* body = code->words();
+  const uint32_t op =
+      *reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(body) + quickDistance) -
+      qArgConstArithmetic;
+  if (op >= kQuickArithmetic || body[7] != Op_Ret || self->refCount <= 1) return false;
+  // The room enter_frame asks for, with the SP of the DCall.
+  const int32_t locals = callee->localCount();
+  const TValue* newSp = target - argc - 5 - (locals - 1);
+  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
+                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
+    return false;
+  Bits x;
+  if (argc == 1 && body[1] == 0) {
+    x = loadBits(target - 1);  // the only argument: no object once it is an integer
+  } else {
+    for (uint32_t i = 1; i <= argc; ++i)
+      if (target[-int32_t(i)].kind == vtObject) return false;
+    x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
+  }
+  const Bits c = immediateBits(body + 3);
+  if (!bothInts(x, c)) return false;
+  const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
+  Bits result;
+  switch (op) {
+    case 0:
+      result = intBits(int32_t(a + b));
+      break;
+    case 1:
+      result = intBits(int32_t(a - b));
+      break;
+    case 2:
+      result = intBits(int32_t(a * b));
+      break;
+    default:
+      if (intOf(c) <= 0) return false;
+      result = intBits(intOf(x) % intOf(c));
+      break;
+  }
+  // Ret: the arguments go (none counted), then `this`; the value takes its slot.
+  // (One argument stored directly: GCC makes the loop a call of memset.)
+  if (argc == 1)
+    storeBits(target - 1, 0);
+  else
+    for (uint32_t i = 1; i <= argc; ++i) storeBits(target - i, 0);
+  --self->refCount;
+  storeBits(target, result);
+  return true;
+}
+
 // The interpreter's registers are plain locals of `execute` (so that the compiler
 // keeps them in machine registers) and are written back to the process before
 // anything that may look at them (natives, warnings, errors) and when the slice
@@ -831,61 +894,12 @@ dispatch:
   }
 
     // DCall in the quick form of a method whose body is `return ARG op CONST;`
-    // (ArgValPtr_Deref, Push, ARITH and Ret, the first three one
-    // superinstruction): the value is worked out where the call stands, without
-    // the frame, when the slice has room for the five steps, no debugger may
-    // pause, and nothing can go otherwise than the written code goes: integer
-    // operands, a frame that would fit, and no argument or `this` whose release
-    // could free it. The written instructions would leave the stack cells and
-    // registers just so.
+    // (leafCall): its value without the frame, when the slice has room for the
+    // five steps and no debugger may pause.
   leaf_call : {
-    const TCompiledInfo* code = callee->code.get();
-    if (!code) goto enter_frame;
-    const uint32_t* body = code->words();
-    const uint32_t op = *reinterpret_cast<const uint32_t*>(
-                            reinterpret_cast<const std::byte*>(body) + quickDistance) -
-                        qArgConstArithmetic;
-    if (op >= kQuickArithmetic || body[7] != Op_Ret) goto enter_frame;
-    if (avail < 4 || !FP || runtime().pauseRoutine || targetObject->refCount <= 1) goto enter_frame;
-    const int32_t locals = callee->localCount();
-    if (locals < 0 || reinterpret_cast<std::byte*>(SP - 5 - (locals - 1)) <
-                          reinterpret_cast<std::byte*>(stackLow) + TProcess::kCallMargin)
+    if (avail < 4 || !FP || runtime().pauseRoutine ||
+        !leafCall(callee, target, argc, targetObject, stackLow, quickDistance))
       goto enter_frame;
-    Bits x;
-    if (LIKELY(argc == 1 && body[1] == 0)) {
-      x = loadBits(target - 1);  // the only argument: no object once it is an integer
-    } else {
-      for (uint32_t i = 1; i <= argc; ++i)
-        if (target[-int32_t(i)].kind == vtObject) goto enter_frame;
-      x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
-    }
-    const Bits c = immediateBits(body + 3);
-    if (!bothInts(x, c)) goto enter_frame;
-    const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
-    Bits result;
-    switch (op) {
-      case 0:
-        result = intBits(int32_t(a + b));
-        break;
-      case 1:
-        result = intBits(int32_t(a - b));
-        break;
-      case 2:
-        result = intBits(int32_t(a * b));
-        break;
-      default:
-        if (intOf(c) <= 0) goto enter_frame;
-        result = intBits(intOf(x) % intOf(c));
-        break;
-    }
-    // Ret: the arguments go (none counted), then `this`; the value takes its slot.
-    // (One argument stored directly: GCC makes the loop a call of memset.)
-    if (LIKELY(argc == 1))
-      storeBits(target - 1, 0);
-    else
-      for (uint32_t i = 1; i <= argc; ++i) storeBits(target - i, 0);
-    --targetObject->refCount;
-    storeBits(target, result);
     SP = target;
     PC += words;
     avail -= 4;
