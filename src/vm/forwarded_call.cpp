@@ -32,8 +32,9 @@ void ForwardedCall::releaseSlowly(TValue& v, uint32_t at, TValue* sp, int32_t st
   throw ERuntimeError(error);
 }
 
-Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNativeFunction* native,
-                      const TValue* stackLow) {
+Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const TValue* stackLow) {
+  TNativeFunction* const native = hostAs<TNativeFunction>(call.body[shape.nativeCallAt + 2]);
+  if (!native || !native->plain) return Forwarded::NotTaken;
   TValue* const target = call.target;
   const uint32_t argc = call.argc;
   const uint32_t* const body = call.body;

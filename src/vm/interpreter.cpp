@@ -865,12 +865,10 @@ dispatch:
     if (LIKELY(!shape)) goto leaf_call;
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
-    TNativeFunction* native = hostAs<TNativeFunction>(code->words()[shape->nativeCallAt + 2]);
-    if (!native || !native->plain) goto enter_frame;
     SAVE();
     ForwardedCall call{p,    callee,    targetObject, targetClass, target,
                        argc, refOf(PC), SP - 5,       avail,       code->words()};
-    const Forwarded how = forwardCall(call, *shape, native, stackLow);
+    const Forwarded how = forwardCall(call, *shape, stackLow);
     if (UNLIKELY(how == Forwarded::NotTaken)) goto enter_frame;
     if (LIKELY(how == Forwarded::Returned)) {
       SP = target;
