@@ -165,3 +165,30 @@ TEST(MethodCache, SlicesEndWhereTheyDoWithNothingCached) {
     EXPECT_EQ(cached.back(), std::to_string(expectedSum(5, 300)));
   }
 }
+
+TEST(MethodCache, TwoCallsSharingAnEntryTakeTurnsInIt) {
+  // A class whose methods `first` and some `pN` land in one entry of the
+  // cache: calls of the two in turn push each other out, and each must still
+  // reach its own method.
+  const std::string name = unique("McShared");
+  TRTTI* target = compiled(name, "extends Object;\nfunction first(i) { return i + 1; }\n");
+  std::string other;
+  for (int n = 0; other.empty() && n < 100000; ++n) {
+    const std::string candidate = "p" + std::to_string(n);
+    if (&MethodCache::slotFor(target->handle(), symbols::intern(candidate)) ==
+        &MethodCache::slotFor(target->handle(), symbols::intern("first")))
+      other = candidate;
+  }
+  ASSERT_FALSE(other.empty());
+  CompileClass(*target,
+               "extends Object;\nfunction first(i) { return i + 1; }\nfunction " + other +
+                   "(i) { return i * 100; }\n",
+               true);
+  TRTTI* caller =
+      compiled(unique("McCaller"),
+               "extends Object;\nfunction run() { var i, s; s = 0;\n"
+               "  for (i = 0; i < 6; i += 1)\n"
+               "    s = s + o.first(i) + o." +
+                   other + "(i);\n  return s; }\no = new " + name + "();\nprint(run());\n");
+  EXPECT_EQ(runMain(caller), std::vector<std::string>{std::to_string(21 + 1500)});
+}
