@@ -109,11 +109,19 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   // Ret: the result goes to the target slot once the arguments and `this` went.
   const TValue result = *nativeTarget;
   *nativeTarget = TValue{};
-  for (int32_t i = int32_t(argc); i >= 0; --i) {
+  for (int32_t i = int32_t(argc); i >= 1; --i) {
     TValue v = target[-i];
     target[-i] = TValue{};
     call.release(v, retAt, call.frame + 1, atRet);
   }
+  // `this` is still the live object the call counted (the target slot is the
+  // caller's, which a plain native never touches).
+  TValue self = *target;
+  *target = TValue{};
+  if (call.self->refCount > 1) [[likely]]
+    --call.self->refCount;
+  else
+    call.release(self, retAt, call.frame + 1, atRet);
   *target = result;
   return Forwarded::Returned;
 }
