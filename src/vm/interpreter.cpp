@@ -118,6 +118,7 @@ inline bool dropOldQuietly(TValue* cell) {
   return true;
 }
 
+#if ZUNKA_COMPUTED_GOTO
 // A call of a method whose body is `return ARG op CONST;` (ArgValPtr_Deref,
 // Push, ARITH and Ret, the first three one superinstruction), from the DCall
 // at `target` (its `this`, an object of the method's class, below `argc`
@@ -180,6 +181,7 @@ inline bool dropOldQuietly(TValue* cell) {
   storeBits(target, result);
   return true;
 }
+#endif
 
 // The interpreter's registers are plain locals of `execute` (so that the compiler
 // keeps them in machine registers) and are written back to the process before
