@@ -6,6 +6,7 @@
 #include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/live_counters.h"
+#include "vm/method_cache.h"
 #include "vm/runtime.h"
 #include "vm/waiting_destructors.h"
 
@@ -40,6 +41,9 @@ int32_t ClassObject::EnsureMember(std::string_view name) {
 }
 
 void ClassObject::methodsChanged() {
+  // Also when Reset empties the table, last of all, as a class is destroyed:
+  // cached lookups never name a class that is gone (MethodCache).
+  MethodCache::methodsChanged();
   methodIndexStale_ = true;
   constructorState_ = destructorState_ = Cached::Unknown;
   constructorCache_ = destructorCache_ = nullptr;

@@ -36,11 +36,14 @@ namespace {
 
 // The values the body pushes for its native, in the native's argument order;
 // false where the written code would fail on one (a member the object lacks).
-// Both helpers are forced inline: as calls they cost more than their loops.
+// `objects` tells whether any of them is an object (to be counted). Both helpers
+// are forced inline: as calls they cost more than their loops.
 [[gnu::always_inline]] inline bool readOperands(const ForwardedCall& call,
-                                                const ForwardingShape& shape, TValue* operands) {
+                                                const ForwardingShape& shape, TValue* operands,
+                                                bool& objects) {
   const int32_t memberSlots =
       (call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  objects = false;
   for (uint32_t i = 0; i < shape.pushes; ++i) {
     const ForwardingShape::Push& push = shape.push[i];
     switch (push.source) {
@@ -58,6 +61,7 @@ namespace {
         break;
       }
     }
+    objects |= operands[i].kind == vtObject;
   }
   return true;
 }
@@ -67,18 +71,27 @@ namespace {
 [[gnu::always_inline]] inline void returnResult(const ForwardedCall& call, TValue result,
                                                 uint32_t retAt, int32_t atRet) {
   TValue* const target = call.target;
-  for (int32_t i = int32_t(call.argc); i >= 0; --i) {
+  for (int32_t i = int32_t(call.argc); i >= 1; --i) {
     TValue v = target[-i];
     target[-i] = TValue{};
     call.release(v, retAt, call.frame + 1, atRet);
   }
+  // `this` is still the live object the call found (the target slot is the
+  // caller's, which a plain native never touches): counted down directly.
+  TValue self = *target;
+  *target = TValue{};
+  if (call.self->refCount > 1) [[likely]]
+    --call.self->refCount;
+  else
+    call.release(self, retAt, call.frame + 1, atRet);
   *target = result;
 }
 
 }  // namespace
 
-Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNativeFunction* native,
-                      const TValue* stackLow) {
+Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const TValue* stackLow) {
+  TNativeFunction* const native = hostAs<TNativeFunction>(call.body[shape.nativeCallAt + 2]);
+  if (!native || !native->plain) return Forwarded::NotTaken;
   TValue* const target = call.target;
   const int32_t locals = call.callee->localCount();
   TValue* const newSp = call.frame - (locals - 1);
@@ -88,7 +101,8 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
                         reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
     return Forwarded::NotTaken;
   TValue operands[ForwardingShape::kMostPushes];
-  if (!readOperands(call, shape, operands)) return Forwarded::NotTaken;
+  bool objectsPushed = false;  // none (handles, numbers): nothing to count
+  if (!readOperands(call, shape, operands, objectsPushed)) return Forwarded::NotTaken;
   const uint32_t pushes = shape.pushes;
   const uint32_t nativeAt = shape.nativeCallAt;
   const int32_t atNative = int32_t(pushes) + 2;  // PushThis, the pushes, NativeCall
@@ -115,8 +129,11 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
   TValue* const nativeTarget = newSp - 1;
   TValue* const pushed = nativeTarget - pushes;
   for (uint32_t i = 0; i < pushes; ++i) nativeTarget[-1 - int32_t(i)] = operands[i];
+  if (objectsPushed)
+    for (TValue* v = pushed; v < nativeTarget; ++v) retain(*v);
+  // `this` is the live object the call found: counted without looking again.
   *nativeTarget = *target;
-  for (TValue* v = pushed; v <= nativeTarget; ++v) retain(*v);
+  ++call.self->refCount;
 
   TProcess* const p = call.p;
   try {
@@ -133,7 +150,7 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNative
   for (TValue* a = pushed; a < nativeTarget; ++a) {
     TValue v = *a;
     *a = TValue{};
-    call.release(v, nativeAt, a + 1, atNative);
+    call.release(v, nativeAt, a + 1, atNative);  // what the native left there
   }
   uint32_t retAt = nativeAt + 3;
   int32_t atRet = atNative + 1;

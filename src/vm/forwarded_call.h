@@ -63,8 +63,8 @@ enum class Forwarded {
 };
 
 // Runs the call (the registers saved at the DCall; the caller made sure of the
-// slice's room for the whole body).
-Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, TNativeFunction* native,
-                      const TValue* stackLow);
+// slice's room for the whole body). NotTaken as well when the body's native is
+// not plain (looked up here, where the handle lookup is inline).
+Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const TValue* stackLow);
 
 }  // namespace zunka::vm

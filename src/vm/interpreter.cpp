@@ -11,6 +11,7 @@
 #include "vm/function.h"
 #include "vm/host_handles.h"
 #include "vm/interpreter_ops.h"
+#include "vm/method_cache.h"
 #include "vm/opcodes.h"
 #include "vm/process.h"
 #include "vm/quick_code.h"
@@ -116,6 +117,71 @@ inline bool dropOldQuietly(TValue* cell) {
   --objectAt(ref)->refCount;
   return true;
 }
+
+#if ZUNKA_COMPUTED_GOTO
+// A call of a method whose body is `return ARG op CONST;` (ArgValPtr_Deref,
+// Push, ARITH and Ret, the first three one superinstruction), from the DCall
+// at `target` (its `this`, an object of the method's class, below `argc`
+// arguments): does what the written body and its Ret would do and leaves the
+// value in the target slot, when nothing can go otherwise than the written
+// code goes: integer operands, a frame that would fit, and no argument or
+// `this` whose release could free it. False, with nothing done, otherwise.
+// Out of line: in the dispatch loop its checks cost the other instructions
+// registers.
+[[gnu::noinline]] bool leafCall(const TNormalFunction* callee, TValue* target, uint32_t argc,
+                                TfObject* self, const TValue* stackLow,
+                                std::ptrdiff_t quickDistance) {
+  const TCompiledInfo* code = callee->code.get();
+  if (!code) return false;
+  const uint32_t* body = code->words();
+  const uint32_t op =
+      *reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(body) + quickDistance) -
+      qArgConstArithmetic;
+  if (op >= kQuickArithmetic || body[7] != Op_Ret || self->refCount <= 1) return false;
+  // The room enter_frame asks for, with the SP of the DCall.
+  const int32_t locals = callee->localCount();
+  const TValue* newSp = target - argc - 5 - (locals - 1);
+  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
+                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
+    return false;
+  Bits x;
+  if (argc == 1 && body[1] == 0) {
+    x = loadBits(target - 1);  // the only argument: no object once it is an integer
+  } else {
+    for (uint32_t i = 1; i <= argc; ++i)
+      if (target[-int32_t(i)].kind == vtObject) return false;
+    x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
+  }
+  const Bits c = immediateBits(body + 3);
+  if (!bothInts(x, c)) return false;
+  const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
+  Bits result;
+  switch (op) {
+    case 0:
+      result = intBits(int32_t(a + b));
+      break;
+    case 1:
+      result = intBits(int32_t(a - b));
+      break;
+    case 2:
+      result = intBits(int32_t(a * b));
+      break;
+    default:
+      if (intOf(c) <= 0) return false;
+      result = intBits(intOf(x) % intOf(c));
+      break;
+  }
+  // Ret: the arguments go (none counted), then `this`; the value takes its slot.
+  // (One argument stored directly: GCC makes the loop a call of memset.)
+  if (argc == 1)
+    storeBits(target - 1, 0);
+  else
+    for (uint32_t i = 1; i <= argc; ++i) storeBits(target - i, 0);
+  --self->refCount;
+  storeBits(target, result);
+  return true;
+}
+#endif
 
 // The interpreter's registers are plain locals of `execute` (so that the compiler
 // keeps them in machine registers) and are written back to the process before
@@ -658,9 +724,20 @@ dispatch:
       Symbol name = PC[2];
       TfObject* o = objectOf(*target);
       if (LIKELY(o != nullptr)) {
-        ClassObject* cls = classOfRecord(o);
-        int32_t hint = int32_t(PC[3]);
-        TFunction* f = cls ? cls->FindMethod(name, hint) : nullptr;
+        MethodCache::Entry& cached = MethodCache::slotFor(o->classHandle, name);
+        ClassObject* cls;
+        TFunction* f;
+        int32_t hint;
+        if (LIKELY(MethodCache::hit(cached, o->classHandle, name))) {
+          cls = cached.cls;
+          f = cached.function;
+          hint = cached.index;
+        } else {
+          cls = classOfRecord(o);
+          hint = int32_t(PC[3]);
+          f = cls ? cls->FindMethod(name, hint) : nullptr;
+          if (f) MethodCache::fill(cached, o->classHandle, name, hint, f, cls);
+        }
         if (LIKELY(f != nullptr)) {
           PC[3] = uint32_t(hint);
           if (UNLIKELY(f->isNative())) {
@@ -788,15 +865,13 @@ dispatch:
   forward_call : {
     const TCompiledInfo* code = callee->code.get();
     const ForwardingShape* shape = code ? code->forwarding() : nullptr;
-    if (LIKELY(!shape)) goto enter_frame;
+    if (LIKELY(!shape)) goto leaf_call;
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
-    TNativeFunction* native = hostAs<TNativeFunction>(code->words()[shape->nativeCallAt + 2]);
-    if (!native || !native->plain) goto enter_frame;
     SAVE();
     ForwardedCall call{p,    callee,    targetObject, targetClass, target,
                        argc, refOf(PC), SP - 5,       avail,       code->words()};
-    const Forwarded how = forwardCall(call, *shape, native, stackLow);
+    const Forwarded how = forwardCall(call, *shape, stackLow);
     if (UNLIKELY(how == Forwarded::NotTaken)) goto enter_frame;
     if (LIKELY(how == Forwarded::Returned)) {
       SP = target;
@@ -817,6 +892,19 @@ dispatch:
     nativeArgc = PC[1];
     nativeTarget = SP + nativeArgc;
     goto native_returned;
+  }
+
+    // DCall in the quick form of a method whose body is `return ARG op CONST;`
+    // (leafCall): its value without the frame, when the slice has room for the
+    // five steps and no debugger may pause.
+  leaf_call : {
+    if (avail < 4 || !FP || runtime().pauseRoutine ||
+        !leafCall(callee, target, argc, targetObject, stackLow, quickDistance))
+      goto enter_frame;
+    SP = target;
+    PC += words;
+    avail -= 4;
+    NEXT();
   }
 #endif
   }

@@ -5,6 +5,11 @@
 namespace zunka::vm {
 namespace {
 
+// toInt, its common case inline: indices are integers.
+int32_t indexOf(const TValue& v) {
+  return v.kind == vtInt ? v.i : toInt(v);
+}
+
 TValueList* bodyArg(TValue* target, int32_t argc) {
   return argc >= 1 ? hostArg<TValueList>(nativeArg(target, 1)) : nullptr;
 }
@@ -23,20 +28,27 @@ ZUNKA_NATIVE(nativeAdd) {
 ZUNKA_NATIVE(nativeInsert) {
   if (argc < 3) return;
   if (TValueList* list = bodyArg(target, argc))
-    list->insert(toInt(nativeArg(target, 2)), nativeArg(target, 3));
+    list->insert(indexOf(nativeArg(target, 2)), nativeArg(target, 3));
 }
 
-ZUNKA_NATIVE(nativeGet) {
+// Get and set are flattened: GCC otherwise leaves the handle lookup out of
+// line, a call per element (scripts read and write arrays in their hottest
+// loops).
+[[gnu::flatten]] ZUNKA_NATIVE(nativeGet) {
   if (argc < 2) return;
-  if (TValueList* list = bodyArg(target, argc))
-    assign(*target, &list->at(toInt(nativeArg(target, 2))));
+  if (TValueList* list = bodyArg(target, argc)) {
+    // An index inside the list reads its cell inline; at() raises for the others.
+    const int32_t i = indexOf(nativeArg(target, 2));
+    TValue* cell = list->cellOrNull(i);
+    assign(*target, cell ? cell : &list->at(i));
+  }
 }
 
 // get and size as lookups (NativeLookup). An index outside the list is left to
 // the handler, which raises the list's error.
 bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
   TValueList* list = argc >= 2 ? hostArg<TValueList>(args[0]) : nullptr;
-  const TValue* cell = list ? list->cellOrNull(toInt(args[1])) : nullptr;
+  const TValue* cell = list ? list->cellOrNull(indexOf(args[1])) : nullptr;
   if (!cell) return false;
   result = *cell;
   return true;
@@ -48,10 +60,10 @@ bool lookUpSize(const TValue* args, int32_t argc, TValue& result) {
   return true;
 }
 
-ZUNKA_NATIVE(nativeSet) {
+[[gnu::flatten]] ZUNKA_NATIVE(nativeSet) {
   if (argc < 3) return;
   if (TValueList* list = bodyArg(target, argc))
-    assign(list->at(toInt(nativeArg(target, 2))), &nativeArg(target, 3));
+    assign(list->at(indexOf(nativeArg(target, 2))), &nativeArg(target, 3));
 }
 
 ZUNKA_NATIVE(nativeSize) {
@@ -66,7 +78,7 @@ ZUNKA_NATIVE(nativeFree) {
 ZUNKA_NATIVE(nativeDelete) {
   if (argc < 2) return;
   if (TValueList* list = bodyArg(target, argc)) {
-    TValue taken = list->take(toInt(nativeArg(target, 2)));
+    TValue taken = list->take(indexOf(nativeArg(target, 2)));
     TValue old = *target;
     *target = taken;  // the reference moves from the cell to the result
     release(old);

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "compile_support.h"
+#include "vm/arena.h"
+#include "vm/host_handles.h"
+#include "vm/process.h"
+
+// A call in the quick form of a method whose body is `return ARG op CONST;`
+// works the value out without the method's frame. Each case runs the caller
+// with its quick form and with it wiped (every instruction as written) and asks
+// for the same prints, errors, traces and slice ends.
+
+using namespace zunka;
+using namespace zunka::vm;
+using namespace zunka::testing;
+
+namespace {
+
+int counter = 0;
+
+void wipeQuickForms(const TRTTI* cls) {
+  std::vector<const TCompiledInfo*> blocks{cls->classCode.get()};
+  for (TFunction* f : cls->methods())
+    if (auto* normal = dynamic_cast<TNormalFunction*>(f)) blocks.push_back(normal->code.get());
+  for (const TCompiledInfo* code : blocks) {
+    uint32_t* quick = Arena::quickWords(code->code());
+    std::fill(quick, quick + code->lengthBytes() / 4 + 1, 0u);
+  }
+}
+
+// The methods called: every arithmetic the body may hold, and a remainder by 0.
+std::string leafClass() {
+  const std::string name = "LeafTarget" + std::to_string(++counter);
+  compiled(name,
+           "extends Object;\n"
+           "function plus(i) { return i + 5; }\n"
+           "function minus(i) { return i - 5; }\n"
+           "function times(i) { return i * -3; }\n"
+           "function rem(i) { return i % 7; }\n"
+           "function none(i) { return i % 0; }\n"
+           "function second(i, j) { return j + 1; }\n");
+  return name;
+}
+
+struct Copies {
+  TRTTI* quick;
+  TRTTI* written;
+};
+Copies callerTwice(const std::string& body) {
+  const std::string source = "extends Object;\nfunction run() {\n" + body + "\n}\nrun();\n";
+  Copies c{compiled("LeafCaller" + std::to_string(++counter), source),
+           compiled("LeafCaller" + std::to_string(++counter), source)};
+  wipeQuickForms(c.written);
+  return c;
+}
+
+std::vector<std::string> shown(TRTTI* cls) {
+  std::vector<std::string> lines = runMain(cls);
+  if (!VmWorld::get().console.errors.empty())
+    for (const TTraceEntry& at : VmWorld::get().console.lastTrace)
+      lines.push_back((at.path.starts_with("LeafCaller") ? "caller" : at.path) + "#" +
+                      std::to_string(at.offset));
+  return lines;
+}
+
+// Where each slice of `steps` ended (the stack top), then the prints.
+std::vector<std::string> slices(TRTTI* cls, int32_t steps) {
+  VmWorld::get().console.clear();
+  TValue self = TValue::ofRef(vtObject, cls->NewInstance());
+  retain(self);
+  uint32_t handle = TProcess::Create(self, {}, "")->handle();
+  std::vector<std::string> stops;
+  for (int guard = 0; guard < 100000; ++guard) {
+    TProcess* p = hostAs<TProcess>(handle);
+    if (!p || p->halted || !p->hasFrame()) break;
+    vm::Run(p, steps);
+    stops.push_back(std::to_string(p->sp - p->stack));
+  }
+  if (TProcess* p = hostAs<TProcess>(handle)) p->Destroy();
+  release(self);
+  for (const std::string& line : VmWorld::get().console.printed) stops.push_back(line);
+  return stops;
+}
+
+}  // namespace
+
+TEST(LeafCalls, GiveWhatTheWrittenCodeGives) {
+  const std::string leaf = leafClass();
+  Copies c = callerTwice("var a, i, s; a = new " + leaf +
+                         "(); s = 0;\n"
+                         "for (i = -20; i < 20; i += 1)\n"
+                         "  s = s + a.plus(i) * 1000 + a.minus(i) * 100 + a.times(i) + a.rem(i);\n"
+                         "print(s); print(a.plus(2147483647)); print(a.times(1073741824));\n"
+                         "print(a.second(1, 2)); print(a.second(1));");
+  const std::vector<std::string> quick = shown(c.quick);
+  EXPECT_EQ(quick, shown(c.written));
+  int64_t s = 0;
+  for (int32_t i = -20; i < 20; ++i) s += (i + 5) * 1000 + (i - 5) * 100 + i * -3 + i % 7;
+  ASSERT_GE(quick.size(), 5u);
+  EXPECT_EQ(quick[0], std::to_string(s));
+  EXPECT_EQ(quick[1], std::to_string(INT32_MIN + 4));  // wraps, as Add does
+  EXPECT_EQ(quick[3], "3");
+}
+
+TEST(LeafCalls, OperandsTheWrittenCodeMustSeeAreLeftToIt) {
+  // A real, text, an object and null as the argument, a `this` that only the
+  // call holds, and a remainder by 0 (an error inside the method: its trace).
+  const std::string leaf = leafClass();
+  const std::string make = "a = new " + leaf + "();\n";
+  for (const char* call : {"print(a.plus(2.5));", "print(a.plus(\"x\"));", "print(a.plus(a));",
+                           "print(a.plus(n));", "print(fresh().plus(1));", "print(a.none(3));"}) {
+    SCOPED_TRACE(call);
+    Copies c = callerTwice("var a, n; " + make + call + "\n}\nfunction fresh() { return new " +
+                           leaf + "();");
+    EXPECT_EQ(shown(c.quick), shown(c.written));
+  }
+}
+
+TEST(LeafCalls, SlicesEndWhereTheWrittenCodeEndsThem) {
+  const std::string leaf = leafClass();
+  Copies c = callerTwice("var a, i, s; a = new " + leaf +
+                         "(); s = 0;\n"
+                         "for (i = 0; i < 30; i += 1) s = s + a.plus(i) + a.rem(i);\n"
+                         "print(s);");
+  for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 17, 123456}) {
+    SCOPED_TRACE(steps);
+    EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
+  }
+}
