@@ -5,6 +5,7 @@
 #include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/runtime.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 
 namespace zunka::vm::ops {
@@ -50,7 +51,7 @@ int64_t remainder64(int64_t a, int64_t b) {
 // dropping the old one.
 TfString* soleStringBody(const TValue& a) {
   TfObject* o = objectOf(a);
-  return o && o->refCount == 1 ? stringBodyOf(o) : nullptr;
+  return o && o->refCount == 1 ? stringBodyInline(o) : nullptr;
 }
 
 void concatenate(TValue& a, const TValue& b) {

@@ -11,16 +11,24 @@
 
 namespace zunka::vm {
 
+// The body of a string object (stringBodyOf, tfstring.h, inline): nullptr for
+// any other object and for a string without one.
+[[gnu::always_inline]] inline TfString* stringBodyInline(TfObject* o) {
+  ClassObject* c = runtime().stringClass;
+  if (!o || !c || o->classHandle != c->handle()) return nullptr;
+  const int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
+  const TValue* body = slot >= 0 ? &o->members()[slot] : nullptr;
+  return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
+}
+
 // The bytes of a string object, in place (valid until the string changes); false
 // for any other value. A string without a body reads as empty.
 [[gnu::always_inline]] inline bool stringBytesInline(const TValue& v, std::string_view& bytes) {
   if (v.kind != vtObject || !Arena::isObject(v.ref)) return false;
-  const TfObject* o = objectAt(v.ref);
+  TfObject* o = objectAt(v.ref);
   ClassObject* c = runtime().stringClass;
   if (!c || o->classHandle != c->handle()) return false;
-  const int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
-  const TValue* body = slot >= 0 ? &objectAt(v.ref)->members()[slot] : nullptr;
-  const TfString* s = body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
+  const TfString* s = stringBodyInline(o);
   bytes = s ? std::string_view(s->bytes) : std::string_view();
   return true;
 }

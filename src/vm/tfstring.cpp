@@ -7,6 +7,7 @@
 #include "vm/native_destructor.h"
 #include "vm/natives/string_natives.h"
 #include "vm/runtime.h"
+#include "vm/string_bytes.h"
 
 namespace zunka::vm {
 
@@ -102,8 +103,7 @@ void setString(TValue& dst, std::string_view text) {
 }
 
 TfString* stringBodyOf(TfObject* o) {
-  if (!o || classOf(o) != runtime().stringClass) return nullptr;
-  return bodyOfString(o);
+  return stringBodyInline(o);
 }
 
 TfString* bodyOfString(TfObject* o) {

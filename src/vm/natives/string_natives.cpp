@@ -6,6 +6,7 @@
 #include "vm/natives/regexp.h"
 #include "vm/runtime.h"
 #include "vm/script_calls.h"
+#include "vm/string_bytes.h"
 #include "vm/tfstring.h"
 #include "vm/value_list.h"
 
@@ -44,6 +45,13 @@ std::string selfText(TValue* target) {
   return body ? body->bytes : std::string();
 }
 
+// The same bytes in place: for natives that only read them before replacing
+// the target.
+std::string_view selfBytes(TValue* target) {
+  TfString* body = stringBodyInline(objectOf(*target));
+  return body ? std::string_view(body->bytes) : std::string_view();
+}
+
 ZUNKA_NATIVE(nativeInit) {
   if (argc < 1) return;
   TfObject* o = objectOf(*target);
@@ -76,11 +84,11 @@ ZUNKA_NATIVE(nativeWSubstring) {
 }
 
 ZUNKA_NATIVE(nativeLength) {
-  setInt(*target, int32_t(selfText(target).size()));
+  setInt(*target, int32_t(selfBytes(target).size()));
 }
 
 ZUNKA_NATIVE(nativeWLength) {
-  setInt(*target, wideLength(selfText(target)));
+  setInt(*target, wideLength(selfBytes(target)));
 }
 
 ZUNKA_NATIVE(nativeCharAt) {
