@@ -119,40 +119,43 @@ inline bool dropOldQuietly(TValue* cell) {
 }
 
 #if ZUNKA_COMPUTED_GOTO
-// A call of a method whose body is `return ARG op CONST;` (ArgValPtr_Deref,
-// Push, ARITH and Ret, the first three one superinstruction), from the DCall
-// at `target` (its `this`, an object of the method's class, below `argc`
-// arguments): does what the written body and its Ret would do and leaves the
-// value in the target slot, when nothing can go otherwise than the written
-// code goes: integer operands, a frame that would fit, and no argument or
-// `this` whose release could free it. False, with nothing done, otherwise.
-// Out of line: in the dispatch loop its checks cost the other instructions
-// registers.
+// A call of a method whose body is `return ARG op CONST;` or `return ARG op ARG;`
+// (ArgValPtr_Deref, Push or ArgValPtr_Deref, ARITH and Ret, the first three one
+// superinstruction), from the DCall or SCall at `target` (its `this`, an object
+// of the method's class, below `argc` arguments): does what the written body and
+// its Ret would do and leaves the value in the target slot, when nothing can go
+// otherwise than the written code goes: integer operands, a frame that would
+// fit, and no argument or `this` whose release could free it. False, with
+// nothing done, otherwise. Out of line: in the dispatch loop its checks cost the
+// other instructions registers.
 [[gnu::noinline]] bool leafCall(const TNormalFunction* callee, TValue* target, uint32_t argc,
                                 TfObject* self, const TValue* stackLow,
                                 std::ptrdiff_t quickDistance) {
   const TCompiledInfo* code = callee->code.get();
   if (!code) return false;
   const uint32_t* body = code->words();
-  const uint32_t op =
-      *reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(body) + quickDistance) -
-      qArgConstArithmetic;
-  if (op >= kQuickArithmetic || body[7] != Op_Ret || self->refCount <= 1) return false;
-  // The room enter_frame asks for, with the SP of the DCall.
+  const uint32_t quick =
+      *reinterpret_cast<const uint32_t*>(reinterpret_cast<const std::byte*>(body) + quickDistance);
+  const bool secondIsArgument = quick - qArgArgArithmetic < kQuickArithmetic;
+  const uint32_t op = quick - (secondIsArgument ? qArgArgArithmetic : qArgConstArithmetic);
+  if (op >= kQuickArithmetic || body[7] != Op_Ret || !self || self->refCount <= 1) return false;
+  // The room enter_frame asks for, with the SP of the call.
   const int32_t locals = callee->localCount();
   const TValue* newSp = target - argc - 5 - (locals - 1);
   if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
                         reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
     return false;
   Bits x;
-  if (argc == 1 && body[1] == 0) {
+  if (argc == 1 && body[1] == 0 && !secondIsArgument) {
     x = loadBits(target - 1);  // the only argument: no object once it is an integer
   } else {
     for (uint32_t i = 1; i <= argc; ++i)
       if (target[-int32_t(i)].kind == vtObject) return false;
     x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
   }
-  const Bits c = immediateBits(body + 3);
+  const Bits c = !secondIsArgument ? immediateBits(body + 3)
+                 : body[4] < argc  ? loadBits(target - 1 - body[4])
+                                   : Bits{0};
   if (!bothInts(x, c)) return false;
   const uint32_t a = uint32_t(intOf(x)), b = uint32_t(intOf(c));
   Bits result;
@@ -786,6 +789,16 @@ dispatch:
         ops::raiseText(ops::notObjectReason(*target) + "、メソッドを呼び出せません");
       }
       callee = static_cast<TNormalFunction*>(f);
+#if ZUNKA_COMPUTED_GOTO
+      // A leaf (leafCall) needs no frame, as from a quick DCall.
+      if (avail >= 4 && FP && !runtime().pauseRoutine &&
+          leafCall(callee, target, argc, objectOf(*target), stackLow, quickDistance)) {
+        SP = target;
+        PC += words;
+        avail -= 4;
+        NEXT();
+      }
+#endif
       goto enter_frame;
     }
     CASE(SuperCall) {

@@ -9,8 +9,9 @@
 #include "vm/host_handles.h"
 #include "vm/process.h"
 
-// A call in the quick form of a method whose body is `return ARG op CONST;`
-// works the value out without the method's frame. Each case runs the caller
+// A call (a quick DCall, or an SCall of a method of `this`) of a method whose
+// body is `return ARG op CONST;` or `return ARG op ARG;` works the value out
+// without the method's frame. Each case runs the caller
 // with its quick form and with it wiped (every instruction as written) and asks
 // for the same prints, errors, traces and slice ends.
 
@@ -42,7 +43,9 @@ std::string leafClass() {
            "function times(i) { return i * -3; }\n"
            "function rem(i) { return i % 7; }\n"
            "function none(i) { return i % 0; }\n"
-           "function second(i, j) { return j + 1; }\n");
+           "function second(i, j) { return j + 1; }\n"
+           "function diff(i, j) { return j - i; }\n"
+           "function mod(i, j) { return i % j; }\n");
   return name;
 }
 
@@ -117,6 +120,39 @@ TEST(LeafCalls, OperandsTheWrittenCodeMustSeeAreLeftToIt) {
     Copies c = callerTwice("var a, n; " + make + call + "\n}\nfunction fresh() { return new " +
                            leaf + "();");
     EXPECT_EQ(shown(c.quick), shown(c.written));
+  }
+}
+
+// Two arguments, and calls of the caller's own methods (SCall), whose frames are
+// left out the same way.
+TEST(LeafCalls, TwoArgumentsAndOwnMethodsGiveWhatTheWrittenCodeGives) {
+  const std::string leaf = leafClass();
+  const std::string own =
+      "\n}\nfunction add(x, y) { return x + y; }\nfunction sub(x, y) { return y - x; }\n"
+      "function twice(x) { return x * 2; }\nfunction fresh() { return new " +
+      leaf + "();";
+  Copies c = callerTwice("var a, i, s; a = new " + leaf +
+                         "(); s = 0;\n"
+                         "for (i = -20; i < 20; i += 1)\n"
+                         "  s = s + a.diff(i, 3) * 1000 + a.mod(i, 6) + add(s, i) % 5 + sub(i, 2) "
+                         "+ twice(i);\n"
+                         "print(s); print(add(2147483647, 1)); print(a.diff(1)); print(sub(1));"
+                         "print(a.mod(5, 0)); print(add(1.5, 1)); print(add(\"x\", 1));"
+                         "print(sub(a, 1)); print(fresh().diff(1, 2));" +
+                         own);
+  const std::vector<std::string> quick = shown(c.quick);
+  EXPECT_EQ(quick, shown(c.written));
+  int64_t s = 0;
+  for (int32_t i = -20; i < 20; ++i) {
+    int32_t before = int32_t(s);
+    s = s + (3 - i) * 1000 + i % 6 + (before + i) % 5 + (2 - i) + i * 2;
+  }
+  ASSERT_GE(quick.size(), 2u);
+  EXPECT_EQ(quick[0], std::to_string(s));
+  EXPECT_EQ(quick[1], std::to_string(INT32_MIN));
+  for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 9, 13, 123456}) {
+    SCOPED_TRACE(steps);
+    EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
   }
 }
 
