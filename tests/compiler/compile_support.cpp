@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/resource_tree.h"
+#include "vm/arena.h"
 #include "vm/code_tools.h"
+#include "vm/host_handles.h"
 #include "vm/natives/object_natives.h"
 #include "vm/process.h"
 
@@ -73,6 +77,41 @@ std::vector<std::string> runMain(TRTTI* cls) {
   std::vector<std::string> out = w.console.printed;
   for (const std::string& e : w.console.errors) out.push_back("!" + e);
   return out;
+}
+
+std::vector<const vm::TCompiledInfo*> blocksOf(const TRTTI* cls) {
+  std::vector<const vm::TCompiledInfo*> blocks{cls->classCode.get()};
+  for (vm::TFunction* f : cls->methods())
+    if (auto* normal = dynamic_cast<vm::TNormalFunction*>(f)) blocks.push_back(normal->code.get());
+  return blocks;
+}
+
+void wipeQuickForms(const TRTTI* cls) {
+  for (const vm::TCompiledInfo* code : blocksOf(cls)) {
+    uint32_t* quick = vm::Arena::quickWords(code->code());
+    std::fill(quick, quick + code->lengthBytes() / 4 + 1, 0u);
+  }
+}
+
+std::vector<std::string> runInSlices(TRTTI* cls, int32_t steps,
+                                     const std::function<std::string(const vm::TProcess&)>& stop,
+                                     const std::function<void()>& beforeEach) {
+  VmWorld::get().console.clear();
+  vm::TValue self = vm::TValue::ofRef(vm::vtObject, cls->NewInstance());
+  vm::retain(self);
+  uint32_t handle = vm::TProcess::Create(self, {}, "")->handle();
+  std::vector<std::string> stops;
+  for (int guard = 0; guard < 200000; ++guard) {
+    vm::TProcess* p = vm::hostAs<vm::TProcess>(handle);
+    if (!p || p->halted || !p->hasFrame()) break;
+    if (beforeEach) beforeEach();
+    vm::Run(p, steps);
+    stops.push_back(stop(*p));
+  }
+  if (vm::TProcess* p = vm::hostAs<vm::TProcess>(handle)) p->Destroy();
+  vm::release(self);
+  for (const std::string& line : VmWorld::get().console.printed) stops.push_back(line);
+  return stops;
 }
 
 }  // namespace zunka::testing

@@ -2,6 +2,7 @@
 // Compiling real class sources in tests: a resource tree whose root resolves the
 // test world's classes by their bare names and creates `$` globals under
 // usrglobal, with a temporary directory as baseDir for class files.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "resources/resource_list.h"
 #include "support/temp_dir.h"
 #include "support/vm_world.h"
+#include "vm/process.h"
 
 namespace zunka::testing {
 
@@ -39,5 +41,18 @@ std::vector<std::string> methodListing(const TRTTI* cls, const std::string& meth
 // Runs the class's main code on a fresh instance; gives the printed lines, then
 // any reported errors prefixed with "!".
 std::vector<std::string> runMain(TRTTI* cls);
+
+// The class's code blocks: its main code, then each method's.
+std::vector<const vm::TCompiledInfo*> blocksOf(const TRTTI* cls);
+// Empties the interpreter's quick forms of the class's blocks: every instruction
+// then runs as written, the reference the fast paths are compared with.
+void wipeQuickForms(const TRTTI* cls);
+
+// Runs the main code on a fresh instance in slices of `steps`, suspending and
+// resuming the process between them (`beforeEach` runs before every slice);
+// gives `stop` of the process after each slice, then what the run printed.
+std::vector<std::string> runInSlices(TRTTI* cls, int32_t steps,
+                                     const std::function<std::string(const vm::TProcess&)>& stop,
+                                     const std::function<void()>& beforeEach = {});
 
 }  // namespace zunka::testing

@@ -23,16 +23,6 @@ namespace {
 
 int counter = 0;
 
-void wipeQuickForms(const TRTTI* cls) {
-  std::vector<const TCompiledInfo*> blocks{cls->classCode.get()};
-  for (TFunction* f : cls->methods())
-    if (auto* normal = dynamic_cast<TNormalFunction*>(f)) blocks.push_back(normal->code.get());
-  for (const TCompiledInfo* code : blocks) {
-    uint32_t* quick = Arena::quickWords(code->code());
-    std::fill(quick, quick + code->lengthBytes() / 4 + 1, 0u);
-  }
-}
-
 // The methods called: every arithmetic the body may hold, and a remainder by 0.
 std::string leafClass() {
   const std::string name = "LeafTarget" + std::to_string(++counter);
@@ -72,21 +62,7 @@ std::vector<std::string> shown(TRTTI* cls) {
 
 // Where each slice of `steps` ended (the stack top), then the prints.
 std::vector<std::string> slices(TRTTI* cls, int32_t steps) {
-  VmWorld::get().console.clear();
-  TValue self = TValue::ofRef(vtObject, cls->NewInstance());
-  retain(self);
-  uint32_t handle = TProcess::Create(self, {}, "")->handle();
-  std::vector<std::string> stops;
-  for (int guard = 0; guard < 100000; ++guard) {
-    TProcess* p = hostAs<TProcess>(handle);
-    if (!p || p->halted || !p->hasFrame()) break;
-    vm::Run(p, steps);
-    stops.push_back(std::to_string(p->sp - p->stack));
-  }
-  if (TProcess* p = hostAs<TProcess>(handle)) p->Destroy();
-  release(self);
-  for (const std::string& line : VmWorld::get().console.printed) stops.push_back(line);
-  return stops;
+  return runInSlices(cls, steps, [](const TProcess& p) { return std::to_string(p.sp - p.stack); });
 }
 
 }  // namespace

@@ -75,35 +75,15 @@ int64_t expectedSum(int classes, int turns) {
   return s;
 }
 
-void wipeQuickForms(const TRTTI* cls) {
-  std::vector<const TCompiledInfo*> blocks{cls->classCode.get()};
-  for (TFunction* f : cls->methods())
-    if (auto* normal = dynamic_cast<TNormalFunction*>(f)) blocks.push_back(normal->code.get());
-  for (const TCompiledInfo* code : blocks) {
-    uint32_t* quick = Arena::quickWords(code->code());
-    std::fill(quick, quick + code->lengthBytes() / 4 + 1, 0u);
-  }
-}
-
 // Runs the main code in slices of `steps`; gives the process's stack top after
 // each, then the prints. With `cold`, every slice starts with nothing cached.
 std::vector<std::string> slices(TRTTI* cls, int32_t steps, bool cold) {
-  VmWorld::get().console.clear();
-  TValue self = TValue::ofRef(vtObject, cls->NewInstance());
-  retain(self);
-  uint32_t handle = TProcess::Create(self, {}, "")->handle();
-  std::vector<std::string> stops;
-  for (int guard = 0; guard < 200000; ++guard) {
-    TProcess* p = hostAs<TProcess>(handle);
-    if (!p || p->halted || !p->hasFrame()) break;
-    if (cold) MethodCache::methodsChanged();
-    vm::Run(p, steps);
-    stops.push_back(std::to_string(p->pc) + ":" + std::to_string(p->sp - p->stack));
-  }
-  if (TProcess* p = hostAs<TProcess>(handle)) p->Destroy();
-  release(self);
-  for (const std::string& line : VmWorld::get().console.printed) stops.push_back(line);
-  return stops;
+  return runInSlices(
+      cls, steps,
+      [](const TProcess& p) { return std::to_string(p.pc) + ":" + std::to_string(p.sp - p.stack); },
+      [cold] {
+        if (cold) MethodCache::methodsChanged();
+      });
 }
 
 }  // namespace

@@ -21,13 +21,6 @@ namespace {
 
 int counter = 0;
 
-std::vector<const TCompiledInfo*> blocksOf(const TRTTI* cls) {
-  std::vector<const TCompiledInfo*> blocks{cls->classCode.get()};
-  for (TFunction* f : cls->methods())
-    if (auto* normal = dynamic_cast<TNormalFunction*>(f)) blocks.push_back(normal->code.get());
-  return blocks;
-}
-
 // Whether some word of the class's quick forms lies in [first, end).
 bool usesQuickCodes(const TRTTI* cls, uint32_t first, uint32_t end) {
   for (const TCompiledInfo* code : blocksOf(cls)) {
@@ -37,13 +30,6 @@ bool usesQuickCodes(const TRTTI* cls, uint32_t first, uint32_t end) {
       return true;
   }
   return false;
-}
-
-void wipeQuickForms(const TRTTI* cls) {
-  for (const TCompiledInfo* code : blocksOf(cls)) {
-    uint32_t* quick = Arena::quickWords(code->code());
-    std::fill(quick, quick + code->lengthBytes() / 4 + 1, 0u);
-  }
 }
 
 struct Copies {
@@ -83,21 +69,9 @@ std::string placeOf(const TRTTI* cls, Ref pc) {
 // Runs the main code in slices of `steps`, suspending and resuming the process
 // between them; gives where each slice stopped, then what the run printed.
 std::vector<std::string> slices(TRTTI* cls, int32_t steps) {
-  VmWorld::get().console.clear();
-  TValue self = TValue::ofRef(vtObject, cls->NewInstance());
-  retain(self);
-  uint32_t handle = TProcess::Create(self, {}, "")->handle();
-  std::vector<std::string> stops;
-  for (int guard = 0; guard < 100000; ++guard) {
-    TProcess* p = hostAs<TProcess>(handle);
-    if (!p || p->halted || !p->hasFrame()) break;
-    vm::Run(p, steps);
-    stops.push_back(placeOf(cls, p->pc) + " sp=" + std::to_string(p->sp - p->stack));
-  }
-  if (TProcess* p = hostAs<TProcess>(handle)) p->Destroy();
-  release(self);
-  for (const std::string& line : VmWorld::get().console.printed) stops.push_back(line);
-  return stops;
+  return runInSlices(cls, steps, [cls](const TProcess& p) {
+    return placeOf(cls, p.pc) + " sp=" + std::to_string(p.sp - p.stack);
+  });
 }
 
 // Counting loops in the shapes the new superinstructions take.
