@@ -22,6 +22,9 @@ using namespace zunka;
 
 namespace {
 
+// The digest of the source text, as the loader passes it (any fixed value).
+constexpr uint64_t kSourceDigest = 0x0123456789ABCDEFu;
+
 class SilentConsole : public ConsoleSink {
  public:
   void log(std::string_view) override {}
@@ -45,7 +48,7 @@ struct FuzzWorld {
   void writeSeed(const char* seedDir) {
     testing::BuildSampleClass(world, *sub);
     ClassFileWriter file;
-    sub->WriteClassFile(file);
+    sub->WriteClassFile(file, kSourceDigest);
     platform::writeFile(platform::systemPath(std::string(seedDir) + "/sample_class"), file.bytes());
     sub->Reset();
   }
@@ -57,12 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzWorld fw;
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (bytes.size() >= 8) {
-    int32_t header[2] = {12100, ClassSourceStamp(fw.sub->src)};
+    int32_t header[2] = {12100, ClassSourceStamp(fw.sub->src, kSourceDigest)};
     std::memcpy(bytes.data(), header, 8);
   }
   try {
     ClassFileReader file(bytes, "broken");
-    fw.sub->ReadClassFile(file);
+    fw.sub->ReadClassFile(file, kSourceDigest);
   } catch (const EError&) {
   }
   fw.sub->Reset();
