@@ -36,19 +36,18 @@ ReleaseFault releaseCounting(const TValue& v) {
   return ReleaseFault::None;
 }
 
+// The error a release fault raises.
+std::string faultText(const TValue& v, ReleaseFault fault) {
+  return toText(v) + (fault == ReleaseFault::NotAnObject ? ":どうやってきたの？"
+                                                         : ":参照カウントが負になりました");
+}
+
 }  // namespace
 
 bool releaseOrSay(TValue& v, std::string& error) {
-  switch (releaseCounting(v)) {
-    case ReleaseFault::None:
-      return true;
-    case ReleaseFault::NotAnObject:
-      error = toText(v) + ":どうやってきたの？";
-      return false;
-    case ReleaseFault::NegativeCount:
-      error = toText(v) + ":参照カウントが負になりました";
-      return false;
-  }
+  const ReleaseFault fault = releaseCounting(v);
+  if (fault == ReleaseFault::None) return true;
+  error = faultText(v, fault);
   return false;
 }
 
@@ -57,17 +56,10 @@ bool releaseQuietly(TValue& v) {
 }
 
 void releaseSlow(TValue& v) {
-  // The last reference going, the usual case here, needs no error text.
-  if (Arena::isObject(v.ref)) {
-    TfObject* o = objectAt(v.ref);
-    if (o->refCount == 1) {
-      o->refCount = 0;
-      if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
-      return;
-    }
-  }
-  std::string error;
-  if (!releaseOrSay(v, error)) throw ERuntimeError(error);
+  // The text is made only for a fault: the last reference going, the usual case
+  // here, needs none.
+  const ReleaseFault fault = releaseCounting(v);
+  if (fault != ReleaseFault::None) throw ERuntimeError(faultText(v, fault));
 }
 
 void setObject(TValue& dst, Ref object) {
