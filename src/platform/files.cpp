@@ -260,7 +260,6 @@ bool readOpenFile(int fd, std::string& bytes, uint64_t largest) {
     // to the end of the file.
     size_t size = size_t(st.st_size);
     size_t have = 0;
-    bool whole = false;
     for (;;) {
       if (bytes.size() < have + 1)
         bytes.resize(std::max(size + 1, std::min(2 * bytes.size(), size_t(largest) + 1)));
@@ -276,10 +275,8 @@ bool readOpenFile(int fd, std::string& bytes, uint64_t largest) {
         ok = false;
         break;
       }
-      if (!whole && have == size) {
-        whole = true;  // the one confirming read is only needed if this was short
-        if (bytes.size() > have) break;
-      }
+      // The buffer always has room past the size: this read came back short.
+      if (have == size) break;
     }
     bytes.resize(have);
   }
