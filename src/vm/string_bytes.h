@@ -11,14 +11,19 @@
 
 namespace zunka::vm {
 
+// The body held by `o`, a record of the string class `c`; nullptr when it has none.
+[[gnu::always_inline]] inline TfString* bodyOfStringRecord(TfObject* o, ClassObject* c) {
+  const int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
+  const TValue* body = slot >= 0 ? &o->members()[slot] : nullptr;
+  return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
+}
+
 // The body of a string object (stringBodyOf, tfstring.h, inline): nullptr for
 // any other object and for a string without one.
 [[gnu::always_inline]] inline TfString* stringBodyInline(TfObject* o) {
   ClassObject* c = runtime().stringClass;
   if (!o || !c || o->classHandle != c->handle()) return nullptr;
-  const int32_t slot = c->MemberIndex(symbols::kBody, runtime().bodySlotHint);
-  const TValue* body = slot >= 0 ? &o->members()[slot] : nullptr;
-  return body && body->kind == vtHost ? hostAs<TfString>(body->ref) : nullptr;
+  return bodyOfStringRecord(o, c);
 }
 
 // The bytes of a string object, in place (valid until the string changes); false
@@ -28,7 +33,7 @@ namespace zunka::vm {
   TfObject* o = objectAt(v.ref);
   ClassObject* c = runtime().stringClass;
   if (!c || o->classHandle != c->handle()) return false;
-  const TfString* s = stringBodyInline(o);
+  const TfString* s = bodyOfStringRecord(o, c);
   bytes = s ? std::string_view(s->bytes) : std::string_view();
   return true;
 }
