@@ -782,7 +782,8 @@ dispatch:
       words = 3;
       target = SP + argc;
       CHECK(target < stackEnd, "スタックオーバーフロー");
-      ClassObject* cls = classOfRecord(objectOf(*target));
+      TfObject* o = objectOf(*target);
+      ClassObject* cls = classOfRecord(o);
       TFunction* f = cls ? cls->MethodAt(int32_t(PC[2])) : nullptr;
       if (UNLIKELY(!f || f->isNative())) {
         SAVE();
@@ -790,16 +791,11 @@ dispatch:
       }
       callee = static_cast<TNormalFunction*>(f);
 #if ZUNKA_COMPUTED_GOTO
-      // A leaf (leafCall) needs no frame, as from a quick DCall.
-      if (avail >= 4 && FP && !runtime().pauseRoutine &&
-          leafCall(callee, target, argc, objectOf(*target), stackLow, quickDistance)) {
-        SP = target;
-        PC += words;
-        avail -= 4;
-        NEXT();
-      }
+      targetObject = o;
+      goto leaf_call;
+#else
+        goto enter_frame;
 #endif
-      goto enter_frame;
     }
     CASE(SuperCall) {
       argc = PC[1];
@@ -907,9 +903,9 @@ dispatch:
     goto native_returned;
   }
 
-    // DCall in the quick form of a method whose body is `return ARG op CONST;`
-    // (leafCall): its value without the frame, when the slice has room for the
-    // five steps and no debugger may pause.
+    // A quick DCall or an SCall of a method whose body is `return ARG op CONST;`
+    // or `return ARG op ARG;` (leafCall): its value without the frame, when the
+    // slice has room for the five steps and no debugger may pause.
   leaf_call : {
     if (avail < 4 || !FP || runtime().pauseRoutine ||
         !leafCall(callee, target, argc, targetObject, stackLow, quickDistance))
