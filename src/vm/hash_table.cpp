@@ -126,15 +126,21 @@ int64_t TAbstractHashtable::find(const TValue& key) const {
   return probeIndex(key, hash);
 }
 
-int64_t TAbstractHashtable::probeIndex(const TValue& key, uint32_t hash) const {
-  size_t mask = index_.size() - 1;
+template <class Matches>
+[[gnu::always_inline]] inline int64_t TAbstractHashtable::probe(uint32_t hash,
+                                                                Matches matches) const {
+  const size_t mask = index_.size() - 1;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    uint32_t at = index_[slot];
+    const uint32_t at = index_[slot];
     if (at == kEmpty) return -1;
     if (at == kGone) continue;
     const Entry& e = entries_[at - 1];
-    if (e.indexHash == hash && sameKey(e, key)) return at - 1;
+    if (e.indexHash == hash && matches(e)) return at - 1;
   }
+}
+
+int64_t TAbstractHashtable::probeIndex(const TValue& key, uint32_t hash) const {
+  return probe(hash, [&](const Entry& e) { return sameKey(e, key); });
 }
 
 void TAbstractHashtable::growIndex() {
@@ -214,14 +220,9 @@ TValue TAbstractHashtable::get(const TValue& key) {
     // matches has an integer key (other kinds are never indexed), and only the
     // same integer equals it.
     const uint32_t hash = mix(uint64_t(uint32_t(key.i)) | uint64_t(1) << 40);
-    const size_t mask = index_.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const uint32_t at = index_[slot];
-      if (at == kEmpty) return TValue{};
-      if (at == kGone) continue;
-      const Entry& e = entries_[at - 1];
-      if (e.indexHash == hash && e.key.kind == vtInt && e.key.i == key.i) return e.value;
-    }
+    const int64_t id =
+        probe(hash, [&](const Entry& e) { return e.key.kind == vtInt && e.key.i == key.i; });
+    return id < 0 ? TValue{} : entries_[size_t(id)].value;
   }
   return getOther(key);
 }
@@ -233,18 +234,11 @@ TValue TAbstractHashtable::getOther(const TValue& key) const {
   if (!light_ && !index_.empty() && stringBytesInline(key, text)) {
     // A string key is decided by the index (only string keys can equal it there:
     // an indexed integer never does), its text hashed once and compared in place.
-    const uint32_t hash = bytesHash(text);
-    const size_t mask = index_.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const uint32_t at = index_[slot];
-      if (at == kEmpty) return TValue{};
-      if (at == kGone) continue;
-      const Entry& e = entries_[at - 1];
-      if (e.indexHash != hash) continue;
+    const int64_t id = probe(bytesHash(text), [&](const Entry& e) {
       std::string_view stored;
-      if (stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0)
-        return e.value;
-    }
+      return stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0;
+    });
+    return id < 0 ? TValue{} : entries_[size_t(id)].value;
   }
   int64_t id = find(key);
   return id < 0 ? TValue{} : entries_[size_t(id)].value;

@@ -74,6 +74,10 @@ class TAbstractHashtable : public HostObject {
   int bucketOf(const TValue& key) const;
   int64_t scanBucket(const TValue& key, int bucket) const;
   int64_t probeIndex(const TValue& key, uint32_t hash) const;
+  // The indexed entry of hash `hash` that `matches` accepts, or -1: the one probe
+  // loop of every index lookup, each with the comparison its keys need.
+  template <class Matches>
+  int64_t probe(uint32_t hash, Matches matches) const;
   // Whether the index decides lookups of `key`, and the key's index hash.
   bool indexable(const TValue& key, uint32_t& hash) const;
   bool sameKey(const Entry& e, const TValue& key) const;
