@@ -34,11 +34,21 @@ void ForwardedCall::releaseSlowly(TValue& v, uint32_t at, TValue* sp, int32_t st
 
 namespace {
 
+// Where a forwarded call's operands lie: `this`, its class, the caller's target
+// slot with the arguments below it, and the body's words.
+struct OperandPlace {
+  TfObject* self;
+  const ClassObject* selfClass;
+  const TValue* target;
+  uint32_t argc;
+  const uint32_t* body;
+};
+
 // The values the body pushes for its native, in the native's argument order;
 // false where the written code would fail on one (a member the object lacks).
 // `objects` tells whether any of them is an object (to be counted). Both helpers
 // are forced inline: as calls they cost more than their loops.
-[[gnu::always_inline]] inline bool readOperands(const ForwardedCall& call,
+[[gnu::always_inline]] inline bool readOperands(const OperandPlace& call,
                                                 const ForwardingShape& shape, TValue* operands,
                                                 bool& objects) {
   const int32_t memberSlots =
@@ -102,7 +112,9 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
     return Forwarded::NotTaken;
   TValue operands[ForwardingShape::kMostPushes];
   bool objectsPushed = false;  // none (handles, numbers): nothing to count
-  if (!readOperands(call, shape, operands, objectsPushed)) return Forwarded::NotTaken;
+  if (!readOperands({call.self, call.selfClass, call.target, call.argc, call.body}, shape, operands,
+                    objectsPushed))
+    return Forwarded::NotTaken;
   const uint32_t pushes = shape.pushes;
   const uint32_t nativeAt = shape.nativeCallAt;
   const int32_t atNative = int32_t(pushes) + 2;  // PushThis, the pushes, NativeCall
@@ -166,6 +178,45 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   *nativeTarget = TValue{};
   returnResult(call, result, retAt, atRet);
   return Forwarded::Returned;
+}
+
+bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape, TfObject* self,
+                     const ClassObject* selfClass, TValue* target, uint32_t argc,
+                     const TValue* stackLow) {
+  if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return false;
+  const uint32_t* const body = callee->code->words();
+  TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
+  if (!native || !native->lookup) return false;  // only plain natives have one
+  // The frame the written code builds must fit, or it fails there.
+  const int32_t locals = callee->localCount();
+  const TValue* const newSp = target - argc - 5 - (locals - 1);
+  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
+                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
+    return false;
+  // Ret only counts the arguments down: none of them may be freed by it.
+  for (uint32_t i = 1; i <= argc; ++i) {
+    const TValue& v = target[-int32_t(i)];
+    if (v.kind == vtObject && !(Arena::isObject(v.ref) && objectAt(v.ref)->refCount > 1))
+      return false;
+  }
+  TValue operands[ForwardingShape::kMostPushes];
+  bool objects;
+  if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects)) return false;
+  TValue result;
+  try {
+    if (!native->lookup(operands, int32_t(shape.pushes), result)) return false;
+  } catch (...) {
+    return false;  // nothing changed: the written code says why
+  }
+  retain(result);
+  for (uint32_t i = argc; i >= 1; --i) {
+    TValue& v = target[-int32_t(i)];
+    if (v.kind == vtObject) --objectAt(v.ref)->refCount;
+    v = TValue{};
+  }
+  --self->refCount;
+  *target = result;
+  return true;
 }
 
 }  // namespace zunka::vm

@@ -67,4 +67,16 @@ enum class Forwarded {
 // not plain (looked up here, where the handle lookup is inline).
 Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const TValue* stackLow);
 
+// The call of a forwarding method whose body returns what its native's lookup
+// (TNativeFunction::lookup) gives, as forwardCall makes it, where the body's Ret
+// can do nothing but count the arguments and `this` down (none of them is the
+// last reference to an object): the native asked with the operands where they
+// lie, the result in the target slot, the arguments cleared. False with nothing
+// done otherwise (the caller goes on as it would have). The caller made sure of
+// the slice's room for the whole body, as for forwardCall. Out of line, and
+// small, so that the dispatch loop keeps its registers.
+[[gnu::noinline]] bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape,
+                                       TfObject* self, const ClassObject* selfClass, TValue* target,
+                                       uint32_t argc, const TValue* stackLow);
+
 }  // namespace zunka::vm

@@ -877,6 +877,12 @@ dispatch:
     if (LIKELY(!shape)) goto leaf_call;
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
+    if (lookUpForwarded(callee, *shape, targetObject, targetClass, target, argc, stackLow)) {
+      SP = target;
+      PC += words;
+      avail -= steps - 1;
+      NEXT();
+    }
     SAVE();
     ForwardedCall call{p,    callee,    targetObject, targetClass, target,
                        argc, refOf(PC), SP - 5,       avail,       code->words()};

@@ -299,3 +299,56 @@ TEST(Forwarding, ALookupGivesWhatTheHandlerGivesAndDeclinesToIt) {
   box.get->lookup = nullptr;
   setNull(b);
 }
+
+TEST(Forwarding, ALookupOnTemporariesLetsThemGoAsTheWrittenCodeDoes) {
+  // `new Box().get(1) + held.get(new Box()) + held.get(held)`: the call's Ret
+  // drops the last reference to each new box, which the lookup must leave to the
+  // release that frees it, and counts `held` down twice in the last call.
+  // Results, the boxes still alive, the records reused and the destructors run
+  // after the garbage is finished are those of the written code.
+  VmWorld& w = VmWorld::get();
+  Box box = makeBox();
+  box.get->lookup = lookUpGet;
+  static int destroyed;
+  TNativeFunction* note = w.addNative(
+      box.cls, "note", [](TNativeFunction*, TValue*, int32_t, uint32_t) { ++destroyed; });
+  CodeBuilder dtor;
+  dtor.pushThis().nativeCall(0, note).op(Op_Pop).pushThis().op(Op_Ret);
+  w.addMethod(box.cls, "destructor", dtor, 0, 0, {}, TFunction::Kind::Destructor);
+  auto makeTemporaryCaller = [&] {
+    TRTTI* c = w.makeClass("FwTemp" + std::to_string(++classCounter), w.objectClass);
+    CodeBuilder b;
+    b.pushInt(0).construct(0, box.cls).pushInt(1).dcall(1, "get");
+    b.argValue(0).pushInt(0).construct(0, box.cls).dcall(1, "get").op(Op_Add);
+    b.argValue(0).argValue(0).dcall(1, "get").op(Op_Add).op(Op_Ret);
+    return Caller{c, w.addMethod(c, "m", b, 1)};
+  };
+  Caller quick = makeTemporaryCaller();
+  Caller written = makeTemporaryCaller();
+  wipeQuickForm(written.method);
+  TValue held = boxWithBase(box, 40);
+  auto runAndFinish = [&](const Caller& caller) {
+    destroyed = 0;
+    VmWorld::Outcome outcome = w.run(caller.cls, "m", {held});
+    const int32_t alive = box.cls->LiveCount();
+    // A record let go is the one the next new box takes.
+    TValue next = newObject(box.cls);
+    const int reused = destroyed;
+    setNull(next);
+    box.cls->FinishGarbage();
+    return std::tuple{outcome.result, outcome.state, alive, reused, destroyed};
+  };
+  const auto plain = runAndFinish(written);
+  EXPECT_EQ(std::get<1>(plain), 0);
+  EXPECT_EQ(std::get<2>(plain), 1);  // only the held box
+  EXPECT_EQ(std::get<3>(plain), 2) << "reused";
+  EXPECT_EQ(std::get<4>(plain), 3) << "all";
+  lookupsAnswered = 0;
+  const auto q = runAndFinish(quick);
+  EXPECT_EQ(std::get<3>(q), std::get<3>(plain)) << "reused";
+  EXPECT_EQ(q, plain);
+  EXPECT_EQ(lookupsAnswered, 3);
+  EXPECT_EQ(objectOf(held)->refCount, 1);
+  box.get->lookup = nullptr;
+  setNull(held);
+}
