@@ -200,8 +200,18 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
       return false;
   }
   TValue operands[ForwardingShape::kMostPushes];
-  bool objects;
-  if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects)) return false;
+  if (shape.memberThenArgument) {
+    const uint32_t slot = shape.push[0].operand;
+    if (int64_t(slot) >= (selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+      return false;
+    operands[0] = self->members()[slot];
+    const uint32_t argument = shape.push[1].operand;
+    operands[1] = argument < argc ? target[-1 - int32_t(argument)] : TValue{};
+  } else {
+    bool objects;
+    if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects))
+      return false;
+  }
   TValue result;
   try {
     if (!native->lookup(operands, int32_t(shape.pushes), result)) return false;

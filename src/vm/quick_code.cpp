@@ -240,6 +240,9 @@ std::optional<ForwardingShape> forwardingShapeOf(const uint32_t* words, uint32_t
 pushed:
   if (r.op(at) != Op_NativeCall || r.op(at + 1) != shape.pushes) return std::nullopt;
   shape.nativeCallAt = uint16_t(at);
+  shape.memberThenArgument = shape.pushes == 2 &&
+                             shape.push[0].source == ForwardingShape::Source::Member &&
+                             shape.push[1].source == ForwardingShape::Source::Argument;
   uint64_t next = at + r.length(at);
   if (r.op(next) == Op_Ret && r.length(next)) {
     shape.ending = ForwardingShape::Ending::Result;

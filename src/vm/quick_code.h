@@ -154,6 +154,9 @@ struct ForwardingShape {
 
   uint8_t pushes = 0;  // the native's argument count
   Ending ending = Ending::Result;
+  // The containers' everyday shape, `_n_get(_h, k)`: a member of `this`, then an
+  // argument, read without going through the general list.
+  bool memberThenArgument = false;
   uint16_t nativeCallAt = 0;  // word offset of the NativeCall
   Push push[kMostPushes] = {};
 
