@@ -186,7 +186,11 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
   if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return false;
   const uint32_t* const body = callee->code->words();
   TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
-  if (!native || !native->lookup) return false;  // only plain natives have one
+  if (!native) return false;
+  if (!native->lookup) {  // only plain natives have one
+    shape.mayLookUp = false;
+    return false;
+  }
   // The frame the written code builds must fit, or it fails there.
   const int32_t locals = callee->localCount();
   const TValue* const newSp = target - argc - 5 - (locals - 1);

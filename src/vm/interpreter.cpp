@@ -149,8 +149,12 @@ inline bool dropOldQuietly(TValue* cell) {
   if (argc == 1 && body[1] == 0 && !secondIsArgument) {
     x = loadBits(target - 1);  // the only argument: no object once it is an integer
   } else {
-    for (uint32_t i = 1; i <= argc; ++i)
-      if (target[-int32_t(i)].kind == vtObject) return false;
+    if (argc == 2) {  // a helper's two arguments, without a loop
+      if (target[-1].kind == vtObject || target[-2].kind == vtObject) return false;
+    } else {
+      for (uint32_t i = 1; i <= argc; ++i)
+        if (target[-int32_t(i)].kind == vtObject) return false;
+    }
     x = body[1] < argc ? loadBits(target - 1 - body[1]) : Bits{0};
   }
   const Bits c = !secondIsArgument ? immediateBits(body + 3)
@@ -175,11 +179,15 @@ inline bool dropOldQuietly(TValue* cell) {
       break;
   }
   // Ret: the arguments go (none counted), then `this`; the value takes its slot.
-  // (One argument stored directly: GCC makes the loop a call of memset.)
-  if (argc == 1)
+  // (One or two arguments stored directly: GCC makes the loop a call of memset.)
+  if (argc == 1) {
     storeBits(target - 1, 0);
-  else
+  } else if (argc == 2) {
+    storeBits(target - 1, 0);
+    storeBits(target - 2, 0);
+  } else {
     for (uint32_t i = 1; i <= argc; ++i) storeBits(target - i, 0);
+  }
   --self->refCount;
   storeBits(target, result);
   return true;
@@ -536,6 +544,8 @@ void execute(TProcess* p) {
 #define SET_ARITH_RET(unused, op, opi) kQuick[qArithRet + opi] = &&Q_ArithRet_##op;
     QUICK_ARITHMETIC(SET_ARITH_RET, )
 #undef SET_ARITH_RET
+    for (uint32_t kind = 0; kind < kQuickBounds * kQuickBounds; ++kind)
+      kQuick[qSelfCallPair + kind] = &&Q_SelfCallPair;
 #define SET_SELF_CALL(src, argument, op, opi) \
   kQuick[quickSelfCall(argument, opi)] = &&Q_SelfCall_##src##_##op;
     QUICK_ARITHMETIC(SET_SELF_CALL, qsArg, true)
@@ -877,7 +887,8 @@ dispatch:
     if (LIKELY(!shape)) goto leaf_call;
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
-    if (lookUpForwarded(callee, *shape, targetObject, targetClass, target, argc, stackLow)) {
+    if (shape->mayLookUp &&
+        lookUpForwarded(callee, *shape, targetObject, targetClass, target, argc, stackLow)) {
       SP = target;
       PC += words;
       avail -= steps - 1;
@@ -908,6 +919,12 @@ dispatch:
     nativeTarget = SP + nativeArgc;
     goto native_returned;
   }
+
+    // Q_SelfCallPair's call, its arguments pushed: `this` is the live object it
+    // found.
+  self_call_leaf:
+    targetObject = objectAt(target->ref);
+    goto leaf_call;
 
     // A quick DCall or an SCall of a method whose body is `return ARG op CONST;`
     // or `return ARG op ARG;` (leafCall): its value without the frame, when the
@@ -1641,6 +1658,49 @@ Q_SubstPop : {
   QUICK_ARITHMETIC(SELF_CALL, qsArg, true)
   QUICK_ARITHMETIC(SELF_CALL, qsLocal, false)
 #undef SELF_CALL
+
+  // PushThis; X; Y; SCall 2, m: this object's method called with two plain
+  // arguments (a Push, LocalValPtr_Deref or ArgValPtr_Deref each, all three words
+  // long). The three pushes are made as written in one step; the call then goes
+  // on as the SCall's, a leaf call where it may be one. One body for every kind
+  // of argument: copies of it measurably cost the other instructions registers.
+Q_SelfCallPair : {
+  NEED_STEPS(4);
+  NEED_ROOM(3);
+  Bits pair[2];
+  for (uint32_t i = 0; i < 2; ++i) {
+    const uint32_t at = 1 + 3 * i;  // read through PC: a pointer kept costs a register
+    if (PC[at] == Op_Push) {
+      pair[i] = immediateBits(PC + at);
+    } else if (PC[at] == Op_LocalValPtr_Deref) {
+      if (UNLIKELY(PC[at + 1] > frameSlots)) CANONICAL();
+      pair[i] = loadBits(FP - PC[at + 1]);
+    } else {  // an argument past the count reads as null
+      pair[i] = PC[at + 1] < uint32_t(reinterpret_cast<const FrameRecord*>(FP + 1)->argc)
+                    ? loadBits(SELF - 1 - PC[at + 1])
+                    : Bits{0};
+    }
+  }
+  uint32_t* call = PC + 7;
+  TfObject* thisObject = objectOf(*SELF);
+  ClassObject* cls = classOfRecord(thisObject);
+  TFunction* f = cls ? cls->MethodAt(int32_t(call[2])) : nullptr;
+  if (UNLIKELY(!f || f->isNative())) CANONICAL();
+  ++thisObject->refCount;  // PushThis's reference
+  retainBits(pair[0]);
+  retainBits(pair[1]);
+  storeBits(SP - 1, loadBits(SELF));
+  storeBits(SP - 2, pair[0]);
+  storeBits(SP - 3, pair[1]);
+  SP -= 3;
+  TAKE_STEPS(4);
+  argc = 2;
+  words = 3;
+  target = SP + 2;
+  callee = static_cast<TNormalFunction*>(f);
+  PC = call;
+  goto self_call_leaf;
+}
 
   // Push c; Ret and ARITH; Ret: the value a method returns, made and returned
   // without a dispatch between.

@@ -113,11 +113,40 @@ uint32_t selfCallAt(const Reader& r, uint64_t at) {
   return quickSelfCall(source == Op_ArgValPtr_Deref, *op);
 }
 
+// Push, LocalValPtr_Deref or ArgValPtr_Deref, as QuickBound names them.
+std::optional<uint32_t> plainArgumentAt(const Reader& r, uint64_t at) {
+  if (!r.length(at)) return std::nullopt;
+  switch (r.op(at)) {
+    case Op_Push:
+      return qbConst;
+    case Op_LocalValPtr_Deref:
+      return qbLocal;
+    case Op_ArgValPtr_Deref:
+      return qbArg;
+    default:
+      return std::nullopt;
+  }
+}
+
+// PushThis; X; Y; SCall 2, m, X and Y plain arguments (plainArgumentAt).
+uint32_t selfCallPairAt(const Reader& r, uint64_t at) {
+  if (r.op(at) != Op_PushThis) return 0;
+  auto x = plainArgumentAt(r, at + 1);
+  if (!x) return 0;
+  const uint64_t second = at + 1 + r.length(at + 1);
+  auto y = plainArgumentAt(r, second);
+  if (!y) return 0;
+  const uint64_t call = second + r.length(second);
+  if (r.op(call) != Op_SCall || r.op(call + 1) != 2 || !r.length(call)) return 0;
+  return quickSelfCallPair(*x, *y);
+}
+
 // The superinstruction that starts at `at`, the longest that fits; 0 for none.
 uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   uint32_t first = r.op(at);
   if (uint32_t step = loopStepAt(r, at)) return step;
   if (uint32_t call = selfCallAt(r, at)) return call;
+  if (uint32_t call = selfCallPairAt(r, at)) return call;
   if (r.op(at + r.length(at)) == Op_Ret && r.length(at)) {
     if (first == Op_Push) return qPushRet;
     if (auto op = arithmeticAt(r, at)) return qArithRet + *op;
@@ -251,6 +280,7 @@ pushed:
   if (r.op(next) == Op_Pop && r.op(next + 1) == Op_PushThis && r.op(next + 2) == Op_Ret &&
       r.length(next + 2)) {
     shape.ending = ForwardingShape::Ending::This;
+    shape.mayLookUp = false;
     return shape;
   }
   return std::nullopt;

@@ -79,7 +79,11 @@ enum QuickCode : uint32_t {
   // DCall: the same call, which may forward (a forwarding method's native run
   // without the method's frame, ForwardingShape)
   qMethodCall = qPointerValuePairBelow + kQuickSources * kQuickArithmetic * kQuickArithmetic,
-  kQuickEnd,
+  // PushThis; X; Y; SCall 2, m, each of X and Y a Push, LocalValPtr_Deref or
+  // ArgValPtr_Deref (named as QuickBound names them): this object's method
+  // called with two plain arguments, as helper methods are
+  qSelfCallPair,
+  kQuickEnd = qSelfCallPair + kQuickBounds * kQuickBounds,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -117,6 +121,11 @@ constexpr uint32_t quickAssignSourceArithmetic(uint32_t source, uint32_t op) {
 // `argument` when the operand is an argument rather than a local.
 constexpr uint32_t quickSelfCall(bool argument, uint32_t op) {
   return qSelfCall + (argument ? kQuickArithmetic : 0) + op;
+}
+
+// `x` and `y` name the arguments' instructions as QuickBound does.
+constexpr uint32_t quickSelfCallPair(uint32_t x, uint32_t y) {
+  return qSelfCallPair + x * kQuickBounds + y;
 }
 
 constexpr uint32_t quickPointerValuePairBelow(uint32_t y, uint32_t op, uint32_t below) {
@@ -157,6 +166,10 @@ struct ForwardingShape {
   // The containers' everyday shape, `_n_get(_h, k)`: a member of `this`, then an
   // argument, read without going through the general list.
   bool memberThenArgument = false;
+  // False once a call found the body's native without a lookup, or when the body
+  // returns `this`: calls then go straight to the general path, which asks a
+  // lookup itself should the native gain one. Only ever a shortcut.
+  mutable bool mayLookUp = true;
   uint16_t nativeCallAt = 0;  // word offset of the NativeCall
   Push push[kMostPushes] = {};
 

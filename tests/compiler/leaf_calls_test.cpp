@@ -143,3 +143,34 @@ TEST(LeafCalls, SlicesEndWhereTheWrittenCodeEndsThem) {
     EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
   }
 }
+
+// PushThis and two plain arguments (constants, locals, the caller's own
+// arguments) before an SCall of two are one step of the quick form, whether the
+// method called is a leaf or builds its frame, and whatever the arguments hold.
+TEST(LeafCalls, OwnCallsOfTwoPlainArgumentsGiveWhatTheWrittenCodeGives) {
+  const std::string own =
+      "\n}\nfunction add(x, y) { return x + y; }\n"
+      "function minus(x, y) { return x - y; }\n"
+      "function both(x, y) { var t; t = x * 2 - y; return t - 1; }\n"
+      "function viaArguments(p, q) { return minus(p, q) * 10 + both(q, 3) + minus(p, 7) + "
+      "both(4, q);";
+  Copies c = callerTwice(
+      "var i, s, o; s = 0; o = new Object();\n"
+      "for (i = -20; i < 20; i += 1)\n"
+      "  s = s + viaArguments(i, s % 11) + both(i, s % 3) + minus(5, i);\n"
+      "print(s); print(add(o, 1)); print(both(\"ab\", i)); print(add(i, o));" +
+      own);
+  const std::vector<std::string> quick = shown(c.quick);
+  EXPECT_EQ(quick, shown(c.written));
+  int32_t s = 0;
+  for (int32_t i = -20; i < 20; ++i) {
+    const int32_t q = s % 11, r = s % 3;
+    s = s + ((i - q) * 10 + (q * 2 - 3 - 1) + (i - 7) + (8 - q - 1)) + (i * 2 - r - 1) + (5 - i);
+  }
+  ASSERT_FALSE(quick.empty());
+  EXPECT_EQ(quick[0], std::to_string(s));
+  for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 123456}) {
+    SCOPED_TRACE(steps);
+    EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
+  }
+}
