@@ -267,7 +267,9 @@ TEST_F(ClassFileTest, LinkingFillsEveryLinkedOperandPlainOrFused) {
     b.op(Op_Push).word(vtPointer).word(value(score)).pushInt(1).op(Op_Subst).op(Op_Pop);
     named(Op_Push, "$score");
     b.op(Op_Push_Deref).word(vtPointer).word(value(score)).word(Op_Deref).op(Op_Pop);
-    named(Op_Push, "");  // a constant stays as it is
+    named(Op_Push, "");  // constants stay as they are, each its own
+    b.pushInt(9).op(Op_Pop);
+    named(Op_Push, "");
     b.pushInt(7).op(Op_Pop).pushThis();
     named(Op_SMemberValPtr, "z");
     b.member(z).op(Op_Deref).op(Op_Pop);
