@@ -30,6 +30,15 @@ namespace zunka::app {
 
 namespace {
 
+// The process ends right after a command: the kernel tree's memory can go with
+// it. Sanitizer builds free everything, so that LeakSanitizer can tell a real
+// leak and the tree's tear-down stays checked.
+#ifdef ZUNKA_ASAN
+constexpr bool kLeaveTreeToExit = false;
+#else
+constexpr bool kLeaveTreeToExit = true;
+#endif
+
 // The class FILE holds, compiled and entered in the tree (and the alias table)
 // under its base name; nullptr when it did not compile.
 TRTTI* compileScript(const std::string& file) {
@@ -118,6 +127,7 @@ int runScriptCommand(const PlayerOptions& options) {
       }
     }
     kernel.shutDown();
+    if (kLeaveTreeToExit) kernel.leaveTreeToExit();
   } catch (const EError& e) {
     LogError(e.message(), {}, true);
     status = 1;

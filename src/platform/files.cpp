@@ -59,9 +59,13 @@ int64_t modificationNs(const struct stat& st) {
 }
 
 // A directory's entries by ASCII-folded name, valid while its modification time
-// stays the same.
+// stays the same. Only a directory searched more than once is listed: one search
+// reads the entries without keeping them (a start looks up a file or two in its
+// working directory, which may hold thousands).
 struct Listing {
   int64_t stamp = -1;
+  int32_t searches = 0;
+  bool listed = false;
   std::unordered_map<std::string, std::string> byFoldedName;
 };
 
@@ -70,21 +74,53 @@ std::unordered_map<std::string, Listing>& listingCache() {
   return cache;
 }
 
-const Listing* listingOf(const std::string& dir) {
+bool sameAsciiFolded(std::string_view name, std::string_view folded) {
+  if (name.size() != folded.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != folded[i]) return false;
+  }
+  return true;
+}
+
+// The name of the entry of `dir` whose ASCII-folded name is `folded` (the first
+// the directory gives, when several fold alike); nothing when there is none.
+std::optional<std::string> entryByFoldedName(const std::string& dir, const std::string& folded) {
   struct stat st;
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
   Listing& listing = listingCache()[dir];
-  if (listing.stamp == modificationNs(st)) return &listing;
-  listing.byFoldedName.clear();
-  listing.stamp = modificationNs(st);
+  if (listing.stamp != modificationNs(st)) {
+    listing.byFoldedName.clear();
+    listing.stamp = modificationNs(st);
+    listing.searches = 0;
+    listing.listed = false;
+  }
+  bool keep = !listing.listed && ++listing.searches > 1;
+  if (listing.listed) {
+    auto it = listing.byFoldedName.find(folded);
+    if (it == listing.byFoldedName.end()) return std::nullopt;
+    return it->second;
+  }
+  std::optional<std::string> found;
   if (DIR* d = ::opendir(dir.c_str())) {
     while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") listing.byFoldedName.try_emplace(foldAscii(name), name);
+      std::string_view name = e->d_name;
+      if (name == "." || name == "..") continue;
+      if (keep) {
+        listing.byFoldedName.try_emplace(foldAscii(std::string(name)), name);
+      } else if (sameAsciiFolded(name, folded)) {
+        found = std::string(name);
+        break;
+      }
     }
     ::closedir(d);
   }
-  return &listing;
+  if (!keep) return found;
+  listing.listed = true;
+  auto it = listing.byFoldedName.find(folded);
+  if (it == listing.byFoldedName.end()) return std::nullopt;
+  return it->second;
 }
 
 bool exists(const std::string& host) {
@@ -176,11 +212,8 @@ std::string caseInsensitiveHostPath(std::string_view path) {
   for (const std::string& part : parts) {
     std::string next = join(dir, part);
     if (!missing && !exists(next)) {
-      const std::string* actual = nullptr;
-      if (const Listing* listing = listingOf(dir.empty() ? "." : dir)) {
-        auto it = listing->byFoldedName.find(foldAscii(part));
-        if (it != listing->byFoldedName.end()) actual = &it->second;
-      }
+      std::optional<std::string> actual =
+          entryByFoldedName(dir.empty() ? "." : dir, foldAscii(part));
       if (actual) {
         next = join(dir, *actual);
       } else {

@@ -36,6 +36,8 @@ inline std::string foldAsciiCase(std::string_view s) {
 // foldAsciiCase(a) == foldAsciiCase(b), without building either copy.
 inline bool sameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Most names are compared with the same spelling: one block compare answers.
+  if (a == b) return true;
   for (size_t i = 0; i < a.size();) {
     char x = a[i], y = b[i];
     if (sjisCharLength(a, i) == 2) {
@@ -54,15 +56,17 @@ inline bool sameFolded(std::string_view a, std::string_view b) {
 // A hash of foldAsciiCase(s) (FNV-1a), without building the copy.
 inline size_t foldedHash(std::string_view s) {
   uint64_t h = 14695981039346656037ull;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (sjisCharLength(s, i) == 2) {
-      h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-      c = s[++i];
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    // ASCII first: no lead byte is below 0x80, and names are mostly ASCII.
+    if (c < 0x80) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+    } else if (isSjisLeadByte(c) && i + 1 < n) {
+      h = (h ^ c) * 1099511628211ull;
+      c = static_cast<unsigned char>(s[++i]);
     }
-    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    h = (h ^ c) * 1099511628211ull;
   }
   return static_cast<size_t>(h);
 }

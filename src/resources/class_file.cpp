@@ -1,5 +1,6 @@
 #include "resources/class_file.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/files.h"
@@ -102,7 +103,10 @@ std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* ow
   int32_t length = file.Int();
   if (length < 0 || length % 4 != 0) file.fail();
   std::string_view code = file.Raw(size_t(length));
-  std::vector<uint32_t> words(size_t(length) / 4);
+  // Copied out to be aligned and checked before the block is made; the copy is
+  // kept for the next block, as every class file read at start-up reads dozens.
+  thread_local std::vector<uint32_t> words;
+  words.resize(size_t(length) / 4);
   if (length) std::memcpy(words.data(), code.data(), size_t(length));
   if (!VerifyCode(words, symbols).empty()) file.fail();
   return std::make_unique<TCompiledInfo>(owner, words, std::move(symbols));
@@ -306,10 +310,17 @@ void Bind(TCompiledInfo& info, TRTTI& cls) {
   uint32_t* w = info.words();
   for (const TCInfoElem& e : info.symbols().entries) {
     const OpcodeFacts* facts = opcodeFacts(uint32_t(e.opcode));
-    if (!facts || facts->linkWord == 0) continue;
+    if (!facts || facts->linkWord == 0 || e.positions.empty()) continue;
     OperandKind kind = facts->operand(facts->linkWord);
-    for (int32_t position : e.positions)
-      linkOperand(kind, e.name, w + position / 4 + facts->linkWord, cls);
+    // A nameless value entry is a constant, left as it stands at each position.
+    if (kind == OperandKind::ValueKind && e.name.empty()) continue;
+    // The name stands for the same operand at every position: it is looked up
+    // once (every class file is linked at start-up) and copied to the others.
+    uint32_t* first = w + e.positions[0] / 4 + facts->linkWord;
+    linkOperand(kind, e.name, first, cls);
+    size_t operandWords = kind == OperandKind::ValueKind ? 2 : 1;
+    for (size_t i = 1; i < e.positions.size(); ++i)
+      std::copy_n(first, operandWords, w + e.positions[i] / 4 + facts->linkWord);
   }
 }
 

@@ -60,13 +60,29 @@ std::string ResolvePath(std::string_view rel, std::string_view base) {
   if (rel.empty()) return "";
   if (IsAbsolutePath(rel)) return std::string(rel);
   if (base.empty()) return "";
-  std::string result = StripTrailingBackslash(base);
-  for (const std::string& piece : SplitPath(rel)) {
-    if (piece == "..") {
-      result = ParentDir(result);
-    } else if (piece != ".") {
-      result += "\\" + piece;
+  // Piece by piece as SplitPath gives them, without the list: every resource and
+  // class file of a start resolves its path. Empty pieces count (each adds a
+  // separator) unless nothing but empty pieces follows them.
+  std::string result(withoutTrailingBackslash(base));
+  result.reserve(result.size() + rel.size() + 1);
+  size_t pendingEmpty = 0;
+  for (size_t start = 0;;) {
+    size_t at = platform::findSjisChar(rel, '\\', start);
+    std::string_view piece = rel.substr(start, at == std::string_view::npos ? at : at - start);
+    if (piece.empty()) {
+      ++pendingEmpty;
+    } else {
+      result.append(pendingEmpty, '\\');
+      pendingEmpty = 0;
+      if (piece == "..") {
+        result = ParentDir(result);
+      } else if (piece != ".") {
+        result += '\\';
+        result += piece;
+      }
     }
+    if (at == std::string_view::npos) break;
+    start = at + 1;
   }
   return result;
 }

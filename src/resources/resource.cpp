@@ -224,6 +224,20 @@ class GarbageFinish : public TResourceIterator {
   int32_t finished = 0;
 };
 
+// Whether anything is left that tearing down would finish or let go.
+class TeardownActivity : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override {
+    if (resource.holdsScriptObject()) active = true;
+    if (auto* global = dynamic_cast<TGlobalValue*>(&resource))
+      if (global->value().kind == vtObject) active = true;
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource))
+      for (Ref r : cls->pool())
+        if (objectAt(r)->refCount == 0) active = true;
+  }
+  bool active = false;
+};
+
 // Finishing one object can make others garbage (a list's elements), and a
 // destructor can make new objects: passes go on while they finish anything, up
 // to a bound, so that a destructor that makes garbage of its own kind ends.
@@ -244,6 +258,13 @@ void ReleaseScriptObjects(TResource& root) {
     root.Visit(garbage);
     if (garbage.finished == 0) break;
   }
+}
+
+bool TreeTeardownIsSilent(TResource& root) {
+  if (!vm::runtime().waitingDestructors.empty()) return false;
+  TeardownActivity activity;
+  root.Visit(activity);
+  return !activity.active;
 }
 
 void SetTreeRoot(TResourceList* root) {

@@ -113,6 +113,7 @@ class TResource : public vm::HostObject {
   // Runs the script object's onDestroy hook and lets the object go (Dispose does
   // it too; tearing down a whole tree does it first, everywhere).
   void ReleaseScriptObject();
+  bool holdsScriptObject() const { return scriptObject_.kind == vm::vtObject; }
 
   std::string src;  // absolute path of the file holding this resource's source
 
@@ -135,5 +136,11 @@ class TResource : public vm::HostObject {
 // still in place. Tearing the tree down after that finds no script object whose
 // class went before it.
 void ReleaseScriptObjects(TResource& root);
+
+// Whether destroying the tree now would run no script code and say nothing: no
+// resource or global holds an object, no class has garbage left to finish and no
+// destructor is waiting. True after ReleaseScriptObjects unless a destructor it
+// ran stored an object again or kept making garbage.
+bool TreeTeardownIsSilent(TResource& root);
 
 }  // namespace zunka

@@ -52,6 +52,7 @@ KernelBoot::~KernelBoot() {
     vm::runtime().objectClass = vm::runtime().stringClass = vm::runtime().arrayClass = nullptr;
     vm::runtime().arrayBodySlot = -1;
   }
+  if (leaveTree_) (void)root_.release();
 }
 
 void KernelBoot::shutDown() {
@@ -65,6 +66,11 @@ void KernelBoot::shutDown() {
   // their class's pool, as all other garbage does.
   vm::RunWaitingDestructors();
   vm::StopWaitingFor(nullptr);
+}
+
+bool KernelBoot::leaveTreeToExit() {
+  leaveTree_ = shutDown_ && root_ && TreeTeardownIsSilent(*root_);
+  return leaveTree_;
 }
 
 TResourceList* KernelBoot::root() const {

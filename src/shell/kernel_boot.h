@@ -32,6 +32,11 @@ class KernelBoot : public BootSequence {
   // values) while every class is still in place; the destructor does it when
   // nobody did before.
   void shutDown() override;
+  // For a process about to end, after shutDown: when tearing the tree down would
+  // run no script code and say nothing (TreeTeardownIsSilent), its classes, code
+  // and resources are left to the operating system instead of freed one by one.
+  // The tree stops being the root all the same. True when it will be left.
+  bool leaveTreeToExit();
 
   // True once the kernel booted without an error.
   bool ready() const { return ready_; }
@@ -46,6 +51,7 @@ class KernelBoot : public BootSequence {
   TPrjManager projects_;
   bool ready_ = false;
   bool shutDown_ = false;
+  bool leaveTree_ = false;
 };
 
 }  // namespace zunka

@@ -3,15 +3,13 @@
 namespace zunka::sound {
 
 TSoundGenerator::TSoundGenerator(WaveOut& device)
-    : device_(device), waveforms_(defaultWaveforms()), errorText_(deviceErrorText(0)) {
-  clearRing();
-}
+    : device_(device), waveforms_(defaultWaveforms()), errorText_(deviceErrorText(0)) {}
 
 bool TSoundGenerator::open() {
   if (open_) return true;
   clearRing();
   activeLength_ = requestedLength_;
-  resultCode_ = device_.start(ring_.data(), activeLength_);
+  resultCode_ = device_.start(ring(), activeLength_);
   errorText_ = deviceErrorText(resultCode_);
   failed_ = resultCode_ != 0;
   open_ = !failed_;

@@ -1,6 +1,7 @@
 #pragma once
-#include <array>
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -38,7 +39,7 @@ class TSoundGenerator {
   int32_t activeLength() const { return activeLength_; }
 
   // The ring as the device plays it.
-  std::span<const int16_t> samples() const { return {ring_.data(), size_t(activeLength_)}; }
+  std::span<const int16_t> samples() const { return {ring(), size_t(activeLength_)}; }
   int32_t playPosition() const { return playPosition_; }
   int32_t writePosition() const { return writePosition_; }
 
@@ -47,7 +48,16 @@ class TSoundGenerator {
 
  protected:
   // A cleared ring holds 128 in every sample, as it always has.
-  void clearRing() { ring_.fill(128); }
+  void clearRing() { std::fill_n(ring(), kRingCapacity, int16_t{128}); }
+  // The ring is made on first use: most runs never play a sound, and filling
+  // 128 KB at every start costs a page fault per 4 KB.
+  int16_t* ring() const {
+    if (!ring_) {
+      ring_ = std::make_unique_for_overwrite<int16_t[]>(kRingCapacity);
+      std::fill_n(ring_.get(), kRingCapacity, int16_t{128});
+    }
+    return ring_.get();
+  }
   // Tone 95 is noise: one of its bytes gets a new random value per sample.
   void stirNoise() {
     waveforms_[kNoiseTone][noiseCounter_ % kWaveLength] = static_cast<uint8_t>(90 + random78());
@@ -55,7 +65,8 @@ class TSoundGenerator {
   }
 
   WaveOut& device_;
-  std::array<int16_t, kRingCapacity> ring_;
+  // Only ring() reaches it before the device is open.
+  mutable std::unique_ptr<int16_t[]> ring_;
   int32_t activeLength_ = kDefaultBufferLength;
   int32_t playPosition_ = 0;
   int32_t writePosition_ = 0;

@@ -119,29 +119,59 @@ TNormalFunction* ClassObject::Destructor() {
   return destructorCache_;
 }
 
+bool ClassObject::indexAppendedMethod() const {
+  size_t size = methodIndex_.size();
+  if (methodIndexStale_ || size < methods_.size() * 2 + 1) return false;
+  auto i = static_cast<int32_t>(methods_.size() - 1);
+  Symbol s = methods_[i]->name();
+  for (size_t at = s & (size - 1);; at = (at + 1) & (size - 1)) {
+    MethodSlot& slot = methodIndex_[at];
+    if (slot.symbol == kNoSymbol) slot = MethodSlot{s, i, -1};
+    if (slot.symbol == s) {
+      slot.last = i;
+      return true;
+    }
+  }
+}
+
 void ClassObject::AddMethod(TFunction* f) {
   methods_.push_back(f);
   f->hold();
+  // A class file adds its methods one by one after inheriting its parent's: the
+  // index follows each addition while it has room, instead of being rebuilt.
+  bool indexed = indexAppendedMethod();
   methodsChanged();
+  methodIndexStale_ = !indexed;
 }
 
 void ClassObject::AddOrOverride(TFunction* f) {
-  for (auto& slot : methods_) {
-    if (slot->name() == f->name()) {
-      TFunction* old = slot;
-      slot = f;
-      f->hold();
-      methodsChanged();
-      old->letGo();
-      return;
-    }
+  // The first method of the name is replaced in place: the index stays true.
+  if (const MethodSlot* slot = findSlot(f->name())) {
+    TFunction*& entry = methods_[size_t(slot->first)];
+    TFunction* old = entry;
+    entry = f;
+    f->hold();
+    methodsChanged();
+    methodIndexStale_ = false;
+    old->letGo();
+    return;
   }
   AddMethod(f);
 }
 
 void ClassObject::InheritMethods() {
   if (!parent) return;
-  for (TFunction* f : parent->methods_) AddMethod(f);
+  bool ownTableEmpty = methods_.empty();
+  methods_.insert(methods_.end(), parent->methods_.begin(), parent->methods_.end());
+  for (TFunction* f : parent->methods_) f->hold();
+  methodsChanged();
+  // A class that has nothing of its own yet (one read from its class file) now
+  // has its parent's table, and so its parent's index.
+  if (ownTableEmpty) {
+    if (parent->methodIndexStale_) parent->rebuildMethodIndex();
+    methodIndex_ = parent->methodIndex_;
+    methodIndexStale_ = false;
+  }
 }
 
 void ClassObject::InheritMembers() {

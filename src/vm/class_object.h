@@ -113,6 +113,9 @@ class ClassObject : public HostObject {
   const MethodSlot* findSlot(Symbol s) const;
   void methodsChanged();
   void rebuildMethodIndex() const;
+  // Enters the method just appended in the index; false when the index is stale
+  // or would be more than half full.
+  bool indexAppendedMethod() const;
   void freePool();
 
   int32_t instanceSize_ = -1;

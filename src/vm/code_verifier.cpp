@@ -51,13 +51,24 @@ const std::vector<FusedUse>& fusedUsesOf(uint32_t opcode) {
   return table[opcode];
 }
 
+// What the verifier keeps per code word, reused from block to block: every class
+// file loaded at start-up verifies its blocks, and fresh vectors for each would
+// cost more than the checks.
+struct Scratch {
+  std::vector<uint8_t> marks;
+  std::vector<int64_t> depth;
+  std::vector<size_t> work;
+};
+
+constexpr uint8_t kStart = 1;   // an instruction starts at the word
+constexpr uint8_t kLinked = 2;  // linking rewrites the instruction's operand
+
 class Verifier {
  public:
-  Verifier(const std::vector<uint32_t>& words, const TSymInfoList& symbols)
-      : w_(words),
-        symbols_(symbols),
-        starts_(words.size() + 1, false),
-        linked_(words.size(), false) {}
+  Verifier(const std::vector<uint32_t>& words, const TSymInfoList& symbols, Scratch& scratch)
+      : w_(words), symbols_(symbols), marks_(scratch.marks), scratch_(scratch) {
+    marks_.assign(words.size() + 1, 0);
+  }
 
   std::string run() {
     if (std::string why = decode(); !why.empty()) return why;
@@ -67,6 +78,9 @@ class Verifier {
   }
 
  private:
+  bool startsAt(size_t i) const { return marks_[i] & kStart; }
+  bool linkedAt(size_t i) const { return marks_[i] & kLinked; }
+
   std::string decode() {
     size_t pc = 0;
     while (pc < w_.size()) {
@@ -77,10 +91,10 @@ class Verifier {
       if (inlineText && (pc + 1 >= w_.size() || w_[pc + 1] % 4 != 0)) return "bad string length";
       uint64_t length = inlineText ? 2 + uint64_t(w_[pc + 1]) / 4 : facts->words;
       if (pc + length > w_.size()) return "instruction past the end at " + std::to_string(pc * 4);
-      starts_[pc] = true;
+      marks_[pc] |= kStart;
       pc += length;
     }
-    starts_[w_.size()] = true;  // the Halt that closes every block
+    marks_[w_.size()] |= kStart;  // the Halt that closes every block
     return "";
   }
 
@@ -90,10 +104,10 @@ class Verifier {
   bool entryFits(uint32_t opcode, size_t i) const {
     const OpcodeFacts* named = opcodeFacts(opcode);
     if (!named || named->linkWord == 0 || i >= w_.size()) return false;
-    if (starts_[i] && w_[i] == opcode) return true;
+    if (startsAt(i) && w_[i] == opcode) return true;
     for (const FusedUse& use : fusedUsesOf(opcode)) {
       size_t offset = use.offset;
-      if (offset <= i && starts_[i - offset] && w_[i - offset] == use.fused &&
+      if (offset <= i && startsAt(i - offset) && w_[i - offset] == use.fused &&
           (offset == 0 || w_[i] == opcode))
         return true;
     }
@@ -110,7 +124,7 @@ class Verifier {
         // An immediate's entry without a name is a constant: it is left as it is.
         const OpcodeFacts& named = *opcodeFacts(uint32_t(e.opcode));
         if (named.operand(named.linkWord) != OperandKind::ValueKind || !e.name.empty())
-          linked_[size_t(position) / 4] = true;
+          marks_[size_t(position) / 4] |= kLinked;
       }
     }
     return "";
@@ -125,14 +139,14 @@ class Verifier {
           uint32_t valueKind = w_[pc + i];
           bool constant = valueKind == vtNull || valueKind == vtInt || valueKind == vtFloat ||
                           valueKind == vtError;
-          if (!constant && !(valueKind == vtPointer && linked_[pc]))
+          if (!constant && !(valueKind == vtPointer && linkedAt(pc)))
             return "raw value pushed at " + std::to_string(pc * 4);
-        } else if (mustBeLinked(kind) && !linked_[pc]) {
+        } else if (mustBeLinked(kind) && !linkedAt(pc)) {
           return "unlinked operand at " + std::to_string(pc * 4);
         } else if (kind == OperandKind::JumpOffset) {
           int64_t target = int64_t(pc * 4) + int32_t(w_[pc + i]);
           if (target < 0 || target % 4 != 0 || target / 4 > int64_t(w_.size()) ||
-              !starts_[size_t(target / 4)])
+              !startsAt(size_t(target / 4)))
             return "jump outside the code at " + std::to_string(pc * 4);
         }
       }
@@ -142,8 +156,10 @@ class Verifier {
 
   // Depth of the operand stack above the frame at every reachable instruction.
   std::string checkStack() const {
-    std::vector<int64_t> depth(w_.size() + 1, kUnvisited);
-    std::vector<size_t> work{0};
+    std::vector<int64_t>& depth = scratch_.depth;
+    std::vector<size_t>& work = scratch_.work;
+    depth.assign(w_.size() + 1, kUnvisited);
+    work.assign(1, 0);
     depth[0] = 0;
     auto reach = [&](size_t i, int64_t d) {
       if (depth[i] == kUnvisited) {
@@ -177,14 +193,15 @@ class Verifier {
 
   const std::vector<uint32_t>& w_;
   const TSymInfoList& symbols_;
-  std::vector<bool> starts_;
-  std::vector<bool> linked_;
+  std::vector<uint8_t>& marks_;
+  Scratch& scratch_;
 };
 
 }  // namespace
 
 std::string VerifyCode(const std::vector<uint32_t>& words, const TSymInfoList& symbols) {
-  return Verifier(words, symbols).run();
+  thread_local Scratch scratch;
+  return Verifier(words, symbols, scratch).run();
 }
 
 }  // namespace zunka::vm

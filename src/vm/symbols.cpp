@@ -26,8 +26,10 @@ struct Table {
   }
 };
 
+// Never destroyed: symbols are numbers in code and class files until the process
+// ends, and freeing thousands of names one by one at exit only costs time.
 Table& table() {
-  static Table t;
+  static Table& t = *new Table;
   return t;
 }
 

@@ -77,6 +77,29 @@ TEST(Files, ComponentsMatchWithoutRegardToCase) {
   EXPECT_EQ(listDirectory(kernel, EntryKind::Directories), std::vector<std::string>{"images"});
 }
 
+// A directory's first search reads its entries without keeping them; from the
+// second on they are listed and kept until the directory changes. Every way
+// finds the same entries.
+TEST(Files, SearchesWithoutRegardToCaseAgreeBeforeAndAfterTheDirectoryIsListed) {
+  zunka::testing::TempDir dir;
+  ASSERT_TRUE(writeFile(dir.system() + "\\Tones.WDT", "t"));
+  ASSERT_TRUE(writeFile(dir.system() + "\\other.txt", "o"));
+  for (int search = 0; search < 3; ++search) {
+    EXPECT_EQ(hostPath(dir.system() + "\\tones.wdt"), dir.host() + "/Tones.WDT") << search;
+    EXPECT_FALSE(fileExists(dir.system() + "\\missing.wdt")) << search;
+    EXPECT_TRUE(fileExists(dir.system() + "\\OTHER.TXT")) << search;
+  }
+  // Changed behind the player's back: the kept listing is stale.
+  ASSERT_EQ(::rename((dir.host() + "/Tones.WDT").c_str(), (dir.host() + "/TONES.wdt").c_str()), 0);
+  setModificationTime(dir.host(), 1700000000, 5);
+  for (int search = 0; search < 3; ++search)
+    EXPECT_EQ(hostPath(dir.system() + "\\tones.wdt"), dir.host() + "/TONES.wdt") << search;
+  ASSERT_EQ(::unlink((dir.host() + "/TONES.wdt").c_str()), 0);
+  setModificationTime(dir.host(), 1700000000, 6);
+  EXPECT_FALSE(fileExists(dir.system() + "\\tones.wdt"));
+  EXPECT_TRUE(fileExists(dir.system() + "\\Other.txt"));
+}
+
 TEST(Files, ShiftJisNamesAreHostUtf8Names) {
   zunka::testing::TempDir dir;
   std::string name = "\x95\x5c\x83\x5c.cmml";  // 表ソ.cmml in Shift_JIS

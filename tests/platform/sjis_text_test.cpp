@@ -114,3 +114,25 @@ TEST(SjisText, CharacterLengthNeverStopsOnATrailByte) {
   EXPECT_FALSE(isSjisLeadByte(0x80) || isSjisLeadByte(0xA0) || isSjisLeadByte(0xDF) ||
                isSjisLeadByte(0xFD));
 }
+
+// Names compare and hash under foldAsciiCase: the hash is FNV-1a of the folded
+// bytes, so that every pair of names that compare equal hash alike. Trail bytes in
+// 'A'..'Z' (ア is 83 41) and a lone lead byte at the end are not letters to fold.
+TEST(SjisText, FoldedNamesCompareAndHashAsTheirFoldedBytes) {
+  auto fnv = [](std::string_view s) {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  };
+  const std::string names[] = {"",         "drawText", "DRAWTEXT",   "Draw_Text9",
+                               "\x83\x41", "\x83\x61", "a\x83\x41Z", "A\x83\x41z",
+                               "name\x83", "NAME\x83", "\x83",       "\xE0\x5A!"};
+  for (const std::string& a : names) {
+    EXPECT_EQ(foldedHash(a), fnv(foldAsciiCase(a))) << a;
+    for (const std::string& b : names)
+      EXPECT_EQ(sameFolded(a, b), foldAsciiCase(a) == foldAsciiCase(b)) << a << " / " << b;
+  }
+  EXPECT_TRUE(sameFolded("drawText", "DRAWTEXT"));
+  EXPECT_FALSE(sameFolded("\x83\x41", "\x83\x61"));  // two different characters
+  EXPECT_TRUE(sameFolded("name\x83", "NAME\x83"));
+}

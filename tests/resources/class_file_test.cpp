@@ -267,7 +267,9 @@ TEST_F(ClassFileTest, LinkingFillsEveryLinkedOperandPlainOrFused) {
     b.op(Op_Push).word(vtPointer).word(value(score)).pushInt(1).op(Op_Subst).op(Op_Pop);
     named(Op_Push, "$score");
     b.op(Op_Push_Deref).word(vtPointer).word(value(score)).word(Op_Deref).op(Op_Pop);
-    named(Op_Push, "");  // a constant stays as it is
+    named(Op_Push, "");  // constants stay as they are, each its own
+    b.pushInt(9).op(Op_Pop);
+    named(Op_Push, "");
     b.pushInt(7).op(Op_Pop).pushThis();
     named(Op_SMemberValPtr, "z");
     b.member(z).op(Op_Deref).op(Op_Pop);
@@ -360,6 +362,25 @@ TEST(CodeVerifier, TracksTheStackAcrossJumps) {
   EXPECT_NE(verify({Op_PushString, 8, 0}), "");
   EXPECT_NE(verify({Op_PushString, 6, 0, 0}), "");
   EXPECT_NE(verify({Op_DCall, 0, 0, 0}), "");  // a name operand nobody will link
+}
+
+// Blocks are verified one after another (a class file's, a start's): what one
+// block's check found (instruction starts, linked operands, stack depths) says
+// nothing about the next.
+TEST(CodeVerifier, KnowsNothingOfTheBlockBefore) {
+  TSymInfoList none;
+  TSymInfoList global;
+  global.record(Op_Push, "$score", 0);
+  std::vector<uint32_t> linkedPush{Op_Push, vtPointer, 0, Op_Pop, Op_PushThis, Op_Pop, Op_Halt};
+  ASSERT_EQ(VerifyCode(linkedPush, global), "");
+  EXPECT_NE(VerifyCode(linkedPush, none), "");  // the same push, now raw
+  ASSERT_EQ(VerifyCode({Op_PushThis, Op_Pop, Op_PushThis, Op_Pop, Op_Halt}, none), "");
+  // A jump into the previous block's second instruction, here an operand.
+  EXPECT_NE(VerifyCode({Op_Push, vtInt, 1, Op_JumpZero, uint32_t(-8), Op_Halt}, none), "");
+  ASSERT_EQ(VerifyCode({Op_Push, vtInt, 1, Op_JumpZero, 16, Op_PushThis, Op_Pop, Op_Halt}, none),
+            "");
+  // The jump's target was reached with one depth before; here with another.
+  EXPECT_NE(VerifyCode({Op_Push, vtInt, 1, Op_JumpZero, 20, Op_Push, vtInt, 2, Op_Halt}, none), "");
 }
 
 // The digest of a cache notices any one flipped bit, the same bit flipped in two

@@ -150,3 +150,28 @@ TEST_F(KernelWorldTest, ScriptObjectsAreMadeOnceAndToldWhenTheirResourceGoes) {
             (std::vector<std::string>{"gone TfParam", "gone TfParam", "gone TResourceList"}));
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }
+
+// A command leaves the tree to the operating system only when tearing it down
+// would run nothing: an object a global or a resource still holds, or garbage not
+// yet finished, keeps the tear-down.
+TEST_F(KernelWorldTest, TreeTeardownIsSilentOnlyWhenNothingIsLeftToFinish) {
+  TResource& root = *resourceTree().root;
+  ReleaseScriptObjects(root);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+
+  ASSERT_EQ(run("$kept = new Object();\r\n"), 0);
+  EXPECT_FALSE(TreeTeardownIsSilent(root));
+  ReleaseScriptObjects(root);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+
+  ASSERT_EQ(run("getResource(\"classes.lang\");\r\n"), 0);
+  EXPECT_FALSE(TreeTeardownIsSilent(root));
+  ReleaseScriptObjects(root);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+
+  ASSERT_EQ(run("a = new Array();\r\na = null;\r\n"), 0);
+  EXPECT_FALSE(TreeTeardownIsSilent(root));
+  ReleaseScriptObjects(root);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+  EXPECT_TRUE(console.errors.empty()) << console.errors.front();
+}

@@ -42,6 +42,12 @@ TEST(Paths, ResolveAppliesComponentsOneByOne) {
   EXPECT_EQ(ResolvePath("rel", ""), "");
   EXPECT_EQ(ResolvePath("", "\\game"), "");
   EXPECT_EQ(ResolvePath("dir\\", "\\g"), "\\g\\dir");  // a trailing empty piece is dropped
+  // Empty pieces inside count, each a separator; all that trail are dropped.
+  EXPECT_EQ(ResolvePath("a\\\\b", "\\g"), "\\g\\a\\\\b");
+  EXPECT_EQ(ResolvePath("a\\\\\\", "\\g"), "\\g\\a");
+  EXPECT_EQ(ResolvePath("a\\\\..\\b", "\\g"), "\\g\\b");
+  EXPECT_EQ(ResolvePath(".\\.\\", "\\g\\"), "\\g");
+  EXPECT_EQ(ResolvePath("..", "\\g"), "");
 }
 
 TEST(Paths, DoubleByteCharactersEndingInBackslashStayWhole) {

@@ -2,6 +2,7 @@
 // steps, music files, effects and the device's failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -239,3 +240,23 @@ TEST(SoundComponent, ToneFileFromTheCurrentDirectoryAtCreation) {
 }
 
 }  // namespace
+
+// The ring is made on first use; until then, and after every close, it reads as
+// a cleared one at the active length.
+TEST(SoundComponent, RingReadsAsClearedBeforeTheFirstOpenAndAfterAClose) {
+  Player p;
+  auto allCleared = [&p] {
+    auto ring = p.link.enveloper().samples();
+    return std::all_of(ring.begin(), ring.end(), [](int16_t s) { return s == 128; });
+  };
+  EXPECT_EQ(p.link.enveloper().samples().size(), size_t(sound::kDefaultBufferLength));
+  EXPECT_TRUE(allCleared());
+  p.files.files["song.mzo"] = musicFile(1200, 10, {Seq().volume(15).note(36, 5000).end()});
+  ASSERT_EQ(p.link.loadMusic("song.mzo"), sound::kSoundOk);
+  ASSERT_EQ(p.link.startMusic(), sound::kSoundOk);
+  p.run(12);
+  EXPECT_EQ(p.link.enveloper().samples().size(), size_t(20000));
+  EXPECT_FALSE(allCleared());
+  ASSERT_EQ(p.link.enable(false), sound::kSoundOk);
+  EXPECT_TRUE(allCleared());
+}
