@@ -1,5 +1,6 @@
 #include "vm/native_destructor.h"
 
+#include <cstring>
 #include <string>
 
 #include "vm/class_object.h"
@@ -7,8 +8,10 @@
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
+#include "vm/natives/string_natives.h"
 #include "vm/opcodes.h"
 #include "vm/runtime.h"
+#include "vm/tfstring.h"
 #include "vm/value.h"
 
 namespace zunka::vm {
@@ -17,9 +20,20 @@ namespace {
 // PushThis; PushThis_SMemberValPtr_Deref M; NativeCall 1, N; Pop; PushThis; Ret
 constexpr uint32_t kShapeWords = 11;
 
+uint64_t wordPair(uint32_t first, uint32_t second) {
+  return uint64_t(first) | uint64_t(second) << 32;
+}
+
+// Every destructor of a string that goes is looked at: the fixed words are
+// compared two at a time.
 bool hasTheShape(const uint32_t* w, uint32_t count) {
-  return count >= kShapeWords && w[0] == Op_PushThis && w[1] == Op_PushThis_SMemberValPtr_Deref &&
-         w[5] == Op_NativeCall && w[6] == 1 && w[8] == Op_Pop && w[9] == Op_PushThis &&
+  if (count < kShapeWords) return false;
+  uint64_t pairs[3];
+  std::memcpy(pairs, w, sizeof pairs[0]);
+  std::memcpy(pairs + 1, w + 5, sizeof pairs[1]);
+  std::memcpy(pairs + 2, w + 8, sizeof pairs[2]);
+  return pairs[0] == wordPair(Op_PushThis, Op_PushThis_SMemberValPtr_Deref) &&
+         pairs[1] == wordPair(Op_NativeCall, 1) && pairs[2] == wordPair(Op_Pop, Op_PushThis) &&
          w[10] == Op_Ret;
 }
 
@@ -49,9 +63,20 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   TNativeFunction* native = NativeOnlyDestructorCall(d, slot);
   if (!native) return std::nullopt;
   TfObject* o = objectAt(record);
-  ClassObject* cls = classOf(o);
+  ClassObject* cls = classOfRecord(o);
   if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return std::nullopt;
+
+  // A string's destructor, the one that runs most, without the call: its native
+  // only deletes the body it is handed, and handing over a member that is no
+  // object, with `this` held meanwhile, changes no count. The arena is left as
+  // the call's cells would have left it.
+  const TValue member = o->members()[slot];
+  if (freesStringBody(native) && member.kind != vtObject) {
+    Arena::allocateAndRelease(16);
+    if (member.kind == vtHost) delete hostAs<TfString>(member.ref);
+    return true;
+  }
 
   // The argument and the call's target slot (holding `this`), in the arena like
   // any stack, as the written code would have them.
@@ -71,11 +96,10 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   }
   // The argument, then the result the Pop drops; their releases may not fail the
   // destructor's caller either.
-  std::string ignored;
   for (TValue* v : {argument, target}) {
     TValue value = *v;
     *v = TValue{};
-    if (value.kind == vtObject) releaseOrSay(value, ignored);
+    if (value.kind == vtObject) releaseQuietly(value);
   }
   Arena::release(cells, 16);
   return finished;
