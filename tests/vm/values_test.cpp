@@ -261,6 +261,7 @@ TEST(Handles, FreedSlotsComeBackOldestFirstUnderNewGenerations) {
 // as deleting the body and making another would, and the live count stays.
 TEST(Handles, ARenewedHandleTakesTheOldestFreeSlotAndQueuesItsOwn) {
   constexpr uint32_t kIndexMask = HostHandles::kIndexMask;
+  TfString body("renewed");
   std::vector<TValueList*> lists;
   for (int i = 0; i < 2000; ++i) lists.push_back(new TValueList());
   std::vector<uint32_t> freedOrder;
@@ -269,7 +270,6 @@ TEST(Handles, ARenewedHandleTakesTheOldestFreeSlotAndQueuesItsOwn) {
     delete l;
   }
   std::set<uint32_t> mine(freedOrder.begin(), freedOrder.end());
-  TfString body("renewed");
   const size_t live = HostHandles::liveCount();
   std::vector<uint32_t> reused, stale;
   // Slots freed before (by other tests) are taken first.
