@@ -1,6 +1,5 @@
 #include "vm/native_destructor.h"
 
-#include <cstring>
 #include <string>
 
 #include "vm/class_object.h"
@@ -17,26 +16,6 @@
 namespace zunka::vm {
 namespace {
 
-// PushThis; PushThis_SMemberValPtr_Deref M; NativeCall 1, N; Pop; PushThis; Ret
-constexpr uint32_t kShapeWords = 11;
-
-uint64_t wordPair(uint32_t first, uint32_t second) {
-  return uint64_t(first) | uint64_t(second) << 32;
-}
-
-// Every destructor of a string that goes is looked at: the fixed words are
-// compared two at a time.
-bool hasTheShape(const uint32_t* w, uint32_t count) {
-  if (count < kShapeWords) return false;
-  uint64_t pairs[3];
-  std::memcpy(pairs, w, sizeof pairs[0]);
-  std::memcpy(pairs + 1, w + 5, sizeof pairs[1]);
-  std::memcpy(pairs + 2, w + 8, sizeof pairs[2]);
-  return pairs[0] == wordPair(Op_PushThis, Op_PushThis_SMemberValPtr_Deref) &&
-         pairs[1] == wordPair(Op_NativeCall, 1) && pairs[2] == wordPair(Op_Pop, Op_PushThis) &&
-         w[10] == Op_Ret;
-}
-
 // Counts as a nested run, so that bodies freeing bodies (an array holding the
 // last reference to another) stay within the same depth as destructor processes.
 class NestedScope {
@@ -48,14 +27,6 @@ class NestedScope {
 };
 
 }  // namespace
-
-TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot) {
-  if (!d || !d->code) return nullptr;
-  const uint32_t* w = d->code->words();
-  if (!hasTheShape(w, d->code->lengthBytes() / 4)) return nullptr;
-  slot = w[3];
-  return hostAs<TNativeFunction>(w[7]);
-}
 
 std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d) {
   if (runtime().nestedRuns >= kMaxNestedRuns) return std::nullopt;
