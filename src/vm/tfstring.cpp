@@ -11,15 +11,6 @@
 #include "vm/runtime.h"
 #include "vm/string_bytes.h"
 
-#if defined(ZUNKA_ASAN)
-#include <sanitizer/asan_interface.h>
-#define POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
-#else
-#define POISON(p, n) ((void)(p), (void)(n))
-#define UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
-
 namespace zunka::vm {
 
 namespace {
@@ -28,29 +19,33 @@ struct KeptBody {
   KeptBody* next;
 };
 KeptBody* keptBodies = nullptr;
-}  // namespace
 
 // Bodies are carved a few dozen at a time: a script that keeps thousands of
 // strings makes a body for each without going to the host's allocator each time.
 constexpr size_t kBodiesPerSlab = 64;
 
+// The address sanitizer sees every body come and go on its own.
+#ifdef ZUNKA_ASAN
+constexpr bool kKeepingBodies = false;
+#else
+constexpr bool kKeepingBodies = true;
+#endif
+}  // namespace
+
 void* TfString::operator new(size_t bytes) {
-  if (bytes != sizeof(TfString)) return ::operator new(bytes);
+  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator new(bytes);
   if (!keptBodies) {
     auto* slab = static_cast<char*>(::operator new(bytes* kBodiesPerSlab));
     for (size_t i = kBodiesPerSlab; i-- > 0;) TfString::operator delete(slab + i * bytes, bytes);
   }
   KeptBody* block = keptBodies;
-  UNPOISON(block, bytes);
   keptBodies = block->next;
   return block;
 }
 
 void TfString::operator delete(void* body, size_t bytes) {
-  if (bytes != sizeof(TfString)) return ::operator delete(body, bytes);
+  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator delete(body, bytes);
   keptBodies = ::new (body) KeptBody{keptBodies};
-  // A body used after it was deleted still trips the address sanitizer.
-  POISON(static_cast<char*>(body) + sizeof(KeptBody), bytes - sizeof(KeptBody));
 }
 
 // The bytes count in the script heap (vm/arena.h): a string past its cap is
