@@ -113,6 +113,30 @@ void Arena::release(Ref block, uint32_t bytes) {
   liveBytes_ -= size;
 }
 
+void Arena::allocateAndRelease(uint32_t bytes) {
+  if (!base_) initialize();
+  if (bytes == 0) bytes = 8;
+  uint32_t cls = sizeClass(bytes);
+  Ref head = cls < kSmallClasses ? freeHeads[cls] : 0;
+  if (!head) {
+    release(allocate(bytes), bytes);
+    return;
+  }
+  // The head of the free list would be taken and go straight back: its link
+  // trusted as allocate trusts it, its bytes zeroed but for the link.
+  uint64_t size = classBytes(cls);
+  admit(size);
+  std::byte* p = base_ + head;
+  UNPOISON(p, size);
+  Ref next;
+  std::memcpy(&next, p, sizeof next);
+  if (!(next < bump_ && (next & 7) == 0)) next = 0;
+  const uint64_t zero = 0;
+  for (uint64_t at = 0; at < size; at += sizeof zero) std::memcpy(p + at, &zero, sizeof zero);
+  std::memcpy(p, &next, sizeof next);
+  POISON(p + sizeof(Ref), size - sizeof(Ref));
+}
+
 void Arena::admit(uint64_t bytes) {
   uint64_t after = heapBytes() + bytes;
   if (limit_ && after > limit_) throw ERuntimeError("メモリが足りません");

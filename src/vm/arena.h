@@ -28,6 +28,10 @@ class Arena {
   static Ref allocate(uint32_t bytes);
   // Gives a block back; `bytes` must be what was asked for.
   static void release(Ref block, uint32_t bytes);
+  // Leaves the arena as allocate(bytes) followed at once by release would (the
+  // same heap check, the same block carved when its free list is empty), for a
+  // short-lived block that is no longer needed: later blocks keep their offsets.
+  static void allocateAndRelease(uint32_t bytes);
 
   template <class T>
   static T* at(Ref ref) {

@@ -12,15 +12,6 @@
 
 namespace zunka::vm {
 
-namespace {
-// Every record carries a hidden word before it: its index in the pool, so that a
-// record that becomes free can tell its class where the next search may start.
-constexpr uint32_t kHiddenBytes = 8;
-uint32_t& poolIndexOf(Ref record) {
-  return *Arena::at<uint32_t>(record - kHiddenBytes);
-}
-}  // namespace
-
 ClassObject::ClassObject() : HostObject(HostKind::Class) {
   initializeRuntime();
   classRefCell_ = Arena::allocate(sizeof(TValue));
@@ -250,14 +241,6 @@ Ref ClassObject::firstFreeRecord() {
     }
   }
   return 0;
-}
-
-void ClassObject::noteFree(Ref record) {
-  size_t index = poolIndexOf(record);
-  if (index >= pool_.size()) return;
-  size_t w = index / 64;
-  if (maybeFree_[w] == 0) wordsWithCandidates_[w / 64] |= uint64_t(1) << (w % 64);
-  maybeFree_[w] |= uint64_t(1) << (index % 64);
 }
 
 int32_t ClassObject::FinishGarbage() {

@@ -71,7 +71,7 @@ class ClassObject : public HostObject {
   const std::vector<Ref>& pool() const { return pool_; }
   int32_t instanceSize() const { return instanceSize_; }
   // A record of this class became free (count 0 or below): the next search for a
-  // reusable record may start there.
+  // reusable record may start there. Inline: every last reference let go says so.
   void noteFree(Ref record);
   // Finishes every garbage record (count 0) now, destructor first, rather than
   // when its record is next reused; the number finished.
@@ -131,6 +131,11 @@ class ClassObject : public HostObject {
   Ref classRefCell_ = 0;
   Ref firstFreeRecord();
 
+  // Every record carries a hidden word before it: its index in the pool, so that a
+  // record that becomes free can tell its class where the next search may start.
+  static constexpr uint32_t kHiddenBytes = 8;
+  static uint32_t& poolIndexOf(Ref record) { return *Arena::at<uint32_t>(record - kHiddenBytes); }
+
   std::vector<Ref> pool_;
   // Records that may be free, a bit per pool position: set when a record's count
   // drops to 0, cleared when a search finds it in use. A search for the first free
@@ -161,6 +166,14 @@ inline TFunction* ClassObject::FindMethod(Symbol s, int32_t& hint) const {
   const MethodSlot* slot = findSlot(s);
   hint = slot ? slot->last : -1;
   return slot ? methods_[slot->last] : nullptr;
+}
+
+inline void ClassObject::noteFree(Ref record) {
+  size_t index = poolIndexOf(record);
+  if (index >= pool_.size()) return;
+  size_t w = index / 64;
+  if (maybeFree_[w] == 0) wordsWithCandidates_[w / 64] |= uint64_t(1) << (w % 64);
+  maybeFree_[w] |= uint64_t(1) << (index % 64);
 }
 
 // The class of an object record, inline for the interpreter's hot paths (classOf

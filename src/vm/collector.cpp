@@ -122,7 +122,7 @@ void SweepObject(Ref record) {
 
 void DestroyObject(Ref record, bool mayWait) {
   TfObject* o = objectAt(record);
-  ClassObject* cls = classOf(o);
+  ClassObject* cls = classOfRecord(o);
   bool garbage = o->refCount == 0;
   bool finished = true;
   if (TNormalFunction* d = cls ? cls->Destructor() : nullptr) {

@@ -140,7 +140,19 @@ template <class Matches>
 }
 
 int64_t TAbstractHashtable::probeIndex(const TValue& key, uint32_t hash) const {
+  std::string_view text;
+  if (!light_ && stringBytesInline(key, text)) return probeText(key, text, hash);
   return probe(hash, [&](const Entry& e) { return sameKey(e, key); });
+}
+
+// A string key of a plain table: only string keys can equal it in the index (an
+// indexed integer never does), their texts compared in place (as getOther does).
+int64_t TAbstractHashtable::probeText(const TValue& key, std::string_view text,
+                                      uint32_t hash) const {
+  return probe(hash, [&](const Entry& e) {
+    std::string_view stored;
+    return stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0;
+  });
 }
 
 void TAbstractHashtable::growIndex() {
@@ -165,7 +177,11 @@ void TAbstractHashtable::growIndex() {
 void TAbstractHashtable::indexInsert(uint32_t id) {
   Entry& e = entries_[id];
   e.indexed = indexable(e.key, e.indexHash);
-  if (!e.indexed) return;
+  if (e.indexed) indexInsertHashed(id);
+}
+
+void TAbstractHashtable::indexInsertHashed(uint32_t id) {
+  const Entry& e = entries_[id];
   if ((indexFilled_ + 1) * 4 > index_.size() * 3) growIndex();
   size_t mask = index_.size() - 1;
   size_t slot = e.indexHash & mask;
@@ -246,7 +262,12 @@ TValue TAbstractHashtable::getOther(const TValue& key) const {
 
 void TAbstractHashtable::put(const TValue& key, const TValue& value) {
   if (index_.empty()) growIndex();
-  int64_t found = find(key);
+  // The key's index hash is taken once: a new entry goes into the index under it
+  // (counting the new key changes no verdict: a string key is always indexed, an
+  // integer key counts for nothing).
+  uint32_t hash = 0;
+  const bool indexed = indexable(key, hash);
+  int64_t found = indexed ? probeIndex(key, hash) : scanBucket(key, bucketOf(key));
   if (found >= 0) {
     // The given key replaces the stored one even when they were only equal.
     Entry& e = entries_[size_t(found)];
@@ -273,7 +294,9 @@ void TAbstractHashtable::put(const TValue& key, const TValue& value) {
   assign(e.key, &key);
   assign(e.value, &value);
   countKind(e.key, +1);
-  indexInsert(id);
+  e.indexed = indexed;
+  e.indexHash = hash;
+  if (indexed) indexInsertHashed(id);
 }
 
 TValue TAbstractHashtable::remove(const TValue& key) {

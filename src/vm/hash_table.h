@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "vm/host_object.h"
@@ -74,6 +75,7 @@ class TAbstractHashtable : public HostObject {
   int bucketOf(const TValue& key) const;
   int64_t scanBucket(const TValue& key, int bucket) const;
   int64_t probeIndex(const TValue& key, uint32_t hash) const;
+  int64_t probeText(const TValue& key, std::string_view text, uint32_t hash) const;
   // The indexed entry of hash `hash` that `matches` accepts, or -1: the one probe
   // loop of every index lookup, each with the comparison its keys need.
   template <class Matches>
@@ -82,6 +84,8 @@ class TAbstractHashtable : public HostObject {
   bool indexable(const TValue& key, uint32_t& hash) const;
   bool sameKey(const Entry& e, const TValue& key) const;
   void indexInsert(uint32_t id);
+  // Puts an entry whose indexHash is set into the index.
+  void indexInsertHashed(uint32_t id);
   void indexErase(uint32_t id);
   void growIndex();
   void countKind(const TValue& key, int delta);

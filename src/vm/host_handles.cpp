@@ -73,10 +73,33 @@ HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), k
 HostObject::HostObject(SharedHandle shared, HostKind kind)
     : handle_(shared.handle), kind_(kind), ownsHandle_(false) {}
 
+uint32_t HostHandles::renew(uint32_t handle, HostObject* object) {
+  uint32_t index = handle & kIndexMask;
+  // The slot queues behind the others and the one that waited longest is taken,
+  // as remove and add would do; only a slot in use in a table past its growth
+  // goes through them.
+  if (index == 0 || index >= size_ || entries_[index].generation != (handle >> kIndexBits) ||
+      !entries_[index].object || freeCount_ < kRecycleAfter) {
+    remove(handle);
+    return add(object, object->hostKind());
+  }
+  Entry& e = entries_[index];
+  e.object = nullptr;
+  e.generation = (e.generation + 1) & kGenerationMask;
+  if (e.generation == 0) e.generation = 1;
+  e.nextFree = 0;
+  entries_[freeTail_].nextFree = index;
+  freeTail_ = index;
+  uint32_t taken = freeHead_;
+  freeHead_ = entries_[taken].nextFree;
+  Entry& slot = entries_[taken];
+  slot.object = object;
+  return taken | (slot.generation << kIndexBits);
+}
+
 void HostObject::renewHandle() {
   if (!ownsHandle_) return;
-  HostHandles::remove(handle_);
-  handle_ = HostHandles::add(this, kind_);
+  handle_ = HostHandles::renew(handle_, this);
 }
 
 HostObject::~HostObject() {

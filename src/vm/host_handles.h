@@ -18,6 +18,9 @@ class HostHandles {
 
   static uint32_t add(HostObject* object, HostKind kind);
   static void remove(uint32_t handle);
+  // remove(handle) then add(object), in one step: the new handle of an object
+  // whose old one must name nothing any more.
+  static uint32_t renew(uint32_t handle, HostObject* object);
 
   // The live object of a handle, or nullptr for 0, stale and forged numbers.
   static HostObject* find(uint32_t handle) {

@@ -63,7 +63,8 @@ void concatenate(TValue& a, const TValue& b) {
     if (b.kind == vtInt) {
       right =
           std::string_view(digits, size_t(std::to_chars(digits, digits + 16, b.i).ptr - digits));
-    } else if (!stringBytes(b, right) || stringBodyOf(objectOf(b)) == body) {
+    } else if (!stringBytesInline(b, right) || right.data() == body->bytes.data()) {
+      // Not a string, or the very body appended to (a string added to itself).
       rightText = toText(b);
       right = rightText;
     }
@@ -280,7 +281,7 @@ std::string notObjectReason(const TValue& v) {
 
 TValue* memberByName(TProcess* p, const TValue& top, Symbol name, uint32_t& hint) {
   if (TfObject* o = objectOf(top)) {
-    ClassObject* cls = classOf(o);
+    ClassObject* cls = classOfRecord(o);
     int32_t h = int32_t(hint);
     int32_t slot = cls ? cls->MemberIndex(name, h) : -1;
     int32_t slots = cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;

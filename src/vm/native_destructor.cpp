@@ -7,21 +7,14 @@
 #include "vm/errors.h"
 #include "vm/function.h"
 #include "vm/host_handles.h"
+#include "vm/natives/string_natives.h"
 #include "vm/opcodes.h"
 #include "vm/runtime.h"
+#include "vm/tfstring.h"
 #include "vm/value.h"
 
 namespace zunka::vm {
 namespace {
-
-// PushThis; PushThis_SMemberValPtr_Deref M; NativeCall 1, N; Pop; PushThis; Ret
-constexpr uint32_t kShapeWords = 11;
-
-bool hasTheShape(const uint32_t* w, uint32_t count) {
-  return count >= kShapeWords && w[0] == Op_PushThis && w[1] == Op_PushThis_SMemberValPtr_Deref &&
-         w[5] == Op_NativeCall && w[6] == 1 && w[8] == Op_Pop && w[9] == Op_PushThis &&
-         w[10] == Op_Ret;
-}
 
 // Counts as a nested run, so that bodies freeing bodies (an array holding the
 // last reference to another) stay within the same depth as destructor processes.
@@ -35,23 +28,26 @@ class NestedScope {
 
 }  // namespace
 
-TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot) {
-  if (!d || !d->code) return nullptr;
-  const uint32_t* w = d->code->words();
-  if (!hasTheShape(w, d->code->lengthBytes() / 4)) return nullptr;
-  slot = w[3];
-  return hostAs<TNativeFunction>(w[7]);
-}
-
 std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d) {
   if (runtime().nestedRuns >= kMaxNestedRuns) return std::nullopt;
   uint32_t slot = 0;
   TNativeFunction* native = NativeOnlyDestructorCall(d, slot);
   if (!native) return std::nullopt;
   TfObject* o = objectAt(record);
-  ClassObject* cls = classOf(o);
+  ClassObject* cls = classOfRecord(o);
   if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
     return std::nullopt;
+
+  // A string's destructor, the one that runs most, without the call: its native
+  // only deletes the body it is handed, and handing over a member that is no
+  // object, with `this` held meanwhile, changes no count. The arena is left as
+  // the call's cells would have left it.
+  const TValue member = o->members()[slot];
+  if (freesStringBody(native) && member.kind != vtObject) {
+    Arena::allocateAndRelease(16);
+    if (member.kind == vtHost) delete hostAs<TfString>(member.ref);
+    return true;
+  }
 
   // The argument and the call's target slot (holding `this`), in the arena like
   // any stack, as the written code would have them.
@@ -71,11 +67,10 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   }
   // The argument, then the result the Pop drops; their releases may not fail the
   // destructor's caller either.
-  std::string ignored;
   for (TValue* v : {argument, target}) {
     TValue value = *v;
     *v = TValue{};
-    if (value.kind == vtObject) releaseOrSay(value, ignored);
+    if (value.kind == vtObject) releaseQuietly(value);
   }
   Arena::release(cells, 16);
   return finished;

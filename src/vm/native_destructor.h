@@ -1,13 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "vm/arena.h"
+#include "vm/function.h"
+#include "vm/host_handles.h"
+#include "vm/opcodes.h"
 
 namespace zunka::vm {
-
-class TNativeFunction;
-class TNormalFunction;
 
 // Runs the destructor `d` of the object at `record` without a process of its own
 // when all it does is hand one member of `this` to a native and return, as the
@@ -19,7 +20,27 @@ class TNormalFunction;
 std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d);
 
 // For a destructor of that shape, the native it calls and the member slot it
-// hands over; nullptr for any other destructor (or none).
-TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot);
+// hands over; nullptr for any other destructor (or none). Inline: every string
+// made in place of a garbage one and every string that goes asks.
+inline TNativeFunction* NativeOnlyDestructorCall(const TNormalFunction* d, uint32_t& slot) {
+  // PushThis; PushThis_SMemberValPtr_Deref M; NativeCall 1, N; Pop; PushThis; Ret,
+  // the fixed words compared two at a time.
+  constexpr uint32_t kShapeWords = 11;
+  auto pair = [](uint32_t first, uint32_t second) {
+    return uint64_t(first) | uint64_t(second) << 32;
+  };
+  if (!d || !d->code || d->code->lengthBytes() / 4 < kShapeWords) return nullptr;
+  const uint32_t* w = d->code->words();
+  uint64_t pairs[3];
+  std::memcpy(&pairs[0], w, sizeof pairs[0]);
+  std::memcpy(&pairs[1], w + 5, sizeof pairs[1]);
+  std::memcpy(&pairs[2], w + 8, sizeof pairs[2]);
+  if (pairs[0] != pair(Op_PushThis, Op_PushThis_SMemberValPtr_Deref) ||
+      pairs[1] != pair(Op_NativeCall, 1) || pairs[2] != pair(Op_Pop, Op_PushThis) ||
+      w[10] != Op_Ret)
+    return nullptr;
+  slot = w[3];
+  return hostAs<TNativeFunction>(w[7]);
+}
 
 }  // namespace zunka::vm

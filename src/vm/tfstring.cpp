@@ -1,5 +1,7 @@
 #include "vm/tfstring.h"
 
+#include <new>
+
 #include "vm/class_object.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
@@ -10,6 +12,41 @@
 #include "vm/string_bytes.h"
 
 namespace zunka::vm {
+
+namespace {
+// The memory of bodies not in use, each block's first word linking to the next.
+struct KeptBody {
+  KeptBody* next;
+};
+KeptBody* keptBodies = nullptr;
+
+// Bodies are carved a few dozen at a time: a script that keeps thousands of
+// strings makes a body for each without going to the host's allocator each time.
+constexpr size_t kBodiesPerSlab = 64;
+
+// The address sanitizer sees every body come and go on its own.
+#ifdef ZUNKA_ASAN
+constexpr bool kKeepingBodies = false;
+#else
+constexpr bool kKeepingBodies = true;
+#endif
+}  // namespace
+
+void* TfString::operator new(size_t bytes) {
+  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator new(bytes);
+  if (!keptBodies) {
+    auto* slab = static_cast<char*>(::operator new(bytes* kBodiesPerSlab));
+    for (size_t i = kBodiesPerSlab; i-- > 0;) TfString::operator delete(slab + i * bytes, bytes);
+  }
+  KeptBody* block = keptBodies;
+  keptBodies = block->next;
+  return block;
+}
+
+void TfString::operator delete(void* body, size_t bytes) {
+  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator delete(body, bytes);
+  keptBodies = ::new (body) KeptBody{keptBodies};
+}
 
 // The bytes count in the script heap (vm/arena.h): a string past its cap is
 // refused before it is kept.

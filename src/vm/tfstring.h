@@ -17,6 +17,11 @@ class TfString : public HostObject {
   ~TfString() override;
   const char* hostClassName() const override { return "TfString"; }
 
+  // A body comes and goes with nearly every string a script makes: the memory of
+  // the ones deleted is kept for the next ones rather than handed back each time.
+  static void* operator new(size_t bytes);
+  static void operator delete(void* body, size_t bytes);
+
   std::string bytes;
 };
 

@@ -27,11 +27,11 @@ ReleaseFault releaseCounting(const TValue& v) {
   if (o->refCount <= 0) {
     // Keep the record collectable: it is garbage, not a free record.
     o->refCount = 0;
-    if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
+    if (ClassObject* c = classOfRecord(o)) c->noteFree(v.ref);
     return ReleaseFault::NegativeCount;
   }
   if (--o->refCount == 0) {
-    if (ClassObject* c = classOf(o)) c->noteFree(v.ref);
+    if (ClassObject* c = classOfRecord(o)) c->noteFree(v.ref);
   }
   return ReleaseFault::None;
 }

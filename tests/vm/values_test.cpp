@@ -256,6 +256,42 @@ TEST(Handles, FreedSlotsComeBackOldestFirstUnderNewGenerations) {
   for (TValueList* l : fresh) delete l;
 }
 
+// A string that takes a garbage record's body renews the body's handle: the slot
+// goes to the back of the queue and the one that waited longest is taken, exactly
+// as deleting the body and making another would, and the live count stays.
+TEST(Handles, ARenewedHandleTakesTheOldestFreeSlotAndQueuesItsOwn) {
+  constexpr uint32_t kIndexMask = HostHandles::kIndexMask;
+  TfString body("renewed");
+  std::vector<TValueList*> lists;
+  for (int i = 0; i < 2000; ++i) lists.push_back(new TValueList());
+  std::vector<uint32_t> freedOrder;
+  for (TValueList* l : lists) {
+    freedOrder.push_back(l->handle() & kIndexMask);
+    delete l;
+  }
+  std::set<uint32_t> mine(freedOrder.begin(), freedOrder.end());
+  const size_t live = HostHandles::liveCount();
+  std::vector<uint32_t> reused, stale;
+  // Slots freed before (by other tests) are taken first.
+  int renewals = 0;
+  for (; renewals < 100000 && reused.size() < freedOrder.size(); ++renewals) {
+    stale.push_back(body.handle());
+    body.renewHandle();
+    uint32_t index = body.handle() & kIndexMask;
+    if (mine.count(index)) reused.push_back(index);
+  }
+  // As many again: the body's own old slots come back, under new generations.
+  for (int i = 0; i < renewals; ++i) {
+    stale.push_back(body.handle());
+    body.renewHandle();
+  }
+  EXPECT_EQ(HostHandles::liveCount(), live);
+  // The slots freed come back in the order they were freed.
+  EXPECT_EQ(reused, freedOrder);
+  for (uint32_t h : stale) EXPECT_EQ(HostHandles::find(h), nullptr);
+  EXPECT_EQ(hostAs<TfString>(body.handle()), &body);
+}
+
 TEST(Objects, PoolsReuseRecordsThatNobodyHolds) {
   VmWorld& w = VmWorld::get();
   TRTTI* c = w.makeClass("Pooled", w.objectClass, {"a", "b"});
