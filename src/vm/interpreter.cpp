@@ -535,6 +535,7 @@ void execute(TProcess* p) {
     FOR_EACH_ASSIGN_SOURCE(SET_ASSIGN_SOURCE)
 #undef SET_ASSIGN_SOURCE
     kQuick[qPointerAndValue] = &&Q_PointerAndValue;
+    kQuick[qLocalsThenCall] = &&Q_LocalsThenCall;
     kQuick[qPushRet] = &&Q_PushRet;
 #define SET_POINTER_VALUE(y, op, opi, below, belowi)   \
   kQuick[quickPointerValuePairBelow(y, opi, belowi)] = \
@@ -1751,6 +1752,23 @@ Q_PushRet : {
   FOR_EACH_POINTER_VALUE_PAIR_BELOW(POINTER_VALUE_PAIR_BELOW)
 #undef POINTER_VALUE_PAIR_BELOW
 
+Q_LocalsThenCall : {
+  // LocalValPtr_Deref a; LocalValPtr_Deref b; DCall 1, m: the object and its
+  // argument pushed in one step; the call is dispatched as written.
+  NEED_STEPS(2);
+  NEED_ROOM(2);
+  if (UNLIKELY(PC[1] > frameSlots || PC[4] > frameSlots)) CANONICAL();
+  const Bits receiver = loadBits(FP - PC[1]);
+  const Bits argument = loadBits(FP - PC[4]);
+  retainBits(receiver);
+  retainBits(argument);
+  storeBits(SP - 1, receiver);
+  storeBits(SP - 2, argument);
+  SP -= 2;
+  TAKE_STEPS(2);
+  PC += 6;
+  NEXT();
+}
 Q_PointerAndValue : {
   // LocalValPtr a; LocalValPtr_Deref b.
   NEED_STEPS(2);

@@ -147,6 +147,10 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
   if (uint32_t step = loopStepAt(r, at)) return step;
   if (uint32_t call = selfCallAt(r, at)) return call;
   if (uint32_t call = selfCallPairAt(r, at)) return call;
+  if (first == Op_LocalValPtr_Deref && r.op(at + 3) == Op_LocalValPtr_Deref &&
+      r.op(at + 6) == Op_DCall && r.op(at + 7) == 1 && r.length(at) && r.length(at + 3) &&
+      r.length(at + 6))
+    return qLocalsThenCall;
   if (r.op(at + r.length(at)) == Op_Ret && r.length(at)) {
     if (first == Op_Push) return qPushRet;
     if (auto op = arithmeticAt(r, at)) return qArithRet + *op;

@@ -83,7 +83,9 @@ enum QuickCode : uint32_t {
   // ArgValPtr_Deref (named as QuickBound names them): this object's method
   // called with two plain arguments, as helper methods are
   qSelfCallPair,
-  kQuickEnd = qSelfCallPair + kQuickBounds * kQuickBounds,
+  // LocalValPtr_Deref a; LocalValPtr_Deref b; DCall 1, m: `a.m(b)` on two locals
+  qLocalsThenCall = qSelfCallPair + kQuickBounds * kQuickBounds,
+  kQuickEnd,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);

@@ -174,3 +174,26 @@ TEST(LeafCalls, OwnCallsOfTwoPlainArgumentsGiveWhatTheWrittenCodeGives) {
     EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
   }
 }
+
+// `a.m(b)` with the object and its argument in locals pushes both in one step of
+// the quick form before the call: leaf, frame-building and failing calls alike.
+TEST(LeafCalls, CallsOnAnObjectAndArgumentInLocalsGiveWhatTheWrittenCodeGives) {
+  const std::string leaf = leafClass();
+  const std::string own = "\n}\nfunction twice(x) { var t; t = x * 2; return t;";
+  Copies c = callerTwice("var a, i, s, k, n; a = new " + leaf +
+                         "(); s = 0;\n"
+                         "for (i = -20; i < 20; i += 1) { k = i * 3; s = s + a.plus(k) + "
+                         "a.rem(i) + twice(i); }\n"
+                         "k = a; print(s); print(a.plus(k)); print(n.plus(i));" +
+                         own);
+  const std::vector<std::string> quick = shown(c.quick);
+  EXPECT_EQ(quick, shown(c.written));
+  int64_t s = 0;
+  for (int32_t i = -20; i < 20; ++i) s += (i * 3 + 5) + i % 7 + i * 2;
+  ASSERT_FALSE(quick.empty());
+  EXPECT_EQ(quick[0], std::to_string(s));
+  for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 13, 123456}) {
+    SCOPED_TRACE(steps);
+    EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
+  }
+}
