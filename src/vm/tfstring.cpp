@@ -44,7 +44,7 @@ void* TfString::operator new(size_t bytes) {
 }
 
 void TfString::operator delete(void* body, size_t bytes) {
-  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator delete(body, bytes);
+  if (!kKeepingBodies || bytes != sizeof(TfString)) return ::operator delete(body);
   keptBodies = ::new (body) KeptBody{keptBodies};
 }
 
