@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -44,8 +45,14 @@ class ClassFileReader {
   int32_t Int() {
     need(4);
     uint32_t u = 0;
-    for (int i = 0; i < 4; ++i)
-      u |= uint32_t(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    // Class files hold dozens of integers per block: on a little-endian host the
+    // record is the integer's own bytes, read in one load rather than byte by byte.
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&u, bytes_.data() + pos_, 4);
+    } else {
+      for (int i = 0; i < 4; ++i)
+        u |= uint32_t(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    }
     pos_ += 4;
     return static_cast<int32_t>(u);
   }

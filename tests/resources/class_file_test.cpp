@@ -456,3 +456,14 @@ TEST(ContentDigest, NoticesFlipsInWordsAndTheirNeighboursAndLengthChanges) {
   }
   EXPECT_EQ(seen.size(), changes + 1);
 }
+
+TEST(ClassFileReader, IntegersAreLittleEndianWhateverTheHost) {
+  ClassFileWriter file;
+  file.Raw("\x78\x56\x34\x12", 4);
+  for (int32_t v : {-1, INT32_MIN, 0x7FFFFFFF, 12100}) file.Int(v);
+  EXPECT_EQ(file.bytes().substr(4, 4), std::string(4, '\xFF'));
+  ClassFileReader reader(file.bytes(), "broken");
+  EXPECT_EQ(reader.Int(), 0x12345678);
+  for (int32_t v : {-1, INT32_MIN, 0x7FFFFFFF, 12100}) EXPECT_EQ(reader.Int(), v);
+  EXPECT_THROW(reader.Int(), EError);
+}
