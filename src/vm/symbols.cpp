@@ -10,11 +10,16 @@ namespace zunka::vm::symbols {
 namespace {
 
 struct Table {
+  static constexpr size_t kNamesAtStart = 512;
   std::unordered_map<std::string, Symbol, platform::FoldedNameHash, platform::FoldedNameEqual>
       byKey;
   std::vector<std::string> texts;
 
   Table() {
+    // Starting the player interns a few hundred names (every kernel method,
+    // member and linked global): room for them is made once, not by growing.
+    byKey.reserve(kNamesAtStart);
+    texts.reserve(kNamesAtStart);
     for (const char* name : {"_body", "gc_mark", "_generator", "_errorHook"}) add(name);
   }
   Symbol add(std::string_view name) {
