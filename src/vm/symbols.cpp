@@ -23,11 +23,11 @@ struct Table {
     for (const char* name : {"_body", "gc_mark", "_generator", "_errorHook"}) add(name);
   }
   Symbol add(std::string_view name) {
-    if (auto found = byKey.find(name); found != byKey.end()) return found->second;
-    auto symbol = static_cast<Symbol>(texts.size());
-    byKey.emplace(std::string(name), symbol);
-    texts.emplace_back(name);
-    return symbol;
+    // One hash and one search whether the name is new or not: most names are
+    // short enough that the key costs no allocation when it turns out known.
+    auto [at, added] = byKey.try_emplace(std::string(name), static_cast<Symbol>(texts.size()));
+    if (added) texts.emplace_back(name);
+    return at->second;
   }
 };
 
