@@ -213,7 +213,11 @@ TEST(Symbols, NumbersAndSpellingsHoldPastTheRoomMadeAtStart) {
   // its number, its first spelling and its case-folded look-up.
   uint32_t before = symbols::count();
   std::vector<Symbol> made;
-  for (int i = 0; i < 3000; ++i) made.push_back(symbols::intern("Grown_" + std::to_string(i)));
+  // Interning a known name again, in any case, takes no number.
+  for (int i = 0; i < 3000; ++i) {
+    made.push_back(symbols::intern("Grown_" + std::to_string(i)));
+    EXPECT_EQ(symbols::intern("GROWN_" + std::to_string(i)), made.back());
+  }
   EXPECT_EQ(symbols::count(), before + 3000);
   for (int i = 0; i < 3000; ++i) {
     EXPECT_EQ(made[size_t(i)], before + uint32_t(i));
