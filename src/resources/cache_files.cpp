@@ -9,26 +9,33 @@ namespace zunka {
 namespace {
 
 // s/\.\./@/g, then s/[^@a-zA-Z0-9_]//g.
-std::string reducedName(std::string_view relative) {
-  std::string out;
+// Appended to `out`, which is never longer by more than the name itself: it is
+// written in place, not a character at a time through append.
+void appendReducedName(std::string& out, std::string_view relative) {
+  size_t at = out.size();
+  out.resize(at + relative.size());
   for (size_t i = 0; i < relative.size(); ++i) {
     char c = relative[i];
     if (c == '.' && i + 1 < relative.size() && relative[i + 1] == '.') {
-      out += '@';
+      out[at++] = '@';
       ++i;
     } else if (c == '@' || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                (c >= '0' && c <= '9')) {
-      out += c;
+      out[at++] = c;
     }
   }
-  return out;
+  out.resize(at);
 }
 
 }  // namespace
 
 std::string CacheFilePath(std::string_view prefix, std::string_view source) {
-  return CacheFolder() + "\\" + std::string(prefix) +
-         reducedName(RelativePath(source, resourceTree().baseDir));
+  // Every class loaded at start-up asks for its path: built in one string.
+  std::string path = CacheFolder();
+  path += '\\';
+  path += prefix;
+  appendReducedName(path, RelativePath(source, resourceTree().baseDir));
+  return path;
 }
 
 bool WriteCacheFile(std::string_view path, std::string_view bytes) {

@@ -88,7 +88,7 @@ std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* ow
   for (size_t i = 0; i < entries; ++i) {
     TCInfoElem e;
     e.opcode = file.Int();
-    e.name = file.Str();
+    e.name = file.View();
     size_t positions = file.Count(4);
     e.positions.reserve(positions);
     for (size_t j = 0; j < positions; ++j) e.positions.push_back(file.Int());
@@ -97,8 +97,8 @@ std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* ow
   size_t points = file.Count(kMinPointBytes);
   symbols.points.reserve(points);
   for (size_t i = 0; i < points; ++i) {
-    std::string text = file.Str();
-    symbols.points.emplace_back(std::move(text), file.Int());
+    std::string_view text = file.View();
+    symbols.points.emplace_back(text, file.Int());
   }
   int32_t length = file.Int();
   if (length < 0 || length % 4 != 0) file.fail();
@@ -141,8 +141,8 @@ void TRTTI::WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const {
 }
 
 std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
-  std::string kind = file.Str();
-  Symbol name = symbols::intern(file.Str());
+  std::string_view kind = file.View();
+  Symbol name = symbols::intern(file.View());
   if (kind == "TNativeFunction") return std::make_unique<TNativeFunction>(this, name);
   std::unique_ptr<TNormalFunction> f;
   if (kind == "TNormalFunction")
@@ -163,18 +163,19 @@ std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
 bool TRTTI::ReadClassFile(ClassFileReader& file, uint64_t sourceDigest) {
   if (file.Int() != kClassFileVersion) return false;
   if (file.Int() != ClassSourceStamp(src, sourceDigest)) return false;
-  std::string parentPath = file.Str();
+  std::string_view parentPath = file.View();
   parent = nullptr;
   if (!parentPath.empty()) {
     TResource* found = resourceTree().root ? resourceTree().root->Find(parentPath) : nullptr;
     auto* parentClass = dynamic_cast<TRTTI*>(found);
-    if (!parentClass) throw EError("親クラス" + parentPath + "はありません。");
+    if (!parentClass) throw EError("親クラス" + std::string(parentPath) + "はありません。");
     if (!parentClass->compiled) return false;
     parent = parentClass;
     InheritMethods();
     InheritMembers();
   }
-  for (const std::string& member : file.Strings()) EnsureMember(member);
+  size_t members = file.Count(ClassFileReader::kMinStringBytes);
+  for (size_t i = 0; i < members; ++i) EnsureMember(file.View());
   size_t functions = file.Count(kMinFunctionBytes);
   for (size_t i = 0; i < functions; ++i) AddOrOverride(readFunction(file).release());
   classCode = ReadCompiledInfo(file, this);

@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -44,8 +45,14 @@ class ClassFileReader {
   int32_t Int() {
     need(4);
     uint32_t u = 0;
-    for (int i = 0; i < 4; ++i)
-      u |= uint32_t(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    // Class files hold dozens of integers per block: on a little-endian host the
+    // record is the integer's own bytes, read in one load rather than byte by byte.
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&u, bytes_.data() + pos_, 4);
+    } else {
+      for (int i = 0; i < 4; ++i)
+        u |= uint32_t(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    }
     pos_ += 4;
     return static_cast<int32_t>(u);
   }
@@ -55,18 +62,21 @@ class ClassFileReader {
     if (n < 0 || size_t(n) * minItemBytes > remaining()) fail();
     return size_t(n);
   }
-  std::string Str() {
+  std::string Str() { return std::string(View()); }
+  // The same string, in the bytes being read: valid while they are. Most strings
+  // are looked up or interned, not kept, and need no copy of their own.
+  std::string_view View() {
     int32_t n = Int();
     if (n < 1 || size_t(n) > remaining()) fail();
     std::string_view raw = bytes_.substr(pos_, size_t(n));
     pos_ += size_t(n);
-    return std::string(raw.substr(0, raw.find('\0')));
+    return raw.substr(0, raw.find('\0'));
   }
   std::vector<std::string> Strings() {
     size_t n = Count(kMinStringBytes);
     std::vector<std::string> list;
     list.reserve(n);
-    for (size_t i = 0; i < n; ++i) list.push_back(Str());
+    for (size_t i = 0; i < n; ++i) list.emplace_back(View());
     return list;
   }
   std::string_view Raw(size_t n) {

@@ -10,19 +10,24 @@ namespace zunka::vm::symbols {
 namespace {
 
 struct Table {
+  static constexpr size_t kNamesAtStart = 512;
   std::unordered_map<std::string, Symbol, platform::FoldedNameHash, platform::FoldedNameEqual>
       byKey;
   std::vector<std::string> texts;
 
   Table() {
+    // Starting the player interns a few hundred names (every kernel method,
+    // member and linked global): room for them is made once, not by growing.
+    byKey.reserve(kNamesAtStart);
+    texts.reserve(kNamesAtStart);
     for (const char* name : {"_body", "gc_mark", "_generator", "_errorHook"}) add(name);
   }
   Symbol add(std::string_view name) {
-    if (auto found = byKey.find(name); found != byKey.end()) return found->second;
-    auto symbol = static_cast<Symbol>(texts.size());
-    byKey.emplace(std::string(name), symbol);
-    texts.emplace_back(name);
-    return symbol;
+    // One hash and one search whether the name is new or not: most names are
+    // short enough that the key costs no allocation when it turns out known.
+    auto [at, added] = byKey.try_emplace(std::string(name), static_cast<Symbol>(texts.size()));
+    if (added) texts.emplace_back(name);
+    return at->second;
   }
 };
 

@@ -123,6 +123,50 @@ TEST_F(ClassFileTest, ReadingBackRestoresTablesAndLinksTheCode) {
   setNull(self);
 }
 
+TEST_F(ClassFileTest, ReadingBackGivesTheSameSymbolRecordsAndLocals) {
+  // Names and point texts are taken out of the file's bytes: each must come out
+  // whole, and still be right once those bytes are gone.
+  auto recordsOf = [](const TCompiledInfo& info) {
+    std::vector<std::string> lines;
+    for (const TCInfoElem& e : info.symbols().entries) {
+      std::string line = std::to_string(e.opcode) + " " + e.name;
+      for (int32_t position : e.positions) line += " " + std::to_string(position);
+      lines.push_back(line);
+    }
+    for (const auto& [text, position] : info.symbols().points)
+      lines.push_back(text + "@" + std::to_string(position));
+    return lines;
+  };
+  std::vector<std::string> drawRecords = recordsOf(*draw()->code);
+  std::vector<std::string> classRecords = recordsOf(*sub->classCode);
+  std::vector<std::string> drawLocals = draw()->locals;
+  ASSERT_FALSE(drawRecords.empty());
+  {
+    std::string bytes = bytesOf(*sub);
+    ASSERT_EQ(read(bytes), "");
+    std::fill(bytes.begin(), bytes.end(), '\x7F');
+  }
+  EXPECT_EQ(recordsOf(*draw()->code), drawRecords);
+  EXPECT_EQ(recordsOf(*sub->classCode), classRecords);
+  EXPECT_EQ(draw()->locals, drawLocals);
+  EXPECT_EQ(draw()->GetName(), "draw");
+}
+
+TEST(ClassFileReader, StringsEndAtTheirFirstZeroByte) {
+  ClassFileWriter file;
+  file.Int(6);
+  file.Raw("ab\0cd\0", 6);
+  file.Str("");
+  file.Int(2);
+  file.Raw("x", 2);
+  ClassFileReader reader(file.bytes(), "broken");
+  EXPECT_EQ(reader.View(), "ab");
+  EXPECT_EQ(reader.Str(), "");
+  EXPECT_EQ(reader.View(), "x");
+  EXPECT_EQ(reader.remaining(), 0u);
+  EXPECT_THROW(reader.View(), EError);
+}
+
 TEST_F(ClassFileTest, SavedFilesAreUsedUntilTheSourceChanges) {
   ASSERT_TRUE(sub->SaveClassFile());
   sub->Reset();
@@ -411,4 +455,15 @@ TEST(ContentDigest, NoticesFlipsInWordsAndTheirNeighboursAndLengthChanges) {
     ++changes;
   }
   EXPECT_EQ(seen.size(), changes + 1);
+}
+
+TEST(ClassFileReader, IntegersAreLittleEndianWhateverTheHost) {
+  ClassFileWriter file;
+  file.Raw("\x78\x56\x34\x12", 4);
+  for (int32_t v : {-1, INT32_MIN, 0x7FFFFFFF, 12100}) file.Int(v);
+  EXPECT_EQ(file.bytes().substr(4, 4), std::string(4, '\xFF'));
+  ClassFileReader reader(file.bytes(), "broken");
+  EXPECT_EQ(reader.Int(), 0x12345678);
+  for (int32_t v : {-1, INT32_MIN, 0x7FFFFFFF, 12100}) EXPECT_EQ(reader.Int(), v);
+  EXPECT_THROW(reader.Int(), EError);
 }

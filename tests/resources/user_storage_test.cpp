@@ -70,6 +70,12 @@ TEST_F(UserStorageTest, AWritableSystemDirectoryKeepsItsTempFolder) {
   EXPECT_EQ(userStorage().cacheDir, "");
   EXPECT_EQ(CacheFolder(), base + "\\Temp");
   EXPECT_EQ(CacheFilePath("c121_", base + "\\Usr\\Pad.zunka"), base + "\\Temp\\c121_UsrPadzunka");
+  // Only letters, digits, '_' and '@' are kept, and a ".." (a folder outside the
+  // game) becomes '@', so that cache names stay plain and distinct.
+  EXPECT_EQ(CacheFilePath("c121_", base + "\\Usr\\My-Pad_2 (\x83\x41).zunka"),
+            base + "\\Temp\\c121_UsrMyPad_2Azunka");
+  EXPECT_EQ(CacheFilePath("c121_", base + "\\..\\Other@\\x.zunka"),
+            base + "\\Temp\\c121_@Other@xzunka");
   EXPECT_EQ(userStorage().dataHome, dataHome.system());
   EXPECT_EQ(userStorage().cacheHome, cacheHome.system());
 }

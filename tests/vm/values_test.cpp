@@ -208,6 +208,24 @@ TEST(Symbols, CaseInsensitiveWithFirstSpellingKept) {
   EXPECT_EQ(symbols::lookup("never-interned-name"), -1);
 }
 
+TEST(Symbols, NumbersAndSpellingsHoldPastTheRoomMadeAtStart) {
+  // Far more names than a start interns: the table grows and every name keeps
+  // its number, its first spelling and its case-folded look-up.
+  uint32_t before = symbols::count();
+  std::vector<Symbol> made;
+  // Interning a known name again, in any case, takes no number.
+  for (int i = 0; i < 3000; ++i) {
+    made.push_back(symbols::intern("Grown_" + std::to_string(i)));
+    EXPECT_EQ(symbols::intern("GROWN_" + std::to_string(i)), made.back());
+  }
+  EXPECT_EQ(symbols::count(), before + 3000);
+  for (int i = 0; i < 3000; ++i) {
+    EXPECT_EQ(made[size_t(i)], before + uint32_t(i));
+    EXPECT_EQ(symbols::text(made[size_t(i)]), "Grown_" + std::to_string(i));
+    EXPECT_EQ(symbols::lookup("GROWN_" + std::to_string(i)), int64_t(made[size_t(i)]));
+  }
+}
+
 TEST(Handles, StaleForgedAndMistypedHandlesFindNothing) {
   auto* list = new TValueList();
   uint32_t h = list->handle();
