@@ -53,6 +53,15 @@ struct OperandPlace {
                                                 bool& objects) {
   const int32_t memberSlots =
       (call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  if (shape.memberThenArgument) {  // the containers' shape, without the loop
+    const uint32_t slot = shape.push[0].operand;
+    if (int64_t(slot) >= memberSlots) return false;
+    operands[0] = call.self->members()[slot];
+    const uint32_t argument = shape.push[1].operand;
+    operands[1] = argument < call.argc ? call.target[-1 - int32_t(argument)] : TValue{};
+    objects = operands[0].kind == vtObject || operands[1].kind == vtObject;
+    return true;
+  }
   objects = false;
   for (uint32_t i = 0; i < shape.pushes; ++i) {
     const ForwardingShape::Push& push = shape.push[i];
@@ -103,13 +112,10 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   TNativeFunction* const native = hostAs<TNativeFunction>(call.body[shape.nativeCallAt + 2]);
   if (!native || !native->plain) return Forwarded::NotTaken;
   TValue* const target = call.target;
-  const int32_t locals = call.callee->localCount();
-  TValue* const newSp = call.frame - (locals - 1);
   // The pushes fit in the room a call keeps.
   static_assert(8 * (ForwardingShape::kMostPushes + 1) <= TProcess::kCallMargin);
-  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
-                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
-    return Forwarded::NotTaken;
+  TValue* const newSp = calleeStackTop(call.callee->localCount(), target, call.argc, stackLow);
+  if (!newSp) return Forwarded::NotTaken;
   TValue operands[ForwardingShape::kMostPushes];
   bool objectsPushed = false;  // none (handles, numbers): nothing to count
   if (!readOperands({call.self, call.selfClass, call.target, call.argc, call.body}, shape, operands,
@@ -192,11 +198,7 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
     return false;
   }
   // The frame the written code builds must fit, or it fails there.
-  const int32_t locals = callee->localCount();
-  const TValue* const newSp = target - argc - 5 - (locals - 1);
-  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
-                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
-    return false;
+  if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
   // Ret only counts the arguments down: none of them may be freed by it.
   for (uint32_t i = 1; i <= argc; ++i) {
     const TValue& v = target[-int32_t(i)];
@@ -204,18 +206,8 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
       return false;
   }
   TValue operands[ForwardingShape::kMostPushes];
-  if (shape.memberThenArgument) {
-    const uint32_t slot = shape.push[0].operand;
-    if (int64_t(slot) >= (selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-      return false;
-    operands[0] = self->members()[slot];
-    const uint32_t argument = shape.push[1].operand;
-    operands[1] = argument < argc ? target[-1 - int32_t(argument)] : TValue{};
-  } else {
-    bool objects;
-    if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects))
-      return false;
-  }
+  bool objects;
+  if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects)) return false;
   TValue result;
   try {
     if (!native->lookup(operands, int32_t(shape.pushes), result)) return false;

@@ -139,12 +139,8 @@ inline bool dropOldQuietly(TValue* cell) {
   const bool secondIsArgument = quick - qArgArgArithmetic < kQuickArithmetic;
   const uint32_t op = quick - (secondIsArgument ? qArgArgArithmetic : qArgConstArithmetic);
   if (op >= kQuickArithmetic || body[7] != Op_Ret || !self || self->refCount <= 1) return false;
-  // The room enter_frame asks for, with the SP of the call.
-  const int32_t locals = callee->localCount();
-  const TValue* newSp = target - argc - 5 - (locals - 1);
-  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
-                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
-    return false;
+  // The room enter_frame asks for.
+  if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
   Bits x;
   if (argc == 1 && body[1] == 0 && !secondIsArgument) {
     x = loadBits(target - 1);  // the only argument: no object once it is an integer

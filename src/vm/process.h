@@ -90,6 +90,20 @@ class TProcess : public HostObject {
   TProcess();
 };
 
+// The stack top of the frame that a call of a function with `locals` locals
+// builds below the caller's `target` slot and its `argc` arguments (the frame
+// record takes the four slots under the last argument); nullptr when that frame
+// would not keep the room a call needs. What entering a frame checks, for the
+// calls that leave the frame out.
+inline TValue* calleeStackTop(int32_t locals, TValue* target, uint32_t argc,
+                              const TValue* stackLow) {
+  TValue* const newSp = target - argc - 5 - (locals - 1);
+  if (locals < 0 || reinterpret_cast<const std::byte*>(newSp) <
+                        reinterpret_cast<const std::byte*>(stackLow) + TProcess::kCallMargin)
+    return nullptr;
+  return newSp;
+}
+
 // Runs a process for at most `steps` instructions (≤ 0 means 123456). Run-time
 // errors end the process (state 2) and are reported; they never escape.
 void Run(TProcess* p, int32_t steps);
