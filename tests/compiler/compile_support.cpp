@@ -93,6 +93,14 @@ void wipeQuickForms(const TRTTI* cls) {
   }
 }
 
+QuickAndWritten compiledTwice(const std::string& stem, const std::string& source) {
+  static int copies = 0;
+  QuickAndWritten c{compiled(stem + std::to_string(++copies), source),
+                    compiled(stem + std::to_string(++copies), source)};
+  wipeQuickForms(c.written);
+  return c;
+}
+
 std::vector<std::string> runInSlices(TRTTI* cls, int32_t steps,
                                      const std::function<std::string(const vm::TProcess&)>& stop,
                                      const std::function<void()>& beforeEach) {

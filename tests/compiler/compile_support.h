@@ -48,6 +48,14 @@ std::vector<const vm::TCompiledInfo*> blocksOf(const TRTTI* cls);
 // then runs as written, the reference the fast paths are compared with.
 void wipeQuickForms(const TRTTI* cls);
 
+// `source` compiled twice, as classes named `stem` and a number: `quick` as the
+// interpreter runs it, `written` with its quick forms wiped.
+struct QuickAndWritten {
+  TRTTI* quick;
+  TRTTI* written;
+};
+QuickAndWritten compiledTwice(const std::string& stem, const std::string& source);
+
 // Runs the main code on a fresh instance in slices of `steps`, suspending and
 // resuming the process between them (`beforeEach` runs before every slice);
 // gives `stop` of the process after each slice, then what the run printed.

@@ -39,16 +39,9 @@ std::string leafClass() {
   return name;
 }
 
-struct Copies {
-  TRTTI* quick;
-  TRTTI* written;
-};
-Copies callerTwice(const std::string& body) {
-  const std::string source = "extends Object;\nfunction run() {\n" + body + "\n}\nrun();\n";
-  Copies c{compiled("LeafCaller" + std::to_string(++counter), source),
-           compiled("LeafCaller" + std::to_string(++counter), source)};
-  wipeQuickForms(c.written);
-  return c;
+QuickAndWritten callerTwice(const std::string& body) {
+  return compiledTwice("LeafCaller",
+                       "extends Object;\nfunction run() {\n" + body + "\n}\nrun();\n");
 }
 
 std::vector<std::string> shown(TRTTI* cls) {
@@ -69,12 +62,13 @@ std::vector<std::string> slices(TRTTI* cls, int32_t steps) {
 
 TEST(LeafCalls, GiveWhatTheWrittenCodeGives) {
   const std::string leaf = leafClass();
-  Copies c = callerTwice("var a, i, s; a = new " + leaf +
-                         "(); s = 0;\n"
-                         "for (i = -20; i < 20; i += 1)\n"
-                         "  s = s + a.plus(i) * 1000 + a.minus(i) * 100 + a.times(i) + a.rem(i);\n"
-                         "print(s); print(a.plus(2147483647)); print(a.times(1073741824));\n"
-                         "print(a.second(1, 2)); print(a.second(1));");
+  QuickAndWritten c =
+      callerTwice("var a, i, s; a = new " + leaf +
+                  "(); s = 0;\n"
+                  "for (i = -20; i < 20; i += 1)\n"
+                  "  s = s + a.plus(i) * 1000 + a.minus(i) * 100 + a.times(i) + a.rem(i);\n"
+                  "print(s); print(a.plus(2147483647)); print(a.times(1073741824));\n"
+                  "print(a.second(1, 2)); print(a.second(1));");
   const std::vector<std::string> quick = shown(c.quick);
   EXPECT_EQ(quick, shown(c.written));
   int64_t s = 0;
@@ -93,8 +87,8 @@ TEST(LeafCalls, OperandsTheWrittenCodeMustSeeAreLeftToIt) {
   for (const char* call : {"print(a.plus(2.5));", "print(a.plus(\"x\"));", "print(a.plus(a));",
                            "print(a.plus(n));", "print(fresh().plus(1));", "print(a.none(3));"}) {
     SCOPED_TRACE(call);
-    Copies c = callerTwice("var a, n; " + make + call + "\n}\nfunction fresh() { return new " +
-                           leaf + "();");
+    QuickAndWritten c = callerTwice("var a, n; " + make + call +
+                                    "\n}\nfunction fresh() { return new " + leaf + "();");
     EXPECT_EQ(shown(c.quick), shown(c.written));
   }
 }
@@ -107,15 +101,16 @@ TEST(LeafCalls, TwoArgumentsAndOwnMethodsGiveWhatTheWrittenCodeGives) {
       "\n}\nfunction add(x, y) { return x + y; }\nfunction sub(x, y) { return y - x; }\n"
       "function twice(x) { return x * 2; }\nfunction fresh() { return new " +
       leaf + "();";
-  Copies c = callerTwice("var a, i, s; a = new " + leaf +
-                         "(); s = 0;\n"
-                         "for (i = -20; i < 20; i += 1)\n"
-                         "  s = s + a.diff(i, 3) * 1000 + a.mod(i, 6) + add(s, i) % 5 + sub(i, 2) "
-                         "+ twice(i);\n"
-                         "print(s); print(add(2147483647, 1)); print(a.diff(1)); print(sub(1));"
-                         "print(a.mod(5, 0)); print(add(1.5, 1)); print(add(\"x\", 1));"
-                         "print(sub(a, 1)); print(fresh().diff(1, 2));" +
-                         own);
+  QuickAndWritten c =
+      callerTwice("var a, i, s; a = new " + leaf +
+                  "(); s = 0;\n"
+                  "for (i = -20; i < 20; i += 1)\n"
+                  "  s = s + a.diff(i, 3) * 1000 + a.mod(i, 6) + add(s, i) % 5 + sub(i, 2) "
+                  "+ twice(i);\n"
+                  "print(s); print(add(2147483647, 1)); print(a.diff(1)); print(sub(1));"
+                  "print(a.mod(5, 0)); print(add(1.5, 1)); print(add(\"x\", 1));"
+                  "print(sub(a, 1)); print(fresh().diff(1, 2));" +
+                  own);
   const std::vector<std::string> quick = shown(c.quick);
   EXPECT_EQ(quick, shown(c.written));
   int64_t s = 0;
@@ -134,10 +129,10 @@ TEST(LeafCalls, TwoArgumentsAndOwnMethodsGiveWhatTheWrittenCodeGives) {
 
 TEST(LeafCalls, SlicesEndWhereTheWrittenCodeEndsThem) {
   const std::string leaf = leafClass();
-  Copies c = callerTwice("var a, i, s; a = new " + leaf +
-                         "(); s = 0;\n"
-                         "for (i = 0; i < 30; i += 1) s = s + a.plus(i) + a.rem(i);\n"
-                         "print(s);");
+  QuickAndWritten c = callerTwice("var a, i, s; a = new " + leaf +
+                                  "(); s = 0;\n"
+                                  "for (i = 0; i < 30; i += 1) s = s + a.plus(i) + a.rem(i);\n"
+                                  "print(s);");
   for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 17, 123456}) {
     SCOPED_TRACE(steps);
     EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
@@ -154,7 +149,7 @@ TEST(LeafCalls, OwnCallsOfTwoPlainArgumentsGiveWhatTheWrittenCodeGives) {
       "function both(x, y) { var t; t = x * 2 - y; return t - 1; }\n"
       "function viaArguments(p, q) { return minus(p, q) * 10 + both(q, 3) + minus(p, 7) + "
       "both(4, q);";
-  Copies c = callerTwice(
+  QuickAndWritten c = callerTwice(
       "var i, s, o; s = 0; o = new Object();\n"
       "for (i = -20; i < 20; i += 1)\n"
       "  s = s + viaArguments(i, s % 11) + both(i, s % 3) + minus(5, i);\n"
@@ -180,12 +175,12 @@ TEST(LeafCalls, OwnCallsOfTwoPlainArgumentsGiveWhatTheWrittenCodeGives) {
 TEST(LeafCalls, CallsOnAnObjectAndArgumentInLocalsGiveWhatTheWrittenCodeGives) {
   const std::string leaf = leafClass();
   const std::string own = "\n}\nfunction twice(x) { var t; t = x * 2; return t;";
-  Copies c = callerTwice("var a, i, s, k, n; a = new " + leaf +
-                         "(); s = 0;\n"
-                         "for (i = -20; i < 20; i += 1) { k = i * 3; s = s + a.plus(k) + "
-                         "a.rem(i) + twice(i); }\n"
-                         "k = a; print(s); print(a.plus(k)); print(n.plus(i));" +
-                         own);
+  QuickAndWritten c = callerTwice("var a, i, s, k, n; a = new " + leaf +
+                                  "(); s = 0;\n"
+                                  "for (i = -20; i < 20; i += 1) { k = i * 3; s = s + a.plus(k) + "
+                                  "a.rem(i) + twice(i); }\n"
+                                  "k = a; print(s); print(a.plus(k)); print(n.plus(i));" +
+                                  own);
   const std::vector<std::string> quick = shown(c.quick);
   EXPECT_EQ(quick, shown(c.written));
   int64_t s = 0;

@@ -19,8 +19,6 @@ using namespace zunka::testing;
 
 namespace {
 
-int counter = 0;
-
 // Whether some word of the class's quick forms lies in [first, end).
 bool usesQuickCodes(const TRTTI* cls, uint32_t first, uint32_t end) {
   for (const TCompiledInfo* code : blocksOf(cls)) {
@@ -32,15 +30,8 @@ bool usesQuickCodes(const TRTTI* cls, uint32_t first, uint32_t end) {
   return false;
 }
 
-struct Copies {
-  TRTTI* quick;
-  TRTTI* written;
-};
-Copies compileTwice(const std::string& source) {
-  Copies c{compiled("QuickLoop" + std::to_string(++counter), source),
-           compiled("QuickLoop" + std::to_string(++counter), source)};
-  wipeQuickForms(c.written);
-  return c;
+QuickAndWritten compileTwice(const std::string& source) {
+  return compiledTwice("QuickLoop", source);
 }
 
 // What a whole run shows: prints, errors, and where the last error's trace points.
@@ -97,7 +88,7 @@ const char* const kLoops =
 }  // namespace
 
 TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
-  Copies c = compileTwice(kLoops);
+  QuickAndWritten c = compileTwice(kLoops);
   EXPECT_TRUE(usesQuickCodes(c.quick, qLoopStep, qPairArithmeticBelow));
   EXPECT_TRUE(usesQuickCodes(c.quick, qPairArithmeticBelow, qAssignSourceArithmetic));
   EXPECT_TRUE(usesQuickCodes(c.quick, qAssignSourceArithmetic, qPointerAndValue));
@@ -119,12 +110,12 @@ TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
 TEST(QuickLoops, SlicesEndAndResumeWhereTheWrittenCodeDoes) {
   // Short slices stop at every place inside the runs; slices of the frame
   // budget stop inside long loops, and each resumes where the last one ended.
-  Copies c = compileTwice(kLoops);
+  QuickAndWritten c = compileTwice(kLoops);
   for (int32_t steps : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 19}) {
     SCOPED_TRACE(steps);
     EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
   }
-  Copies longer = compileTwice(
+  QuickAndWritten longer = compileTwice(
       "extends Object;\n"
       "function mix(n, k) { var i, s; s = 0;\n"
       "  for (i = 0; i < n; i += 1) s = (s + i * 7) % k;\n"
@@ -171,8 +162,8 @@ TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
   };
   for (const char* body : bodies) {
     SCOPED_TRACE(body);
-    Copies c = compileTwice(std::string("extends Object;\nfunction f() {\n") + body +
-                            "\n}\nf();\nprint(\"after\");\n");
+    QuickAndWritten c = compileTwice(std::string("extends Object;\nfunction f() {\n") + body +
+                                     "\n}\nf();\nprint(\"after\");\n");
     EXPECT_EQ(shown(c.quick), shown(c.written));
     for (int32_t steps : {3, 7}) EXPECT_EQ(slices(c.quick, steps), slices(c.written, steps));
   }
