@@ -96,28 +96,25 @@ std::optional<std::string> entryByFoldedName(const std::string& dir, const std::
     listing.searches = 0;
     listing.listed = false;
   }
-  bool keep = !listing.listed && ++listing.searches > 1;
-  if (listing.listed) {
-    auto it = listing.byFoldedName.find(folded);
-    if (it == listing.byFoldedName.end()) return std::nullopt;
-    return it->second;
-  }
-  std::optional<std::string> found;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string_view name = e->d_name;
-      if (name == "." || name == "..") continue;
-      if (keep) {
-        listing.byFoldedName.try_emplace(foldAscii(std::string(name)), name);
-      } else if (sameAsciiFolded(name, folded)) {
-        found = std::string(name);
-        break;
+  if (!listing.listed) {
+    const bool keep = ++listing.searches > 1;
+    std::optional<std::string> found;
+    if (DIR* d = ::opendir(dir.c_str())) {
+      while (dirent* e = ::readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name == "." || name == "..") continue;
+        if (keep) {
+          listing.byFoldedName.try_emplace(foldAscii(std::string(name)), name);
+        } else if (sameAsciiFolded(name, folded)) {
+          found = std::string(name);
+          break;
+        }
       }
+      ::closedir(d);
     }
-    ::closedir(d);
+    if (!keep) return found;
+    listing.listed = true;
   }
-  if (!keep) return found;
-  listing.listed = true;
   auto it = listing.byFoldedName.find(folded);
   if (it == listing.byFoldedName.end()) return std::nullopt;
   return it->second;
