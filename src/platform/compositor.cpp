@@ -4,26 +4,72 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
 #include <utility>
 
+#include "platform/shared_library.h"
+
 namespace zunka::platform {
+namespace {
+
+// pixman is opened on the first picture instead of being linked: loading it
+// (its start-up chooses SIMD paths and builds its tables) costs more than the
+// rest of a short script's start, and runs without pictures never need it.
+constexpr const char* kPixmanLibrary = "libpixman-1.so.0";
+
+struct Pixman {
+  decltype(&pixman_image_create_bits) createBits = nullptr;
+  decltype(&pixman_image_unref) unref = nullptr;
+  decltype(&pixman_image_composite32) composite = nullptr;
+};
+
+std::optional<Pixman> loadPixman(std::string& error) {
+  SharedLibrary library = SharedLibrary::openHostFile(kPixmanLibrary, error);
+  if (!library.isOpen()) return std::nullopt;
+  Pixman calls;
+  if (!library.bind(calls.createBits, "pixman_image_create_bits") ||
+      !library.bind(calls.unref, "pixman_image_unref") ||
+      !library.bind(calls.composite, "pixman_image_composite32")) {
+    error = std::string(kPixmanLibrary) + " lacks the compositing functions";
+    return std::nullopt;
+  }
+  return calls;
+}
+
+// The library's functions, or nothing (said once on standard error: the player
+// then draws no pictures rather than stopping the game).
+const Pixman* pixman() {
+  static const std::optional<Pixman> loaded = [] {
+    std::string error;
+    std::optional<Pixman> calls = loadPixman(error);
+    if (!calls) std::fprintf(stderr, "zunka: pictures are not drawn: %s\n", error.c_str());
+    return calls;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
+
+}  // namespace
 
 CompositeSource::CompositeSource(Image premultiplied) : pixels_(std::move(premultiplied)) {
-  handle_ = pixman_image_create_bits(PIXMAN_a8r8g8b8, pixels_.width, pixels_.height,
-                                     pixels_.pixels.data(), pixels_.width * 4);
+  if (const Pixman* calls = pixman())
+    handle_ = calls->createBits(PIXMAN_a8r8g8b8, pixels_.width, pixels_.height,
+                                pixels_.pixels.data(), pixels_.width * 4);
 }
 
 CompositeSource::~CompositeSource() {
-  if (handle_) pixman_image_unref(static_cast<pixman_image_t*>(handle_));
+  if (handle_) pixman()->unref(static_cast<pixman_image_t*>(handle_));
 }
 
 CompositeTarget::CompositeTarget(Image& target) : width_(target.width), height_(target.height) {
-  handle_ = pixman_image_create_bits(PIXMAN_a8r8g8b8, target.width, target.height,
-                                     target.pixels.data(), target.width * 4);
+  if (const Pixman* calls = pixman())
+    handle_ = calls->createBits(PIXMAN_a8r8g8b8, target.width, target.height, target.pixels.data(),
+                                target.width * 4);
 }
 
 CompositeTarget::~CompositeTarget() {
-  if (handle_) pixman_image_unref(static_cast<pixman_image_t*>(handle_));
+  if (handle_) pixman()->unref(static_cast<pixman_image_t*>(handle_));
 }
 
 void CompositeTarget::over(const CompositeSource& source, int32_t sx, int32_t sy, int32_t x,
@@ -41,8 +87,8 @@ void CompositeTarget::over(const CompositeSource& source, int32_t sx, int32_t sy
   y = int32_t(top);
   w = int32_t(right - left);
   h = int32_t(bottom - top);
-  pixman_image_composite32(PIXMAN_OP_OVER, static_cast<pixman_image_t*>(source.handle()), nullptr,
-                           static_cast<pixman_image_t*>(handle_), sx, sy, 0, 0, x, y, w, h);
+  pixman()->composite(PIXMAN_OP_OVER, static_cast<pixman_image_t*>(source.handle()), nullptr,
+                      static_cast<pixman_image_t*>(handle_), sx, sy, 0, 0, x, y, w, h);
 }
 
 }  // namespace zunka::platform

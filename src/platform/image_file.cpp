@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/bmp_reader.h"
+#include "platform/shared_library.h"
 
 namespace zunka::platform {
 bool imageSizeAccepted(int64_t width, int64_t height, std::string& error) {
@@ -24,16 +25,57 @@ bool imageSizeAccepted(int64_t width, int64_t height, std::string& error) {
 
 namespace {
 
+#define ZUNKA_TEXT(x) #x
+#define ZUNKA_NUMBER_TEXT(x) ZUNKA_TEXT(x)
+// libpng (and zlib under it) is opened on the first PNG file instead of being
+// linked: runs without pictures (scripts, checks, most tests) never need it,
+// and loading it is a good part of a short script's start.
+constexpr const char* kPngLibrary = "libpng16.so." ZUNKA_NUMBER_TEXT(PNG_LIBPNG_VER_SONUM);
+#undef ZUNKA_NUMBER_TEXT
+#undef ZUNKA_TEXT
+
+struct Png {
+  decltype(&png_image_begin_read_from_memory) beginRead = nullptr;
+  decltype(&png_image_finish_read) finishRead = nullptr;
+  decltype(&png_image_write_to_memory) writeToMemory = nullptr;
+  decltype(&png_image_free) free = nullptr;
+  std::string error;  // why there are no functions
+};
+
+Png loadPng() {
+  Png calls;
+  SharedLibrary library = SharedLibrary::openHostFile(kPngLibrary, calls.error);
+  if (!library.isOpen()) return calls;
+  if (!library.bind(calls.beginRead, "png_image_begin_read_from_memory") ||
+      !library.bind(calls.finishRead, "png_image_finish_read") ||
+      !library.bind(calls.writeToMemory, "png_image_write_to_memory") ||
+      !library.bind(calls.free, "png_image_free")) {
+    calls = Png{};
+    calls.error = std::string(kPngLibrary) + " lacks the simplified PNG functions";
+  }
+  return calls;
+}
+
+// The library's functions, or nothing with `error` saying why.
+const Png* png(std::string& error) {
+  static const Png loaded = loadPng();
+  if (loaded.beginRead) return &loaded;
+  error = "PNG files cannot be read or written: " + loaded.error;
+  return nullptr;
+}
+
 std::optional<Image> decodePng(std::string_view bytes, std::string& error) {
+  const Png* calls = png(error);
+  if (!calls) return std::nullopt;
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
+  if (!calls->beginRead(&png, bytes.data(), bytes.size())) {
     error = std::string("not a readable PNG file: ") + png.message;
     return std::nullopt;
   }
   if (!imageSizeAccepted(png.width, png.height, error)) {
-    png_image_free(&png);
+    calls->free(&png);
     return std::nullopt;
   }
   // Blue, green, red, alpha in memory: 0xAARRGGBB as a little-endian word.
@@ -42,9 +84,9 @@ std::optional<Image> decodePng(std::string_view bytes, std::string& error) {
   image.width = static_cast<int32_t>(png.width);
   image.height = static_cast<int32_t>(png.height);
   image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
-  if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
+  if (!calls->finishRead(&png, nullptr, image.pixels.data(), 0, nullptr)) {
     error = std::string("not a readable PNG file: ") + png.message;
-    png_image_free(&png);
+    calls->free(&png);
     return std::nullopt;
   }
   if constexpr (std::endian::native == std::endian::big) {
@@ -56,6 +98,9 @@ std::optional<Image> decodePng(std::string_view bytes, std::string& error) {
 }  // namespace
 
 std::string encodePng(const Image& image) {
+  std::string error;
+  const Png* calls = png(error);
+  if (!calls) return {};
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
@@ -67,10 +112,9 @@ std::string encodePng(const Image& image) {
     for (uint32_t& p : pixels) p = __builtin_bswap32(p);
   }
   png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&png, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
+  if (!calls->writeToMemory(&png, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
   std::string bytes(size, '\0');
-  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, pixels.data(), 0, nullptr))
-    return {};
+  if (!calls->writeToMemory(&png, bytes.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
   bytes.resize(size);
   return bytes;
 }

@@ -165,6 +165,23 @@ class InstalledTree(unittest.TestCase):
             loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
             module = (self.prefix / "lib/zunka/zunka-host.so").as_posix()
             self.assertIn(f"file={module} ", loaded)
+            # The picture libraries are opened on the first picture, by their sonames.
+            for library in ("libpng16.so.16", "libpixman-1.so.0"):
+                self.assertIn(f"file={library} ", loaded)
+
+    def test_a_script_run_opens_neither_picture_nor_desktop_libraries(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            script = Path(tmp) / "hello.zunka"
+            script.write_text('extends Object;\nprint("hello");\n')
+            env = user_folders(tmp)
+            env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / "loader")})
+            result = run([self.zunka, "--run", script], tmp, env)
+            self.assertEqual(result.returncode, 0, errors(result))
+            self.assertEqual(text(result), "hello\n")
+            loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
+            self.assertIn("file=libc.so.6 ", loaded)  # the log is the loader's
+            for library in ("libpng", "libpixman", "libz.so", "zunka-host", "libSDL2"):
+                self.assertNotIn(library, loaded)
 
     def test_the_installed_player_plays_a_page_of_another_game(self):
         with tempfile.TemporaryDirectory() as tmp:
@@ -252,7 +269,7 @@ class DebianPackage(unittest.TestCase):
             depends = re.search(r"^Depends: (.*)$", fields, re.M).group(1)
             packages = {d.split()[0] for d in depends.split(", ")}
             for needed in ("libsdl2-2.0-0", "libsdl2-ttf-2.0-0", "libfontconfig1", "libpcre2-8-0",
-                           "libpng16-16", "libfluidsynth3",
+                           "libpng16-16", "libpixman-1-0", "libfluidsynth3",
                            "fonts-ipafont-gothic", "fonts-ipafont-mincho"):
                 self.assertIn(needed, packages, depends)
             self.assertIn("Recommends: timgm6mb-soundfont", fields)
