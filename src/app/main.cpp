@@ -11,6 +11,7 @@
 #include "platform/command_line.h"
 #include "platform/files.h"
 #include "platform/host_path.h"
+#include "platform/virtual_memory.h"
 #include "shell/kernel_boot.h"
 #include "vm/arena.h"
 #include "vm/version.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
     case PlayerOptions::Command::Play:
       break;
   }
+  // Every command from here boots the kernel library, whose classes take some
+  // 300 KB of small allocations.
+  zunka::platform::prefaultHeap(384 << 10);
   if (int status = checkSystemDirectory(options)) return status;
   if (options.command != PlayerOptions::Command::Play) return zunka::app::runScriptCommand(options);
   zunka::installScriptCompiler();
