@@ -29,6 +29,7 @@ ClassSource ClassSource::OfFile(std::string path) {
   // is then stamped no earlier than that time, less one tick.
   int64_t takenNs = platform::wallClockNs();
   ClassSource source;
+  source.fromFile_ = true;
   source.path_ = std::move(path);
   if (std::optional<platform::FileStamp> file =
           platform::readableFileStamp(source.path_, kLargestTextFile))
@@ -39,7 +40,7 @@ ClassSource ClassSource::OfFile(std::string path) {
 }
 
 std::string_view ClassSource::text() {
-  if (path_.empty()) return given_;
+  if (!fromFile_) return given_;
   if (!read_) read_ = ReadTextFile(path_);
   return *read_;
 }

@@ -50,12 +50,13 @@ class ClassSource {
   // ContentDigest of the text.
   uint64_t digest();
   // Whether the text of a file has been read (given text always counts as read).
-  bool wasRead() const { return path_.empty() || read_.has_value(); }
+  bool wasRead() const { return !fromFile_ || read_.has_value(); }
 
  private:
   ClassSource() = default;
 
-  std::string path_;  // empty for given text
+  bool fromFile_ = false;
+  std::string path_;
   std::string_view given_;
   std::optional<std::string> read_;
   std::optional<SourceStamp> stamp_;

@@ -277,6 +277,7 @@ TEST_F(ClassFileTest, ASourceGoneBeforeItIsReadIsReportedAsMissing) {
   EXPECT_EQ(console().errors, std::vector<std::string>{sub->src + "が見つかりません"});
   EXPECT_TRUE(console().logLines.empty());
   EXPECT_THROW(ClassSource::OfFile(sub->src), EError);
+  EXPECT_THROW(ClassSource::OfFile(""), EError);  // a class without a source file
 }
 
 TEST_F(ClassFileTest, OtherVersionsAndUncompiledParentsAreRefused) {
