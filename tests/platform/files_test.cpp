@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -151,6 +152,17 @@ TEST(Files, StampsTellFilesApartByTimesSizeAndIdentity) {
   setModificationTime(host, 1700000000, 200);  // the same second
   EXPECT_NE(readableFileStamp(file, 100), touched);
   EXPECT_GE(readableFileStamp(file, 100)->changedNs, first->changedNs);
+
+  // Rewritten in place with as many bytes, its time put back: the change time tells.
+  std::optional<FileStamp> kept = readableFileStamp(file, 100);
+  usleep(20000);  // past a coarse clock's tick
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << "owt";
+  setModificationTime(host, 1700000000, 200);
+  std::optional<FileStamp> rewritten = readableFileStamp(file, 100);
+  ASSERT_TRUE(rewritten);
+  EXPECT_EQ(rewritten->inode, kept->inode);
+  EXPECT_EQ(rewritten->modifiedNs, kept->modifiedNs);
+  EXPECT_NE(rewritten, kept);
 
   // Replaced by another file of the same size and times: a new identity.
   std::optional<FileStamp> before = readableFileStamp(file, 100);
