@@ -196,15 +196,16 @@ constexpr size_t kStampFields = 7;
 constexpr size_t kStampBytes = kStampFields * 8;
 constexpr size_t kTrailerBytes = kStampBytes + 2 * kDigestBytes;
 
-void appendDigest(std::string& bytes, uint64_t digest) {
-  for (size_t i = 0; i < kDigestBytes; ++i) bytes += static_cast<char>((digest >> (8 * i)) & 0xFF);
+// Digests and stamp fields are 64-bit words, little-endian.
+void appendWord(std::string& bytes, uint64_t word) {
+  for (size_t i = 0; i < 8; ++i) bytes += static_cast<char>((word >> (8 * i)) & 0xFF);
 }
 
-uint64_t digestAt(std::string_view bytes, size_t at) {
-  uint64_t digest = 0;
-  for (size_t i = 0; i < kDigestBytes; ++i)
-    digest |= uint64_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  return digest;
+uint64_t wordAt(std::string_view bytes, size_t at) {
+  uint64_t word = 0;
+  for (size_t i = 0; i < 8; ++i)
+    word |= uint64_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return word;
 }
 
 // No stamp is written as a file size of -1, which no file has.
@@ -217,12 +218,12 @@ void appendStamp(std::string& bytes, const std::optional<SourceStamp>& stamp) {
                                    file.device,
                                    file.mode,
                                    uint64_t(stamp ? stamp->takenNs : 0)};
-  for (uint64_t field : fields) appendDigest(bytes, field);
+  for (uint64_t field : fields) appendWord(bytes, field);
 }
 
 std::optional<SourceStamp> stampAt(std::string_view bytes, size_t at) {
   uint64_t fields[kStampFields];
-  for (size_t i = 0; i < kStampFields; ++i) fields[i] = digestAt(bytes, at + 8 * i);
+  for (size_t i = 0; i < kStampFields; ++i) fields[i] = wordAt(bytes, at + 8 * i);
   if (int64_t(fields[0]) < 0) return std::nullopt;
   SourceStamp stamp;
   stamp.file.size = int64_t(fields[0]);
@@ -245,10 +246,10 @@ struct ClassFileParts {
 std::optional<ClassFileParts> wholeClassFile(std::string_view bytes) {
   if (bytes.size() < kTrailerBytes) return std::nullopt;
   size_t checked = bytes.size() - kDigestBytes;
-  if (digestAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
+  if (wordAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
   size_t records = bytes.size() - kTrailerBytes;
   return ClassFileParts{bytes.substr(0, records), stampAt(bytes, records),
-                        digestAt(bytes, checked - kDigestBytes)};
+                        wordAt(bytes, checked - kDigestBytes)};
 }
 
 std::string classFileBytes(std::string_view records, const std::optional<SourceStamp>& stamp,
@@ -257,8 +258,8 @@ std::string classFileBytes(std::string_view records, const std::optional<SourceS
   bytes.reserve(records.size() + kTrailerBytes);
   bytes += records;
   appendStamp(bytes, stamp);
-  appendDigest(bytes, sourceDigest);
-  appendDigest(bytes, ContentDigest(bytes));
+  appendWord(bytes, sourceDigest);
+  appendWord(bytes, ContentDigest(bytes));
   return bytes;
 }
 
