@@ -9,13 +9,13 @@
 #include "platform/host_path.h"
 #include "platform/sjis_text.h"
 #include "platform/stream_output.h"
+#include "resources/class_source.h"
 #include "resources/paths.h"
 #include "resources/player_hosts.h"
 #include "resources/project_state.h"
 #include "resources/resource_list.h"
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
-#include "resources/text_file.h"
 #include "resources/user_storage.h"
 #include "shell/host_state.h"
 #include "shell/kernel_boot.h"
@@ -47,7 +47,7 @@ TRTTI* compileScript(const std::string& file) {
   auto* cls = static_cast<TRTTI*>(owned.get());
   cls->src = path;
   resourceTree().root->Add(std::move(owned));
-  std::string source = ReadTextFile(path);
+  ClassSource source = ClassSource::OfFile(path);
   if (CompileClass(*cls, source, true) != 0 || !cls->compiled) return nullptr;
   return cls;
 }

@@ -9,6 +9,7 @@
 #include "compiler/syntax_nodes.h"
 #include "debug/time_analyzer.h"
 #include "platform/current_slot.h"
+#include "resources/class_source.h"
 #include "resources/compile_service.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -48,7 +49,7 @@ CompilerState* setCompilerState(CompilerState* state) {
   return currentState.set(state);
 }
 
-int ScriptClassCompiler::Compile(TRTTI& cls, std::string_view source, bool report) {
+int ScriptClassCompiler::Compile(TRTTI& cls, ClassSource& source, bool report) {
   return CompileClass(cls, source, report);
 }
 
@@ -65,7 +66,12 @@ void installScriptCompiler() {
   setSnippetEvaluator(&compilerState().snippetEvaluator);
 }
 
-int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
+int CompileClass(TRTTI& cls, std::string_view text, bool reportErrors) {
+  ClassSource source(text);
+  return CompileClass(cls, source, reportErrors);
+}
+
+int CompileClass(TRTTI& cls, ClassSource& source, bool reportErrors) {
   if (!cls.src.empty()) {
     Log("Compiling " + RelativePath(cls.src, resourceTree().workDir));
     if (cls.LoadClassFile(source)) return 0;
@@ -75,7 +81,7 @@ int CompileClass(TRTTI& cls, std::string_view source, bool reportErrors) {
   ParseTree tree;
   {
     TimeSection parsing(kParseSection);
-    tokens = yup.tokenize(source);
+    tokens = yup.tokenize(source.text());
     tokens->removeTokensOf("COMM");
     tree = yup.parse(*tokens);
   }

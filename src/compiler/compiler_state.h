@@ -13,7 +13,7 @@ class TYup;
 // The script compiler as the class resources' compiler, and snippets run through it.
 class ScriptClassCompiler final : public ClassCompiler {
  public:
-  int Compile(TRTTI& cls, std::string_view source, bool report) override;
+  int Compile(TRTTI& cls, ClassSource& source, bool report) override;
 };
 
 class ScriptSnippetEvaluator final : public SnippetEvaluator {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,9 +32,27 @@ bool directoryExists(std::string_view path);
 // modification time in nanoseconds, the size, the file's identity and, for files
 // up to 1 MiB, the bytes. -1 when there is no such file.
 int32_t fileAge(std::string_view path);
-// fileAge without the bytes, for a caller that digests the content it has read
-// itself: the modification time, size and identity. -1 when there is no such file.
-int32_t fileStatStamp(std::string_view path);
+
+// What the host's stat tells of a file, enough to tell one state of it from
+// another: a write moves the change time (which, unlike the modification time,
+// nobody can set back), and a replacement changes the identity. Times count
+// nanoseconds since 1970, but advance only as often as the file system's clock ticks.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t modifiedNs = 0;
+  int64_t changedNs = 0;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  uint32_t mode = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// The stamp of a regular file of at most `largest` bytes that this process may
+// read, as far as its permission bits tell; nothing for anything else (a missing
+// file, a directory, one too large or closed to this user), which the caller
+// reads as usual to learn why.
+std::optional<FileStamp> readableFileStamp(std::string_view path, uint64_t largest);
+// The wall-clock time now, in nanoseconds since 1970: the clock file times come from.
+int64_t wallClockNs();
 
 enum class EntryKind { Files, Directories, Both };
 // Names (not paths) of the entries of a directory, sorted; "." and ".." left out.

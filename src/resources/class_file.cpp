@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "resources/cache_files.h"
+#include "resources/class_source.h"
 #include "resources/content_digest.h"
 #include "resources/paths.h"
 #include "resources/resource_list.h"
@@ -24,18 +25,15 @@ namespace zunka {
 // stale, so they are compiled again rather than run with old code.
 constexpr uint32_t kCodeRevision = 4;
 
-int32_t ClassSourceStamp(std::string_view src, uint64_t sourceDigest) {
-  // The caller has the text and its digest already: the file is not read again.
+int32_t ClassSourceStamp(uint64_t sourceDigest) {
   uint32_t text = uint32_t(sourceDigest) ^ uint32_t(sourceDigest >> 32);
-  uint32_t file = uint32_t(platform::fileStatStamp(src)) * 0x85EBCA6Bu;
-  return int32_t((file ^ text) ^ (kCodeRevision * 0x9E3779B1u));
+  return int32_t(text ^ (kCodeRevision * 0x9E3779B1u));
 }
 
 using namespace vm;
 
 namespace {
 
-constexpr int32_t kClassFileVersion = 12100;
 // A class file holds its class's code and symbol records: a few times its source,
 // which is at most kLargestTextFile.
 constexpr uint64_t kLargestClassFile = 4 * kLargestTextFile;
@@ -118,7 +116,7 @@ std::string TRTTI::ClassFileName() const {
 
 void TRTTI::WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const {
   file.Int(kClassFileVersion);
-  file.Int(ClassSourceStamp(src, sourceDigest));
+  file.Int(ClassSourceStamp(sourceDigest));
   file.Str(parent ? parent->FullPath() : "");
   std::vector<std::string> own;
   for (int32_t i = 0; i < members.count(); ++i)
@@ -162,7 +160,7 @@ std::unique_ptr<TFunction> TRTTI::readFunction(ClassFileReader& file) {
 
 bool TRTTI::ReadClassFile(ClassFileReader& file, uint64_t sourceDigest) {
   if (file.Int() != kClassFileVersion) return false;
-  if (file.Int() != ClassSourceStamp(src, sourceDigest)) return false;
+  if (file.Int() != ClassSourceStamp(sourceDigest)) return false;
   std::string_view parentPath = file.View();
   parent = nullptr;
   if (!parentPath.empty()) {
@@ -190,63 +188,134 @@ bool TRTTI::ReadClassFile(ClassFileReader& file, uint64_t sourceDigest) {
 
 namespace {
 
-// A class file is the class's records followed by two digests: of the source it
-// was compiled from, and of everything before this last one.
+// A class file is the class's records, the stamp of its source file as it was
+// before the source was read (none for text the caller gave), and two digests:
+// of the source text, and of everything before this last one.
 constexpr size_t kDigestBytes = 8;
+constexpr size_t kStampFields = 7;
+constexpr size_t kStampBytes = kStampFields * 8;
+constexpr size_t kTrailerBytes = kStampBytes + 2 * kDigestBytes;
 
-void appendDigest(std::string& bytes, uint64_t digest) {
-  for (size_t i = 0; i < kDigestBytes; ++i) bytes += static_cast<char>((digest >> (8 * i)) & 0xFF);
+// Digests and stamp fields are 64-bit words, little-endian.
+void appendWord(std::string& bytes, uint64_t word) {
+  for (size_t i = 0; i < 8; ++i) bytes += static_cast<char>((word >> (8 * i)) & 0xFF);
 }
 
-uint64_t digestAt(std::string_view bytes, size_t at) {
-  uint64_t digest = 0;
-  for (size_t i = 0; i < kDigestBytes; ++i)
-    digest |= uint64_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  return digest;
+uint64_t wordAt(std::string_view bytes, size_t at) {
+  uint64_t word = 0;
+  for (size_t i = 0; i < 8; ++i)
+    word |= uint64_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return word;
 }
 
-// The records of a whole, unaltered class file made from `source`; nothing otherwise.
-std::optional<std::string_view> classRecords(std::string_view bytes, uint64_t sourceDigest) {
-  if (bytes.size() < 2 * kDigestBytes) return std::nullopt;
+// No stamp is written as a file size of -1, which no file has.
+void appendStamp(std::string& bytes, const std::optional<SourceStamp>& stamp) {
+  const platform::FileStamp& file = stamp ? stamp->file : platform::FileStamp{};
+  uint64_t fields[kStampFields] = {uint64_t(file.size),
+                                   uint64_t(file.modifiedNs),
+                                   uint64_t(file.changedNs),
+                                   file.inode,
+                                   file.device,
+                                   file.mode,
+                                   uint64_t(stamp ? stamp->takenNs : 0)};
+  for (uint64_t field : fields) appendWord(bytes, field);
+}
+
+std::optional<SourceStamp> stampAt(std::string_view bytes, size_t at) {
+  uint64_t fields[kStampFields];
+  for (size_t i = 0; i < kStampFields; ++i) fields[i] = wordAt(bytes, at + 8 * i);
+  if (int64_t(fields[0]) < 0) return std::nullopt;
+  SourceStamp stamp;
+  stamp.file.size = int64_t(fields[0]);
+  stamp.file.modifiedNs = int64_t(fields[1]);
+  stamp.file.changedNs = int64_t(fields[2]);
+  stamp.file.inode = fields[3];
+  stamp.file.device = fields[4];
+  stamp.file.mode = uint32_t(fields[5]);
+  stamp.takenNs = int64_t(fields[6]);
+  return stamp;
+}
+
+struct ClassFileParts {
+  std::string_view records;
+  std::optional<SourceStamp> sourceStamp;
+  uint64_t sourceDigest = 0;
+};
+
+// The parts of a whole, unaltered class file; nothing otherwise.
+std::optional<ClassFileParts> wholeClassFile(std::string_view bytes) {
+  if (bytes.size() < kTrailerBytes) return std::nullopt;
   size_t checked = bytes.size() - kDigestBytes;
-  if (digestAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
-  size_t records = checked - kDigestBytes;
-  if (digestAt(bytes, records) != sourceDigest) return std::nullopt;
-  return bytes.substr(0, records);
+  if (wordAt(bytes, checked) != ContentDigest(bytes.substr(0, checked))) return std::nullopt;
+  size_t records = bytes.size() - kTrailerBytes;
+  return ClassFileParts{bytes.substr(0, records), stampAt(bytes, records),
+                        wordAt(bytes, checked - kDigestBytes)};
+}
+
+std::string classFileBytes(std::string_view records, const std::optional<SourceStamp>& stamp,
+                           uint64_t sourceDigest) {
+  std::string bytes;
+  bytes.reserve(records.size() + kTrailerBytes);
+  bytes += records;
+  appendStamp(bytes, stamp);
+  appendWord(bytes, sourceDigest);
+  appendWord(bytes, ContentDigest(bytes));
+  return bytes;
 }
 
 }  // namespace
 
-bool TRTTI::SaveClassFile(std::string_view source) const {
+bool TRTTI::SaveClassFile(ClassSource& source) const {
   ClassFileWriter file;
-  uint64_t sourceDigest = ContentDigest(source);
+  uint64_t sourceDigest = source.digest();
   WriteClassFile(file, sourceDigest);
-  std::string bytes = file.bytes();
-  appendDigest(bytes, sourceDigest);
-  appendDigest(bytes, ContentDigest(bytes));
-  return WriteCacheFile(ClassFileName(), bytes);
+  return WriteCacheFile(ClassFileName(),
+                        classFileBytes(file.bytes(), source.stamp(), sourceDigest));
 }
 
-bool TRTTI::LoadClassFile(std::string_view source) {
+bool TRTTI::SaveClassFile(std::string_view text) const {
+  ClassSource source(text);
+  return SaveClassFile(source);
+}
+
+bool TRTTI::LoadClassFile(ClassSource& source) {
   Reset();
   std::string path = ClassFileName();
   std::string bytes;
   if (!platform::readFile(path, bytes, kLargestClassFile)) return false;
+  std::optional<ClassFileParts> parts = wholeClassFile(bytes);
+  // A source whose stamp vouches for the recorded one is not read: its text is
+  // the one the class was compiled from. Otherwise it is read here, outside the
+  // try, so that a source that cannot be read reports itself rather than the file.
+  const bool vouched = parts && parts->sourceStamp && source.stamp() &&
+                       StampVouchesForText(*parts->sourceStamp, source.stamp()->file);
+  uint64_t sourceDigest = vouched ? parts->sourceDigest : source.digest();
   bool restored = false;
   try {
-    uint64_t sourceDigest = ContentDigest(source);
-    std::optional<std::string_view> records = classRecords(bytes, sourceDigest);
-    if (!records) throw EError("クラスファイル" + name() + "は壊れています。");
-    ClassFileReader file(*records, "クラスファイル" + name() + "は壊れています。");
+    if (!parts || parts->sourceDigest != sourceDigest)
+      throw EError("クラスファイル" + name() + "は壊れています。");
+    ClassFileReader file(parts->records, "クラスファイル" + name() + "は壊れています。");
     restored = ReadClassFile(file, sourceDigest);
   } catch (const EError&) {
     Log("not a valid Class File");
   }
-  if (restored)
-    failed = false;  // a failure of an earlier pass is over: the class is compiled
-  else
+  if (!restored) {
     Reset();
-  return restored;
+    return false;
+  }
+  failed = false;  // a failure of an earlier pass is over: the class is compiled
+  // The text was read and matched (a touched or copied source, or one compiled
+  // just after it was written): the source's present stamp is recorded, when it
+  // can vouch, so that later starts need not read it. Replaced whole, as any
+  // cache file, so a reader sees the old file or the new one.
+  if (!vouched && source.stamp() && StampIsSettled(*source.stamp()))
+    WriteCacheFile(path, classFileBytes(parts->records, source.stamp(), sourceDigest));
+  return true;
+}
+
+bool TRTTI::LoadClassFile(std::string_view text) {
+  ClassSource source(text);
+  return LoadClassFile(source);
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 
 #include "resources/class_file_stream.h"
@@ -20,9 +21,13 @@ std::unique_ptr<vm::TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI
 // A name that cannot be found raises the matching "…が見つかりません" error.
 void Bind(vm::TCompiledInfo& info, TRTTI& cls);
 
-// The source stamp a class file records for `src`, whose text (as read) has the
-// digest `sourceDigest`: the file's time, size and identity mixed with that
-// digest and the code revision of this player.
-int32_t ClassSourceStamp(std::string_view src, uint64_t sourceDigest);
+// The format of class files this player writes and reads; files of any other are
+// compiled again.
+inline constexpr int32_t kClassFileVersion = 12101;
+
+// The source stamp a class file's records begin with, for the source text whose
+// digest is `sourceDigest`: that digest mixed with the code revision of this
+// player, so that code made by another revision is never taken.
+int32_t ClassSourceStamp(uint64_t sourceDigest);
 
 }  // namespace zunka

@@ -3,6 +3,7 @@
 
 namespace zunka {
 
+class ClassSource;
 class TRTTI;
 
 // Turns a class's source text into its members, method table and code. The
@@ -16,7 +17,9 @@ class ClassCompiler {
   // 0 on success, nonzero when the class failed (its `failed` flag is set). A
   // class whose parent is not compiled yet stays uncompiled and gives 0: it is
   // pending and a later initialisation pass compiles it.
-  virtual int Compile(TRTTI& cls, std::string_view source, bool report) = 0;
+  // The text is taken from `source` only when needed: not at all for a class
+  // restored from a class file its source's stamp vouches for.
+  virtual int Compile(TRTTI& cls, ClassSource& source, bool report) = 0;
 };
 
 void setClassCompiler(ClassCompiler* compiler);

@@ -12,11 +12,11 @@ namespace zunka {
 // short, flipped on disk or edited by hand is noticed and rebuilt from its source
 // instead of being trusted byte for byte. It guards against accidents and casual
 // edits, not against someone forging a cache on purpose: whoever can write `Temp`
-// can as well edit the sources. Every start digests each kernel class and its
-// source, so it takes eight bytes a step. A multiply carries a change only
-// upwards (a flipped top bit stays one bit, which the next word could flip back),
-// so each word is mixed by a multiply, a rotation that brings the high bits down,
-// and a second multiply that spreads them again.
+// can as well edit the sources. Every start digests each kernel class file (and
+// each source its stamp cannot vouch for), so it takes eight bytes a step. A
+// multiply carries a change only upwards (a flipped top bit stays one bit, which
+// the next word could flip back), so each word is mixed by a multiply, a rotation
+// that brings the high bits down, and a second multiply that spreads them again.
 inline uint64_t ContentDigest(std::string_view bytes) {
   uint64_t hash = 14695981039346656037u ^ bytes.size();
   auto mix = [&hash](uint64_t word) {

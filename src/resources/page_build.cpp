@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "resources/cache_files.h"
+#include "resources/class_source.h"
 #include "resources/compile_service.h"
 #include "resources/content_digest.h"
 #include "resources/gen_iterator.h"
@@ -63,7 +64,8 @@ ResourcePtr compileScript(const std::string& text, const std::string& file) {
   ResourcePtr made = ParseResourceText(tag + ">");
   auto* cls = dynamic_cast<TRTTI*>(made.get());
   if (!cls) return nullptr;
-  if (ClassCompiler* compiler = classCompiler()) compiler->Compile(*cls, text, false);
+  ClassSource source(text);
+  if (ClassCompiler* compiler = classCompiler()) compiler->Compile(*cls, source, false);
   return made;
 }
 
@@ -120,9 +122,7 @@ ResourcePtr rebuildScript(const std::string& file) {
   TGenIterator iterator(PageFileHash(prjManager().currentPageFile()));
   walkPage(iterator);
   std::string text = sealed(iterator.ScriptText());
-  // Written before it compiles: its class file records the stamp of the script
-  // file as it then is, and one made before the file existed would not be taken
-  // on the next load. A script that cannot be cached still places the objects.
+  // A script that cannot be cached still places the objects.
   if (!WriteCacheFile(file, text)) Log("Cannot create file \"" + file + "\"");
   ResourcePtr made = compileScript(text, file);
   if (auto* cls = dynamic_cast<TRTTI*>(made.get()); cls && cls->compiled) return made;

@@ -1,10 +1,10 @@
 // The class resource as a node of the tree: creation, initialisation, writing,
 // the collector's walk and destruction.
 #include "resources/rtti.h"
+#include "resources/class_source.h"
 #include "resources/compile_service.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
-#include "resources/text_file.h"
 #include "resources/trusted_folders.h"
 #include "vm/collector.h"
 #include "vm/console.h"
@@ -45,7 +45,7 @@ void TRTTI::InitPass(TInitContext& context) {
   if (!compiled) {
     Reset();
     CheckSourceInside(src);
-    std::string source = ReadTextFile(src);
+    ClassSource source = ClassSource::OfFile(src);
     if (ClassCompiler* compiler = classCompiler()) compiler->Compile(*this, source, true);
   }
   if (failed)

@@ -15,6 +15,7 @@ namespace zunka {
 
 class ClassFileReader;
 class ClassFileWriter;
+class ClassSource;
 
 // A script class as a resource of the tree: the interpreter's class object (its
 // first face, and the owner of its handle) that also lives in a resource list,
@@ -66,23 +67,28 @@ class TRTTI : public vm::ClassObject, public TResource {
   void Dispose() override;
 
   // Class files: the compiled class saved under Temp, so that an unchanged source
-  // need not be compiled again.
+  // need not be compiled again, nor even read while its stamp vouches for it.
   // Temp\c121_ + the source path relative to baseDir, reduced to name characters
   // (".." becomes "@"). `sourceDigest` is ContentDigest of the source text.
   std::string ClassFileName() const;
   void WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const;
-  // True when the class was restored; false for another version, a source edited
-  // since, or a parent not compiled yet. A broken file raises.
+  // True when the class was restored; false for another version or code
+  // revision, or a parent not compiled yet. A broken file raises.
   bool ReadClassFile(ClassFileReader& file, uint64_t sourceDigest);
-  // Writes ClassFileName(), with the digests of `source` (the text the class was
-  // compiled from) and of the whole file; false when the file cannot be written.
-  bool SaveClassFile(std::string_view source = {}) const;
+  // Writes ClassFileName(), with the stamp and digest of `source` (the text the
+  // class was compiled from) and the digest of the whole file; false when the
+  // file cannot be written.
+  bool SaveClassFile(ClassSource& source) const;
+  bool SaveClassFile(std::string_view text = {}) const;
   // The compile driver's first step: restores the class from ClassFileName() when
-  // that file exists, is whole (its digest matches) and was made from `source`
-  // and the current file. A broken file writes "not a valid Class File" to the
-  // console. On any failure the class is reset and false is given, so it compiles
-  // from source.
-  bool LoadClassFile(std::string_view source = {});
+  // that file exists, is whole (its digest matches) and was made from the text of
+  // `source`, which is read only when the recorded stamp cannot vouch for it
+  // (see StampVouchesForText); a source read and found unchanged has its present
+  // stamp recorded. A broken or stale file writes "not a valid Class File" to the
+  // console. On any failure the class is reset and false is given, so it
+  // compiles from source.
+  bool LoadClassFile(ClassSource& source);
+  bool LoadClassFile(std::string_view text = {});
 
   std::string category;
   bool aliased = false;

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzWorld fw;
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (bytes.size() >= 8) {
-    int32_t header[2] = {12100, ClassSourceStamp(fw.sub->src, kSourceDigest)};
+    int32_t header[2] = {kClassFileVersion, ClassSourceStamp(kSourceDigest)};
     std::memcpy(bytes.data(), header, 8);
   }
   try {

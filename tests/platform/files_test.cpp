@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -127,16 +129,68 @@ TEST(Files, AgeStampsFollowEveryChange) {
   setModificationTime(host, 1700000000, 200);
   EXPECT_NE(fileAge(file), second);
   EXPECT_EQ(fileAge(dir.system() + "\\missing"), -1);
-  // Without the bytes: the time, size and identity still count.
-  int32_t stat = fileStatStamp(file);
-  EXPECT_EQ(fileStatStamp(file), stat);
-  setModificationTime(host, 1700000000, 300);
-  EXPECT_NE(fileStatStamp(file), stat);
-  stat = fileStatStamp(file);
+}
+
+// The stamps that tell whether a class source changed since it was read: every
+// field a rewrite moves counts, and they come from the clock wallClockNs reads.
+TEST(Files, StampsTellFilesApartByTimesSizeAndIdentity) {
+  zunka::testing::TempDir dir;
+  std::string file = dir.write("a.zunka", "one");
+  std::string host = hostPath(file);
+  std::optional<FileStamp> first = readableFileStamp(file, 100);
+  ASSERT_TRUE(first);
+  EXPECT_LE(first->changedNs, wallClockNs());
+  EXPECT_EQ(first->size, 3);
+  EXPECT_EQ(readableFileStamp(file, 100), first);
+  // The case-insensitive lookup finds the same file.
+  EXPECT_EQ(readableFileStamp(dir.system() + "\\A.ZUNKA", 100), first);
+
+  setModificationTime(host, 1700000000, 100);
+  std::optional<FileStamp> touched = readableFileStamp(file, 100);
+  ASSERT_TRUE(touched);
+  EXPECT_NE(touched, first);
+  setModificationTime(host, 1700000000, 200);  // the same second
+  EXPECT_NE(readableFileStamp(file, 100), touched);
+  EXPECT_GE(readableFileStamp(file, 100)->changedNs, first->changedNs);
+
+  // Rewritten in place with as many bytes, its time put back: the change time tells.
+  std::optional<FileStamp> kept = readableFileStamp(file, 100);
+  usleep(20000);  // past a coarse clock's tick
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << "owt";
+  setModificationTime(host, 1700000000, 200);
+  std::optional<FileStamp> rewritten = readableFileStamp(file, 100);
+  ASSERT_TRUE(rewritten);
+  EXPECT_EQ(rewritten->inode, kept->inode);
+  EXPECT_EQ(rewritten->modifiedNs, kept->modifiedNs);
+  EXPECT_NE(rewritten, kept);
+
+  // Replaced by another file of the same size and times: a new identity.
+  std::optional<FileStamp> before = readableFileStamp(file, 100);
+  std::string other = dir.write("b.zunka", "two");
+  setModificationTime(hostPath(other), 1700000000, 200);
+  ASSERT_TRUE(moveFile(other, file));
+  std::optional<FileStamp> replaced = readableFileStamp(file, 100);
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(replaced->modifiedNs, before->modifiedNs);
+  EXPECT_NE(replaced->inode, before->inode);
+  EXPECT_NE(replaced, before);
+
   ASSERT_TRUE(writeFile(file, "three"));
-  setModificationTime(host, 1700000000, 300);
-  EXPECT_NE(fileStatStamp(file), stat);
-  EXPECT_EQ(fileStatStamp(dir.system() + "\\missing"), -1);
+  EXPECT_EQ(readableFileStamp(file, 100)->size, 5);
+}
+
+TEST(Files, OnlyRegularFilesWithinTheBoundThatMayBeReadAreStamped) {
+  zunka::testing::TempDir dir;
+  std::string file = dir.write("a.zunka", "12345");
+  EXPECT_TRUE(readableFileStamp(file, 5));
+  EXPECT_FALSE(readableFileStamp(file, 4));
+  EXPECT_FALSE(readableFileStamp(dir.system(), 1 << 20));
+  EXPECT_FALSE(readableFileStamp(dir.system() + "\\missing", 1 << 20));
+  // Closed to everyone: only the superuser may still read it.
+  ASSERT_EQ(chmod(hostPath(file).c_str(), 0), 0);
+  EXPECT_EQ(readableFileStamp(file, 5).has_value(), geteuid() == 0);
+  ASSERT_EQ(chmod(hostPath(file).c_str(), 0400), 0);
+  EXPECT_TRUE(readableFileStamp(file, 5));
 }
 
 // Files are read in place with one read call where the size holds; every size

@@ -1,5 +1,8 @@
 #include "tree_fixture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -7,7 +10,9 @@
 #include "resources/cache_files.h"
 #include "resources/class_file.h"
 #include "resources/class_file_stream.h"
+#include "resources/class_source.h"
 #include "resources/content_digest.h"
+#include "resources/text_file.h"
 #include "vm/code_verifier.h"
 #include "vm/errors.h"
 #include "vm/opcodes.h"
@@ -55,6 +60,16 @@ class ClassFileTest : public TreeTest {
     return -1;
   }
 
+  // Sub.zunka's stamp as it is now, taken `seconds` from now: for a class compiled
+  // that long after its source was last written.
+  SourceStamp stampAfter(int seconds) {
+    std::optional<platform::FileStamp> file =
+        platform::readableFileStamp(sub->src, kLargestTextFile);
+    EXPECT_TRUE(file);
+    return SourceStamp{file.value_or(platform::FileStamp{}),
+                       platform::wallClockNs() + int64_t(seconds) * 1000000000};
+  }
+
   TRTTI* sub;
 };
 
@@ -67,8 +82,8 @@ std::vector<uint32_t> wordsOf(const TCompiledInfo& info) {
 TEST_F(ClassFileTest, ListsOnlyOwnMembersAndFunctions) {
   std::string bytes = bytesOf(*sub);
   ClassFileReader file(bytes, "broken");
-  EXPECT_EQ(file.Int(), 12100);
-  EXPECT_EQ(file.Int(), ClassSourceStamp(sub->src, kSourceDigest));
+  EXPECT_EQ(file.Int(), kClassFileVersion);
+  EXPECT_EQ(file.Int(), ClassSourceStamp(kSourceDigest));
   EXPECT_EQ(file.Str(), "classes.lang.Object");
   EXPECT_EQ(file.Strings(), std::vector<std::string>{"z"});
   EXPECT_EQ(file.Int(), 3);  // draw, constructor, own_native
@@ -168,17 +183,101 @@ TEST(ClassFileReader, StringsEndAtTheirFirstZeroByte) {
 }
 
 TEST_F(ClassFileTest, SavedFilesAreUsedUntilTheSourceChanges) {
-  ASSERT_TRUE(sub->SaveClassFile());
+  ClassSource compiled = ClassSource::OfFile(sub->src);
+  ASSERT_TRUE(sub->SaveClassFile(compiled));
   sub->Reset();
-  EXPECT_TRUE(sub->LoadClassFile());
+  ClassSource same = ClassSource::OfFile(sub->src);
+  EXPECT_TRUE(sub->LoadClassFile(same));
   EXPECT_TRUE(sub->compiled);
   // Rewritten (here with the same length, within the same second): stale.
-  world->dir.write("Sub.zunka", "extends classes.lang.Object;\r\n");
   world->dir.write("Sub.zunka", "extends classes.lang.Objekt;\r\n");
-  EXPECT_FALSE(sub->LoadClassFile());
+  ClassSource edited = ClassSource::OfFile(sub->src);
+  EXPECT_FALSE(sub->LoadClassFile(edited));
   EXPECT_FALSE(sub->compiled);
   EXPECT_TRUE(sub->members.count() == 0 && sub->methods().empty());
-  EXPECT_TRUE(console().logLines.empty());  // stale is not broken
+  EXPECT_EQ(console().logLines, std::vector<std::string>{"not a valid Class File"});
+}
+
+// A class file records its source's stamp from before the source was read; a
+// source whose stamp still vouches for it (see StampVouchesForText) is not read.
+TEST_F(ClassFileTest, AnUnchangedSourceIsNotReadWhenItsStampVouches) {
+  std::string text = ReadTextFile(sub->src);
+  ClassSource compiled(text, stampAfter(10));
+  ASSERT_TRUE(sub->SaveClassFile(compiled));
+  sub->Reset();
+  ClassSource later = ClassSource::OfFile(sub->src);
+  EXPECT_TRUE(sub->LoadClassFile(later));
+  EXPECT_FALSE(later.wasRead());
+  EXPECT_TRUE(sub->compiled);
+  EXPECT_TRUE(console().logLines.empty());
+}
+
+// The file was stamped and read; a write in the same clock tick left the stamp
+// as it was. A stamp so close to the file's change cannot vouch for the text.
+TEST_F(ClassFileTest, ASourceRewrittenInTheTickOfItsStampIsReadAndFoundStale) {
+  std::string readBefore = ReadTextFile(sub->src);
+  world->dir.write("Sub.zunka", "extends classes.lang.Objekt;\r\n");  // the same size
+  ClassSource compiled(readBefore, stampAfter(0));
+  ASSERT_TRUE(sub->SaveClassFile(compiled));
+  ClassSource now = ClassSource::OfFile(sub->src);
+  ASSERT_EQ(now.stamp()->file, compiled.stamp()->file);
+  EXPECT_FALSE(sub->LoadClassFile(now));
+  EXPECT_TRUE(now.wasRead());
+  EXPECT_FALSE(sub->compiled);
+}
+
+// A touched source is read and its text found unchanged: the class file serves.
+// Once the touch lies some seconds back, the present stamp is recorded for the
+// starts after.
+TEST_F(ClassFileTest, ATouchedSourceKeepsItsClassFileAndHasItsStampRecorded) {
+  std::string text = ReadTextFile(sub->src);
+  ClassSource compiled(text, stampAfter(10));
+  ASSERT_TRUE(sub->SaveClassFile(compiled));
+  timespec past[2] = {{1700000000, 0}, {1700000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, platform::hostPath(sub->src).c_str(), past, 0), 0);
+
+  ClassSource touched = ClassSource::OfFile(sub->src);
+  EXPECT_TRUE(sub->LoadClassFile(touched));
+  EXPECT_TRUE(touched.wasRead());
+  ClassSource stillRecent = ClassSource::OfFile(sub->src);
+  EXPECT_TRUE(sub->LoadClassFile(stillRecent));
+  EXPECT_TRUE(stillRecent.wasRead());
+
+  ClassSource settled(text, stampAfter(10));
+  EXPECT_TRUE(sub->LoadClassFile(settled));
+  ClassSource next = ClassSource::OfFile(sub->src);
+  EXPECT_TRUE(sub->LoadClassFile(next));
+  EXPECT_FALSE(next.wasRead());
+  EXPECT_TRUE(console().logLines.empty());
+}
+
+TEST_F(ClassFileTest, AnAlteredClassFileIsRefusedThoughTheStampVouches) {
+  std::string text = ReadTextFile(sub->src);
+  ClassSource compiled(text, stampAfter(10));
+  ASSERT_TRUE(sub->SaveClassFile(compiled));
+  std::string bytes;
+  ASSERT_TRUE(platform::readFile(sub->ClassFileName(), bytes));
+  // A local renamed: the records still make a sound class.
+  size_t at = bytes.find("tmp");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 2] = 'q';
+  ASSERT_TRUE(platform::writeFile(sub->ClassFileName(), bytes));
+  ClassSource later = ClassSource::OfFile(sub->src);
+  EXPECT_FALSE(sub->LoadClassFile(later));
+  EXPECT_EQ(console().logLines, std::vector<std::string>{"not a valid Class File"});
+}
+
+// The source is read only when the stamp cannot vouch; if it has gone by then,
+// that is reported as a missing file, not as a broken class file.
+TEST_F(ClassFileTest, ASourceGoneBeforeItIsReadIsReportedAsMissing) {
+  ASSERT_TRUE(sub->SaveClassFile(ReadTextFile(sub->src)));
+  ClassSource stamped = ClassSource::OfFile(sub->src);
+  ASSERT_TRUE(platform::deleteFile(sub->src));
+  EXPECT_THROW(sub->LoadClassFile(stamped), EError);
+  EXPECT_EQ(console().errors, std::vector<std::string>{sub->src + "が見つかりません"});
+  EXPECT_TRUE(console().logLines.empty());
+  EXPECT_THROW(ClassSource::OfFile(sub->src), EError);
+  EXPECT_THROW(ClassSource::OfFile(""), EError);  // a class without a source file
 }
 
 TEST_F(ClassFileTest, OtherVersionsAndUncompiledParentsAreRefused) {
@@ -245,14 +344,14 @@ TEST_F(ClassFileTest, CorruptedBytesNeverCrash) {
 
 TEST_F(ClassFileTest, HugeCountsAreRefusedBeforeAllocating) {
   ClassFileWriter file;
-  file.Int(12100);
-  file.Int(ClassSourceStamp(sub->src, kSourceDigest));
+  file.Int(kClassFileVersion);
+  file.Int(ClassSourceStamp(kSourceDigest));
   file.Str("");
   file.Int(0x7FFFFFFF);  // member names
   EXPECT_EQ(read(file.bytes()), "broken");
   ClassFileWriter strings;
-  strings.Int(12100);
-  strings.Int(ClassSourceStamp(sub->src, kSourceDigest));
+  strings.Int(kClassFileVersion);
+  strings.Int(ClassSourceStamp(kSourceDigest));
   strings.Int(0x7FFFFFF0);  // a string longer than the file
   EXPECT_EQ(read(strings.bytes()), "broken");
 }

@@ -5,6 +5,7 @@
 
 #include "code_builder.h"
 #include "platform/files.h"
+#include "resources/class_source.h"
 #include "resources/resource_tree.h"
 #include "resources/tag_dispatch.h"
 #include "vm/function.h"
@@ -48,12 +49,12 @@ TNormalFunction* addFunction(TRTTI* cls, const char* name, CodeBuilder& code, TF
 
 }  // namespace
 
-int FakeCompiler::Compile(TRTTI& cls, std::string_view source, bool) {
+int FakeCompiler::Compile(TRTTI& cls, ClassSource& source, bool) {
   ++compiles;
   cls.failed = false;
   std::vector<std::string> members;
   bool fail = false;
-  for (const std::string& line : splitOn(source, '\n')) {
+  for (const std::string& line : splitOn(source.text(), '\n')) {
     if (line.rfind("extends ", 0) == 0) {
       auto* parent = dynamic_cast<TRTTI*>(resourceTree().root->Find(trim(line.substr(8))));
       if (!parent) fail = true;

@@ -21,7 +21,7 @@ namespace zunka::testing {
 //   fail;                          (the compilation fails)
 class FakeCompiler : public ClassCompiler {
  public:
-  int Compile(TRTTI& cls, std::string_view source, bool report) override;
+  int Compile(TRTTI& cls, ClassSource& source, bool report) override;
   int compiles = 0;
 };
 
