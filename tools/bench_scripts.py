@@ -1,26 +1,39 @@
 #!/usr/bin/env python3
 """Times each script benchmark under zunka and under Lua 5.4 (best of several runs,
 checksums compared) and prints one line per benchmark with the ratio zunka/Lua,
-then the geometric mean of the ratios."""
+then the geometric mean of the ratios. The two programs take turns, run by run,
+so that a burst of load on a shared machine falls on both alike."""
 import math
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-RUNS = 5
+RUNS = 10
 
 
-def best_time(command):
-    best, output = math.inf, None
+def timed_run(command):
+    """Seconds taken and what was printed; None and the output when it failed."""
+    start = time.perf_counter()
+    result = subprocess.run(command, capture_output=True, text=True, check=False)
+    seconds = time.perf_counter() - start
+    if result.returncode != 0:
+        return None, result.stdout + result.stderr
+    return seconds, result.stdout.strip()
+
+
+def best_times(commands):
+    """The best time and last output of each command, the commands taking turns."""
+    best = [math.inf] * len(commands)
+    outputs = [None] * len(commands)
     for _ in range(RUNS):
-        start = time.perf_counter()
-        result = subprocess.run(command, capture_output=True, text=True, check=False)
-        best = min(best, time.perf_counter() - start)
-        output = result.stdout.strip()
-        if result.returncode != 0:
-            return None, result.stdout + result.stderr
-    return best, output
+        for i, command in enumerate(commands):
+            seconds, output = timed_run(command)
+            if seconds is None:
+                best[i], outputs[i] = None, output
+                return best, outputs
+            best[i], outputs[i] = min(best[i], seconds), output
+    return best, outputs
 
 
 def main():
@@ -32,8 +45,8 @@ def main():
         # Classes in a folder named after the script come first, by name.
         helpers = sorted(script.with_suffix("").glob("*.zunka"))
         classes = [arg for helper in helpers for arg in ("--class", str(helper))]
-        zt, zout = best_time([zunka, *classes, "--run", str(script)])
-        lt, lout = best_time(["lua5.4", str(lua)])
+        (zt, lt), (zout, lout) = best_times([[zunka, *classes, "--run", str(script)],
+                                             ["lua5.4", str(lua)]])
         if zt is None or lt is None:
             print(f"{script.stem:<18} failed: {zout if zt is None else lout}")
             continue
