@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,17 +22,18 @@ struct Pixman {
   decltype(&pixman_image_create_bits) createBits = nullptr;
   decltype(&pixman_image_unref) unref = nullptr;
   decltype(&pixman_image_composite32) composite = nullptr;
+  std::string error;  // why there are no functions
 };
 
-std::optional<Pixman> loadPixman(std::string& error) {
-  SharedLibrary library = SharedLibrary::openHostFile(kPixmanLibrary, error);
-  if (!library.isOpen()) return std::nullopt;
+Pixman loadPixman() {
   Pixman calls;
+  SharedLibrary library = SharedLibrary::openHostFile(kPixmanLibrary, calls.error);
+  if (!library.isOpen()) return calls;
   if (!library.bind(calls.createBits, "pixman_image_create_bits") ||
       !library.bind(calls.unref, "pixman_image_unref") ||
       !library.bind(calls.composite, "pixman_image_composite32")) {
-    error = std::string(kPixmanLibrary) + " lacks the compositing functions";
-    return std::nullopt;
+    calls = Pixman{};
+    calls.error = std::string(kPixmanLibrary) + " lacks the compositing functions";
   }
   return calls;
 }
@@ -41,13 +41,13 @@ std::optional<Pixman> loadPixman(std::string& error) {
 // The library's functions, or nothing (said once on standard error: the player
 // then draws no pictures rather than stopping the game).
 const Pixman* pixman() {
-  static const std::optional<Pixman> loaded = [] {
-    std::string error;
-    std::optional<Pixman> calls = loadPixman(error);
-    if (!calls) std::fprintf(stderr, "zunka: pictures are not drawn: %s\n", error.c_str());
+  static const Pixman loaded = [] {
+    Pixman calls = loadPixman();
+    if (!calls.createBits)
+      std::fprintf(stderr, "zunka: pictures are not drawn: %s\n", calls.error.c_str());
     return calls;
   }();
-  return loaded ? &*loaded : nullptr;
+  return loaded.createBits ? &loaded : nullptr;
 }
 
 }  // namespace

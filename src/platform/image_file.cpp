@@ -25,14 +25,12 @@ bool imageSizeAccepted(int64_t width, int64_t height, std::string& error) {
 
 namespace {
 
-#define ZUNKA_TEXT(x) #x
-#define ZUNKA_NUMBER_TEXT(x) ZUNKA_TEXT(x)
 // libpng (and zlib under it) is opened on the first PNG file instead of being
 // linked: runs without pictures (scripts, checks, most tests) never need it,
 // and loading it is a good part of a short script's start.
-constexpr const char* kPngLibrary = "libpng16.so." ZUNKA_NUMBER_TEXT(PNG_LIBPNG_VER_SONUM);
-#undef ZUNKA_NUMBER_TEXT
-#undef ZUNKA_TEXT
+static_assert(PNG_LIBPNG_VER_SONUM == 16,
+              "the library's soname follows the header it is used with");
+constexpr const char* kPngLibrary = "libpng16.so.16";
 
 struct Png {
   decltype(&png_image_begin_read_from_memory) beginRead = nullptr;
