@@ -62,8 +62,9 @@ int main(int argc, char** argv) {
       break;
   }
   // Every command from here boots the kernel library, whose classes take some
-  // 300 KB of small allocations.
-  zunka::platform::prefaultHeap(384 << 10);
+  // 300 KB of small allocations and whose class files are read as one bundle of
+  // some 60 KB.
+  zunka::platform::prefaultHeap(448 << 10);
   if (int status = checkSystemDirectory(options)) return status;
   if (options.command != PlayerOptions::Command::Play) return zunka::app::runScriptCommand(options);
   zunka::installScriptCompiler();

@@ -1,8 +1,11 @@
 #include "resources/cache_files.h"
 
+#include "resources/cache_bundle.h"
+
 #include "platform/files.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
+#include "resources/resources_state.h"
 #include "resources/user_storage.h"
 
 namespace zunka {
@@ -41,11 +44,16 @@ std::string CacheFilePath(std::string_view prefix, std::string_view source) {
 bool WriteCacheFile(std::string_view path, std::string_view bytes) {
   // Reading a cache file needs no folder check (a missing folder reads as a
   // missing file), so the folder is made here, when a write finds it missing.
-  if (platform::writeFile(path, bytes)) return true;
-  std::string dir = CacheFolder();
-  if (platform::directoryExists(dir)) return false;
-  platform::makeDirectory(dir);
-  return platform::writeFile(path, bytes);
+  bool written = platform::writeFile(path, bytes);
+  if (!written) {
+    std::string dir = CacheFolder();
+    if (platform::directoryExists(dir)) return false;
+    platform::makeDirectory(dir);
+    written = platform::writeFile(path, bytes);
+  }
+  if (written && resourcesState().cacheBundle)
+    resourcesState().cacheBundle->noteWritten(path, bytes);
+  return written;
 }
 
 }  // namespace zunka

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "resources/cache_bundle.h"
 #include "resources/cache_files.h"
 #include "resources/class_source.h"
 #include "resources/content_digest.h"
@@ -12,6 +13,7 @@
 #include "resources/resource_tree.h"
 #include "resources/rtti.h"
 #include "resources/text_file.h"
+#include "resources/user_storage.h"
 #include "vm/code_verifier.h"
 #include "vm/console.h"
 #include "vm/errors.h"
@@ -110,8 +112,15 @@ std::unique_ptr<TCompiledInfo> ReadCompiledInfo(ClassFileReader& file, TRTTI* ow
   return std::make_unique<TCompiledInfo>(owner, words, std::move(symbols));
 }
 
+constexpr std::string_view kClassFilePrefix = "c121_";
+
 std::string TRTTI::ClassFileName() const {
-  return CacheFilePath("c121_", src);
+  return CacheFilePath(kClassFilePrefix, src);
+}
+
+// The dot keeps it apart from every class file, whose reduced names have none.
+std::string ClassFileBundlePath(std::string_view name) {
+  return CacheFolder() + "\\" + std::string(kClassFilePrefix) + std::string(name) + ".bundle";
 }
 
 void TRTTI::WriteClassFile(ClassFileWriter& file, uint64_t sourceDigest) const {
@@ -281,8 +290,9 @@ bool TRTTI::SaveClassFile(std::string_view text) const {
 bool TRTTI::LoadClassFile(ClassSource& source) {
   Reset();
   std::string path = ClassFileName();
-  std::string bytes;
-  if (!platform::readFile(path, bytes, kLargestClassFile)) return false;
+  std::string owned;
+  std::string_view bytes;
+  if (!ReadCacheFile(path, owned, bytes, kLargestClassFile)) return false;
   std::optional<ClassFileParts> parts = wholeClassFile(bytes);
   // A source whose stamp vouches for the recorded one is not read: its text is
   // the one the class was compiled from. Otherwise it is read here, outside the

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "resources/class_file_stream.h"
 #include "vm/compiled_info.h"
@@ -29,5 +31,9 @@ inline constexpr int32_t kClassFileVersion = 12101;
 // digest is `sourceDigest`: that digest mixed with the code revision of this
 // player, so that code made by another revision is never taken.
 int32_t ClassSourceStamp(uint64_t sourceDigest);
+
+// The cache file in which the class files loaded together under `name` (the
+// kernel's, say) are bundled: see cache_bundle.h.
+std::string ClassFileBundlePath(std::string_view name);
 
 }  // namespace zunka

@@ -21,6 +21,7 @@
 
 namespace zunka {
 
+class CacheBundle;
 class ClassCompiler;
 class SnippetEvaluator;
 
@@ -66,6 +67,8 @@ struct ResourcesState {
   TPrjManager fallbackProjects;
   ClassCompiler* classCompiler = nullptr;
   SnippetEvaluator* snippetEvaluator = nullptr;
+  // What cache files are read through while the kernel loads (cache_bundle.h).
+  CacheBundle* cacheBundle = nullptr;
 };
 
 // Natives that a higher layer supplies for the class at `classPath` (dotted, or a

@@ -1,5 +1,7 @@
 #include "shell/kernel_boot.h"
 
+#include "resources/cache_bundle.h"
+#include "resources/class_file.h"
 #include "resources/environment_store.h"
 #include "resources/modules.h"
 #include "resources/page_build.h"
@@ -104,7 +106,7 @@ void KernelBoot::boot() {
   vm::runtime().stringClass = findClass("classes.lang.String");
   vm::runtime().arrayClass = findClass("classes.lang.Array");
   Log("Compiling Kernel Resources..");
-  resourceTree().root->Initialize();
+  loadKernelClasses();
   Log("Setting Native Interfaces..");
   bindKernelNatives();
   vm::runtime().rootProcess = 0;
@@ -115,6 +117,15 @@ void KernelBoot::boot() {
   InitModules();
   Log("Ready");
   ready_ = true;
+}
+
+// The kernel's class files are read as one bundle, written anew when any of
+// them had to be read alone or compiled.
+void KernelBoot::loadKernelClasses() {
+  CacheBundle bundle(ClassFileBundlePath("kernel"));
+  bundle.Activate();
+  resourceTree().root->Initialize();
+  bundle.Save();
 }
 
 // The files the kernel tree was read from: their page hash is the kernel's

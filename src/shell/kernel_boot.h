@@ -44,6 +44,7 @@ class KernelBoot : public BootSequence {
   TPrjManager& projects() { return projects_; }
 
  private:
+  void loadKernelClasses();
   void enumerateKernelFiles();
   std::string firstPageFile() const;
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "compiler/class_compiler.h"
 #include "resources/resource_tree.h"
@@ -58,6 +59,42 @@ TEST(KernelBoot, WritesItsConsoleLinesInOrderAndBindsEveryNativeSilently) {
   }
   EXPECT_EQ(resourceTree().root, nullptr);
   EXPECT_EQ(vm::runtime().stringClass, nullptr);
+  vm::runtime() = saved;
+  setConsole(previous);
+}
+
+// The kernel's class files are read from one bundle: a second boot finds every
+// class there, though the single class files are gone, and compiles nothing.
+TEST(KernelBoot, ASecondBootTakesTheKernelClassesFromTheirBundle) {
+  RecordingConsole console;
+  ConsoleSink* previous = &zunka::console();
+  vm::Runtime saved = vm::runtime();
+  setConsole(&console);
+  KernelBase base;
+  installScriptCompiler();
+  std::filesystem::path temp = base.dir.host() + "/Temp";
+  auto singleClassFiles = [&] {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(temp))
+      if (entry.path().extension() != ".bundle") files.push_back(entry.path());
+    return files;
+  };
+  {
+    KernelBoot boot;
+    boot.boot();
+    ASSERT_TRUE(boot.ready());
+  }
+  ASSERT_TRUE(std::filesystem::exists(temp / "c121_kernel.bundle"));
+  ASSERT_GT(singleClassFiles().size(), 30u);
+  for (const auto& file : singleClassFiles()) std::filesystem::remove(file);
+  {
+    KernelBoot boot;
+    boot.boot();
+    EXPECT_TRUE(boot.ready());
+    EXPECT_TRUE(console.errors.empty()) << console.errors.front();
+    EXPECT_EQ(vm::runtime().stringClass->FullPath(), "classes.lang.String");
+  }
+  EXPECT_TRUE(singleClassFiles().empty()) << "compiled again: " << singleClassFiles().front();
   vm::runtime() = saved;
   setConsole(previous);
 }
