@@ -180,8 +180,21 @@ class InstalledTree(unittest.TestCase):
             self.assertEqual(text(result), "hello\n")
             loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
             self.assertIn("file=libc.so.6 ", loaded)  # the log is the loader's
-            for library in ("libpng", "libpixman", "libz.so", "zunka-host", "libSDL2"):
+            for library in ("libpng", "libpixman", "libz.so", "zunka-host", "libSDL2", "libpcre2"):
                 self.assertNotIn(library, loaded)
+
+    def test_the_regular_expression_library_is_opened_by_the_first_expression(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            script = Path(tmp) / "split.zunka"
+            script.write_text('extends Object;\nfunction second(s) { var a; a = s.split(","); '
+                              'return a.get(1); }\nprint(second("a,b,c"));\n')
+            env = user_folders(tmp)
+            env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / "loader")})
+            result = run([self.zunka, "--run", script], tmp, env)
+            self.assertEqual(result.returncode, 0, errors(result))
+            self.assertEqual(text(result), "b\n")
+            loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
+            self.assertIn("file=libpcre2-8.so.0 ", loaded)
 
     def test_the_installed_player_plays_a_page_of_another_game(self):
         with tempfile.TemporaryDirectory() as tmp:
