@@ -17,14 +17,14 @@ void appendWord(std::string& out, uint32_t word) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>((word >> (8 * i)) & 0xFF);
 }
 
-// Reads the next length-prefixed part of `in` from `at`; false when it runs out.
-bool takePart(std::string_view in, size_t& at, std::string_view& part) {
+// Reads the next length-prefixed field of `in` from `at`; false when it runs out.
+bool takeField(std::string_view in, size_t& at, std::string_view& field) {
   if (in.size() - at < 4) return false;
   uint32_t length = 0;
   for (int i = 0; i < 4; ++i) length |= uint32_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
   at += 4;
   if (in.size() - at < length) return false;
-  part = in.substr(at, length);
+  field = in.substr(at, length);
   at += length;
   return true;
 }
@@ -51,7 +51,7 @@ bool CacheBundle::read(std::string_view in) {
   entries_.reserve(files);
   for (uint32_t i = 0; i < files; ++i) {
     Entry e;
-    if (!takePart(in, at, e.path) || !takePart(in, at, e.bytes)) return false;
+    if (!takeField(in, at, e.path) || !takeField(in, at, e.bytes)) return false;
     entries_.push_back(e);
   }
   return at == in.size();
@@ -73,16 +73,24 @@ void CacheBundle::Deactivate() {
 CacheBundle::Used& CacheBundle::use(std::string_view path) {
   for (Used& u : used_)
     if (u.path == path) return u;
-  return used_.emplace_back(Used{std::string(path), {}, {}});
+  return used_.emplace_back(Used{std::string(path), {}, {}, false});
 }
 
 bool CacheBundle::serve(std::string_view path, std::string_view& bytes) {
+  // A file read or written during this run is served as it is now.
+  if (changed_) {
+    for (const Used& u : used_)
+      if (u.noted && u.path == path) {
+        bytes = u.bytes;
+        return true;
+      }
+  }
   // A start asks for the files in the order the last one did.
   for (size_t n = 0; n < entries_.size(); ++n) {
     Entry& e = entries_[(next_ + n) % entries_.size()];
     if (e.path != path) continue;
     next_ = (next_ + n + 1) % entries_.size();
-    Used& u = e.served ? use(path) : used_.emplace_back(Used{std::string(path), {}, {}});
+    Used& u = e.served ? use(path) : used_.emplace_back(Used{std::string(path), {}, {}, false});
     if (!e.served) u.bytes = e.bytes;
     e.served = true;
     bytes = u.bytes;
@@ -95,6 +103,7 @@ void CacheBundle::noteRead(std::string_view path, std::string_view bytes) {
   Used& u = use(path);
   u.owned = bytes;
   u.bytes = u.owned;
+  u.noted = true;
   changed_ = true;
 }
 
@@ -102,7 +111,7 @@ void CacheBundle::noteWritten(std::string_view path, std::string_view bytes) {
   noteRead(path, bytes);
 }
 
-std::string CacheBundle::bytes() const {
+std::string CacheBundle::encoded() const {
   std::string out(kMagic);
   appendWord(out, uint32_t(used_.size()));
   for (const Used& u : used_) {
@@ -117,7 +126,7 @@ std::string CacheBundle::bytes() const {
 bool CacheBundle::Save() {
   Deactivate();
   if (!changed_ && used_.size() == entries_.size()) return true;
-  if (!WriteCacheFile(path_, bytes())) return false;
+  if (!WriteCacheFile(path_, encoded())) return false;
   changed_ = false;
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,9 @@ namespace zunka {
 //
 // The bundle holds copies: each file's own checks (a class file's digests and
 // source stamp) still decide whether it is trusted, and the single files stay
-// where they are, so a bundle that is missing, damaged or out of date costs one
-// start the single reads and nothing more.
+// where they are. A missing or damaged bundle costs one start the single reads;
+// a copy that fails its checks costs what a single file failing them does (the
+// class is compiled again), after which the bundle holds the new file.
 class CacheBundle {
  public:
   // Reads the bundle at `path` (a system path, replaced whole when saved); a
@@ -53,26 +55,27 @@ class CacheBundle {
   // A file asked for this run, with the bytes it has now.
   struct Used {
     std::string path;
-    std::string_view bytes;  // into buffer_, or `owned`
+    std::string_view bytes;  // into buffer_, or `owned` once read or written
     std::string owned;
+    bool noted = false;  // read from disk or written during this run
   };
   Used& use(std::string_view path);
-  bool read(std::string_view bytes);
-  std::string bytes() const;
+  bool read(std::string_view in);
+  std::string encoded() const;
 
   std::string path_;
   std::string buffer_;
   std::vector<Entry> entries_;
-  std::vector<Used> used_;
-  size_t next_ = 0;  // files are asked for in the order of the last run
+  std::deque<Used> used_;  // a deque: `bytes` may view `owned` of its own element
+  size_t next_ = 0;        // files are asked for in the order of the last run
   bool changed_ = false;
   CacheBundle* previous_ = nullptr;
   bool active_ = false;
 };
 
 // The file at `path` as the active bundle holds it, else as read from disk
-// (then noted in the active bundle). False when neither has it; `bytes` views
-// `owned` or the bundle, and lives as long as both.
+// (then noted in the active bundle). False when neither has it. `bytes` views
+// `owned` or the bundle: it lasts until the bundle goes or notes this path again.
 bool ReadCacheFile(std::string_view path, std::string& owned, std::string_view& bytes,
                    uint64_t largest);
 

@@ -130,6 +130,20 @@ TEST_F(ClassBundleTest, ABundleIsWrittenOnlyWhenItNoLongerHoldsWhatWasRead) {
   EXPECT_EQ(CacheBundle(bundlePath).size(), 2u);
 }
 
+// Single files of any length are noted while others follow (a file short enough
+// to be held inside its string once moved would be read back from freed memory).
+TEST_F(ClassBundleTest, ShortDamagedSingleFilesAreReplacedInTheBundle) {
+  load();
+  for (const char* bytes : {"", "x", "0123456789abcde", "0123456789abcdef0"}) {
+    platform::deleteFile(bundlePath);
+    ASSERT_TRUE(platform::writeFile(classAt("t.B")->ClassFileName(), bytes));
+    EXPECT_EQ(load(), 0u);
+    removeSingleFiles();
+    EXPECT_EQ(load(), 2u) << bytes;
+    EXPECT_FALSE(anySingleFile()) << "the bundle kept the damaged file: " << bytes;
+  }
+}
+
 TEST_F(ClassBundleTest, EveryCutOrFlippedByteOfTheBundleIsHarmless) {
   load();
   const std::string good = bundleBytes();
