@@ -274,7 +274,10 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
     }                                                                  \
   } while (0)
 
-void execute(TProcess* p) {
+// On a cache line of its own: where the linker puts the dispatch loop (the boot
+// order lays the program out anew as start-up code changes) must not move its jump
+// targets across cache-line boundaries, which changes its speed by a few percent.
+[[gnu::aligned(64)]] void execute(TProcess* p) {
   std::byte* const base = Arena::base();
   TValue* const stackLow = Arena::at<TValue>(p->stack);
   TValue* const stackEnd = stackLow + TProcess::kStackBytes / 8;

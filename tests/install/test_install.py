@@ -196,6 +196,25 @@ class InstalledTree(unittest.TestCase):
             loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
             self.assertIn("file=libpcre2-8.so.0 ", loaded)
 
+    def test_the_code_a_start_runs_is_laid_out_together(self):
+        cache = (BUILD / "CMakeCache.txt").read_text()
+        if "ZUNKA_SANITIZE:BOOL=ON" in cache or "ZUNKA_LLD:FILEPATH=/" not in cache:
+            self.skipTest("linked in the default order")
+        listed = (ROOT / "src" / "app" / "boot_order.txt").read_text().split()
+        symbols = {}
+        table = subprocess.run(["nm", "-S", "--defined-only", str(BUILD / "zunka")],
+                               capture_output=True, text=True, check=True).stdout
+        for line in table.splitlines():
+            fields = line.split()
+            if len(fields) == 4 and fields[2] in "tTwW":
+                symbols.setdefault(fields[3], (int(fields[0], 16), int(fields[1], 16)))
+        found = [symbols[name] for name in listed if name in symbols]
+        self.assertGreater(len(found), len(listed) // 2)
+        # Side by side: the functions span little more than their own sizes (and
+        # their alignment), where scattered they would span most of the program.
+        span = max(at + size for at, size in found) - min(at for at, _ in found)
+        self.assertLess(span, sum(size for _, size in found) + 64 * len(found))
+
     def test_the_installed_player_plays_a_page_of_another_game(self):
         with tempfile.TemporaryDirectory() as tmp:
             game = Path(tmp) / "game"
