@@ -142,6 +142,21 @@ TEST_F(ClassBundleTest, ShortDamagedSingleFilesAreReplacedInTheBundle) {
     EXPECT_EQ(load(), 2u) << bytes;
     EXPECT_FALSE(anySingleFile()) << "the bundle kept the damaged file: " << bytes;
   }
+  // A file whose class cannot compile is left as it was read, and bundled so.
+  write("B.zunka", "extends Object;\r\nfunction broken( {\r\n");
+  platform::deleteFile(bundlePath);
+  ASSERT_TRUE(platform::writeFile(classAt("t.B")->ClassFileName(), "x"));
+  for (const char* name : {"t.A", "t.B"}) classAt(name)->Reset();
+  {
+    CacheBundle bundle(bundlePath);
+    bundle.Activate();
+    EXPECT_THROW(resourceTree().root->Find("t")->Initialize(), EError);
+    EXPECT_TRUE(bundle.Save());
+  }
+  CacheBundle saved(bundlePath);
+  std::string_view bytes;
+  ASSERT_TRUE(saved.serve(classAt("t.B")->ClassFileName(), bytes));
+  EXPECT_EQ(bytes, "x");
 }
 
 TEST_F(ClassBundleTest, EveryCutOrFlippedByteOfTheBundleIsHarmless) {
