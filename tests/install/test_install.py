@@ -169,32 +169,29 @@ class InstalledTree(unittest.TestCase):
             for library in ("libpng16.so.16", "libpixman-1.so.0"):
                 self.assertIn(f"file={library} ", loaded)
 
-    def test_a_script_run_opens_neither_picture_nor_desktop_libraries(self):
+    def test_a_script_run_opens_only_the_libraries_it_uses(self):
         with tempfile.TemporaryDirectory() as tmp:
-            script = Path(tmp) / "hello.zunka"
-            script.write_text('extends Object;\nprint("hello");\n')
             env = user_folders(tmp)
-            env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / "loader")})
-            result = run([self.zunka, "--run", script], tmp, env)
-            self.assertEqual(result.returncode, 0, errors(result))
-            self.assertEqual(text(result), "hello\n")
-            loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
+
+            def loads(name, source, expected):
+                """The loader's log of a run of the script `source`."""
+                script = Path(tmp) / f"{name}.zunka"
+                script.write_text("extends Object;\n" + source)
+                env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / name)})
+                result = run([self.zunka, "--run", script], tmp, env)
+                self.assertEqual(result.returncode, 0, errors(result))
+                self.assertEqual(text(result), expected)
+                return "".join(log.read_text() for log in Path(tmp).glob(f"{name}.*"))
+
+            loaded = loads("hello", 'print("hello");\n', "hello\n")
             self.assertIn("file=libc.so.6 ", loaded)  # the log is the loader's
             for library in ("libpng", "libpixman", "libz.so", "zunka-host", "libSDL2", "libpcre2"):
                 self.assertNotIn(library, loaded)
-
-    def test_the_regular_expression_library_is_opened_by_the_first_expression(self):
-        with tempfile.TemporaryDirectory() as tmp:
-            script = Path(tmp) / "split.zunka"
-            script.write_text('extends Object;\nfunction second(s) { var a; a = s.split(","); '
-                              'return a.get(1); }\nprint(second("a,b,c"));\n')
-            env = user_folders(tmp)
-            env.update({"LD_DEBUG": "files", "LD_DEBUG_OUTPUT": str(Path(tmp) / "loader")})
-            result = run([self.zunka, "--run", script], tmp, env)
-            self.assertEqual(result.returncode, 0, errors(result))
-            self.assertEqual(text(result), "b\n")
-            loaded = "".join(log.read_text() for log in Path(tmp).glob("loader.*"))
+            # The regular-expression library comes with the first expression (split).
+            loaded = loads("split", 'function second(s) { var a; a = s.split(","); '
+                           'return a.get(1); }\nprint(second("a,b,c"));\n', "b\n")
             self.assertIn("file=libpcre2-8.so.0 ", loaded)
+            self.assertNotIn("libpng", loaded)
 
     def test_the_code_a_start_runs_is_laid_out_together(self):
         cache = (BUILD / "CMakeCache.txt").read_text()
