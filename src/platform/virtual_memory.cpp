@@ -34,9 +34,18 @@ void discardPages(void* start, std::size_t bytes) {
   madvise(start, bytes, MADV_DONTNEED);
 }
 
+void prefaultPages(void* start, std::size_t bytes) {
+#if defined(__linux__)
+  constexpr int kPopulateWrite = 23;      // MADV_POPULATE_WRITE, Linux 5.14
+  madvise(start, bytes, kPopulateWrite);  // an older kernel refuses: pages come by fault
+#else
+  (void)start;
+  (void)bytes;
+#endif
+}
+
 void prefaultHeap(std::size_t bytes) {
 #if defined(__GLIBC__) && defined(__linux__) && ZUNKA_OWN_ALLOCATOR
-  constexpr int kPopulateWrite = 23;  // MADV_POPULATE_WRITE, Linux 5.14
   constexpr uintptr_t kPage = 4096;
   // The block must come from the heap's top and stay there once freed: neither
   // mapped apart (the allocator's threshold for that is 128 KB by default) nor
@@ -50,7 +59,7 @@ void prefaultHeap(std::size_t bytes) {
   std::free(block);
   // Only when the block did lie at the heap's top, as the allocator does it today.
   if (from < top && top - from <= 2 * bytes)
-    madvise(reinterpret_cast<void*>(from), std::min<uintptr_t>(top - from, bytes), kPopulateWrite);
+    prefaultPages(reinterpret_cast<void*>(from), std::min<uintptr_t>(top - from, bytes));
 #else
   (void)bytes;
 #endif

@@ -10,6 +10,10 @@ void* reserveLazyRegion(std::size_t bytes);
 // Gives the pages of a range back to the host; they read as zero afterwards.
 void discardPages(void* start, std::size_t bytes);
 
+// Backs the pages of a range (page-aligned) with memory in one step, where the
+// host can, instead of a page fault at each first touch.
+void prefaultPages(void* start, std::size_t bytes);
+
 // Maps the next `bytes` of the allocator's heap in one step. A process about to
 // make thousands of small allocations (the kernel library's boot makes some
 // 300 KB of them) otherwise takes its heap a page fault at a time, which on
