@@ -6,8 +6,8 @@ code for the first time, scattered over the whole program otherwise.
 
 Runs the optimised build/zunka under callgrind (valgrind must be installed) on
 an empty script, then on a few script benchmarks (each run once before, so that
-its class file is made) so that the interpreter's and
-the containers' code follows. Symbols are written mangled, as the linker
+its class file is made) so that the interpreter's and the containers' code
+follows. Symbols are written mangled, as the linker
 knows them; names that no longer exist are skipped by the linker, so the file
 only needs making again when start-up code has moved a good deal."""
 import re
@@ -59,8 +59,7 @@ def main():
                 # Only plain symbols: callgrind's own notes carry spaces or addresses.
                 if name and " " not in name and not name.startswith("0x"):
                     order.append(re.sub(r"'\d+$", "", name))  # recursion marks
-    seen = set()
-    lines = [name for name in order if not (name in seen or seen.add(name))]
+    lines = list(dict.fromkeys(order))  # each name where it first appears
     (ROOT / "src" / "app" / "boot_order.txt").write_text("\n".join(lines) + "\n")
     print(f"{len(lines)} functions", file=sys.stderr)
 

@@ -17,13 +17,19 @@ void appendWord(std::string& out, uint32_t word) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>((word >> (8 * i)) & 0xFF);
 }
 
+// Reads the next word of `in` from `at`; false when it runs out.
+bool takeWord(std::string_view in, size_t& at, uint32_t& word) {
+  if (in.size() - at < 4) return false;
+  word = 0;
+  for (int i = 0; i < 4; ++i) word |= uint32_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
+  at += 4;
+  return true;
+}
+
 // Reads the next length-prefixed field of `in` from `at`; false when it runs out.
 bool takeField(std::string_view in, size_t& at, std::string_view& field) {
-  if (in.size() - at < 4) return false;
   uint32_t length = 0;
-  for (int i = 0; i < 4; ++i) length |= uint32_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
-  at += 4;
-  if (in.size() - at < length) return false;
+  if (!takeWord(in, at, length) || in.size() - at < length) return false;
   field = in.substr(at, length);
   at += length;
   return true;
@@ -42,12 +48,9 @@ CacheBundle::~CacheBundle() {
 bool CacheBundle::read(std::string_view in) {
   if (!in.starts_with(kMagic)) return false;
   size_t at = kMagic.size();
-  if (in.size() - at < 4) return false;
   uint32_t files = 0;
-  for (int i = 0; i < 4; ++i) files |= uint32_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
-  at += 4;
   // Each file takes at least its two lengths.
-  if (files > (in.size() - at) / 8) return false;
+  if (!takeWord(in, at, files) || files > (in.size() - at) / 8) return false;
   entries_.reserve(files);
   for (uint32_t i = 0; i < files; ++i) {
     Entry e;
@@ -90,25 +93,20 @@ bool CacheBundle::serve(std::string_view path, std::string_view& bytes) {
     Entry& e = entries_[(next_ + n) % entries_.size()];
     if (e.path != path) continue;
     next_ = (next_ + n + 1) % entries_.size();
-    Used& u = e.served ? use(path) : used_.emplace_back(Used{std::string(path), {}, {}, false});
-    if (!e.served) u.bytes = e.bytes;
+    if (!e.served) used_.push_back(Used{std::string(path), e.bytes, {}, false});
     e.served = true;
-    bytes = u.bytes;
+    bytes = e.bytes;  // not noted since (that was served above)
     return true;
   }
   return false;
 }
 
-void CacheBundle::noteRead(std::string_view path, std::string_view bytes) {
+void CacheBundle::note(std::string_view path, std::string_view bytes) {
   Used& u = use(path);
   u.owned = bytes;
   u.bytes = u.owned;
   u.noted = true;
   changed_ = true;
-}
-
-void CacheBundle::noteWritten(std::string_view path, std::string_view bytes) {
-  noteRead(path, bytes);
 }
 
 std::string CacheBundle::encoded() const {
@@ -137,7 +135,7 @@ bool ReadCacheFile(std::string_view path, std::string& owned, std::string_view& 
   if (bundle && bundle->serve(path, bytes) && bytes.size() <= largest) return true;
   if (!platform::readFile(path, owned, largest)) return false;
   bytes = owned;
-  if (bundle) bundle->noteRead(path, owned);
+  if (bundle) bundle->note(path, owned);
   return true;
 }
 

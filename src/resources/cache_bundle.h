@@ -41,11 +41,9 @@ class CacheBundle {
   size_t size() const { return entries_.size(); }
 
   // For ReadCacheFile and WriteCacheFile: the bytes the bundle holds for the
-  // file at `path` (false when it holds none), a file read from disk, a file
-  // written.
+  // file at `path` (false when it holds none); a file read from disk or written.
   bool serve(std::string_view path, std::string_view& bytes);
-  void noteRead(std::string_view path, std::string_view bytes);
-  void noteWritten(std::string_view path, std::string_view bytes);
+  void note(std::string_view path, std::string_view bytes);
 
  private:
   struct Entry {

@@ -1,8 +1,7 @@
 #include "resources/cache_files.h"
 
-#include "resources/cache_bundle.h"
-
 #include "platform/files.h"
+#include "resources/cache_bundle.h"
 #include "resources/paths.h"
 #include "resources/resource_tree.h"
 #include "resources/resources_state.h"
@@ -51,8 +50,7 @@ bool WriteCacheFile(std::string_view path, std::string_view bytes) {
     platform::makeDirectory(dir);
     written = platform::writeFile(path, bytes);
   }
-  if (written && resourcesState().cacheBundle)
-    resourcesState().cacheBundle->noteWritten(path, bytes);
+  if (written && resourcesState().cacheBundle) resourcesState().cacheBundle->note(path, bytes);
   return written;
 }
 
