@@ -131,7 +131,7 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
     TValue result;
     bool found;
     try {
-      found = native->lookup(operands, int32_t(pushes), result);
+      found = native->lookup(*target, operands, int32_t(pushes), result);
     } catch (...) {
       return Forwarded::NotTaken;  // nothing changed: the written code says why
     }
@@ -210,7 +210,7 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
   if (!readOperands({self, selfClass, target, argc, body}, shape, operands, objects)) return false;
   TValue result;
   try {
-    if (!native->lookup(operands, int32_t(shape.pushes), result)) return false;
+    if (!native->lookup(*target, operands, int32_t(shape.pushes), result)) return false;
   } catch (...) {
     return false;  // nothing changed: the written code says why
   }

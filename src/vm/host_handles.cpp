@@ -1,26 +1,12 @@
 #include "vm/host_handles.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
+#include "platform/virtual_memory.h"
+
 namespace zunka::vm {
-
-HostHandles::Entry* HostHandles::entries_ = nullptr;
-uint32_t HostHandles::size_ = 0;
-uint32_t HostHandles::capacity_ = 0;
-std::size_t HostHandles::live_ = 0;
-uint32_t HostHandles::freeHead_ = 0;
-uint32_t HostHandles::freeTail_ = 0;
-std::size_t HostHandles::freeCount_ = 0;
-
-void HostHandles::grow() {
-  uint32_t capacity = capacity_ ? capacity_ * 2 : 1024;
-  auto* bigger = new Entry[capacity];
-  for (uint32_t i = 0; i < size_; ++i) bigger[i] = entries_[i];
-  delete[] entries_;
-  entries_ = bigger;
-  capacity_ = capacity;
-  if (size_ == 0) entries_[size_++] = Entry{nullptr, 0, 0};  // index 0 is never a handle
-}
 
 namespace {
 constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
@@ -29,34 +15,51 @@ constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
 constexpr std::size_t kRecycleAfter = 1024;
 }  // namespace
 
-uint32_t HostHandles::add(HostObject* object, HostKind) {
+// Reserved before main, so that a lookup never meets a table that is not there.
+HostHandles::Entry* HostHandles::entries_ = HostHandles::reserve();
+uint32_t HostHandles::size_ = 1;
+std::size_t HostHandles::live_ = 0;
+uint32_t HostHandles::freeHead_ = 0;
+uint32_t HostHandles::freeTail_ = 0;
+std::size_t HostHandles::freeCount_ = 0;
+
+HostHandles::Entry* HostHandles::reserve() {
+  if (entries_) return entries_;
+  auto* entries =
+      static_cast<Entry*>(platform::reserveLazyRegion(size_t(kIndexMask + 1) * sizeof(Entry)));
+  if (!entries) {
+    std::fprintf(stderr, "zunka: cannot reserve the host object table\n");
+    std::abort();
+  }
+  entries[0].tag = UINT32_MAX;  // index 0 is never a handle
+  return entries;
+}
+
+uint32_t HostHandles::add(HostObject* object, HostKind kind) {
+  if (!entries_) entries_ = reserve();
   uint32_t index;
-  if (size_ == 0) grow();
   if (freeCount_ > kRecycleAfter || size_ > kIndexMask) {
     if (freeCount_ == 0) throw std::bad_alloc();
     index = freeHead_;  // the slot that has waited longest
     freeHead_ = entries_[index].nextFree;
     --freeCount_;
   } else {
-    if (size_ == capacity_) grow();
     index = size_++;
-    entries_[index] = Entry{nullptr, 1, 0};
+    entries_[index].tag = tagOf(1, HostKind::None);
   }
   Entry& e = entries_[index];
   e.object = object;
+  e.tag = tagOf(e.tag >> kKindBits, kind);
   ++live_;
-  return index | (e.generation << kIndexBits);
+  return index | (e.tag >> kKindBits << kIndexBits);
 }
 
-void HostHandles::remove(uint32_t handle) {
-  uint32_t index = handle & kIndexMask;
-  if (index == 0 || index >= size_) return;
+inline void HostHandles::retire(uint32_t index) {
   Entry& e = entries_[index];
-  if (e.generation != (handle >> kIndexBits) || !e.object) return;
+  uint32_t generation = ((e.tag >> kKindBits) + 1) & kGenerationMask;
+  if (generation == 0) generation = 1;  // handle 0 must never be valid
   e.object = nullptr;
-  e.generation = (e.generation + 1) & kGenerationMask;
-  if (e.generation == 0) e.generation = 1;  // handle 0 must never be valid
-  --live_;
+  e.tag = tagOf(generation, HostKind::None);
   // Queued behind the slots freed before it, threaded through the free entries
   // themselves: no allocation, whatever the number of slots waiting.
   e.nextFree = 0;
@@ -68,33 +71,33 @@ void HostHandles::remove(uint32_t handle) {
   ++freeCount_;
 }
 
+void HostHandles::remove(uint32_t handle) {
+  if (!find(handle)) return;
+  retire(handle & kIndexMask);
+  --live_;
+}
+
 HostObject::HostObject(HostKind kind) : handle_(HostHandles::add(this, kind)), kind_(kind) {}
 
 HostObject::HostObject(SharedHandle shared, HostKind kind)
     : handle_(shared.handle), kind_(kind), ownsHandle_(false) {}
 
 uint32_t HostHandles::renew(uint32_t handle, HostObject* object) {
-  uint32_t index = handle & kIndexMask;
   // The slot queues behind the others and the one that waited longest is taken,
   // as remove and add would do; only a slot in use in a table past its growth
   // goes through them.
-  if (index == 0 || index >= size_ || entries_[index].generation != (handle >> kIndexBits) ||
-      !entries_[index].object || freeCount_ < kRecycleAfter) {
+  if (!find(handle) || freeCount_ < kRecycleAfter) {
     remove(handle);
     return add(object, object->hostKind());
   }
-  Entry& e = entries_[index];
-  e.object = nullptr;
-  e.generation = (e.generation + 1) & kGenerationMask;
-  if (e.generation == 0) e.generation = 1;
-  e.nextFree = 0;
-  entries_[freeTail_].nextFree = index;
-  freeTail_ = index;
-  uint32_t taken = freeHead_;
+  retire(handle & kIndexMask);
+  const uint32_t taken = freeHead_;
   freeHead_ = entries_[taken].nextFree;
+  --freeCount_;
   Entry& slot = entries_[taken];
   slot.object = object;
-  return taken | (slot.generation << kIndexBits);
+  slot.tag = tagOf(slot.tag >> kKindBits, object->hostKind());
+  return taken | (slot.tag >> kKindBits << kIndexBits);
 }
 
 void HostObject::renewHandle() {

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "vm/host_object.h"
 
@@ -11,6 +10,12 @@ namespace zunka::vm {
 // the slot's generation in the high 10 bits; slots are reused oldest-first, so a
 // stale handle only matches again after a thousand reuses of its slot, and even
 // then the family check must pass.
+//
+// The table is reserved for every index a handle can hold (pages are backed only
+// as slots come into use), and each slot keeps its generation and its object's
+// family in one tag: a lookup is one masked load and one compare, with no bound to
+// check and no visit to the object. Slot 0, and slots never used, answer to no
+// handle (a used slot's generation is never 0; slot 0's tag matches none).
 class HostHandles {
  public:
   static constexpr uint32_t kIndexBits = 22;
@@ -21,33 +26,35 @@ class HostHandles {
   // remove(handle) then add(object), in one step: the new handle of an object
   // whose old one must name nothing any more.
   static uint32_t renew(uint32_t handle, HostObject* object);
-
   // The live object of a handle, or nullptr for 0, stale and forged numbers.
   static HostObject* find(uint32_t handle) {
-    uint32_t index = handle & kIndexMask;
-    if (index == 0 || index >= size_) return nullptr;
-    const Entry& e = entries_[index];
-    return e.generation == (handle >> kIndexBits) ? e.object : nullptr;
+    const Entry& e = entries_[handle & kIndexMask];
+    return e.tag >> kKindBits == handle >> kIndexBits ? e.object : nullptr;
   }
   static HostObject* find(uint32_t handle, HostKind kind) {
-    HostObject* o = find(handle);
-    return o && o->hostKind() == kind ? o : nullptr;
+    const Entry& e = entries_[handle & kIndexMask];
+    return e.tag == tagOf(handle >> kIndexBits, kind) ? e.object : nullptr;
   }
   static std::size_t liveCount() { return live_; }
 
  private:
+  static constexpr uint32_t kKindBits = 8;
+  static constexpr uint32_t tagOf(uint32_t generation, HostKind kind) {
+    return generation << kKindBits | uint32_t(kind);
+  }
   struct Entry {
     HostObject* object;
-    uint32_t generation;
+    uint32_t tag;       // generation << kKindBits | the object's family
     uint32_t nextFree;  // while free: the slot freed after this one
   };
-  static void grow();
+  static Entry* reserve();
+  // Retires slot `index` (in use): a new generation, queued behind the free ones.
+  [[gnu::always_inline]] static inline void retire(uint32_t index);
 
-  // A plain array that lives until the process ends: host objects still alive at
-  // exit stay reachable through it, and lookups cost one load and one compare.
+  // Lives until the process ends: host objects still alive at exit stay
+  // reachable through it.
   static Entry* entries_;
-  static uint32_t size_;
-  static uint32_t capacity_;
+  static uint32_t size_;  // slots ever used, slot 0 included
   static std::size_t live_;
   // Free slots wait in the order they were freed: a queue from freeHead_ to
   // freeTail_ through Entry::nextFree.

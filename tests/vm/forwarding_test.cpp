@@ -42,7 +42,7 @@ void nativeGet(TNativeFunction*, TValue* target, int32_t argc, uint32_t) {
 // nget's lookup: the same sum, declining a negative k (the handler raises) and
 // k = 13 (the handler then runs and must give the same); counts its answers.
 int lookupsAnswered = 0;
-bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+bool lookUpGet(const TValue&, const TValue* args, int32_t argc, TValue& result) {
   if (argc < 2 || (args[1].kind == vtInt && (args[1].i < 0 || args[1].i == 13))) return false;
   ++lookupsAnswered;
   result = TValue::ofInt(toInt(args[0]) + toInt(args[1]));

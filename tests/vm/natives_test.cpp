@@ -150,12 +150,13 @@ TEST(HashTableNatives, PlainTablesCompareKeysLightTablesCompareIdentity) {
 
 // What a native's lookup (NativeEntry::lookup) answers, as the handler's result
 // would print; "declined" where it leaves the call to the handler.
-std::string lookedUp(std::span<const NativeEntry> table, const char* name,
-                     std::vector<TValue> args) {
+std::string lookedUp(std::span<const NativeEntry> table, const char* name, std::vector<TValue> args,
+                     TValue self = TValue{}) {
   for (const NativeEntry& e : table)
     if (std::string_view(e.name) == name && e.lookup) {
       TValue result;
-      return e.lookup(args.data(), int32_t(args.size()), result) ? kindAndText(result) : "declined";
+      return e.lookup(self, args.data(), int32_t(args.size()), result) ? kindAndText(result)
+                                                                       : "declined";
     }
   return "no lookup";
 }
@@ -331,6 +332,7 @@ TEST(StringNatives, SubstringsClipAndCountCharacters) {
   EXPECT_EQ(toText(Held(call(S, "native_substring", s.v, {I(3), I(99)})).v), "lo");
   EXPECT_EQ(toText(Held(call(S, "native_substring", s.v, {I(9)})).v), "");
   EXPECT_EQ(kindAndText(Held(call(S, "native_length", s.v, {})).v), "int:5");
+  EXPECT_EQ(lookedUp(S, "native_length", {}, s.v), "int:5");
   EXPECT_EQ(kindAndText(Held(call(S, "native_charAt", s.v, {I(1)})).v), "int:101");
   // Out of range: no result, the string itself stays.
   EXPECT_EQ(toText(Held(call(S, "native_charAt", s.v, {I(5)})).v), "hello");
@@ -387,6 +389,12 @@ TEST(StringNatives, FreedBodyLeavesAnEmptyStringNotFreedMemory) {
   discard(call(stringNatives(), "_free_body", s.v, {body}));
   EXPECT_EQ(toText(s.v), "");
   EXPECT_EQ(toText(alias.v), "");
+  // The length's lookup (a forwarded `length()` asks it) says what the handler says.
+  for (const Held* h : {&s, &alias}) {
+    Held length(call(stringNatives(), "native_length", h->v, {}));
+    EXPECT_EQ(kindAndText(length.v), "int:0");
+    EXPECT_EQ(lookedUp(stringNatives(), "native_length", {}, h->v), "int:0");
+  }
   objectOf(s.v)->members()[0] = TValue{};
   objectOf(alias.v)->members()[0] = TValue{};
 }

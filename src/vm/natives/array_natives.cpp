@@ -46,14 +46,14 @@ ZUNKA_NATIVE(nativeInsert) {
 
 // get and size as lookups (NativeLookup). An index outside the list is left to
 // the handler, which raises the list's error.
-bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+bool lookUpGet(const TValue&, const TValue* args, int32_t argc, TValue& result) {
   TValueList* list = argc >= 2 ? hostArg<TValueList>(args[0]) : nullptr;
   const TValue* cell = list ? list->cellOrNull(indexOf(args[1])) : nullptr;
   if (!cell) return false;
   result = *cell;
   return true;
 }
-bool lookUpSize(const TValue* args, int32_t argc, TValue& result) {
+bool lookUpSize(const TValue&, const TValue* args, int32_t argc, TValue& result) {
   TValueList* list = argc >= 1 ? hostArg<TValueList>(args[0]) : nullptr;
   if (!list) return false;
   result = TValue::ofFloat(float(list->count()));

@@ -27,13 +27,13 @@ ZUNKA_NATIVE(nativeGet) {
   }
 }
 // get and size as lookups (NativeLookup): finding an entry changes nothing.
-bool lookUpGet(const TValue* args, int32_t argc, TValue& result) {
+bool lookUpGet(const TValue&, const TValue* args, int32_t argc, TValue& result) {
   TAbstractHashtable* t = argc >= 2 ? hostArg<TAbstractHashtable>(args[0]) : nullptr;
   if (!t) return false;
   result = t->get(args[1]);
   return true;
 }
-bool lookUpSize(const TValue* args, int32_t argc, TValue& result) {
+bool lookUpSize(const TValue&, const TValue* args, int32_t argc, TValue& result) {
   TAbstractHashtable* t = argc >= 1 ? hostArg<TAbstractHashtable>(args[0]) : nullptr;
   if (!t) return false;
   result = TValue::ofInt(t->size());

@@ -91,6 +91,14 @@ ZUNKA_NATIVE(nativeWLength) {
   setInt(*target, wideLength(selfBytes(target)));
 }
 
+// length as a lookup (NativeLookup): a string without a body has length 0, as the
+// handler says.
+bool lookUpLength(const TValue& self, const TValue*, int32_t, TValue& result) {
+  TfString* body = stringBodyInline(objectOf(self));
+  result = TValue::ofInt(body ? int32_t(body->bytes.size()) : 0);
+  return true;
+}
+
 ZUNKA_NATIVE(nativeCharAt) {
   if (argc < 1) return;
   std::string text = selfText(target);
@@ -135,11 +143,12 @@ ZUNKA_NATIVE(nativeFreeBody) {
   if (argc >= 1) delete hostArg<TfString>(nativeArg(target, 1));
 }
 
+// Plain (TNativeFunction::plain): the two lengths, which only read `this`.
 constexpr NativeEntry kStringNatives[] = {
     {"_free_body", nativeFreeBody},      {"native_init", nativeInit},
     {"native_strcat", nativeStrcat},     {"native_substring", nativeSubstring},
-    {"_n_wsubstring", nativeWSubstring}, {"native_length", nativeLength},
-    {"_n_wlength", nativeWLength},       {"native_charAt", nativeCharAt},
+    {"_n_wsubstring", nativeWSubstring}, {"native_length", nativeLength, true, lookUpLength},
+    {"_n_wlength", nativeWLength, true}, {"native_charAt", nativeCharAt},
     {"_n_split", nativeSplit},
 };
 
