@@ -186,6 +186,38 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   return Forwarded::Returned;
 }
 
+namespace {
+
+// lookUpForwarded for the containers' `get(k) { return _n_get(_h, k); }` called
+// with its one argument: the same steps without the loops over the operands.
+bool lookUpMemberByArgument(TNativeFunction* native, const ForwardingShape& shape, TfObject* self,
+                            const ClassObject* selfClass, TValue* target) {
+  const TValue argument = target[-1];
+  // Ret counts the argument down: it may not be freed by it.
+  if (argument.kind == vtObject &&
+      !(Arena::isObject(argument.ref) && objectAt(argument.ref)->refCount > 1))
+    return false;
+  const uint32_t slot = shape.push[0].operand;
+  if (int64_t(slot) >= (selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
+    return false;
+  const TValue operands[2] = {self->members()[slot],
+                              shape.push[1].operand == 0 ? argument : TValue{}};
+  TValue result;
+  try {
+    if (!native->lookup(*target, operands, 2, result)) return false;
+  } catch (...) {
+    return false;  // nothing changed: the written code says why
+  }
+  retain(result);
+  if (argument.kind == vtObject) --objectAt(argument.ref)->refCount;
+  target[-1] = TValue{};
+  --self->refCount;
+  *target = result;
+  return true;
+}
+
+}  // namespace
+
 bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape, TfObject* self,
                      const ClassObject* selfClass, TValue* target, uint32_t argc,
                      const TValue* stackLow) {
@@ -199,6 +231,8 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
   }
   // The frame the written code builds must fit, or it fails there.
   if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
+  if (shape.memberThenArgument && argc == 1)
+    return lookUpMemberByArgument(native, shape, self, selfClass, target);
   // Ret only counts the arguments down: none of them may be freed by it.
   for (uint32_t i = 1; i <= argc; ++i) {
     const TValue& v = target[-int32_t(i)];
