@@ -74,10 +74,6 @@ int32_t ClassObject::MethodIndexByName(std::string_view name) const {
   return slot ? slot->first : -1;
 }
 
-TFunction* ClassObject::MethodAt(int32_t index) const {
-  return index >= 0 && index < static_cast<int32_t>(methods_.size()) ? methods_[index] : nullptr;
-}
-
 int32_t ClassObject::IndexOfMethod(const TFunction* f) const {
   if (!f) return -1;
   for (size_t i = 0; i < methods_.size(); ++i)

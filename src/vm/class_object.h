@@ -47,7 +47,11 @@ class ClassObject : public HostObject {
   TFunction* FindMethodByName(std::string_view name) const;
   TFunction* FindMethodBySymbol(Symbol s) const;
   int32_t MethodIndexByName(std::string_view name) const;
-  TFunction* MethodAt(int32_t index) const;
+  // Inline: every self call looks its method up by index.
+  TFunction* MethodAt(int32_t index) const {
+    return index >= 0 && index < static_cast<int32_t>(methods_.size()) ? methods_[size_t(index)]
+                                                                       : nullptr;
+  }
   int32_t IndexOfMethod(const TFunction* f) const;
   TNormalFunction* Constructor();
   TNormalFunction* Destructor();
