@@ -12,6 +12,7 @@
 #include "vm/console.h"
 #include "vm/errors.h"
 #include "vm/host_handles.h"
+#include "vm/native_destructor.h"
 #include "vm/runtime.h"
 #include "vm/script_calls.h"
 
@@ -219,7 +220,7 @@ class GlobalValueRelease : public TResourceIterator {
 class GarbageFinish : public TResourceIterator {
  public:
   void VisitResource(TResource& resource) override {
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage();
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage(true);
   }
   int32_t finished = 0;
 };
@@ -233,7 +234,7 @@ class TeardownActivity : public TResourceIterator {
       if (global->value().kind == vtObject) active = true;
     if (auto* cls = dynamic_cast<TRTTI*>(&resource))
       for (Ref r : cls->pool())
-        if (objectAt(r)->refCount == 0) active = true;
+        if (objectAt(r)->refCount == 0 && !FinishingIsSilent(r)) active = true;
   }
   bool active = false;
 };

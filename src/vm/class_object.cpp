@@ -7,6 +7,7 @@
 #include "vm/errors.h"
 #include "vm/live_counters.h"
 #include "vm/method_cache.h"
+#include "vm/native_destructor.h"
 #include "vm/runtime.h"
 #include "vm/waiting_destructors.h"
 
@@ -239,11 +240,12 @@ Ref ClassObject::firstFreeRecord() {
   return 0;
 }
 
-int32_t ClassObject::FinishGarbage() {
+int32_t ClassObject::FinishGarbage(bool leaveSilent) {
   int32_t finished = 0;
   // By index: a destructor may make new instances, which grow the pool.
   for (size_t i = 0; i < pool_.size(); ++i) {
     if (objectAt(pool_[i])->refCount != 0) continue;
+    if (leaveSilent && FinishingIsSilent(pool_[i])) continue;
     DestroyObject(pool_[i]);
     ++finished;
   }

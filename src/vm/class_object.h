@@ -78,8 +78,9 @@ class ClassObject : public HostObject {
   // reusable record may start there. Inline: every last reference let go says so.
   void noteFree(Ref record);
   // Finishes every garbage record (count 0) now, destructor first, rather than
-  // when its record is next reused; the number finished.
-  int32_t FinishGarbage();
+  // when its record is next reused; the number finished. `leaveSilent` leaves the
+  // records whose finishing nothing could see (FinishingIsSilent), as at exit.
+  int32_t FinishGarbage(bool leaveSilent = false);
   int32_t instancesMade() const { return instancesMade_; }
   // Finalises every record of the pool (count 0 or above).
   void DestroyInstances();

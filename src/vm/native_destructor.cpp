@@ -76,4 +76,16 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   return finished;
 }
 
+bool FinishingIsSilent(Ref record) {
+  TfObject* o = objectAt(record);
+  ClassObject* cls = classOfRecord(o);
+  uint32_t slot = 0;
+  if (!cls || !freesStringBody(NativeOnlyDestructorCall(cls->Destructor(), slot))) return false;
+  const int32_t slots = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  if (int64_t(slot) >= slots) return false;
+  for (int32_t i = 0; i < slots; ++i)
+    if (o->members()[i].kind == vtObject) return false;
+  return true;
+}
+
 }  // namespace zunka::vm

@@ -19,6 +19,13 @@ namespace zunka::vm {
 // was reported).
 std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d);
 
+// Whether finishing the garbage record `record` would show nothing but memory
+// given back: its class's destructor is the string's, which only frees the body
+// it is handed (RunNativeOnlyDestructor's quick case), and no member holds an
+// object whose release could run anything. At exit such garbage may be left
+// unfinished: a string a table or list held is then not finished one by one.
+bool FinishingIsSilent(Ref record);
+
 // For a destructor of that shape, the native it calls and the member slot it
 // hands over; nullptr for any other destructor (or none). Inline: every string
 // made in place of a garbage one and every string that goes asks.

@@ -7,6 +7,7 @@
 #include "resources/rtti.h"
 #include "resources/snippet_service.h"
 #include "resources/tag_dispatch.h"
+#include "vm/runtime.h"
 #include "vm/symbols.h"
 
 using namespace zunka;
@@ -170,6 +171,26 @@ TEST_F(KernelWorldTest, TreeTeardownIsSilentOnlyWhenNothingIsLeftToFinish) {
   EXPECT_TRUE(TreeTeardownIsSilent(root));
 
   ASSERT_EQ(run("a = new Array();\r\na = null;\r\n"), 0);
+  EXPECT_FALSE(TreeTeardownIsSilent(root));
+  ReleaseScriptObjects(root);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+
+  // Garbage strings would only give their bodies back: they are left as they are,
+  // and the tear-down (or the end of the process) finishes them.
+  auto garbageStrings = [] {
+    int count = 0;
+    for (vm::Ref r : vm::runtime().stringClass->pool()) count += vm::objectAt(r)->refCount == 0;
+    return count;
+  };
+  ASSERT_EQ(run("$s = \"ab\" + 1;\r\n$s = null;\r\n"), 0);
+  const int garbage = garbageStrings();
+  EXPECT_GE(garbage, 1);
+  EXPECT_TRUE(TreeTeardownIsSilent(root));
+  ReleaseScriptObjects(root);
+  EXPECT_EQ(garbageStrings(), garbage);
+  // A list holding the last reference to a string is not silent; finishing it
+  // makes the string silent garbage.
+  ASSERT_EQ(run("a = new Array();\r\na.add(\"x\" + 2);\r\na = null;\r\n"), 0);
   EXPECT_FALSE(TreeTeardownIsSilent(root));
   ReleaseScriptObjects(root);
   EXPECT_TRUE(TreeTeardownIsSilent(root));

@@ -3,6 +3,7 @@
 #include "support/vm_world.h"
 #include "vm/collector.h"
 #include "vm/errors.h"
+#include "vm/native_destructor.h"
 #include "vm/natives/string_natives.h"
 #include "vm/tfstring.h"
 
@@ -228,6 +229,40 @@ TEST(StringDestructor, AnObjectInTheBodySlotIsHandedOverThroughTheCallAsWritten)
   EXPECT_EQ(objectAt(member.ref)->refCount, 0);
   ASSERT_EQ(w.console.logLines.size(), 1u);
   EXPECT_EQ(w.console.logLines[0], "Decref failed at " + c->name() + "._body");
+}
+
+// At exit, garbage whose finishing would only give memory back is left: a string
+// whose destructor only frees its body. A destructor that does more, or a member
+// holding an object (its release may run a destructor), keeps it finished.
+TEST(StringDestructor, OnlyABodyOnlyStringHoldingNoObjectIsSilentGarbage) {
+  VmWorld& w = VmWorld::get();
+  uint32_t handle = 0;
+  TRTTI* plain = stringClassWithDestructor(false);
+  Ref silent = garbageString(plain, "silent", handle);
+  EXPECT_TRUE(FinishingIsSilent(silent));
+  EXPECT_EQ(plain->FinishGarbage(true), 0);
+  EXPECT_NE(hostAs<TfString>(handle), nullptr);
+  EXPECT_EQ(objectAt(silent)->refCount, 0);
+  EXPECT_EQ(plain->FinishGarbage(), 1);
+  EXPECT_EQ(hostAs<TfString>(handle), nullptr);
+
+  TRTTI* more = stringClassWithDestructor(true);
+  EXPECT_FALSE(FinishingIsSilent(garbageString(more, "more", handle)));
+  extraCalls = 0;
+  EXPECT_EQ(more->FinishGarbage(true), 1);
+  EXPECT_EQ(extraCalls, 1);
+
+  TRTTI* held = w.makeClass("H" + std::to_string(++classCounter), w.objectClass);
+  TValue member = newObject(held);
+  Ref holding = plain->NewInstance();
+  assign(objectAt(holding)->members()[0], &member);
+  setNull(member);
+  EXPECT_FALSE(FinishingIsSilent(holding));
+  EXPECT_EQ(plain->FinishGarbage(true), 1);
+  EXPECT_EQ(held->LiveCount(), 0);
+
+  // Not a string's destructor at all.
+  EXPECT_FALSE(FinishingIsSilent(garbageWithBody(classWithDestructor(false), TValue::ofInt(1))));
 }
 
 // The cells a native-only destructor's call would have taken leave the arena as
