@@ -126,8 +126,12 @@ int runScriptCommand(const PlayerOptions& options) {
           break;
       }
     }
-    kernel.shutDown();
-    if (kLeaveTreeToExit) kernel.leaveTreeToExit();
+    if (kLeaveTreeToExit) {
+      kernel.shutDownToExit();
+      kernel.leaveTreeToExit();
+    } else {
+      kernel.shutDown();
+    }
   } catch (const EError& e) {
     LogError(e.message(), {}, true);
     status = 1;

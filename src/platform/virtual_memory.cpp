@@ -21,6 +21,9 @@
 #ifndef ZUNKA_OWN_ALLOCATOR
 #define ZUNKA_OWN_ALLOCATOR 1
 #endif
+#if !ZUNKA_OWN_ALLOCATOR
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace zunka::platform {
 
@@ -28,6 +31,15 @@ void* reserveLazyRegion(std::size_t bytes) {
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   return p == MAP_FAILED ? nullptr : p;
+}
+
+void scanForLeakRoots(void* start, std::size_t bytes) {
+#if ZUNKA_OWN_ALLOCATOR
+  (void)start;
+  (void)bytes;
+#else
+  __lsan_register_root_region(start, bytes);
+#endif
 }
 
 void discardPages(void* start, std::size_t bytes) {

@@ -7,6 +7,10 @@ namespace zunka::platform {
 // by memory once touched. Returns nullptr when the host refuses.
 void* reserveLazyRegion(std::size_t bytes);
 
+// Under the leak checker, pointers kept in the region (a reserved one, which it
+// does not scan by itself) keep what they point to reachable; elsewhere nothing.
+void scanForLeakRoots(void* start, std::size_t bytes);
+
 // Gives the pages of a range back to the host; they read as zero afterwards.
 void discardPages(void* start, std::size_t bytes);
 

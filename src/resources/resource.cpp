@@ -219,10 +219,26 @@ class GlobalValueRelease : public TResourceIterator {
 
 class GarbageFinish : public TResourceIterator {
  public:
+  explicit GarbageFinish(bool leaveSilent) : leaveSilent_(leaveSilent) {}
   void VisitResource(TResource& resource) override {
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage(true);
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage(leaveSilent_);
   }
   int32_t finished = 0;
+
+ private:
+  bool leaveSilent_;
+};
+
+class SilentGarbageFinish : public TResourceIterator {
+ public:
+  void VisitResource(TResource& resource) override {
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource))
+      // By index: finishing frees a body and nothing else, but stays safe.
+      for (size_t i = 0; i < cls->pool().size(); ++i) {
+        Ref r = cls->pool()[i];
+        if (objectAt(r)->refCount == 0 && FinishingIsSilent(r)) DestroyObject(r);
+      }
+  }
 };
 
 // Whether anything is left that tearing down would finish or let go.
@@ -246,7 +262,7 @@ constexpr int kMostGarbagePasses = 64;
 
 }  // namespace
 
-void ReleaseScriptObjects(TResource& root) {
+void ReleaseScriptObjects(TResource& root, bool leaveSilentGarbage) {
   // The hooks may store objects in globals: the globals go last.
   ScriptObjectRelease objects;
   root.Visit(objects);
@@ -255,10 +271,17 @@ void ReleaseScriptObjects(TResource& root) {
   // Garbage is otherwise finished when its class goes, by then perhaps after the
   // string class its destructor needs.
   for (int pass = 0; pass < kMostGarbagePasses; ++pass) {
-    GarbageFinish garbage;
+    GarbageFinish garbage(leaveSilentGarbage);
     root.Visit(garbage);
     if (garbage.finished == 0) break;
   }
+  // A destructor still waiting runs script code: it finds what it always found.
+  if (leaveSilentGarbage && !vm::runtime().waitingDestructors.empty()) FinishSilentGarbage(root);
+}
+
+void FinishSilentGarbage(TResource& root) {
+  SilentGarbageFinish garbage;
+  root.Visit(garbage);
 }
 
 bool TreeTeardownIsSilent(TResource& root) {

@@ -134,10 +134,12 @@ class TResource : public vm::HostObject {
 // then every global's value are let go, and every object no longer referenced is
 // finished (destructors included), while every class they are instances of is
 // still in place. Tearing the tree down after that finds no script object whose
-// class went before it. Garbage whose finishing nothing could see (strings that
-// only give their bodies back, vm::FinishingIsSilent) is left to the tear-down,
-// or to the end of the process when the tree is left to it.
-void ReleaseScriptObjects(TResource& root);
+// class went before it. With `leaveSilentGarbage` (a process about to end),
+// garbage whose finishing nothing could see (strings that only give their bodies
+// back, vm::FinishingIsSilent) is left, unless a destructor is still waiting to
+// run: FinishSilentGarbage finishes it should the tree be torn down after all.
+void ReleaseScriptObjects(TResource& root, bool leaveSilentGarbage = false);
+void FinishSilentGarbage(TResource& root);
 
 // Whether destroying the tree now would run no script code and say nothing: no
 // resource or global holds an object, no class has garbage left to finish (other

@@ -58,12 +58,20 @@ KernelBoot::~KernelBoot() {
 }
 
 void KernelBoot::shutDown() {
+  shutDown(false);
+}
+
+void KernelBoot::shutDownToExit() {
+  shutDown(true);
+}
+
+void KernelBoot::shutDown(bool exiting) {
   if (shutDown_) return;
   shutDown_ = true;
   // The last frame's sprites hold the objects that drew them: they go before the
   // classes of those objects.
   playerHosts().screen().clearSprites();
-  if (root_ && resourceTree().root == root()) ReleaseScriptObjects(*root_);
+  if (root_ && resourceTree().root == root()) ReleaseScriptObjects(*root_, exiting);
   // Destructors still waiting for their turn run now; any that cannot go with
   // their class's pool, as all other garbage does.
   vm::RunWaitingDestructors();
@@ -72,6 +80,8 @@ void KernelBoot::shutDown() {
 
 bool KernelBoot::leaveTreeToExit() {
   leaveTree_ = shutDown_ && root_ && TreeTeardownIsSilent(*root_);
+  // The tear-down may run script code: it finds every garbage string finished.
+  if (!leaveTree_ && root_ && resourceTree().root == root()) FinishSilentGarbage(*root_);
   return leaveTree_;
 }
 

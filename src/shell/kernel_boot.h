@@ -32,10 +32,14 @@ class KernelBoot : public BootSequence {
   // values) while every class is still in place; the destructor does it when
   // nobody did before.
   void shutDown() override;
+  // shutDown for a process about to end: garbage that nothing could see being
+  // finished is left to leaveTreeToExit (ReleaseScriptObjects).
+  void shutDownToExit();
   // For a process about to end, after shutDown: when tearing the tree down would
   // run no script code and say nothing (TreeTeardownIsSilent), its classes, code
   // and resources are left to the operating system instead of freed one by one.
-  // The tree stops being the root all the same. True when it will be left.
+  // The tree stops being the root all the same. True when it will be left;
+  // otherwise the garbage shutDownToExit left is finished first.
   bool leaveTreeToExit();
 
   // True once the kernel booted without an error.
@@ -44,6 +48,7 @@ class KernelBoot : public BootSequence {
   TPrjManager& projects() { return projects_; }
 
  private:
+  void shutDown(bool exiting);
   void loadKernelClasses();
   void enumerateKernelFiles();
   std::string firstPageFile() const;

@@ -15,16 +15,27 @@ constexpr uint32_t kGenerationMask = (1u << (32 - HostHandles::kIndexBits)) - 1;
 constexpr std::size_t kRecycleAfter = 1024;
 }  // namespace
 
-// Reserved before main, so that a lookup never meets a table that is not there.
-HostHandles::Entry* HostHandles::entries_ = HostHandles::reserve();
+HostHandles::Entry* HostHandles::entries_ = nullptr;
 uint32_t HostHandles::size_ = 1;
 std::size_t HostHandles::live_ = 0;
 uint32_t HostHandles::freeHead_ = 0;
 uint32_t HostHandles::freeTail_ = 0;
 std::size_t HostHandles::freeCount_ = 0;
 
+namespace {
+// Reserves the table before main and before other files' statics, so that a
+// lookup never meets a table that is not there.
+struct TableBeforeMain {
+  TableBeforeMain() { HostHandles::initialize(); }
+};
+[[gnu::init_priority(101)]] TableBeforeMain tableBeforeMain;
+}  // namespace
+
+void HostHandles::initialize() {
+  if (!entries_) entries_ = reserve();
+}
+
 HostHandles::Entry* HostHandles::reserve() {
-  if (entries_) return entries_;
   auto* entries =
       static_cast<Entry*>(platform::reserveLazyRegion(size_t(kIndexMask + 1) * sizeof(Entry)));
   if (!entries) {
@@ -32,11 +43,13 @@ HostHandles::Entry* HostHandles::reserve() {
     std::abort();
   }
   entries[0].tag = UINT32_MAX;  // index 0 is never a handle
+  // Host objects alive at exit stay reachable through the table.
+  platform::scanForLeakRoots(entries, size_t(kIndexMask + 1) * sizeof(Entry));
   return entries;
 }
 
 uint32_t HostHandles::add(HostObject* object, HostKind kind) {
-  if (!entries_) entries_ = reserve();
+  initialize();
   uint32_t index;
   if (freeCount_ > kRecycleAfter || size_ > kIndexMask) {
     if (freeCount_ == 0) throw std::bad_alloc();

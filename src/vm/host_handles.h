@@ -21,6 +21,8 @@ class HostHandles {
   static constexpr uint32_t kIndexBits = 22;
   static constexpr uint32_t kIndexMask = (1u << kIndexBits) - 1;
 
+  // Reserves the table; done before main (and by the first add).
+  static void initialize();
   static uint32_t add(HostObject* object, HostKind kind);
   static void remove(uint32_t handle);
   // remove(handle) then add(object), in one step: the new handle of an object

@@ -175,8 +175,8 @@ TEST_F(KernelWorldTest, TreeTeardownIsSilentOnlyWhenNothingIsLeftToFinish) {
   ReleaseScriptObjects(root);
   EXPECT_TRUE(TreeTeardownIsSilent(root));
 
-  // Garbage strings would only give their bodies back: they are left as they are,
-  // and the tear-down (or the end of the process) finishes them.
+  // Garbage strings would only give their bodies back: a process about to end
+  // leaves them as they are, and finishes them only when it tears the tree down.
   auto garbageStrings = [] {
     int count = 0;
     for (vm::Ref r : vm::runtime().stringClass->pool()) count += vm::objectAt(r)->refCount == 0;
@@ -186,13 +186,19 @@ TEST_F(KernelWorldTest, TreeTeardownIsSilentOnlyWhenNothingIsLeftToFinish) {
   const int garbage = garbageStrings();
   EXPECT_GE(garbage, 1);
   EXPECT_TRUE(TreeTeardownIsSilent(root));
-  ReleaseScriptObjects(root);
+  ReleaseScriptObjects(root, true);
   EXPECT_EQ(garbageStrings(), garbage);
+  FinishSilentGarbage(root);
+  EXPECT_EQ(garbageStrings(), 0);
+  ASSERT_EQ(run("$s = \"ab\" + 1;\r\n$s = null;\r\n"), 0);
+  ReleaseScriptObjects(root);
+  EXPECT_EQ(garbageStrings(), 0);
   // A list holding the last reference to a string is not silent; finishing it
   // makes the string silent garbage.
   ASSERT_EQ(run("a = new Array();\r\na.add(\"x\" + 2);\r\na = null;\r\n"), 0);
   EXPECT_FALSE(TreeTeardownIsSilent(root));
-  ReleaseScriptObjects(root);
+  ReleaseScriptObjects(root, true);
   EXPECT_TRUE(TreeTeardownIsSilent(root));
+  EXPECT_GE(garbageStrings(), 1);
   EXPECT_TRUE(console.errors.empty()) << console.errors.front();
 }

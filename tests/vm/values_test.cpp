@@ -236,6 +236,21 @@ TEST(Handles, StaleForgedAndMistypedHandlesFindNothing) {
   EXPECT_EQ(HostHandles::find(0), nullptr);
   EXPECT_EQ(HostHandles::find(0xFFFFFFFFu), nullptr);
   EXPECT_EQ(HostHandles::find(123456789u), nullptr);
+  // Slot 0 and slots never used, under every generation (0 included), with and
+  // without a family; a live object's slot under every other generation.
+  constexpr uint32_t kGenerations = 1u << (32 - HostHandles::kIndexBits);
+  auto* live = new TValueList();
+  const uint32_t liveIndex = live->handle() & HostHandles::kIndexMask;
+  for (uint32_t generation = 0; generation < kGenerations; ++generation) {
+    for (uint32_t index : {0u, HostHandles::kIndexMask, HostHandles::kIndexMask - 1}) {
+      const uint32_t forged = generation << HostHandles::kIndexBits | index;
+      EXPECT_EQ(HostHandles::find(forged), nullptr) << forged;
+      EXPECT_EQ(hostAs<TValueList>(forged), nullptr) << forged;
+    }
+    const uint32_t forged = generation << HostHandles::kIndexBits | liveIndex;
+    if (forged != live->handle()) EXPECT_EQ(HostHandles::find(forged), nullptr) << forged;
+  }
+  delete live;
   // Handles are not reused at once, so a new object does not answer to the old number.
   auto* other = new TValueList();
   EXPECT_NE(other->handle(), h);
