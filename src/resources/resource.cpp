@@ -232,12 +232,14 @@ class GarbageFinish : public TResourceIterator {
 class SilentGarbageFinish : public TResourceIterator {
  public:
   void VisitResource(TResource& resource) override {
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource))
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) {
+      const int32_t silentSlots = SilentFinishingSlots(cls);
       // By index: finishing frees a body and nothing else, but stays safe.
       for (size_t i = 0; i < cls->pool().size(); ++i) {
         Ref r = cls->pool()[i];
-        if (objectAt(r)->refCount == 0 && FinishingIsSilent(r)) DestroyObject(r);
+        if (objectAt(r)->refCount == 0 && FinishingIsSilent(r, silentSlots)) DestroyObject(r);
       }
+    }
   }
 };
 
@@ -248,9 +250,11 @@ class TeardownActivity : public TResourceIterator {
     if (resource.holdsScriptObject()) active = true;
     if (auto* global = dynamic_cast<TGlobalValue*>(&resource))
       if (global->value().kind == vtObject) active = true;
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource))
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) {
+      const int32_t silentSlots = SilentFinishingSlots(cls);
       for (Ref r : cls->pool())
-        if (objectAt(r)->refCount == 0 && !FinishingIsSilent(r)) active = true;
+        if (objectAt(r)->refCount == 0 && !FinishingIsSilent(r, silentSlots)) active = true;
+    }
   }
   bool active = false;
 };

@@ -76,16 +76,23 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   return finished;
 }
 
-bool FinishingIsSilent(Ref record) {
-  TfObject* o = objectAt(record);
-  ClassObject* cls = classOfRecord(o);
+int32_t SilentFinishingSlots(ClassObject* cls) {
   uint32_t slot = 0;
-  if (!cls || !freesStringBody(NativeOnlyDestructorCall(cls->Destructor(), slot))) return false;
+  if (!cls || !freesStringBody(NativeOnlyDestructorCall(cls->Destructor(), slot))) return -1;
   const int32_t slots = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
-  if (int64_t(slot) >= slots) return false;
-  for (int32_t i = 0; i < slots; ++i)
-    if (o->members()[i].kind == vtObject) return false;
+  return int64_t(slot) < slots ? slots : -1;
+}
+
+bool FinishingIsSilent(Ref record, int32_t silentSlots) {
+  if (silentSlots < 0) return false;
+  const TValue* members = objectAt(record)->members();
+  for (int32_t i = 0; i < silentSlots; ++i)
+    if (members[i].kind == vtObject) return false;
   return true;
+}
+
+bool FinishingIsSilent(Ref record) {
+  return FinishingIsSilent(record, SilentFinishingSlots(classOfRecord(objectAt(record))));
 }
 
 }  // namespace zunka::vm

@@ -25,6 +25,12 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
 // object whose release could run anything. At exit such garbage may be left
 // unfinished: a string a table or list held is then not finished one by one.
 bool FinishingIsSilent(Ref record);
+// The same for many records of one class, its destructor read once:
+// SilentFinishingSlots gives the class's member slot count when its destructor is
+// the string's, -1 otherwise, and FinishingIsSilent(record, slots) then only looks
+// at the record's members.
+int32_t SilentFinishingSlots(ClassObject* cls);
+bool FinishingIsSilent(Ref record, int32_t silentSlots);
 
 // For a destructor of that shape, the native it calls and the member slot it
 // hands over; nullptr for any other destructor (or none). Inline: every string
