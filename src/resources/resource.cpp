@@ -219,28 +219,14 @@ class GlobalValueRelease : public TResourceIterator {
 
 class GarbageFinish : public TResourceIterator {
  public:
-  explicit GarbageFinish(bool leaveSilent) : leaveSilent_(leaveSilent) {}
+  explicit GarbageFinish(ClassObject::Garbage which) : which_(which) {}
   void VisitResource(TResource& resource) override {
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage(leaveSilent_);
+    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) finished += cls->FinishGarbage(which_);
   }
   int32_t finished = 0;
 
  private:
-  bool leaveSilent_;
-};
-
-class SilentGarbageFinish : public TResourceIterator {
- public:
-  void VisitResource(TResource& resource) override {
-    if (auto* cls = dynamic_cast<TRTTI*>(&resource)) {
-      const int32_t silentSlots = SilentFinishingSlots(cls);
-      // By index: finishing frees a body and nothing else, but stays safe.
-      for (size_t i = 0; i < cls->pool().size(); ++i) {
-        Ref r = cls->pool()[i];
-        if (objectAt(r)->refCount == 0 && FinishingIsSilent(r, silentSlots)) DestroyObject(r);
-      }
-    }
-  }
+  ClassObject::Garbage which_;
 };
 
 // Whether anything is left that tearing down would finish or let go.
@@ -275,7 +261,8 @@ void ReleaseScriptObjects(TResource& root, bool leaveSilentGarbage) {
   // Garbage is otherwise finished when its class goes, by then perhaps after the
   // string class its destructor needs.
   for (int pass = 0; pass < kMostGarbagePasses; ++pass) {
-    GarbageFinish garbage(leaveSilentGarbage);
+    GarbageFinish garbage(leaveSilentGarbage ? ClassObject::Garbage::AllButSilent
+                                             : ClassObject::Garbage::All);
     root.Visit(garbage);
     if (garbage.finished == 0) break;
   }
@@ -284,7 +271,7 @@ void ReleaseScriptObjects(TResource& root, bool leaveSilentGarbage) {
 }
 
 void FinishSilentGarbage(TResource& root) {
-  SilentGarbageFinish garbage;
+  GarbageFinish garbage(ClassObject::Garbage::OnlySilent);
   root.Visit(garbage);
 }
 

@@ -240,17 +240,19 @@ Ref ClassObject::firstFreeRecord() {
   return 0;
 }
 
-int32_t ClassObject::FinishGarbage(bool leaveSilent) {
+int32_t ClassObject::FinishGarbage(Garbage which) {
   int32_t finished = 0;
-  int32_t silentSlots = leaveSilent ? SilentFinishingSlots(this) : -1;
+  const bool askSilent = which != Garbage::All;
+  int32_t silentSlots = askSilent ? SilentFinishingSlots(this) : -1;
   // By index: a destructor may make new instances, which grow the pool.
   for (size_t i = 0; i < pool_.size(); ++i) {
     if (objectAt(pool_[i])->refCount != 0) continue;
-    if (FinishingIsSilent(pool_[i], silentSlots)) continue;
+    if (askSilent && FinishingIsSilent(pool_[i], silentSlots) != (which == Garbage::OnlySilent))
+      continue;
     DestroyObject(pool_[i]);
     ++finished;
     // A destructor's script may have changed the class.
-    if (leaveSilent) silentSlots = SilentFinishingSlots(this);
+    if (askSilent) silentSlots = SilentFinishingSlots(this);
   }
   return finished;
 }

@@ -77,10 +77,13 @@ class ClassObject : public HostObject {
   // A record of this class became free (count 0 or below): the next search for a
   // reusable record may start there. Inline: every last reference let go says so.
   void noteFree(Ref record);
-  // Finishes every garbage record (count 0) now, destructor first, rather than
-  // when its record is next reused; the number finished. `leaveSilent` leaves the
-  // records whose finishing nothing could see (FinishingIsSilent), as at exit.
-  int32_t FinishGarbage(bool leaveSilent = false);
+  // Which garbage FinishGarbage finishes: all of it, or all but or only the records
+  // whose finishing nothing could see (FinishingIsSilent), which a process about
+  // to end may leave.
+  enum class Garbage : uint8_t { All, AllButSilent, OnlySilent };
+  // Finishes garbage records (count 0) now, destructor first, rather than when
+  // their records are next reused; the number finished.
+  int32_t FinishGarbage(Garbage which = Garbage::All);
   int32_t instancesMade() const { return instancesMade_; }
   // Finalises every record of the pool (count 0 or above).
   void DestroyInstances();

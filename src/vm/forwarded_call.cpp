@@ -191,17 +191,15 @@ namespace {
 // lookUpForwarded for the containers' `get(k) { return _n_get(_h, k); }` called
 // with its one argument: the same steps without the loops over the operands.
 bool lookUpMemberByArgument(TNativeFunction* native, const ForwardingShape& shape, TfObject* self,
-                            const ClassObject* selfClass, TValue* target) {
+                            const ClassObject* selfClass, TValue* target, const uint32_t* body) {
   const TValue argument = target[-1];
   // Ret counts the argument down: it may not be freed by it.
   if (argument.kind == vtObject &&
       !(Arena::isObject(argument.ref) && objectAt(argument.ref)->refCount > 1))
     return false;
-  const uint32_t slot = shape.push[0].operand;
-  if (int64_t(slot) >= (selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-    return false;
-  const TValue operands[2] = {self->members()[slot],
-                              shape.push[1].operand == 0 ? argument : TValue{}};
+  TValue operands[ForwardingShape::kMostPushes];
+  bool objects;
+  if (!readOperands({self, selfClass, target, 1, body}, shape, operands, objects)) return false;
   TValue result;
   try {
     if (!native->lookup(*target, operands, 2, result)) return false;
@@ -232,7 +230,7 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
   // The frame the written code builds must fit, or it fails there.
   if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
   if (shape.memberThenArgument && argc == 1)
-    return lookUpMemberByArgument(native, shape, self, selfClass, target);
+    return lookUpMemberByArgument(native, shape, self, selfClass, target, body);
   // Ret only counts the arguments down: none of them may be freed by it.
   for (uint32_t i = 1; i <= argc; ++i) {
     const TValue& v = target[-int32_t(i)];

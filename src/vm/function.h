@@ -22,12 +22,11 @@ using NativeHandler = void (*)(TNativeFunction* self, TValue* target, int32_t ar
                                uint32_t reserved);
 // The read-only face of a plain native such as a container's `get`: from the
 // native's `this` (the value in its target) and its arguments (argument i at
-// args[i - 1]) it gives the value the handler
-// would leave in its target, not retained, changing nothing, counting nothing and
-// raising nothing. It says false wherever it is not sure (a wrong argument, an
-// index outside a list), and the handler runs instead. A forwarded call whose
-// body returns the native's result asks it first, reading the operands where
-// they lie instead of pushing them (vm/forwarded_call.h).
+// args[i - 1]) it gives the value the handler would leave in its target, not
+// retained, changing nothing, counting nothing and raising nothing. It says false wherever it is
+// not sure (a wrong argument, an index outside a list), and the handler runs instead. A forwarded
+// call whose body returns the native's result asks it first, reading the operands where they lie
+// instead of pushing them (vm/forwarded_call.h).
 using NativeLookup = bool (*)(const TValue& self, const TValue* args, int32_t argc, TValue& result);
 
 // An entry of a class's method table. Several tables may hold one function (a

@@ -240,7 +240,7 @@ TEST(StringDestructor, OnlyABodyOnlyStringHoldingNoObjectIsSilentGarbage) {
   TRTTI* plain = stringClassWithDestructor(false);
   Ref silent = garbageString(plain, "silent", handle);
   EXPECT_TRUE(FinishingIsSilent(silent));
-  EXPECT_EQ(plain->FinishGarbage(true), 0);
+  EXPECT_EQ(plain->FinishGarbage(ClassObject::Garbage::AllButSilent), 0);
   EXPECT_NE(hostAs<TfString>(handle), nullptr);
   EXPECT_EQ(objectAt(silent)->refCount, 0);
   EXPECT_EQ(plain->FinishGarbage(), 1);
@@ -249,7 +249,7 @@ TEST(StringDestructor, OnlyABodyOnlyStringHoldingNoObjectIsSilentGarbage) {
   TRTTI* more = stringClassWithDestructor(true);
   EXPECT_FALSE(FinishingIsSilent(garbageString(more, "more", handle)));
   extraCalls = 0;
-  EXPECT_EQ(more->FinishGarbage(true), 1);
+  EXPECT_EQ(more->FinishGarbage(ClassObject::Garbage::AllButSilent), 1);
   EXPECT_EQ(extraCalls, 1);
 
   TRTTI* held = w.makeClass("H" + std::to_string(++classCounter), w.objectClass);
@@ -258,7 +258,7 @@ TEST(StringDestructor, OnlyABodyOnlyStringHoldingNoObjectIsSilentGarbage) {
   assign(objectAt(holding)->members()[0], &member);
   setNull(member);
   EXPECT_FALSE(FinishingIsSilent(holding));
-  EXPECT_EQ(plain->FinishGarbage(true), 1);
+  EXPECT_EQ(plain->FinishGarbage(ClassObject::Garbage::AllButSilent), 1);
   EXPECT_EQ(held->LiveCount(), 0);
 
   // Not a string's destructor at all.

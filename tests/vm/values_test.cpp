@@ -248,7 +248,9 @@ TEST(Handles, StaleForgedAndMistypedHandlesFindNothing) {
       EXPECT_EQ(hostAs<TValueList>(forged), nullptr) << forged;
     }
     const uint32_t forged = generation << HostHandles::kIndexBits | liveIndex;
-    if (forged != live->handle()) EXPECT_EQ(HostHandles::find(forged), nullptr) << forged;
+    if (forged != live->handle()) {
+      EXPECT_EQ(HostHandles::find(forged), nullptr) << forged;
+    }
   }
   delete live;
   // Handles are not reused at once, so a new object does not answer to the old number.

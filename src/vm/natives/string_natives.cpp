@@ -47,7 +47,7 @@ std::string selfText(TValue* target) {
 
 // The same bytes in place: for natives that only read them before replacing
 // the target.
-std::string_view selfBytes(TValue* target) {
+std::string_view selfBytes(const TValue* target) {
   TfString* body = stringBodyInline(objectOf(*target));
   return body ? std::string_view(body->bytes) : std::string_view();
 }
@@ -94,8 +94,7 @@ ZUNKA_NATIVE(nativeWLength) {
 // length as a lookup (NativeLookup): a string without a body has length 0, as the
 // handler says.
 bool lookUpLength(const TValue& self, const TValue*, int32_t, TValue& result) {
-  TfString* body = stringBodyInline(objectOf(self));
-  result = TValue::ofInt(body ? int32_t(body->bytes.size()) : 0);
+  result = TValue::ofInt(int32_t(selfBytes(&self).size()));
   return true;
 }
 
