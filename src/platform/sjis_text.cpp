@@ -143,6 +143,14 @@ size_t wellFormedUtf8Length(std::string_view text, size_t i) {
 
 void decodeSjis(std::string_view sjis, InvalidSjisByte form, std::string& utf8,
                 std::vector<uint32_t>* offsets) {
+  if (isAscii(sjis)) {
+    // Both encodings keep ASCII as it is: the converter module is not even
+    // loaded for a text that needs none (most of what scripts print).
+    utf8 += sjis;
+    if (offsets)
+      for (uint32_t i = 0; i <= sjis.size(); ++i) offsets->push_back(i);
+    return;
+  }
   const bool privateUse = form == InvalidSjisByte::kPrivateUse;
   // A valid byte needs at most 3 UTF-8 bytes; a private-use stand-in needs 4.
   convertAll(
@@ -168,6 +176,7 @@ std::string sjisToUtf8(std::string_view sjis) {
 }
 
 std::string utf8ToSjis(std::string_view utf8) {
+  if (isAscii(utf8)) return std::string(utf8);
   std::string sjis;
   // No character takes more Shift_JIS bytes than UTF-8 bytes, save ASCII at one each.
   convertAll(

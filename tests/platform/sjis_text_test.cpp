@@ -42,6 +42,21 @@ TEST(SjisText, EncodesLikeIconv) {
   }
 }
 
+// ASCII text skips the converter: every byte below 0x80, NUL included, must still
+// come out as iconv gives it, appended after what was there, with one offset each.
+TEST(SjisText, EveryAsciiByteConvertsLikeIconvBothWays) {
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c) ascii += static_cast<char>(c);
+  EXPECT_EQ(sjisToUtf8(ascii), runHostTool("iconv -f CP932 -t UTF-8", ascii));
+  EXPECT_EQ(utf8ToSjis(ascii), runHostTool("iconv -f UTF-8 -t CP932", ascii));
+  std::string utf8 = "before";
+  std::vector<uint32_t> offsets{99};
+  decodeSjis(ascii, InvalidSjisByte::kPrivateUse, utf8, &offsets);
+  EXPECT_EQ(utf8, "before" + ascii);
+  ASSERT_EQ(offsets.size(), ascii.size() + 2);
+  for (uint32_t i = 0; i <= ascii.size(); ++i) EXPECT_EQ(offsets[i + 1], i);
+}
+
 TEST(SjisText, EveryDoubleByteCodeDecodesLikeIconvAndMapsBack) {
   std::string all;
   for (int lead = 0x81; lead <= 0xFC; ++lead) {
