@@ -146,10 +146,13 @@ int64_t TAbstractHashtable::probeIndex(const TValue& key, uint32_t hash) const {
 }
 
 // A string key of a plain table: only string keys can equal it in the index (an
-// indexed integer never does), their texts compared in place (as getOther does).
+// indexed integer never does), their texts compared in place.
 int64_t TAbstractHashtable::probeText(const TValue& key, std::string_view text,
                                       uint32_t hash) const {
   return probe(hash, [&](const Entry& e) {
+    // The very record stored is the everyday case (a key kept and looked up
+    // again): equal to itself without reading its text.
+    if (e.key.sameBits(key)) return true;
     std::string_view stored;
     return stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0;
   });
@@ -250,10 +253,7 @@ TValue TAbstractHashtable::getOther(const TValue& key) const {
   if (!light_ && !index_.empty() && stringBytesInline(key, text)) {
     // A string key is decided by the index (only string keys can equal it there:
     // an indexed integer never does), its text hashed once and compared in place.
-    const int64_t id = probe(bytesHash(text), [&](const Entry& e) {
-      std::string_view stored;
-      return stringBytesInline(e.key, stored) ? stored == text : compare(e.key, key) == 0;
-    });
+    const int64_t id = probeText(key, text, bytesHash(text));
     return id < 0 ? TValue{} : entries_[size_t(id)].value;
   }
   int64_t id = find(key);
