@@ -186,18 +186,25 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   return Forwarded::Returned;
 }
 
-namespace {
-
-// lookUpForwarded for the containers' `get(k) { return _n_get(_h, k); }` called
-// with its one argument: the same steps without the loops over the operands.
-bool lookUpMemberByArgument(TNativeFunction* native, const ForwardingShape& shape, TfObject* self,
-                            const ClassObject* selfClass, TValue* target, const uint32_t* body) {
+bool lookUpMemberByArgument(const TNormalFunction* callee, const ForwardingShape& shape,
+                            TfObject* self, const ClassObject* selfClass, TValue* target,
+                            const TValue* stackLow) {
+  if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return false;
+  const uint32_t* const body = callee->code->words();
+  TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
+  if (!native) return false;
+  if (!native->lookup) {  // only plain natives have one
+    shape.mayLookUp = false;
+    return false;
+  }
+  // The frame the written code builds must fit, or it fails there.
+  if (!calleeStackTop(callee->localCount(), target, 1, stackLow)) return false;
   const TValue argument = target[-1];
   // Ret counts the argument down: it may not be freed by it.
   if (argument.kind == vtObject &&
       !(Arena::isObject(argument.ref) && objectAt(argument.ref)->refCount > 1))
     return false;
-  TValue operands[ForwardingShape::kMostPushes];
+  TValue operands[2];
   bool objects;
   if (!readOperands({self, selfClass, target, 1, body}, shape, operands, objects)) return false;
   TValue result;
@@ -214,8 +221,6 @@ bool lookUpMemberByArgument(TNativeFunction* native, const ForwardingShape& shap
   return true;
 }
 
-}  // namespace
-
 bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape, TfObject* self,
                      const ClassObject* selfClass, TValue* target, uint32_t argc,
                      const TValue* stackLow) {
@@ -229,8 +234,6 @@ bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape
   }
   // The frame the written code builds must fit, or it fails there.
   if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
-  if (shape.memberThenArgument && argc == 1)
-    return lookUpMemberByArgument(native, shape, self, selfClass, target, body);
   // Ret only counts the arguments down: none of them may be freed by it.
   for (uint32_t i = 1; i <= argc; ++i) {
     const TValue& v = target[-int32_t(i)];

@@ -79,4 +79,13 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
                                        TfObject* self, const ClassObject* selfClass, TValue* target,
                                        uint32_t argc, const TValue* stackLow);
 
+// lookUpForwarded for the containers' `get(k) { return _n_get(_h, k); }` called
+// with its one argument (ForwardingShape::memberThenArgument, argc 1): the same
+// checks and steps without the loops over the operands and arguments. Apart, so
+// that the everyday container call pays only for the registers it uses.
+[[gnu::noinline]] bool lookUpMemberByArgument(const TNormalFunction* callee,
+                                              const ForwardingShape& shape, TfObject* self,
+                                              const ClassObject* selfClass, TValue* target,
+                                              const TValue* stackLow);
+
 }  // namespace zunka::vm

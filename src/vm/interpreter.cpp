@@ -888,7 +888,10 @@ dispatch:
     const int32_t steps = shape->steps();
     if (avail < steps - 1 || runtime().pauseRoutine) goto enter_frame;
     if (shape->mayLookUp &&
-        lookUpForwarded(callee, *shape, targetObject, targetClass, target, argc, stackLow)) {
+        (shape->memberThenArgument && argc == 1
+             ? lookUpMemberByArgument(callee, *shape, targetObject, targetClass, target, stackLow)
+             : lookUpForwarded(callee, *shape, targetObject, targetClass, target, argc,
+                               stackLow))) {
       SP = target;
       PC += words;
       avail -= steps - 1;
