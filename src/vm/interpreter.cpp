@@ -257,6 +257,10 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
 // M(source, op, op index)
 #define ASSIGN_SOURCE_EACH_OP(M, ...) QUICK_ARITHMETIC(M, __VA_ARGS__)
 #define FOR_EACH_ASSIGN_SOURCE(M) QUICK_SOURCES(ASSIGN_SOURCE_EACH_OP, M)
+// M(op, op index, source, then, then index)
+#define ARITH_ASSIGN_EACH_THEN(M, ...) QUICK_ARITHMETIC_BELOW(M, __VA_ARGS__)
+#define ARITH_ASSIGN_EACH_SOURCE(M, ...) QUICK_SOURCES(ARITH_ASSIGN_EACH_THEN, M, __VA_ARGS__)
+#define FOR_EACH_ARITH_ASSIGN_SOURCE(M) QUICK_ARITHMETIC(ARITH_ASSIGN_EACH_SOURCE, M)
 
 // RELEASE for a value held as a raw word.
 #define RELEASE_BITS(v)                                                \
@@ -533,6 +537,10 @@ inline void save(TProcess* p, uint32_t* pc, TValue* sp, TValue* fp, TValue* self
   kQuick[quickAssignSourceArithmetic(src, opi)] = &&Q_AssignSourceArith_##src##_##op;
     FOR_EACH_ASSIGN_SOURCE(SET_ASSIGN_SOURCE)
 #undef SET_ASSIGN_SOURCE
+#define SET_ARITH_ASSIGN_SOURCE(op, opi, src, then, theni) \
+  kQuick[quickArithAssignSource(opi, src, theni)] = &&Q_ArithAssignSource_##op##_##src##_##then;
+    FOR_EACH_ARITH_ASSIGN_SOURCE(SET_ARITH_ASSIGN_SOURCE)
+#undef SET_ARITH_ASSIGN_SOURCE
     kQuick[qPointerAndValue] = &&Q_PointerAndValue;
     kQuick[qLocalsThenCall] = &&Q_LocalsThenCall;
     kQuick[qPushRet] = &&Q_PushRet;
@@ -1629,6 +1637,35 @@ Q_SubstPop : {
   }
   FOR_EACH_ASSIGN_SOURCE(ASSIGN_SOURCE_ARITH)
 #undef ASSIGN_SOURCE_ARITH
+
+  // ARITH SOURCE ARITH Subst Pop: the two values on top joined, the result with
+  // an operand, stored through the pointer under them; the old value goes as in
+  // Q_SubstPop. The written code never needs more room than it finds here.
+#define ARITH_ASSIGN_SOURCE(op, opi, src, then, theni)   \
+  Q_ArithAssignSource_##op##_##src##_##then : {          \
+    NEED_STEPS(5);                                       \
+    const Bits a = loadBits(SP + 1);                     \
+    const Bits b = loadBits(SP);                         \
+    Bits joined;                                         \
+    APPLY_##op(a, b, joined);                            \
+    FETCH_##src(c, PC, 1);                               \
+    Bits out;                                            \
+    APPLY_##then(joined, c, out);                        \
+    const Bits ptr = loadBits(SP + 2);                   \
+    if (UNLIKELY(kindOf(ptr) != vtPointer)) CANONICAL(); \
+    TValue* cell = cellAt(Ref(ptr >> 32));               \
+    if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL();    \
+    storeBits(cell, out);                                \
+    storeBits(SP, 0);                                    \
+    storeBits(SP + 1, 0);                                \
+    storeBits(SP + 2, 0);                                \
+    SP += 3;                                             \
+    TAKE_STEPS(5);                                       \
+    PC += 1 + WORDS_##src + 3;                           \
+    NEXT();                                              \
+  }
+  FOR_EACH_ARITH_ASSIGN_SOURCE(ARITH_ASSIGN_SOURCE)
+#undef ARITH_ASSIGN_SOURCE
 
   // PushThis; SOURCE; Push c; ARITH; SCall 1, m: a method of this class called
   // with arithmetic on a local or argument. Everything is checked before this is

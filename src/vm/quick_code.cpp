@@ -187,6 +187,15 @@ uint32_t superinstructionAt(const Reader& r, uint64_t at) {
     return qPointerAndValue;
   }
   if (first == Op_Subst && r.op(at + 1) == Op_Pop && r.length(at + 1)) return qSubstPop;
+  if (auto op = arithmeticAt(r, at); op && r.length(at)) {
+    const uint64_t source = at + r.length(at);
+    if (auto x = sourceAt(r, source); x && r.length(source)) {
+      const uint64_t then = source + r.length(source);
+      if (auto op2 = arithmeticAt(r, then);
+          op2 && r.op(then + 1) == Op_Subst && r.op(then + 2) == Op_Pop && r.length(then + 2))
+        return quickArithAssignSource(*op, *x, *op2);
+    }
+  }
   if (auto cmp = comparisonAt(r, at); cmp && r.op(at + 1) == Op_JumpZero && r.length(at + 1))
     return qCompareJump + *cmp;
 

@@ -85,7 +85,11 @@ enum QuickCode : uint32_t {
   qSelfCallPair,
   // LocalValPtr_Deref a; LocalValPtr_Deref b; DCall 1, m: `a.m(b)` on two locals
   qLocalsThenCall = qSelfCallPair + kQuickBounds * kQuickBounds,
-  kQuickEnd,
+  // ARITH SOURCE ARITH Subst Pop: the two values on top joined, then with an
+  // operand, stored through the pointer under them: how `a = (b + c.m()) % k`
+  // ends once the call returned
+  qArithAssignSource,
+  kQuickEnd = qArithAssignSource + kQuickArithmetic * kQuickSources * kQuickArithmetic,
 };
 inline constexpr uint32_t kQuickTableSize = 512;
 static_assert(kQuickEnd <= kQuickTableSize);
@@ -128,6 +132,11 @@ constexpr uint32_t quickSelfCall(bool argument, uint32_t op) {
 // `x` and `y` name the arguments' instructions as QuickBound does.
 constexpr uint32_t quickSelfCallPair(uint32_t x, uint32_t y) {
   return qSelfCallPair + x * kQuickBounds + y;
+}
+
+// `op` joins the two values on top, `then` joins the result with the source.
+constexpr uint32_t quickArithAssignSource(uint32_t op, uint32_t source, uint32_t then) {
+  return qArithAssignSource + (op * kQuickSources + source) * kQuickArithmetic + then;
 }
 
 constexpr uint32_t quickPointerValuePairBelow(uint32_t y, uint32_t op, uint32_t below) {

@@ -10,8 +10,9 @@
 
 // Loops as the compiler writes them, run with their superinstructions and with
 // every instruction as written: a loop's step and test, a pair's result joined
-// to the value below it, and arithmetic stored through a pointer must give the
-// same prints, errors, traces and slice ends as the written code.
+// to the value below it, and arithmetic stored through a pointer (after a call's
+// value too) must give the same prints, errors, traces and slice ends as the
+// written code.
 
 using namespace zunka;
 using namespace zunka::vm;
@@ -82,8 +83,15 @@ const char* const kLoops =
     "  return s; }\n"
     "function walk(d) { if (d == 0) return 1; return walk(d - 1) + walk(d - 1); }\n"
     "function tri(n) { var k; k = n; if (k <= 0) return 0; k = k + tri(k - 1); return k; }\n"
+    "function sq(x) { return x * x + 1; }\n"
+    "function acc(n, k) { var i, s; s = 0;\n"
+    "  for (i = 0; i < n; i += 1) s = (s + sq(i)) % k;\n"
+    "  return s; }\n"
+    "function halves(n) { var i; h = 1.0; w = 3;\n"
+    "  for (i = 0; i < n; i += 1) { h = (h + sq(i)) * 0.5; w = (sq(i) - sq(2)) - w; }\n"
+    "  return h * 1000 + w; }\n"
     "print(mix(50, 1000003)); print(down(40, -3)); print(drift(37)); print(same(12));\n"
-    "print(walk(5)); print(tri(9));\n";
+    "print(walk(5)); print(tri(9)); print(acc(30, 97)); print(halves(9));\n";
 
 }  // namespace
 
@@ -95,16 +103,24 @@ TEST(QuickLoops, CompiledLoopsTakeTheNewRunsAndGiveTheWrittenResults) {
   EXPECT_TRUE(usesQuickCodes(c.quick, qPointerAndValue, qSelfCall));
   EXPECT_TRUE(usesQuickCodes(c.quick, qSelfCall, qPushRet));
   EXPECT_TRUE(usesQuickCodes(c.quick, qPushRet, qPointerValuePairBelow));
-  EXPECT_TRUE(usesQuickCodes(c.quick, qPointerValuePairBelow, kQuickEnd));
+  EXPECT_TRUE(usesQuickCodes(c.quick, qPointerValuePairBelow, qMethodCall));
+  // A local's, a constant's and a member's operand after a call's value.
+  for (uint32_t source : {qsLocal, qsConst, qsMember})
+    EXPECT_TRUE(usesQuickCodes(c.quick, quickArithAssignSource(0, source, 0),
+                               quickArithAssignSource(3, source, 3) + 1))
+        << source;
   int32_t mix = 0;
   for (int32_t i = 0; i < 50; ++i) mix = (mix + i * 7) % 1000003;
+  int32_t acc = 0;
+  for (int32_t i = 0; i < 30; ++i) acc = (acc + i * i + 1) % 97;
   std::vector<std::string> quick = shown(c.quick);
   EXPECT_EQ(quick, shown(c.written));
-  ASSERT_EQ(quick.size(), 6u);
+  ASSERT_EQ(quick.size(), 8u);
   EXPECT_EQ(quick[0], std::to_string(mix));
   EXPECT_EQ(quick[3], "650");  // the test reads the variable the step just changed
   EXPECT_EQ(quick[4], "32");
   EXPECT_EQ(quick[5], "45");
+  EXPECT_EQ(quick[6], std::to_string(acc));
 }
 
 TEST(QuickLoops, SlicesEndAndResumeWhereTheWrittenCodeDoes) {
@@ -159,6 +175,23 @@ TEST(QuickLoops, FailuresInsideFusedRunsAreReportedAsWritten) {
       "function one(n) { return n; }\n"
       "function diff(n) { return one(n) - one(2); }\n"
       "function rem(n) { return one(7) % one(n);",
+      // A call's value joined and stored: text partway, then a remainder by
+      // zero, then an old value whose release is the written code's to make.
+      "var i, s; s = 0;\n"
+      "for (i = 0; i < 6; i += 1) s = (s + one(i)) % 5;\n"
+      "print(s);\n"
+      "}\n"
+      "function one(n) { if (n == 3) return \"t\"; return n;",
+      "var i, s, k; s = 0; k = 4;\n"
+      "for (i = 0; i < 6; i += 1) { k -= 1; s = (s + one(i)) % k; }\n"
+      "print(s);\n"
+      "}\n"
+      "function one(n) { return n;",
+      "var i, s, t; s = 2; t = new Array();\n"
+      "for (i = 0; i < 3; i += 1) t = (s * one(i)) - 1;\n"
+      "print(t);\n"
+      "}\n"
+      "function one(n) { return n;",
   };
   for (const char* body : bodies) {
     SCOPED_TRACE(body);
