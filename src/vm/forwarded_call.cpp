@@ -186,19 +186,37 @@ Forwarded forwardCall(ForwardedCall& call, const ForwardingShape& shape, const T
   return Forwarded::Returned;
 }
 
+namespace {
+
+// The native a forwarded lookup asks (and the body's words), when the call may
+// be one: the body returns the native's result, `this` outlives the call, the
+// native has a lookup, and the frame the written code builds fits (else it fails
+// there).
+[[gnu::always_inline]] inline TNativeFunction* lookupNative(const TNormalFunction* callee,
+                                                            const ForwardingShape& shape,
+                                                            const TfObject* self, TValue* target,
+                                                            uint32_t argc, const TValue* stackLow,
+                                                            const uint32_t*& body) {
+  if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return nullptr;
+  body = callee->code->words();
+  TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
+  if (!native) return nullptr;
+  if (!native->lookup) {  // only plain natives have one
+    shape.mayLookUp = false;
+    return nullptr;
+  }
+  if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return nullptr;
+  return native;
+}
+
+}  // namespace
+
 bool lookUpMemberByArgument(const TNormalFunction* callee, const ForwardingShape& shape,
                             TfObject* self, const ClassObject* selfClass, TValue* target,
                             const TValue* stackLow) {
-  if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return false;
-  const uint32_t* const body = callee->code->words();
-  TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
+  const uint32_t* body;
+  TNativeFunction* const native = lookupNative(callee, shape, self, target, 1, stackLow, body);
   if (!native) return false;
-  if (!native->lookup) {  // only plain natives have one
-    shape.mayLookUp = false;
-    return false;
-  }
-  // The frame the written code builds must fit, or it fails there.
-  if (!calleeStackTop(callee->localCount(), target, 1, stackLow)) return false;
   const TValue argument = target[-1];
   // Ret counts the argument down: it may not be freed by it.
   if (argument.kind == vtObject &&
@@ -224,16 +242,9 @@ bool lookUpMemberByArgument(const TNormalFunction* callee, const ForwardingShape
 bool lookUpForwarded(const TNormalFunction* callee, const ForwardingShape& shape, TfObject* self,
                      const ClassObject* selfClass, TValue* target, uint32_t argc,
                      const TValue* stackLow) {
-  if (shape.ending != ForwardingShape::Ending::Result || self->refCount <= 1) return false;
-  const uint32_t* const body = callee->code->words();
-  TNativeFunction* const native = hostAs<TNativeFunction>(body[shape.nativeCallAt + 2]);
+  const uint32_t* body;
+  TNativeFunction* const native = lookupNative(callee, shape, self, target, argc, stackLow, body);
   if (!native) return false;
-  if (!native->lookup) {  // only plain natives have one
-    shape.mayLookUp = false;
-    return false;
-  }
-  // The frame the written code builds must fit, or it fails there.
-  if (!calleeStackTop(callee->localCount(), target, argc, stackLow)) return false;
   // Ret only counts the arguments down: none of them may be freed by it.
   for (uint32_t i = 1; i <= argc; ++i) {
     const TValue& v = target[-int32_t(i)];

@@ -1613,59 +1613,63 @@ Q_SubstPop : {
   FOR_EACH_PAIR_BELOW(PAIR_BELOW)
 #undef PAIR_BELOW
 
-  // SOURCE ARITH Subst Pop: the value on top with an operand, stored through
-  // the pointer under it; the old value goes as in Q_SubstPop.
-#define ASSIGN_SOURCE_ARITH(src, op, opi)                \
-  Q_AssignSourceArith_##src##_##op : {                   \
-    NEED_STEPS(4);                                       \
-    NEED_ROOM(1);                                        \
-    FETCH_##src(b, PC, 0);                               \
-    const Bits a = loadBits(SP);                         \
-    Bits out;                                            \
-    APPLY_##op(a, b, out);                               \
-    const Bits ptr = loadBits(SP + 1);                   \
+  // Subst of `value` through the pointer in the cell `at`, the old value going
+  // as in Q_SubstPop; anything else is left to the written code.
+#define STORE_THROUGH_POINTER(at, value)                 \
+  do {                                                   \
+    const Bits ptr = loadBits(at);                       \
     if (UNLIKELY(kindOf(ptr) != vtPointer)) CANONICAL(); \
     TValue* cell = cellAt(Ref(ptr >> 32));               \
     if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL();    \
-    storeBits(cell, out);                                \
-    storeBits(SP, 0);                                    \
-    storeBits(SP + 1, 0);                                \
-    SP += 2;                                             \
-    TAKE_STEPS(4);                                       \
-    PC += WORDS_##src + 3;                               \
-    NEXT();                                              \
+    storeBits(cell, value);                              \
+  } while (0)
+
+  // SOURCE ARITH Subst Pop: the value on top with an operand, stored through
+  // the pointer under it.
+#define ASSIGN_SOURCE_ARITH(src, op, opi) \
+  Q_AssignSourceArith_##src##_##op : {    \
+    NEED_STEPS(4);                        \
+    NEED_ROOM(1);                         \
+    FETCH_##src(b, PC, 0);                \
+    const Bits a = loadBits(SP);          \
+    Bits out;                             \
+    APPLY_##op(a, b, out);                \
+    STORE_THROUGH_POINTER(SP + 1, out);   \
+    storeBits(SP, 0);                     \
+    storeBits(SP + 1, 0);                 \
+    SP += 2;                              \
+    TAKE_STEPS(4);                        \
+    PC += WORDS_##src + 3;                \
+    NEXT();                               \
   }
   FOR_EACH_ASSIGN_SOURCE(ASSIGN_SOURCE_ARITH)
 #undef ASSIGN_SOURCE_ARITH
 
   // ARITH SOURCE ARITH Subst Pop: the two values on top joined, the result with
-  // an operand, stored through the pointer under them; the old value goes as in
-  // Q_SubstPop. The written code never needs more room than it finds here.
-#define ARITH_ASSIGN_SOURCE(op, opi, src, then, theni)   \
-  Q_ArithAssignSource_##op##_##src##_##then : {          \
-    NEED_STEPS(5);                                       \
-    const Bits a = loadBits(SP + 1);                     \
-    const Bits b = loadBits(SP);                         \
-    Bits joined;                                         \
-    APPLY_##op(a, b, joined);                            \
-    FETCH_##src(c, PC, 1);                               \
-    Bits out;                                            \
-    APPLY_##then(joined, c, out);                        \
-    const Bits ptr = loadBits(SP + 2);                   \
-    if (UNLIKELY(kindOf(ptr) != vtPointer)) CANONICAL(); \
-    TValue* cell = cellAt(Ref(ptr >> 32));               \
-    if (UNLIKELY(!dropOldQuietly(cell))) CANONICAL();    \
-    storeBits(cell, out);                                \
-    storeBits(SP, 0);                                    \
-    storeBits(SP + 1, 0);                                \
-    storeBits(SP + 2, 0);                                \
-    SP += 3;                                             \
-    TAKE_STEPS(5);                                       \
-    PC += 1 + WORDS_##src + 3;                           \
-    NEXT();                                              \
+  // an operand, stored through the pointer under them. The written code never
+  // needs more room than it finds here.
+#define ARITH_ASSIGN_SOURCE(op, opi, src, then, theni) \
+  Q_ArithAssignSource_##op##_##src##_##then : {        \
+    NEED_STEPS(5);                                     \
+    const Bits a = loadBits(SP + 1);                   \
+    const Bits b = loadBits(SP);                       \
+    Bits joined;                                       \
+    APPLY_##op(a, b, joined);                          \
+    FETCH_##src(c, PC, 1);                             \
+    Bits out;                                          \
+    APPLY_##then(joined, c, out);                      \
+    STORE_THROUGH_POINTER(SP + 2, out);                \
+    storeBits(SP, 0);                                  \
+    storeBits(SP + 1, 0);                              \
+    storeBits(SP + 2, 0);                              \
+    SP += 3;                                           \
+    TAKE_STEPS(5);                                     \
+    PC += 1 + WORDS_##src + 3;                         \
+    NEXT();                                            \
   }
   FOR_EACH_ARITH_ASSIGN_SOURCE(ARITH_ASSIGN_SOURCE)
 #undef ARITH_ASSIGN_SOURCE
+#undef STORE_THROUGH_POINTER
 
   // PushThis; SOURCE; Push c; ARITH; SCall 1, m: a method of this class called
   // with arithmetic on a local or argument. Everything is checked before this is
