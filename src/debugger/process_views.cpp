@@ -73,7 +73,7 @@ void addMembers(const TValue& self, std::vector<std::string>& lines) {
   ClassObject* cls = classOf(o);
   if (!cls) return;
   lines.push_back("[メンバ変数] " + toText(self));
-  int32_t slots = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  int32_t slots = cls->memberSlots();
   for (int32_t i = 0; i < slots && i < cls->members.count(); ++i)
     lines.push_back(cls->members.textAt(i) + " = " + valueLine(o->members()[i]));
 }

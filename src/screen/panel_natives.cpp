@@ -55,7 +55,7 @@ TValue memberOf(const TValue& self, std::string_view name) {
   if (!c) return {};
   int32_t hint = 0;
   int32_t slot = c->MemberIndex(vm::symbols::intern(name), hint);
-  int32_t members = (c->instanceSize() - int32_t(vm::TfObject::kHeaderBytes)) / 8;
+  int32_t members = c->memberSlots();
   if (slot < 0 || slot >= members) return {};
   return o->members()[slot];
 }

@@ -213,7 +213,7 @@ Ref ClassObject::NewInstance(Recycler recycle, void* context) {
   o->refCount = 0;
   o->mark = 0;
   o->classHandle = handle();
-  int32_t slots = (instanceSize_ - static_cast<int32_t>(TfObject::kHeaderBytes)) / 8;
+  int32_t slots = memberSlots();
   TValue* m = o->members();
   for (int32_t i = 0; i < slots; ++i)
     m[i] = TValue::ofRef(vtUnset, i < members.count() ? members.symbolAt(i) : 0);

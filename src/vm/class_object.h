@@ -74,6 +74,13 @@ class ClassObject : public HostObject {
   bool NoLiveInstances() const { return LiveCount() == 0; }
   const std::vector<Ref>& pool() const { return pool_; }
   int32_t instanceSize() const { return instanceSize_; }
+  // The member slots a record of the class holds (0 or less before its layout is
+  // known), and whether `slot` is one of them: the test, on the hot paths, is
+  // made on bytes, without the division.
+  int32_t memberSlots() const { return (instanceSize_ - int32_t(TfObject::kHeaderBytes)) / 8; }
+  bool hasMemberSlot(int64_t slot) const {
+    return slot >= 0 && slot * 8 + int64_t(TfObject::kHeaderBytes) + 8 <= instanceSize_;
+  }
   // A record of this class became free (count 0 or below): the next search for a
   // reusable record may start there. Inline: every last reference let go says so.
   void noteFree(Ref record);

@@ -33,7 +33,7 @@ bool runHook(Ref record, std::string_view method) {
 }
 
 int32_t slotCount(const ClassObject* cls) {
-  return cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;
+  return cls ? cls->memberSlots() : 0;
 }
 
 void visitObject(Ref record) {

@@ -51,11 +51,9 @@ struct OperandPlace {
 [[gnu::always_inline]] inline bool readOperands(const OperandPlace& call,
                                                 const ForwardingShape& shape, TValue* operands,
                                                 bool& objects) {
-  const int32_t memberSlots =
-      (call.selfClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
   if (shape.memberThenArgument) {  // the containers' shape, without the loop
     const uint32_t slot = shape.push[0].operand;
-    if (int64_t(slot) >= memberSlots) return false;
+    if (!call.selfClass->hasMemberSlot(slot)) return false;
     operands[0] = call.self->members()[slot];
     const uint32_t argument = shape.push[1].operand;
     operands[1] = argument < call.argc ? call.target[-1 - int32_t(argument)] : TValue{};
@@ -71,7 +69,7 @@ struct OperandPlace {
         break;
       case ForwardingShape::Source::Member:
         // memberCell(*target, slot), the object and its class known
-        if (int64_t(push.operand) >= memberSlots) return false;
+        if (!call.selfClass->hasMemberSlot(push.operand)) return false;
         operands[i] = call.self->members()[push.operand];
         break;
       case ForwardingShape::Source::Constant: {

@@ -47,8 +47,7 @@ constexpr const char* kBadMemberSlot = "メンバ変数の番号が正しくあ�
 inline TValue* memberCell(const TValue& v, uint32_t slot) {
   TfObject* o = objectOf(v);
   ClassObject* cls = classOfRecord(o);
-  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-    return nullptr;
+  if (!cls || !cls->hasMemberSlot(slot)) return nullptr;
   return &o->members()[slot];
 }
 inline Ref refOf(const void* p) {
@@ -1195,9 +1194,7 @@ native_returned:
     if (runtime().arrayBodySlot < 0)
       runtime().arrayBodySlot = runtime().arrayClass->members.find(symbols::intern("_x"));
     int32_t slot = runtime().arrayBodySlot;
-    TValue body = slot >= 0 && slot < (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8
-                      ? o->members()[slot]
-                      : TValue{};
+    TValue body = cls->hasMemberSlot(slot) ? o->members()[slot] : TValue{};
     if (body.kind == vtObject) body = TValue{};  // the body is a host list, never counted
     PUSH(body);
     PUSH(TValue::ofInt(0));

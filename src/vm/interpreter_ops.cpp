@@ -284,7 +284,7 @@ TValue* memberByName(TProcess* p, const TValue& top, Symbol name, uint32_t& hint
     ClassObject* cls = classOfRecord(o);
     int32_t h = int32_t(hint);
     int32_t slot = cls ? cls->MemberIndex(name, h) : -1;
-    int32_t slots = cls ? (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8 : 0;
+    int32_t slots = cls ? cls->memberSlots() : 0;
     if (slot >= 0 && slot < slots) {
       hint = uint32_t(slot);
       return &o->members()[slot];

@@ -35,8 +35,7 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
   if (!native) return std::nullopt;
   TfObject* o = objectAt(record);
   ClassObject* cls = classOfRecord(o);
-  if (!cls || slot >= uint32_t(cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-    return std::nullopt;
+  if (!cls || !cls->hasMemberSlot(slot)) return std::nullopt;
 
   // A string's destructor, the one that runs most, without the call: its native
   // only deletes the body it is handed, and handing over a member that is no
@@ -79,7 +78,7 @@ std::optional<bool> RunNativeOnlyDestructor(Ref record, const TNormalFunction* d
 int32_t SilentFinishingSlots(ClassObject* cls) {
   uint32_t slot = 0;
   if (!cls || !freesStringBody(NativeOnlyDestructorCall(cls->Destructor(), slot))) return -1;
-  const int32_t slots = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  const int32_t slots = cls->memberSlots();
   return int64_t(slot) < slots ? slots : -1;
 }
 

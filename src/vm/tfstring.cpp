@@ -87,7 +87,7 @@ bool recycleString(Ref record, void* context) {
   TValue* body = bodySlot(o);
   if (!body || uint32_t(body - o->members()) != freed || body->kind != vtHost) return false;
   TfString* s = hostAs<TfString>(body->ref);
-  int32_t slots = (job.cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+  int32_t slots = job.cls->memberSlots();
   TValue* m = o->members();
   for (int32_t i = 0; i < slots; ++i)
     if (m[i].kind == vtObject && &m[i] != body) return false;

@@ -316,6 +316,28 @@ TEST(Members, StaticSlotsAndAssignment) {
   EXPECT_EQ(show(w.run(c, "m")), "int:6");
 }
 
+TEST(Members, ASlotPastTheClassesMembersIsRefused) {
+  // Code written for a class with more members: the last slot is read and
+  // written, the one past it is an error, never the next record's memory.
+  VmWorld& w = VmWorld::get();
+  TRTTI* c = freshClass({"x", "y"});
+  CodeBuilder last, past;
+  last.thisMember(1).pushInt(7).op(Op_Subst).op(Op_Pop).thisMemberValue(1).op(Op_Ret);
+  past.thisMemberValue(2).op(Op_Ret);
+  w.addMethod(c, "last", last);
+  w.addMethod(c, "past", past);
+  EXPECT_EQ(show(w.run(c, "last")), "int:7");
+  w.console.clear();
+  w.run(c, "past");
+  ASSERT_FALSE(w.console.errors.empty());
+  EXPECT_EQ(w.console.errors.back(), "メンバ変数の番号が正しくありません");
+  // A class whose layout is not made yet has no slot at all.
+  TRTTI bare("Bare");
+  EXPECT_FALSE(bare.hasMemberSlot(0));
+  EXPECT_LE(bare.memberSlots(), 0);
+  EXPECT_EQ(c->memberSlots(), 2);
+}
+
 TEST(Calls, AllFiveKinds) {
   VmWorld& w = VmWorld::get();
   TRTTI* base = freshClass({"v"});

@@ -16,7 +16,7 @@ struct Members {
   ClassObject* cls = nullptr;
   int32_t count = 0;
   explicit Members(const TValue& self) : object(objectOf(self)), cls(classOf(object)) {
-    if (cls) count = (cls->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8;
+    if (cls) count = cls->memberSlots();
   }
   TValue* at(int32_t i) const {
     return object && i >= 0 && i < count ? &object->members()[i] : nullptr;

@@ -57,9 +57,7 @@ ZUNKA_NATIVE(nativeInit) {
   TfObject* o = objectOf(*target);
   if (!o || !runtime().stringClass) return;
   int32_t slot = runtime().stringClass->MemberIndex(symbols::kBody, runtime().bodySlotHint);
-  if (slot < 0 ||
-      slot >= (runtime().stringClass->instanceSize() - int32_t(TfObject::kHeaderBytes)) / 8)
-    return;
+  if (!runtime().stringClass->hasMemberSlot(slot)) return;
   auto* body = new TfString(std::string(1, char(toInt(nativeArg(target, 1)) & 0xFF)));
   o->members()[slot] = TValue::ofRef(vtHost, body->handle());
 }
